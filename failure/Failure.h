@@ -11,7 +11,11 @@
 class Failure : public std::exception
 {
 public:
-    Failure(int number, QString description, QString source = {});
+    Failure(int number, QString description, QString source = {})
+        : m_number(number), m_description(std::move(description)), m_source(std::move(source)),
+          m_what(QStringLiteral("%1: %2").arg(number).arg(m_description).toStdString())
+    {
+    }
 
     int number() const noexcept { return m_number; }
     const QString &description() const noexcept { return m_description; }
