@@ -6,7 +6,8 @@
 #include <QLabel>
 #include <QTimer>
 
-frmMain::frmMain(QWidget *parent) : QWidget(parent)
+frmMain::frmMain(Comm *serial, const dates::Clock &clock, QWidget *parent)
+    : QWidget(parent), comm(serial), m_clock(clock)
 {
     setWindowTitle(QStringLiteral("ringvane"));
     setFixedSize(509, 410);

@@ -1,20 +1,40 @@
 #pragma once
 
+#include "DateServices.h"
+
+#include <QByteArray>
 #include <QListWidget>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
-class QLabel;
-class QTimer;
+#include <memory>
 
-// The main window. Its members and handlers carry the names the program's design gives
-// them; the logic they run lives in the subsystem libraries and they only glue it on.
+class Comm;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QTextBrowser;
+class QTimer;
+class ReceiveLogView;
+class btn;
+
+// The main window. Its controls, members and handlers carry the names of the program's
+// design; the logic they run lives in the subsystem libraries and the handlers only glue
+// it on. The handlers are spread over frmMain_*.cpp by concern.
 class frmMain : public QWidget
 {
     Q_OBJECT
 public:
-    explicit frmMain(QWidget *parent = nullptr);
+    // The window owns the serial component it is given (a real port when null) and reads
+    // "now" from the clock.
+    explicit frmMain(Comm *serial = nullptr, const dates::Clock &clock = dates::systemClock(),
+                     QWidget *parent = nullptr);
     ~frmMain() override;
+
+    // Start-up and shutdown.
+    void Form_Load();
+    void btnClose_Click();
 
     // Status tip line.
     void ShowTip(const QString &text, quint32 colour, bool scroll);
@@ -22,27 +42,85 @@ public:
     void ScrollText(QString &strText);
     void Timer1_Timer();
 
+    // Window handling.
+    void Form_MouseDown(int button, int shift, float x, float y);
+    void imgTitle_MouseDown(int button, int shift, float x, float y);
+    void lblTip_MouseDown(int button, int shift, float x, float y);
+    void btn5_Click();
+    void Form_Resize();
+    int WindowState() const;
+
+    // Modem catalogue and monitoring switch.
+    void FillModemList();
+    void cboMODEM_Click();
+    void Power_Click();
+
+    // Serial receive, command output and receive log.
+    void SendCommand(const QString &command);
+    void comm_OnComm();
+    void AppendReceiveLog(QString text);
+    void RcvText_KeyPress(short &KeyAscii);
+
     // Caller-ID decoding of the receive buffer.
     void ReceiveExplain();
 
-    // Controls.
+    // Day history view.
+    void ShowDay(const QString &dayText);
+    void brDay_KeyDown(int KeyCode, int Shift);
+    void brPrev_Click();
+    void brNext_Click();
+    void brToday_Click();
+    void btnRcd_Click();
+    void btnMdm_Click();
+
+    // Controls, in stacking order from the top-most.
+    QTextBrowser *Scriptlet1 = nullptr;
+    ReceiveLogView *RcvText = nullptr;
+    QLineEdit *brDay = nullptr;
+    btn *Power = nullptr;
+    QTimer *Timer1 = nullptr;
+    QComboBox *cboMODEM = nullptr;
+    Comm *comm = nullptr;
+    btn *brPrev = nullptr;
+    btn *brNext = nullptr;
+    btn *btnClose = nullptr;
+    btn *brToday = nullptr;
+    btn *btn5 = nullptr;
+    btn *btnRcd = nullptr;
+    btn *btnMdm = nullptr;
     QListWidget *lstCID = nullptr;
     QLabel *lblTip = nullptr;
-    QTimer *Timer1 = nullptr;
+    QLabel *imgTitle = nullptr;
 
     // The text colour of the tip line, as last set (0x00BBGGRR).
     quint32 lblTipForeColor() const { return m_lblTipForeColor; }
 
     QString strTip;
+    QString strDateSep;
+    QString strTimeSep;
+    QStringList strModemKeys;
+    QString strPortName;
+    QString strInitCommand;
+    QString strCIDCommand;
+    QByteArray dcbModem = QByteArray(28, '\0');
     QString strReceive;
     QString strDate;
     QString strTime;
     QString strNumber;
-    QString strDateSep;
-    QString strTimeSep;
+
+Q_SIGNALS:
+    // The window has been unloaded by btnClose; the program ends with it.
+    void unloaded();
 
 private:
     void setTipForeColor(quint32 colour);
+    // A modem-link failure: the tip line in light red, then the date, the tip and the
+    // detail as lines of the receive log.
+    void ReportModemProblem(const QString &message, const QString &detail,
+                            const QStringList &extraLines = {});
+    // A call-log failure: a short red tip and the driver's words in the receive log.
+    void ReportCallLogProblem(const QString &message, const QString &detail);
 
+    const dates::Clock &m_clock;
     quint32 m_lblTipForeColor = 0x8080FF;
 };
