@@ -12,7 +12,7 @@ PACKAGES=(
     # build
     build-essential cmake ninja-build pkg-config ccache git
     qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libqt6sql6-odbc
-    qt6-qpa-plugins libgl-dev
+    qt6-qpa-plugins libgl-dev libxcb1-dev
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
     # call log: unixODBC with the SQLite and PostgreSQL drivers

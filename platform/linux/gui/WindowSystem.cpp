@@ -1,0 +1,176 @@
+#include "WindowSystem.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QScreen>
+#include <QThread>
+#include <QWidget>
+#include <QWindow>
+
+#include <xcb/xcb.h>
+
+namespace windowsystem {
+
+namespace {
+
+const char *const kTaskbarProperty = "ringvane_taskbarEntry";
+
+xcb_connection_t *x11Connection()
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return nullptr;
+    auto *x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 ? x11->connection() : nullptr;
+}
+
+xcb_atom_t atom(xcb_connection_t *c, const char *name)
+{
+    const xcb_intern_atom_cookie_t cookie = xcb_intern_atom(c, 0, quint16(qstrlen(name)), name);
+    xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(c, cookie, nullptr);
+    const xcb_atom_t result = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    free(reply);
+    return result;
+}
+
+// Asks the window manager to add or remove one _NET_WM_STATE atom of a mapped window.
+void changeNetWmState(QWidget *window, bool add, const char *stateName)
+{
+    xcb_connection_t *c = x11Connection();
+    if (!c || !window->windowHandle())
+        return;
+    const xcb_window_t id = xcb_window_t(window->winId());
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = id;
+    event.type = atom(c, "_NET_WM_STATE");
+    event.data.data32[0] = add ? 1 : 0;
+    event.data.data32[1] = atom(c, stateName);
+    event.data.data32[3] = 1; // sent by a normal application
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    xcb_send_event(c, 0, root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char *>(&event));
+    xcb_flush(c);
+}
+
+// Follows the mouse with the window until the left button comes up; used where the
+// window manager cannot move the window for us.
+class ManualDrag : public QObject
+{
+public:
+    ManualDrag(QWidget *window, const QPoint &grabOffset)
+        : QObject(window), m_window(window), m_offset(grabOffset)
+    {
+        qApp->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (!m_window) {
+            deleteLater();
+            return false;
+        }
+        switch (event->type()) {
+        case QEvent::MouseMove: {
+            auto *move = static_cast<QMouseEvent *>(event);
+            m_window->move(move->globalPosition().toPoint() - m_offset);
+            return false;
+        }
+        case QEvent::MouseButtonRelease:
+            qApp->removeEventFilter(this);
+            deleteLater();
+            return false;
+        default:
+            return false;
+        }
+    }
+
+private:
+    QPointer<QWidget> m_window;
+    QPoint m_offset;
+};
+
+} // namespace
+
+void SetWindowPos(QWidget *window, int insertAfter, int x, int y, int cx, int cy, unsigned flags)
+{
+    QWidget *top = window->window();
+    if (!(flags & SWP_NOMOVE))
+        top->move(x, y);
+    if (!(flags & SWP_NOSIZE))
+        top->resize(cx, cy);
+    if (insertAfter == HWND_TOPMOST) {
+        if (top->isVisible())
+            changeNetWmState(top, true, "_NET_WM_STATE_ABOVE");
+        // Changing the flags of a shown window re-creates it; Qt keeps the flag and maps
+        // it to the window manager's "above" state when the window is shown.
+        const bool visible = top->isVisible();
+        top->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+        if (visible)
+            top->show();
+    } else if (insertAfter == HWND_BOTTOM) {
+        sendToBack(top);
+    }
+}
+
+void sendToBack(QWidget *window)
+{
+    window->window()->lower();
+}
+
+void ReleaseCapture()
+{
+    if (QWidget *grabber = QWidget::mouseGrabber())
+        grabber->releaseMouse();
+}
+
+bool beginWindowDrag(QWidget *window)
+{
+    QWidget *top = window->window();
+    QWindow *handle = top->windowHandle();
+    if (handle && handle->startSystemMove())
+        return true;
+    new ManualDrag(top, QCursor::pos() - top->pos());
+    return false;
+}
+
+void setTaskbarEntry(QWidget *window, bool shown)
+{
+    QWidget *top = window->window();
+    top->setProperty(kTaskbarProperty, shown);
+    changeNetWmState(top, !shown, "_NET_WM_STATE_SKIP_TASKBAR");
+    changeNetWmState(top, !shown, "_NET_WM_STATE_SKIP_PAGER");
+}
+
+bool hasTaskbarEntry(const QWidget *window)
+{
+    const QVariant value = window->window()->property(kTaskbarProperty);
+    return !value.isValid() || value.toBool();
+}
+
+void centreOnScreen(QWidget *window)
+{
+    QWidget *top = window->window();
+    QScreen *screen = top->screen() ? top->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QRect frame = top->frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    top->move(frame.topLeft());
+}
+
+void processPendingMessages()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void Sleep(int milliseconds)
+{
+    QThread::msleep(static_cast<unsigned long>(qMax(milliseconds, 0)));
+}
+
+} // namespace windowsystem
