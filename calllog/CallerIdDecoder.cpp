@@ -1,0 +1,176 @@
+#include "CallerIdDecoder.h"
+
+#include <utility>
+
+namespace {
+
+enum class Tag { Date, Time, Number };
+
+struct FieldLine
+{
+    Tag tag;
+    QStringView value;
+};
+
+bool isLineEnd(QChar c)
+{
+    return c == QLatin1Char('\r') || c == QLatin1Char('\n');
+}
+
+bool isBlank(QChar c)
+{
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
+}
+
+qsizetype findLineEnd(const QChar *data, qsizetype from, qsizetype size)
+{
+    for (qsizetype i = from; i < size; ++i) {
+        if (isLineEnd(data[i]))
+            return i;
+    }
+    return size;
+}
+
+// Tag, optional blanks, "=", optional blanks, value. Anything else is not ours.
+std::optional<FieldLine> parseFieldLine(QStringView line)
+{
+    if (line.size() < 5)
+        return std::nullopt;
+    const QStringView name = line.first(4);
+    Tag tag;
+    if (name == u"DATE")
+        tag = Tag::Date;
+    else if (name == u"TIME")
+        tag = Tag::Time;
+    else if (name == u"NMBR")
+        tag = Tag::Number;
+    else
+        return std::nullopt;
+
+    qsizetype i = 4;
+    while (i < line.size() && isBlank(line[i]))
+        ++i;
+    if (i == line.size() || line[i] != QLatin1Char('='))
+        return std::nullopt;
+    ++i;
+    while (i < line.size() && isBlank(line[i]))
+        ++i;
+    return FieldLine{tag, line.sliced(i)};
+}
+
+// Exactly four ASCII digits as two 2-digit numbers; QChar::isDigit would let other
+// scripts' digits through.
+std::optional<std::pair<int, int>> twoPairs(QStringView value)
+{
+    if (value.size() != 4)
+        return std::nullopt;
+    int digits[4];
+    for (int i = 0; i < 4; ++i) {
+        const char16_t c = value[i].unicode();
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        digits[i] = c - u'0';
+    }
+    return std::pair(digits[0] * 10 + digits[1], digits[2] * 10 + digits[3]);
+}
+
+// The report carries no year: a month and day more than one day ahead of today belong to
+// the year before (a 1231 decoded on 1 January). Invalid when the day does not exist then.
+QDate reportDate(int month, int day, const QDate &today)
+{
+    const QDate tomorrow = today.addDays(1);
+    int year = today.year();
+    if (tomorrow.year() == year &&
+        std::pair(month, day) > std::pair(tomorrow.month(), tomorrow.day()))
+        --year;
+    return QDate(year, month, day);
+}
+
+} // namespace
+
+CallerIdDecoder::CallerIdDecoder(const dates::Clock &clock) : m_clock(&clock) {}
+
+void CallerIdDecoder::reset()
+{
+    m_monthDay.reset();
+    m_hourMinute.reset();
+    m_discarding = false;
+    m_scanned = 0;
+}
+
+QList<DecodedCall> CallerIdDecoder::decode(QString &buffer, const QString &dateSep,
+                                           const QString &timeSep)
+{
+    QList<DecodedCall> calls;
+    const QChar *data = buffer.constData();
+    const qsizetype size = buffer.size();
+    if (m_scanned > size)
+        m_scanned = 0;
+
+    // Walk the lines and cut the consumed text off once: removing line by line would
+    // make a buffer full of short lines quadratic.
+    qsizetype pos = 0;
+    qsizetype from = m_scanned;
+    while (pos < size) {
+        const qsizetype end = findLineEnd(data, from, size);
+        if (end == size)
+            break;
+        // A CR LF pair is a line and an empty line; empty lines are dropped like any
+        // foreign one, so CR-only and LF-only modems lose nothing either.
+        if (!m_discarding && end - pos <= MaxLineLength)
+            takeLine(QStringView(data + pos, end - pos), calls, dateSep, timeSep);
+        m_discarding = false;
+        pos = end + 1;
+        from = pos;
+    }
+    if (size - pos > MaxLineLength) {
+        // Whatever follows until this line's end is its tail, not a field line.
+        m_discarding = true;
+        pos = size;
+    }
+    buffer.remove(0, pos);
+    m_scanned = buffer.size();
+    return calls;
+}
+
+void CallerIdDecoder::takeLine(QStringView line, QList<DecodedCall> &calls, const QString &dateSep,
+                               const QString &timeSep)
+{
+    const std::optional<FieldLine> field = parseFieldLine(line);
+    if (!field)
+        return;
+    switch (field->tag) {
+    case Tag::Date:
+        if (const auto md = twoPairs(field->value))
+            m_monthDay = MonthDay{md->first, md->second};
+        else
+            m_monthDay.reset();
+        break;
+    case Tag::Time:
+        if (const auto hm = twoPairs(field->value); hm && QTime::isValid(hm->first, hm->second, 0))
+            m_hourMinute = HourMinute{hm->first, hm->second};
+        else
+            m_hourMinute.reset();
+        break;
+    case Tag::Number:
+        calls.append(completeCall(field->value, dateSep, timeSep));
+        break;
+    }
+}
+
+DecodedCall CallerIdDecoder::completeCall(QStringView number, const QString &dateSep,
+                                          const QString &timeSep)
+{
+    const QDateTime now = m_clock->now();
+    QDate date;
+    if (m_monthDay)
+        date = reportDate(m_monthDay->month, m_monthDay->day, now.date());
+    if (!date.isValid())
+        date = now.date();
+    const QTime time = m_hourMinute ? QTime(m_hourMinute->hour, m_hourMinute->minute)
+                                    : QTime(now.time().hour(), now.time().minute());
+    m_monthDay.reset();
+    m_hourMinute.reset();
+    return DecodedCall{dates::formatCallDate(date, dateSep), dates::formatCallTime(time, timeSep),
+                       number.toString()};
+}

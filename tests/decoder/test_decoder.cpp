@@ -1,0 +1,266 @@
+#include "CallerIdDecoder.h"
+#include "FakeClock.h"
+#include "ListLine.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <random>
+#include <vector>
+
+void PrintTo(const DecodedCall &call, std::ostream *os)
+{
+    *os << '{' << call.date.toStdString() << ", " << call.time.toStdString() << ", \""
+        << call.number.toStdString() << "\"}";
+}
+
+namespace {
+
+const QString kSlash = QStringLiteral("/");
+const QString kColon = QStringLiteral(":");
+
+// The clock differs from the reports below, so a part taken from the clock shows.
+const QDateTime kDecodingTime = dates::makeDateTime(QDate(2002, 10, 13), QTime(16, 40, 59));
+
+DecodedCall call(const char *date, const char *time, const QString &number)
+{
+    return {QString::fromUtf8(date), QString::fromUtf8(time), number};
+}
+// Dated by its report (DATE 1012, TIME 0930) or by the clock.
+DecodedCall reportCall(const char *number)
+{
+    return call("2002/10/12", "09:30", QString::fromUtf8(number));
+}
+DecodedCall clockCall(const char *number)
+{
+    return call("2002/10/13", "16:40", QString::fromUtf8(number));
+}
+
+struct Decoded
+{
+    QList<DecodedCall> calls;
+    QString leftover;
+};
+
+// Feeds `stream` in pieces ending at the given positions, then the rest.
+Decoded decodeInPieces(const QString &stream, const std::vector<qsizetype> &cuts)
+{
+    const FakeClock clock(kDecodingTime);
+    CallerIdDecoder decoder(clock);
+    Decoded out;
+    qsizetype from = 0;
+    auto feed = [&](qsizetype to) {
+        out.leftover += stream.sliced(from, to - from);
+        out.calls += decoder.decode(out.leftover, kSlash, kColon);
+        from = to;
+    };
+    for (const qsizetype cut : cuts)
+        feed(cut);
+    feed(stream.size());
+    return out;
+}
+
+QString repeated(char c, qsizetype n)
+{
+    return QString(n, QLatin1Char(c));
+}
+
+} // namespace
+
+TEST(CallerIdDecoder, DecodesTheModemReportIntoListLineAndTip)
+{
+    const FakeClock clock; // 13 October 2002, 14:25
+    CallerIdDecoder decoder(clock);
+    QString buffer = QStringLiteral("DATE = 1013\r\nTIME = 1425\r\nNMBR = 5550123\r\n");
+    const QList<DecodedCall> calls = decoder.decode(buffer, kSlash, kColon);
+
+    ASSERT_EQ(calls.size(), 1);
+    const DecodedCall &c = calls[0];
+    EXPECT_EQ(c, call("2002/10/13", "14:25", "5550123"));
+    EXPECT_TRUE(buffer.isEmpty());
+    EXPECT_EQ(listLine(3, QStringLiteral("."), c.date, c.time, c.number),
+              QStringLiteral("003.[2002/10/13 14:25] 5550123"));
+    EXPECT_EQ(listLine(1000, QStringLiteral(","), c.date, c.time, {}),
+              QStringLiteral("1000,[2002/10/13 14:25] "));
+    EXPECT_EQ(callTip(c), QStringLiteral("[2002/10/13 14:25] 5550123"));
+}
+
+TEST(CallerIdDecoder, LinesOfOneBuffer)
+{
+    struct Case
+    {
+        const char *input;
+        QList<DecodedCall> calls;
+        const char *leftover = "";
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"NMBR = 5550123\r\n", {clockCall("5550123")}},
+        {"NMBR=5550123\r\n", {clockCall("5550123")}},
+        {"NMBR  =\t 5550123\r\n", {clockCall("5550123")}},
+        {"NMBR = \r\nNMBR=\r\n", {clockCall(""), clockCall("")}},
+        {"DATE TIME=01/06 14:15\r\nNMBRX=5\r\nNMBR 5\r\nDDN_NMBR=5\r\n", {}},
+        {"\n\r\n\rNMBR=1\r\n", {clockCall("1")}},
+        {"DATE = 10", {}, "DATE = 10"},
+        {"NMBR=555", {}, "NMBR=555"},
+        // A call is never dated by the lines of the report before it.
+        {"DATE=1012\r\nTIME=0930\r\nNMBR=1\r\nNMBR=2\r\n", {reportCall("1"), clockCall("2")}},
+        {"DATE=1012\r\nDATE=1332\r\nNMBR=1\r\n", {clockCall("1")}},
+        {"NMBR=<B>'; DROP TABLE IDLIST;--\r\n", {clockCall("<B>'; DROP TABLE IDLIST;--")}},
+        {"NMBR=５５５ 王\r\n", {clockCall("５５５ 王")}},
+    };
+    // clang-format on
+    for (const Case &c : cases) {
+        const Decoded d = decodeInPieces(QString::fromUtf8(c.input), {});
+        EXPECT_EQ(d.calls, c.calls) << c.input;
+        EXPECT_EQ(d.leftover, QString::fromUtf8(c.leftover)) << c.input;
+    }
+}
+
+TEST(CallerIdDecoder, InvalidDateOrTimeFallsBackToTheClockForThatPartOnly)
+{
+    struct Case
+    {
+        const char *date;
+        const char *time;
+        const char *expectedDate;
+        const char *expectedTime;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"0101", "0000", "2002/01/01", "00:00"}, {"1332", "2359", "2002/10/13", "23:59"},
+        {"0230", "0930", "2002/10/13", "09:30"}, {"0000", "0930", "2002/10/13", "09:30"},
+        {"10A2", "0930", "2002/10/13", "09:30"}, {"101", "0930", "2002/10/13", "09:30"},
+        {"10120", "0930", "2002/10/13", "09:30"}, {"", "0930", "2002/10/13", "09:30"},
+        {"1012", "2400", "2002/10/12", "16:40"}, {"1012", "1260", "2002/10/12", "16:40"},
+        {"1012", "9:30", "2002/10/12", "16:40"}, {"1012", "０９３０", "2002/10/12", "16:40"},
+    };
+    // clang-format on
+    for (const Case &c : cases) {
+        const QString report = QStringLiteral("DATE=%1\r\nTIME=%2\r\nNMBR=1\r\n")
+                                   .arg(QString::fromUtf8(c.date), QString::fromUtf8(c.time));
+        EXPECT_EQ(decodeInPieces(report, {}).calls,
+                  QList<DecodedCall>{call(c.expectedDate, c.expectedTime, "1")})
+            << c.date << ' ' << c.time;
+    }
+}
+
+TEST(CallerIdDecoder, YearOfTheReport)
+{
+    struct Case
+    {
+        QDate today;
+        const char *date;
+        const char *expected;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {QDate(2003, 1, 1), "1231", "2002-12-31"},   // decoded just after New Year
+        {QDate(2002, 10, 13), "1014", "2002-10-14"}, // one day ahead: a modem clock a bit fast
+        {QDate(2002, 10, 13), "1015", "2001-10-15"},
+        {QDate(2002, 1, 31), "0201", "2002-02-01"},
+        {QDate(2002, 12, 31), "0615", "2002-06-15"},
+        {QDate(2025, 1, 1), "0229", "2024-02-29"},
+        {QDate(2024, 2, 28), "0229", "2024-02-29"},
+        {QDate(2023, 2, 28), "0229", "2023-02-28"},  // no 29 February in 2023: the clock's date
+        {QDate(2023, 1, 15), "0229", "2023-01-15"},  // nor in 2022
+        {QDate(999, 5, 1), "0501", "0999-05-01"},
+    };
+    // clang-format on
+    for (const Case &c : cases) {
+        const FakeClock clock(dates::makeDateTime(c.today, QTime(8, 5)));
+        CallerIdDecoder decoder(clock);
+        QString buffer = QStringLiteral("DATE=%1\r\nNMBR=1\r\n").arg(QString::fromUtf8(c.date));
+        EXPECT_EQ(decoder.decode(buffer, QStringLiteral("-"), QString()),
+                  QList<DecodedCall>{call(c.expected, "0805", "1")})
+            << c.today.toString(Qt::ISODate).toStdString() << ' ' << c.date;
+    }
+}
+
+// However the serial layer cuts a stream, the calls and what is left over are the same.
+TEST(CallerIdDecoder, CutsAnywhereGiveTheSameCalls)
+{
+    const QString longest =
+        QStringLiteral("NMBR=") + repeated('7', CallerIdDecoder::MaxLineLength - 5);
+    struct Case
+    {
+        QString stream;
+        QList<DecodedCall> calls;
+        QString leftover = {};
+    };
+    // clang-format off
+    const Case cases[] = {
+        {u"RING\r\n\r\nDATE = 1012\r\nTIME = 0930\r\nNMBR = 5550123\r\n\r\nRING\r\n"_qs, {reportCall("5550123")}},
+        {u"DATE=1012\r\nTIME=0930\r\nNAME=JOHN DOE\r\nNMBR=5550123\r\n"_qs, {reportCall("5550123")}},
+        {u"MESG=030000\r\nDATE=1012\r\nTIME=0930\r\nNMBR=5550123\r\nNAME=NMBR=1\r\n"_qs, {reportCall("5550123")}},
+        {u"RING\r\rDATE=1012\rTIME=0930\rNMBR=5550123\r\rRING\r"_qs, {reportCall("5550123")}},
+        {u"RING\n\nDATE=1012\nTIME=0930\nNMBR=5550123\n"_qs, {reportCall("5550123")}},
+        {u"RING\r\n\r\nNMBR=5550123\r\n\r\nRING\r\n"_qs, {clockCall("5550123")}},
+        {u"DATE=1012\r\nTIME=0930\r\nNMBR=5550123\r\nTIME=0931\r\nDATE=1011\r\nDDN_NMBR=1\r\nNMBR=O\r\n"_qs,
+         {reportCall("5550123"), call("2002/10/11", "09:31", "O")}},
+        {u"RING\r\n"_qs + repeated('X', 5000) + u"NMBR=6666\r\nDATE=1012\r\nTIME=0930\r\nNMBR=5550123\r\n"_qs,
+         {reportCall("5550123")}},
+        {longest + u"\r\n"_qs + longest + u"7\r\nNMBR=\r\n"_qs,
+         {call("2002/10/13", "16:40", longest.sliced(5)), clockCall("")}},
+        {u"ATS0=0\r\r\nOK\r\nAT#CID=1\r\r\nOK\r\n\r\nRING\r\n\r\nDATE = 1012\r\nTIME = 0930\r\nNMBR = 5550123\r\nAT\r"_qs,
+         {reportCall("5550123")}},
+        {u"NMBR=5550123\r\nDATE=10"_qs, {clockCall("5550123")}, u"DATE=10"_qs},
+    };
+    // clang-format on
+    std::mt19937 random(20021013);
+    for (const Case &c : cases) {
+        const std::string name = c.stream.left(60).toStdString();
+        const Decoded whole = decodeInPieces(c.stream, {});
+        EXPECT_EQ(whole.calls, c.calls) << name;
+        EXPECT_EQ(whole.leftover, c.leftover) << name;
+
+        for (qsizetype cut = 1; cut < c.stream.size(); ++cut) {
+            const Decoded two = decodeInPieces(c.stream, {cut});
+            ASSERT_EQ(two.calls, c.calls) << name << " cut at " << cut;
+            ASSERT_EQ(two.leftover, c.leftover) << name << " cut at " << cut;
+        }
+        for (const int largest : {3, 64}) {
+            std::uniform_int_distribution<int> size(1, largest);
+            for (int round = 0; round < 20; ++round) {
+                std::vector<qsizetype> cuts;
+                for (qsizetype at = size(random); at < c.stream.size(); at += size(random))
+                    cuts.push_back(at);
+                const Decoded pieces = decodeInPieces(c.stream, cuts);
+                ASSERT_EQ(pieces.calls, c.calls) << name << " pieces up to " << largest;
+                ASSERT_EQ(pieces.leftover, c.leftover) << name << " pieces up to " << largest;
+            }
+        }
+    }
+}
+
+TEST(CallerIdDecoder, BufferStaysBoundedWithoutLineEnds)
+{
+    const FakeClock clock(kDecodingTime);
+    CallerIdDecoder decoder(clock);
+    const QString pattern = QStringLiteral("NMBR=5550123 DATE=1012 ");
+    std::mt19937 random(4096);
+    std::uniform_int_distribution<int> size(1, 64);
+    QString buffer;
+    for (qsizetype fed = 0; fed < 1024 * 1024;) {
+        for (int n = size(random); n > 0; --n, ++fed)
+            buffer += pattern[fed % pattern.size()];
+        ASSERT_TRUE(decoder.decode(buffer, kSlash, kColon).isEmpty());
+        ASSERT_LE(buffer.size(), CallerIdDecoder::MaxLineLength);
+    }
+    // The long line's end finally comes; the report after it is decoded as usual.
+    buffer += QStringLiteral("NMBR=6666\r\nNMBR=5550123\r\n");
+    EXPECT_EQ(decoder.decode(buffer, kSlash, kColon), QList<DecodedCall>{clockCall("5550123")});
+    EXPECT_TRUE(buffer.isEmpty());
+}
+
+TEST(CallerIdDecoder, ResetForgetsTheReportInProgress)
+{
+    const FakeClock clock(kDecodingTime);
+    CallerIdDecoder decoder(clock);
+    QString buffer = QStringLiteral("DATE=1012\r\n") + repeated('X', 5000);
+    EXPECT_TRUE(decoder.decode(buffer, kSlash, kColon).isEmpty());
+
+    decoder.reset();
+    buffer = QStringLiteral("NMBR=1\r\n");
+    EXPECT_EQ(decoder.decode(buffer, kSlash, kColon), QList<DecodedCall>{clockCall("1")});
+}
