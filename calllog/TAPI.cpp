@@ -1,0 +1,151 @@
+#include "TAPI.h"
+
+#include "Failure.h"
+
+#include <QCoreApplication>
+
+#include <optional>
+
+namespace TAPI {
+
+namespace {
+
+struct CallLog
+{
+    QString provider = QString::fromLatin1(db::DefaultProvider);
+    std::unique_ptr<db::Connection> connection;
+    std::unique_ptr<db::Recordset> recordset;
+};
+
+void releaseAll();
+
+CallLog &callLog()
+{
+    static CallLog log;
+    static const bool cleanupRegistered = [] {
+        // The driver has to go while Qt is still there: static teardown comes too late.
+        qAddPostRoutine(releaseAll);
+        return true;
+    }();
+    Q_UNUSED(cleanupRegistered);
+    return log;
+}
+
+void releaseAll()
+{
+    CallLog &log = callLog();
+    log.recordset.reset();
+    log.connection.reset();
+}
+
+// The shared open steps; the open's own failure comes back instead of being thrown.
+std::optional<Failure> openRecordset(const QString &source,
+                                     std::unique_ptr<db::Recordset> &recordset,
+                                     short maxRecords, int options, int lockType)
+{
+    if (!recordset)
+        recordset = std::make_unique<db::Recordset>();
+    if (recordset->State() == 1)
+        recordset->Close();
+    recordset->setMaxRecords(maxRecords);
+    try {
+        recordset->Open(source, connection(), 0, lockType, options);
+    } catch (const Failure &failure) {
+        return failure;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+db::Connection &connection()
+{
+    CallLog &log = callLog();
+    if (!log.connection)
+        log.connection = std::make_unique<db::Connection>(log.provider);
+    return *log.connection;
+}
+
+void releaseConnection()
+{
+    callLog().connection.reset();
+}
+
+void setProvider(const QString &provider)
+{
+    callLog().provider = provider;
+}
+
+std::unique_ptr<db::Recordset> &recordsetVariable()
+{
+    return callLog().recordset;
+}
+
+db::Recordset &recordset()
+{
+    std::unique_ptr<db::Recordset> &variable = recordsetVariable();
+    if (!variable)
+        variable = std::make_unique<db::Recordset>();
+    return *variable;
+}
+
+void OpenRecordset(const QString &source, std::unique_ptr<db::Recordset> &recordset,
+                   short maxRecords, int options, int lockType)
+{
+    openRecordset(source, recordset, maxRecords, options, lockType);
+}
+
+StoreOutcome AddCallRecord(const QString &dateTime, const QString &number)
+{
+    try {
+        if (connection().State() == 0)
+            return {StoreOutcome::LogClosed, {}};
+    } catch (const Failure &failure) {
+        return {StoreOutcome::Failed, failure.description()};
+    }
+
+    // The first failure is the one worth telling: once the table cannot be opened every
+    // later step fails only because the recordset is closed.
+    std::optional<Failure> first;
+    auto step = [&first](auto &&work) {
+        try {
+            work();
+            return true;
+        } catch (const Failure &failure) {
+            if (!first)
+                first = failure;
+            return false;
+        }
+    };
+
+    std::unique_ptr<db::Recordset> &shared = recordsetVariable();
+    step([&] {
+        if (std::optional<Failure> openFailure =
+                openRecordset(QStringLiteral("IDList"), shared, 0, db::Recordset::CmdTable,
+                              db::Recordset::LockOptimistic))
+            throw *openFailure;
+    });
+    const bool started = step([&] { shared->AddNew(); });
+    const bool dated = step([&] { shared->Fields(0).setValue(dateTime); });
+    step([&] { shared->Fields(1).setValue(number); });
+    if (dated) {
+        step([&] { shared->Update(); });
+    } else if (started) {
+        step([&] { shared->CancelUpdate(); });
+    }
+
+    if (first)
+        return {StoreOutcome::Failed, first->description()};
+    return {StoreOutcome::Stored, {}};
+}
+
+void CreateCallLogTable(db::Connection &connection)
+{
+    // Unquoted names: "IDList" and the day query's "idlist" fold to one table everywhere.
+    connection.Execute(QStringLiteral(
+        "CREATE TABLE IF NOT EXISTS IDList (datetime DOUBLE PRECISION, number TEXT)"));
+    connection.Execute(
+        QStringLiteral("CREATE INDEX IF NOT EXISTS IDList_datetime ON IDList (datetime)"));
+}
+
+} // namespace TAPI

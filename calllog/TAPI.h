@@ -1,0 +1,44 @@
+#pragma once
+
+#include "Database.h"
+
+#include <QString>
+
+#include <memory>
+
+// The process-wide call log: one connection and one recordset, each created the moment
+// something first touches it, and the two routines that work on them.
+namespace TAPI {
+
+// The call-log connection; a new one starts closed. Start-up sets it up and opens it.
+db::Connection &connection();
+// Drops the connection (start-up does this after a 3706); the next use makes a new one.
+void releaseConnection();
+// The Qt SQL driver new connections use (tests name a missing one to reach 3706).
+void setProvider(const QString &provider);
+
+// The shared recordset variable and, through it, the recordset itself.
+std::unique_ptr<db::Recordset> &recordsetVariable();
+db::Recordset &recordset();
+
+// (Re)opens recordset on source over the call-log connection, forward-only. A failure of
+// the open itself is absorbed (the recordset stays closed); earlier steps pass theirs on.
+void OpenRecordset(const QString &source, std::unique_ptr<db::Recordset> &recordset,
+                   short maxRecords, int options, int lockType);
+
+struct StoreOutcome
+{
+    enum Kind { Stored, LogClosed, Failed };
+    Kind kind = Stored;
+    QString description; // the driver's words when Failed
+};
+
+// Appends one call. Never throws: a failing step is skipped and the next one runs, except
+// that a row whose date-time could not be set is dropped rather than stored half-filled.
+// LogClosed (the call log is off) is meant to be silent; Failed should reach the user.
+StoreOutcome AddCallRecord(const QString &dateTime, const QString &number);
+
+// Creates the call-log table and its index where they are missing; rows are untouched.
+void CreateCallLogTable(db::Connection &connection);
+
+} // namespace TAPI

@@ -1,0 +1,228 @@
+// The call-log store through a real ODBC driver: SQLite, or PostgreSQL when built with
+// RINGVANE_TEST_POSTGRES. The program's own path is used throughout: the data source
+// "CallerID" opened as start-up opens it, calls appended by AddCallRecord, the day query.
+
+#include "OdbcSandbox.h"
+#include "TAPI.h"
+
+#include "DateServices.h"
+#include "Failure.h"
+#include "LocaleScope.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString dayQuery(qint64 day)
+{
+    return QStringLiteral("select * from idlist where datetime>=%1 and datetime<%2")
+        .arg(day)
+        .arg(day + 1);
+}
+
+struct StoredCall
+{
+    QDateTime when;
+    QVariant number;
+};
+
+class CallStore : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        OdbcSandbox::instance().resetCallLog();
+        openCallLog();
+    }
+
+    void TearDown() override
+    {
+        TAPI::recordsetVariable().reset();
+        TAPI::releaseConnection();
+        TAPI::setProvider(QString::fromLatin1(db::DefaultProvider));
+    }
+
+    // Start-up's open of the call log.
+    static void openCallLog()
+    {
+        TAPI::connection().setCursorLocation(3);
+        TAPI::connection().Open(QStringLiteral("DSN=CallerID;ODBC;"), {}, {}, -1);
+    }
+
+    // The day view's reading: through OpenRecordset and the shared recordset.
+    static QList<StoredCall> callsOn(qint64 day)
+    {
+        TAPI::OpenRecordset(dayQuery(day), TAPI::recordsetVariable(), 0,
+                            db::Recordset::CmdText, db::Recordset::LockReadOnly);
+        db::Recordset &rs = TAPI::recordset();
+        EXPECT_EQ(rs.State(), 1) << "the day query did not open";
+        QList<StoredCall> calls;
+        while (rs.State() == 1 && !rs.Eof()) {
+            calls.append({rs.Fields(0).Value().toDateTime(), rs.Fields(1).Value()});
+            rs.MoveNext();
+        }
+        return calls;
+    }
+
+    static QDateTime at(int y, int m, int d, int h, int min)
+    {
+        return dates::makeDateTime(QDate(y, m, d), QTime(h, min));
+    }
+};
+
+TEST_F(CallStore, CallIsFoundByItsDayOnlyWhateverTheSeparators)
+{
+    struct Case
+    {
+        const char *dateSep;
+        const char *timeSep;
+    };
+    const Case cases[] = {{"/", ":"}, {".", "."}, {"", ""}, {" ", " "}, {"-", "h"}};
+    const QDateTime call = at(2002, 10, 13, 14, 25);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string("separators '") + c.dateSep + "' '" + c.timeSep + "'");
+        TearDown();
+        SetUp();
+        const QString stamp = dates::formatCallStamp(call, QString::fromUtf8(c.dateSep),
+                                                     QString::fromUtf8(c.timeSep));
+        const TAPI::StoreOutcome outcome = TAPI::AddCallRecord(stamp, QStringLiteral("5550123"));
+        ASSERT_EQ(outcome.kind, TAPI::StoreOutcome::Stored) << outcome.description.toStdString();
+
+        const QList<StoredCall> found = callsOn(37542);
+        ASSERT_EQ(found.size(), 1);
+        EXPECT_EQ(found[0].when, call);
+        EXPECT_EQ(found[0].number.toString(), QStringLiteral("5550123"));
+        EXPECT_TRUE(callsOn(37543).isEmpty());
+        EXPECT_TRUE(callsOn(37541).isEmpty());
+    }
+}
+
+TEST_F(CallStore, TimeOfDaySurvivesADecimalCommaLocale)
+{
+    LocaleScope locale("de_DE.UTF-8");
+    const QDateTime lastMinute = at(2002, 10, 13, 23, 59);
+    const QDateTime beforeEpoch = at(1899, 12, 29, 12, 0); // day -1, fraction .5
+    ASSERT_EQ(TAPI::AddCallRecord(QStringLiteral("2002.10.13 23.59"), QStringLiteral("1")).kind,
+              TAPI::StoreOutcome::Stored);
+    ASSERT_EQ(TAPI::AddCallRecord(QStringLiteral("1899.12.29 12.00"), QStringLiteral("2")).kind,
+              TAPI::StoreOutcome::Stored);
+
+    const QList<StoredCall> october = callsOn(37542);
+    ASSERT_EQ(october.size(), 1);
+    EXPECT_EQ(october[0].when, lastMinute);
+    const QList<StoredCall> early = callsOn(-1);
+    ASSERT_EQ(early.size(), 1);
+    EXPECT_EQ(early[0].when, beforeEpoch);
+}
+
+TEST_F(CallStore, CallsInARowAreAllStoredAndTheTableStaysOpen)
+{
+    for (const char *number : {"5550101", "5550102", "5550103"}) {
+        EXPECT_EQ(TAPI::AddCallRecord(QStringLiteral("2002/10/13 14:25"), QString::fromLatin1(number))
+                      .kind,
+                  TAPI::StoreOutcome::Stored);
+    }
+    EXPECT_EQ(TAPI::recordset().State(), 1);
+    EXPECT_EQ(OdbcSandbox::instance().rowCount(), 3);
+}
+
+TEST_F(CallStore, CallerTextIsStoredExactly)
+{
+    const QString texts[] = {
+        QString(),                                   // an empty number stays text, not NULL
+        QStringLiteral("O'Brien \"Junior\" \\' \\\\"),
+        QStringLiteral("'); DROP TABLE IDList; --"),
+        QStringLiteral("1; delete from idlist"),
+        QStringLiteral("<b>bold</b><script>alert(1)</script>&amp;"),
+        QStringLiteral("Zoë Ünïcödé Ærø 电话号码 ☎ 😀"),
+        QStringLiteral("?, ?) --"),
+        QStringLiteral("tab\there\rcr"),
+        QString(4096, QLatin1Char('9')),
+    };
+    for (const QString &text : texts)
+        ASSERT_EQ(TAPI::AddCallRecord(QStringLiteral("2002/10/13 14:25"), text).kind,
+                  TAPI::StoreOutcome::Stored)
+            << text.left(40).toStdString();
+
+    const QList<StoredCall> found = callsOn(37542);
+    ASSERT_EQ(found.size(), int(std::size(texts)));
+    QStringList stored;
+    for (const StoredCall &call : found) {
+        EXPECT_FALSE(call.number.isNull());
+        stored << call.number.toString();
+    }
+    for (const QString &text : texts)
+        EXPECT_TRUE(stored.contains(text.isNull() ? QStringLiteral("") : text))
+            << text.left(40).toStdString();
+}
+
+TEST_F(CallStore, ClosedCallLogStoresNothingAndSaysSo)
+{
+    TAPI::releaseConnection(); // a new connection that was never opened
+    EXPECT_EQ(TAPI::connection().State(), 0);
+    const TAPI::StoreOutcome outcome =
+        TAPI::AddCallRecord(QStringLiteral("2002/10/13 14:25"), QStringLiteral("5550123"));
+    EXPECT_EQ(outcome.kind, TAPI::StoreOutcome::LogClosed);
+    EXPECT_EQ(OdbcSandbox::instance().rowCount(), 0);
+}
+
+TEST_F(CallStore, MissingProviderIs3706AndLeavesTheLogClosed)
+{
+    TAPI::releaseConnection();
+    TAPI::setProvider(QStringLiteral("QNOSUCHDRIVER"));
+    try {
+        openCallLog();
+        FAIL() << "the open succeeded";
+    } catch (const Failure &failure) {
+        EXPECT_EQ(failure.number(), ErrorNumber::ProviderNotFound);
+        EXPECT_EQ(failure.description(),
+                  QStringLiteral("Provider cannot be found. It may not be properly installed."));
+    }
+    TAPI::releaseConnection(); // what start-up does after a 3706
+    EXPECT_EQ(TAPI::AddCallRecord(QStringLiteral("2002/10/13 14:25"), QStringLiteral("1")).kind,
+              TAPI::StoreOutcome::LogClosed);
+    EXPECT_EQ(OdbcSandbox::instance().rowCount(), 0);
+}
+
+TEST_F(CallStore, StoreFailureIsReportedAndLeavesNoHalfRow)
+{
+    // A date-time that cannot be set: the row is dropped, not stored with the number only.
+    TAPI::StoreOutcome outcome = TAPI::AddCallRecord(QStringLiteral("2002/13/45 99:99"),
+                                                     QStringLiteral("5550123"));
+    EXPECT_EQ(outcome.kind, TAPI::StoreOutcome::Failed);
+    EXPECT_FALSE(outcome.description.isEmpty());
+    EXPECT_EQ(OdbcSandbox::instance().rowCount(), 0);
+
+    // The table dropped under the program: the driver's words come back.
+    OdbcSandbox::instance().admin().Execute(QStringLiteral("DROP TABLE IDList"));
+    outcome = TAPI::AddCallRecord(QStringLiteral("2002/10/13 14:25"), QStringLiteral("5550123"));
+    EXPECT_EQ(outcome.kind, TAPI::StoreOutcome::Failed);
+    EXPECT_TRUE(outcome.description.contains(QStringLiteral("idlist"), Qt::CaseInsensitive))
+        << outcome.description.toStdString();
+    EXPECT_EQ(TAPI::recordset().State(), 0);
+
+    // Once the table is back, the next call goes in, and only that one.
+    TAPI::CreateCallLogTable(OdbcSandbox::instance().admin());
+    EXPECT_EQ(TAPI::AddCallRecord(QStringLiteral("2002/10/13 14:26"), QStringLiteral("5550124")).kind,
+              TAPI::StoreOutcome::Stored);
+    const QList<StoredCall> found = callsOn(37542);
+    ASSERT_EQ(found.size(), 1);
+    EXPECT_EQ(found[0].number.toString(), QStringLiteral("5550124"));
+}
+
+TEST_F(CallStore, AppendingNeverReadsTheStoredRows)
+{
+    OdbcSandbox &sandbox = OdbcSandbox::instance();
+    sandbox.armReadTrap(50);
+    // The trap is armed: any read of an old row fails.
+    EXPECT_ANY_THROW(queryRows(sandbox.admin(), QStringLiteral("select * from idlist")));
+
+    for (const char *number : {"5550101", "5550102"}) {
+        const TAPI::StoreOutcome outcome =
+            TAPI::AddCallRecord(QStringLiteral("2002/10/13 14:25"), QString::fromLatin1(number));
+        EXPECT_EQ(outcome.kind, TAPI::StoreOutcome::Stored) << outcome.description.toStdString();
+    }
+    EXPECT_EQ(sandbox.trappedAppends(), 2);
+}
+
+} // namespace

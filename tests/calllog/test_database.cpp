@@ -1,0 +1,179 @@
+// The database objects over the real SQLite ODBC driver: how opens fail, and the
+// recordset rules the store and the day view rely on.
+
+#include "OdbcSandbox.h"
+#include "TAPI.h"
+
+#include "DateServices.h"
+#include "Failure.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+Failure openFailure(db::Connection &connection, const QString &connectionString)
+{
+    try {
+        connection.Open(connectionString, {}, {}, -1);
+    } catch (const Failure &failure) {
+        return failure;
+    }
+    ADD_FAILURE() << "opened " << connectionString.toStdString();
+    return Failure(0, {});
+}
+
+class Database : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        OdbcSandbox::instance().resetCallLog();
+        m_connection.Open(QStringLiteral("DSN=CallerID;ODBC;"), {}, {}, -1);
+    }
+
+    void append(const QString &stamp, const QString &number)
+    {
+        db::Recordset rs;
+        rs.Open(QStringLiteral("IDList"), m_connection, 0, db::Recordset::LockOptimistic,
+                db::Recordset::CmdTable);
+        rs.AddNew();
+        rs.Fields(0).setValue(stamp);
+        rs.Fields(1).setValue(number);
+        rs.Update();
+    }
+
+    db::Connection m_connection;
+};
+
+TEST(DatabaseOpen, FailuresCarryTheirNumberAndTheDriversWords)
+{
+    OdbcSandbox::instance();
+    struct Case
+    {
+        const char *provider;
+        const char *connectionString;
+        int number;
+        const char *words;
+    };
+    const Case cases[] = {
+        {"QNOSUCHDRIVER", "DSN=CallerID;ODBC;", ErrorNumber::ProviderNotFound,
+         "Provider cannot be found. It may not be properly installed."},
+        {"QODBC", "DSN=NoSuchSource;ODBC;", db::GeneralFailure, "Data source name not found"},
+        {"QODBC", "DSN=BrokenDriver;ODBC;", db::GeneralFailure, "no-such-driver.so"},
+        // NoCreat: a missing file is an error, and no empty one appears in its place.
+        {"QODBC", "DSN=Gone;ODBC;", db::GeneralFailure, ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.connectionString);
+        db::Connection connection{QString::fromLatin1(c.provider)};
+        const Failure failure = openFailure(connection, QString::fromLatin1(c.connectionString));
+        EXPECT_EQ(failure.number(), c.number);
+        EXPECT_FALSE(failure.description().isEmpty());
+        EXPECT_TRUE(failure.description().contains(QString::fromLatin1(c.words)))
+            << failure.description().toStdString();
+        EXPECT_EQ(connection.State(), 0);
+    }
+    EXPECT_FALSE(QFile::exists(OdbcSandbox::instance().dir() + QStringLiteral("/gone/missing.db")));
+}
+
+TEST_F(Database, OpenConnectionCanBeClosedAndReopened)
+{
+    EXPECT_EQ(m_connection.State(), 1);
+    EXPECT_ANY_THROW(m_connection.Open(QStringLiteral("DSN=CallerID;ODBC;"), {}, {}, -1));
+    m_connection.Close();
+    EXPECT_EQ(m_connection.State(), 0);
+    m_connection.Open(QStringLiteral("CallerID"), {}, {}, -1); // without the "DSN=" too
+    EXPECT_EQ(m_connection.State(), 1);
+}
+
+TEST_F(Database, DateTimeFieldTakesOnlyACallStamp)
+{
+    db::Recordset rs;
+    rs.Open(QStringLiteral("IDList"), m_connection, 0, db::Recordset::LockOptimistic,
+            db::Recordset::CmdTable);
+    rs.AddNew();
+    for (const char *bad : {"", "yesterday", "2002/10/13", "2002/02/30 10:00", "2002/10/13 24:00",
+                            "12002/10/13 14:25"}) {
+        SCOPED_TRACE(bad);
+        EXPECT_THROW(rs.Fields(0).setValue(QString::fromLatin1(bad)), Failure);
+    }
+    rs.Fields(0).setValue(QStringLiteral("2002/10/13 14:25"));
+    // Read back typed, before and after it is stored.
+    EXPECT_EQ(rs.Fields(0).Value().toDateTime(),
+              dates::makeDateTime(QDate(2002, 10, 13), QTime(14, 25)));
+    EXPECT_EQ(rs.Fields(0).Name().toLower(), QStringLiteral("datetime"));
+    rs.Update();
+
+    const QList<QVariantList> rows =
+        queryRows(m_connection, QStringLiteral("select datetime, number from idlist"));
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_EQ(rows[0][0].typeId(), QMetaType::QDateTime);
+    EXPECT_TRUE(rows[0][1].isNull()); // never written
+    const QList<QVariantList> raw =
+        queryRows(m_connection, QStringLiteral("select datetime * 1440 from idlist"));
+    EXPECT_DOUBLE_EQ(raw[0][0].toDouble(), 37542.0 * 1440 + 14 * 60 + 25);
+}
+
+TEST_F(Database, MisuseFailsWithoutTouchingTheTable)
+{
+    db::Recordset rs;
+    EXPECT_EQ(rs.State(), 0);
+    EXPECT_THROW(rs.Close(), Failure);
+    EXPECT_THROW(rs.AddNew(), Failure);
+
+    db::Connection closed;
+    EXPECT_THROW(rs.Open(QStringLiteral("IDList"), closed, 0, 3, 2), Failure);
+    EXPECT_THROW(rs.Open(QStringLiteral("IDList; DROP TABLE IDList"), m_connection, 0, 3, 2),
+                 Failure);
+
+    rs.Open(QStringLiteral("select * from idlist"), m_connection, 0, 1, 1);
+    EXPECT_TRUE(rs.Eof());
+    EXPECT_THROW(rs.MoveNext(), Failure);
+    EXPECT_THROW(rs.Fields(0).Value(), Failure);
+    EXPECT_THROW(rs.Fields(2), Failure);
+    EXPECT_THROW(rs.AddNew(), Failure); // read-only
+    EXPECT_THROW(rs.setMaxRecords(1), Failure); // only while closed
+    EXPECT_THROW(rs.Open(QStringLiteral("select * from idlist"), m_connection, 0, 1, 1), Failure);
+    rs.Close();
+
+    rs.Open(QStringLiteral("IDList"), m_connection, 0, 3, 2);
+    EXPECT_THROW(rs.Update(), Failure); // no row started
+    rs.AddNew();
+    rs.Fields(1).setValue(QStringLiteral("5550123"));
+    rs.CancelUpdate();
+    EXPECT_THROW(rs.Update(), Failure);
+    EXPECT_EQ(OdbcSandbox::instance().rowCount(), 0);
+}
+
+TEST_F(Database, MaxRecordsLimitsTheRowsRead)
+{
+    for (int minute = 0; minute < 5; ++minute)
+        append(QStringLiteral("2002/10/13 14:0%1").arg(minute), QStringLiteral("555"));
+    db::Recordset rs;
+    for (const auto &[limit, expected] : {std::pair{0, 5}, {2, 2}, {9, 5}}) {
+        rs.setMaxRecords(limit);
+        rs.Open(QStringLiteral("select * from idlist where datetime>=37542 and datetime<37543"),
+                m_connection, 0, 1, 1);
+        int count = 0;
+        for (; !rs.Eof(); rs.MoveNext())
+            ++count;
+        EXPECT_EQ(count, expected) << "limit " << limit;
+        rs.Close();
+    }
+}
+
+TEST_F(Database, RecordsetOutlivingItsConnectionIsClosed)
+{
+    auto connection = std::make_unique<db::Connection>();
+    connection->Open(QStringLiteral("DSN=CallerID;ODBC;"), {}, {}, -1);
+    db::Recordset rs;
+    rs.Open(QStringLiteral("IDList"), *connection, 0, 3, 2);
+    rs.AddNew();
+    connection.reset();
+    EXPECT_EQ(rs.State(), 0);
+    EXPECT_THROW(rs.Update(), Failure);
+}
+
+} // namespace

@@ -1,0 +1,203 @@
+// ringvane-setup-calllog run as a user would run it, on a fresh home folder.
+
+#include "OdbcSandbox.h"
+#include "TAPI.h"
+
+#include "Failure.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct CommandRun
+{
+    int exitCode = -1;
+    QString output;
+};
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+class SetupCommand : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_home.isValid());
+        OdbcSandbox::instance();
+    }
+
+    QString home() const { return m_home.path(); }
+    QString ini() const { return home() + QStringLiteral("/.odbc.ini"); }
+    QString dbFile() const { return home() + QStringLiteral("/.local/share/ringvane/calllog.db"); }
+
+    CommandRun run(const QString &iniPath, const QString &xdgDataHome = {})
+    {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), home());
+        env.insert(QStringLiteral("ODBCINI"), iniPath);
+        env.insert(QStringLiteral("ODBCSYSINI"), OdbcSandbox::instance().systemDir());
+        env.remove(QStringLiteral("XDG_DATA_HOME"));
+        if (!xdgDataHome.isEmpty())
+            env.insert(QStringLiteral("XDG_DATA_HOME"), xdgDataHome);
+        process.setProcessEnvironment(env);
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start(QStringLiteral(RINGVANE_SETUP_COMMAND), {});
+        if (!process.waitForFinished(30000))
+            return {};
+        return {process.exitCode(), QString::fromUtf8(process.readAll())};
+    }
+
+    QTemporaryDir m_home;
+};
+
+#ifndef RINGVANE_TEST_POSTGRES
+
+// The table and index as the SQLite file holds them, and its rows.
+struct FileContents
+{
+    QStringList objects;
+    int rows = -1;
+};
+
+FileContents contentsOf(const QString &file)
+{
+    db::Connection c;
+    c.Open(QStringLiteral("DRIVER=%1;Database=%2;NoCreat=1")
+               .arg(OdbcSandbox::instance().sqliteDriver(), file),
+           {}, {}, -1);
+    FileContents contents;
+    for (const QVariantList &row :
+         queryRows(c, QStringLiteral("select type, name, sql from sqlite_master order by name")))
+        contents.objects << row.value(0).toString() + QLatin1Char(' ') + row.value(1).toString() +
+                                QLatin1Char(' ') + row.value(2).toString();
+    contents.rows = queryRows(c, QStringLiteral("select count(*) from idlist")).value(0).value(0).toInt();
+    return contents;
+}
+
+TEST_F(SetupCommand, CreatesTheDataSourceFileTableAndIndexOnAFreshHome)
+{
+    const QByteArray others = "; my other sources\n[Other]\nDriver=SQLite3\nDatabase=/tmp/x.db";
+    struct Case
+    {
+        const char *name;
+        bool existingIni;
+        bool xdg;
+    };
+    for (const Case &c : {Case{"no ini", false, false}, Case{"ini with others", true, false},
+                          Case{"XDG_DATA_HOME", true, true}}) {
+        SCOPED_TRACE(c.name);
+        QDir(home()).removeRecursively();
+        QDir().mkpath(home());
+        if (c.existingIni) {
+            QFile file(ini());
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(others);
+        }
+        const QString xdg = c.xdg ? home() + QStringLiteral("/data") : QString();
+        const QString expectedFile =
+            c.xdg ? xdg + QStringLiteral("/ringvane/calllog.db") : dbFile();
+
+        const CommandRun first = run(ini(), xdg);
+        ASSERT_EQ(first.exitCode, 0) << first.output.toStdString();
+
+        const QByteArray text = readAll(ini());
+        if (c.existingIni) {
+            EXPECT_TRUE(text.startsWith(others + "\n")) << text.toStdString();
+        }
+        for (const QByteArray &line :
+             {QByteArray("[CallerID]\n"), QByteArray("Driver=SQLite3\n"),
+              "Database=" + expectedFile.toUtf8() + "\n", QByteArray("JournalMode=WAL\n"),
+              QByteArray("SyncPragma=FULL\n"), QByteArray("NoCreat=1\n"),
+              QByteArray("Timeout=")})
+            EXPECT_TRUE(text.contains(line)) << line.toStdString();
+
+        const FileContents contents = contentsOf(expectedFile);
+        EXPECT_EQ(contents.rows, 0);
+        ASSERT_EQ(contents.objects.size(), 2) << contents.objects.join(QLatin1Char('|')).toStdString();
+        EXPECT_TRUE(contents.objects[0].startsWith(QStringLiteral("table IDList ")));
+        EXPECT_TRUE(contents.objects[1].startsWith(QStringLiteral("index IDList_datetime ")));
+        EXPECT_TRUE(contents.objects[1].contains(QStringLiteral("(datetime)")));
+    }
+}
+
+TEST_F(SetupCommand, SecondRunKeepsRowsAndTheIniAsTheyAre)
+{
+    ASSERT_EQ(run(ini()).exitCode, 0);
+    {
+        db::Connection c;
+        c.Open(QStringLiteral("DRIVER=%1;Database=%2;NoCreat=1")
+                   .arg(OdbcSandbox::instance().sqliteDriver(), dbFile()),
+               {}, {}, -1);
+        c.Execute(QStringLiteral("insert into IDList values (37542.6, '5550123')"));
+    }
+    const QByteArray iniBefore = readAll(ini());
+
+    const CommandRun second = run(ini());
+    EXPECT_EQ(second.exitCode, 0) << second.output.toStdString();
+    EXPECT_TRUE(second.output.contains(QStringLiteral("already exists")));
+    EXPECT_EQ(readAll(ini()), iniBefore);
+    EXPECT_EQ(contentsOf(dbFile()).rows, 1);
+}
+
+TEST_F(SetupCommand, DeletedCallLogFileIsAnErrorNotANewEmptyLog)
+{
+    ASSERT_EQ(run(ini()).exitCode, 0);
+    ASSERT_TRUE(QFile::remove(dbFile()));
+    const CommandRun again = run(ini());
+    EXPECT_EQ(again.exitCode, 3) << again.output.toStdString();
+    EXPECT_FALSE(QFile::exists(dbFile()));
+}
+
+TEST_F(SetupCommand, UsageAndWrongArguments)
+{
+    QProcess process;
+    process.start(QStringLiteral(RINGVANE_SETUP_COMMAND), {QStringLiteral("--help")});
+    ASSERT_TRUE(process.waitForFinished(10000));
+    EXPECT_EQ(process.exitCode(), 0);
+    const QString usage = QString::fromUtf8(process.readAllStandardOutput());
+    EXPECT_TRUE(usage.contains(QStringLiteral("connect_timeout")));
+
+    process.start(QStringLiteral(RINGVANE_SETUP_COMMAND), {QStringLiteral("--bogus")});
+    ASSERT_TRUE(process.waitForFinished(10000));
+    EXPECT_EQ(process.exitCode(), 1);
+    EXPECT_FALSE(QFile::exists(ini()));
+}
+
+#else
+
+TEST_F(SetupCommand, ExistingPostgresSourceGetsTheTableOnlyOnce)
+{
+    OdbcSandbox &sandbox = OdbcSandbox::instance();
+    sandbox.resetCallLog();
+    sandbox.admin().Execute(QStringLiteral("DROP TABLE IDList"));
+    const QByteArray iniBefore = readAll(sandbox.userIni());
+
+    for (int pass = 0; pass < 2; ++pass) {
+        const CommandRun result = run(sandbox.userIni());
+        ASSERT_EQ(result.exitCode, 0) << result.output.toStdString();
+        if (pass == 0)
+            sandbox.admin().Execute(QStringLiteral("insert into idlist values (37542.6, '1')"));
+    }
+    EXPECT_EQ(readAll(sandbox.userIni()), iniBefore);
+    EXPECT_FALSE(QFile::exists(dbFile()));
+    EXPECT_EQ(sandbox.rowCount(), 1);
+    const QList<QVariantList> index = queryRows(
+        sandbox.admin(), QStringLiteral("select indexdef from pg_indexes where tablename = 'idlist' "
+                                          "and schemaname = current_schema()"));
+    ASSERT_EQ(index.size(), 1);
+    EXPECT_TRUE(index[0][0].toString().contains(QStringLiteral("(datetime)")));
+}
+
+#endif
+
+} // namespace

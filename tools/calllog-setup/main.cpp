@@ -1,0 +1,194 @@
+// ringvane-setup-calllog: prepares the call log the program writes to, the table IDList of
+// the ODBC data source "CallerID". Safe to run again: it never touches existing rows.
+
+#include "OdbcIni.h"
+#include "TAPI.h"
+
+#include "Failure.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QTextStream>
+
+namespace {
+
+const QString kDataSource = QStringLiteral("CallerID");
+
+enum ExitCode {
+    ExitOk = 0,
+    ExitUsage = 1,
+    ExitFiles = 2,
+    ExitDatabase = 3,
+    ExitNoOdbc = 4,
+};
+
+const char *const kUsage = R"(Usage: ringvane-setup-calllog [--help]
+
+Prepares Ringvane's call log: the table IDList (with an index on its datetime column)
+in the ODBC data source "CallerID".
+
+When no data source "CallerID" exists yet, it adds one to your ODBC file ($ODBCINI, or
+~/.odbc.ini when ODBCINI is not set), keeping every other entry of that file. It uses the
+SQLite ODBC driver and the file $XDG_DATA_HOME/ringvane/calllog.db (by default
+~/.local/share/ringvane/calllog.db), written with a write-ahead journal and full sync.
+The file must then stay where it is: if it goes missing, Ringvane reports the call log
+as unavailable instead of starting a new, empty one.
+
+When "CallerID" already exists (yours, or the system's in /etc/odbc.ini), it is left as
+it is, and only the table and its index are created where they are missing. Existing
+rows are never changed.
+
+To keep the call log in PostgreSQL, define "CallerID" before running this command, for
+example in ~/.odbc.ini:
+
+    [CallerID]
+    Driver=PostgreSQL Unicode
+    Servername=localhost
+    Port=5432
+    Database=ringvane
+    Username=ringvane
+    pqopt=connect_timeout=5
+
+The pqopt line gives up on an unreachable server after 5 seconds, so that Ringvane does
+not hang at start-up waiting for it.
+
+Exit status: 0 done, 1 wrong arguments, 2 a file could not be written, 3 the data source
+could not be opened or the table not created, 4 the ODBC support is not installed.
+)";
+
+QTextStream &out()
+{
+    static QTextStream stream(stdout);
+    return stream;
+}
+
+QTextStream &err()
+{
+    static QTextStream stream(stderr);
+    return stream;
+}
+
+QString dataDirectory()
+{
+    // XDG: a relative XDG_DATA_HOME is to be ignored.
+    const QString xdg = qEnvironmentVariable("XDG_DATA_HOME");
+    const QString base = (!xdg.isEmpty() && QDir::isAbsolutePath(xdg))
+                             ? xdg
+                             : QDir::homePath() + QStringLiteral("/.local/share");
+    return base + QStringLiteral("/ringvane");
+}
+
+bool readText(const QString &path, QString &text)
+{
+    QFile file(path);
+    if (!file.exists()) {
+        text.clear();
+        return true;
+    }
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    text = QString::fromUtf8(file.readAll());
+    return true;
+}
+
+// Creates the data file and the data source section; false after a message.
+bool addDataSource(const QString &iniPath, const QString &iniText)
+{
+    const QString dir = dataDirectory();
+    if (!QDir().mkpath(dir)) {
+        err() << "Could not create the folder " << dir << ".\n";
+        return false;
+    }
+    const QString dbPath = dir + QStringLiteral("/calllog.db");
+    // The driver is told never to create the file, so it is made here (empty is a valid
+    // SQLite database). An existing file is kept with its rows.
+    if (!QFileInfo::exists(dbPath)) {
+        QFile db(dbPath);
+        if (!db.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            err() << "Could not create the call log file " << dbPath << ": " << db.errorString()
+                  << ".\n";
+            return false;
+        }
+        db.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+
+    const QString text = odbcini::withSection(
+        iniText, kDataSource,
+        {
+            {QStringLiteral("Description"), QStringLiteral("Ringvane call log")},
+            {QStringLiteral("Driver"), QStringLiteral("SQLite3")},
+            {QStringLiteral("Database"), dbPath},
+            {QStringLiteral("JournalMode"), QStringLiteral("WAL")},
+            {QStringLiteral("SyncPragma"), QStringLiteral("FULL")},
+            {QStringLiteral("NoCreat"), QStringLiteral("1")},
+            {QStringLiteral("Timeout"), QStringLiteral("2000")},
+        });
+
+    const QFileInfo iniInfo(iniPath);
+    QDir().mkpath(iniInfo.absolutePath());
+    const bool existed = iniInfo.exists();
+    const QFileDevice::Permissions permissions = existed
+        ? QFile::permissions(iniPath)
+        : QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    QSaveFile file(iniPath);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0 || !file.commit()) {
+        err() << "Could not write " << iniPath << ": " << file.errorString() << ".\n";
+        return false;
+    }
+    QFile::setPermissions(iniPath, permissions);
+    out() << "Added the data source CallerID to " << iniPath << "; the call log is kept in "
+          << dbPath << ".\n";
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    if (args == QStringList{QStringLiteral("--help")} || args == QStringList{QStringLiteral("-h")}) {
+        out() << kUsage;
+        return ExitOk;
+    }
+    if (!args.isEmpty()) {
+        err() << "Unknown argument: " << args.first() << "\n\n" << kUsage;
+        return ExitUsage;
+    }
+
+    const QString userIni = odbcini::userIniPath();
+    QString userText;
+    QString systemText;
+    if (!readText(userIni, userText)) {
+        err() << "Could not read " << userIni << ".\n";
+        return ExitFiles;
+    }
+    readText(odbcini::systemIniPath(), systemText); // unreadable: treated as not defining it
+
+    if (odbcini::hasSection(userText, kDataSource) || odbcini::hasSection(systemText, kDataSource)) {
+        out() << "The data source CallerID already exists; it is left as it is.\n";
+    } else if (!addDataSource(userIni, userText)) {
+        return ExitFiles;
+    }
+    out().flush();
+
+    try {
+        db::Connection connection;
+        connection.Open(QStringLiteral("DSN=CallerID;ODBC;"), {}, {}, -1);
+        TAPI::CreateCallLogTable(connection);
+    } catch (const Failure &failure) {
+        if (failure.number() == ErrorNumber::ProviderNotFound) {
+            err() << "The ODBC support is not installed (packages unixodbc and "
+                     "libqt6sql6-odbc).\n";
+            return ExitNoOdbc;
+        }
+        err() << "Could not prepare the call log in the data source CallerID: "
+              << failure.description() << "\n";
+        return ExitDatabase;
+    }
+    out() << "The call log table IDList is ready.\n";
+    return ExitOk;
+}
