@@ -1,0 +1,62 @@
+#include "ReceiveLog.h"
+
+namespace receivelog {
+
+qsizetype charactersToDrop(qsizetype logLength)
+{
+    return logLength > TrimAbove ? TrimDrop : 0;
+}
+
+QString applyBackspaces(const QString &text)
+{
+    // One pass, so a line full of backspaces costs no more than any other text.
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        if (c != QChar(8)) {
+            out.append(c);
+            continue;
+        }
+        if (out.isEmpty())
+            continue;
+        out.chop(1);
+        // Never leave half of a surrogate pair behind.
+        if (!out.isEmpty() && out.back().isHighSurrogate())
+            out.chop(1);
+    }
+    return out;
+}
+
+QString normaliseLineEnds(const QString &text)
+{
+    QString out;
+    out.reserve(text.size() + 16);
+    for (const QChar c : text) {
+        if (c == QChar(10))
+            continue;
+        out.append(c);
+        if (c == QChar(13))
+            out.append(QChar(10));
+    }
+    return out;
+}
+
+QString prepare(const QString &text)
+{
+    return normaliseLineEnds(applyBackspaces(text));
+}
+
+QString forDisplay(const QString &prepared)
+{
+    QString out = prepared;
+    out.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    return out;
+}
+
+void append(QString &log, const QString &text)
+{
+    log.remove(0, charactersToDrop(log.size()));
+    log += forDisplay(prepare(text));
+}
+
+} // namespace receivelog

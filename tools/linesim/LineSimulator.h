@@ -1,0 +1,120 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+class QSocketNotifier;
+class QTimer;
+
+// One caller-ID report as a modem prints it.
+struct CallerIdReport
+{
+    QString date = QStringLiteral("1013"); // MMDD
+    QString time = QStringLiteral("1425"); // HHMM
+    QString number = QStringLiteral("5550123");
+    QString name;    // empty: no NAME line
+    QString message; // empty: no MESG line
+};
+
+// How a modem lays a report out; the real ones differ in every one of these.
+struct ReportStyle
+{
+    int ringsBefore = 1;
+    int ringsAfter = 0;
+    bool blankLines = true;        // a blank line before and after the field lines
+    bool spacesAroundEquals = true; // "NMBR = 555" or "NMBR=555"
+    bool crOnly = false;           // lines ended by CR alone instead of CR LF
+    bool nameBeforeNumber = false;
+};
+
+// Formats a report with the given style.
+QByteArray formatReport(const CallerIdReport &report, const ReportStyle &style = {});
+// A report for a call at the given moment.
+CallerIdReport reportAt(const QDateTime &when, const QString &number, const QString &name = {});
+
+// A stand-in for a caller-ID modem on a pseudo-terminal: whatever opens slavePath() talks
+// to it. It echoes, answers AT commands like a modem in verbose mode, records them, and
+// prints reports in pieces when asked or on a schedule. It can also vanish (the master
+// closes, as when a USB modem is unplugged) or stop reading so the other side's output
+// backs up.
+class LineSimulator : public QObject
+{
+    Q_OBJECT
+public:
+    explicit LineSimulator(QObject *parent = nullptr);
+    ~LineSimulator() override;
+
+    bool isValid() const { return m_master >= 0; }
+    QString errorString() const { return m_error; }
+    QString slavePath() const { return m_slavePath; }
+    // A symlink at path pointing at the slave device (replaces an older symlink there).
+    bool linkTo(const QString &path);
+
+    void setEcho(bool echo) { m_echo = echo; }
+    // Pieces of these sizes (cycled) with this pause between them; empty sizes: one piece.
+    void setPieces(QList<int> sizes, int delayMs);
+
+    // Writes bytes to the line, cut into pieces as set by setPieces.
+    void send(const QByteArray &bytes);
+    void sendReport(const CallerIdReport &report, const ReportStyle &style = {});
+    // Prints a report for "now" every interval until stopped.
+    void startSchedule(int intervalMs, const QString &number, const ReportStyle &style = {},
+                       const QString &name = {});
+    void stopSchedule();
+    // True while pieces are still waiting to be written.
+    bool sending() const;
+
+    // Stop (or resume) reading what the other side writes, so its output backs up.
+    void setHoldOutput(bool hold);
+    // The device disappears: the master closes and the slave node goes away.
+    void closeMaster();
+
+    // The line as the other side set it, "baud,parity,data,stop" ("19200,E,7,2").
+    QString lineSettings() const;
+
+    QStringList commands() const { return m_commands; }
+    QByteArray received() const { return m_received; }
+    void clearReceived();
+
+Q_SIGNALS:
+    void commandReceived(const QString &command);
+
+protected:
+    // The answer to one command line (without its CR). A modem with other habits
+    // (a deaf period after a reset, error results) overrides this.
+    virtual QByteArray answer(const QByteArray &command);
+
+private:
+    void onReadable();
+    void onWritable();
+    void writePending();
+    void sendNextPiece();
+    void handleInput(const QByteArray &bytes);
+    void queueWrite(const QByteArray &bytes);
+
+    int m_master = -1;
+    int m_slaveKeeper = -1;
+    QString m_slavePath;
+    QString m_link;
+    QString m_error;
+    QSocketNotifier *m_readNotifier = nullptr;
+    QSocketNotifier *m_writeNotifier = nullptr;
+
+    bool m_echo = true;
+    QByteArray m_line;
+    QStringList m_commands;
+    QByteArray m_received;
+
+    QList<int> m_pieceSizes;
+    int m_pieceDelayMs = 0;
+    int m_pieceIndex = 0;
+    QByteArray m_toPiece;
+    QTimer *m_pieceTimer = nullptr;
+    QByteArray m_pendingWrite;
+
+    QTimer *m_schedule = nullptr;
+};
