@@ -148,4 +148,12 @@ void CreateCallLogTable(db::Connection &connection)
         QStringLiteral("CREATE INDEX IF NOT EXISTS IDList_datetime ON IDList (datetime)"));
 }
 
+QStringList strParity;
+
+void InitParityLetters()
+{
+    strParity = {QStringLiteral("N"), QStringLiteral("O"), QStringLiteral("E"), QStringLiteral("M"),
+                 QStringLiteral("S")};
+}
+
 } // namespace TAPI

@@ -3,6 +3,7 @@
 #include "Database.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -40,5 +41,9 @@ StoreOutcome AddCallRecord(const QString &dateTime, const QString &number);
 
 // Creates the call-log table and its index where they are missing; rows are untouched.
 void CreateCallLogTable(db::Connection &connection);
+
+// The parity letters by the serial settings' parity code: N, O, E, M, S.
+extern QStringList strParity;
+void InitParityLetters();
 
 } // namespace TAPI

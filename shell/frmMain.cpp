@@ -1,34 +1,232 @@
 #include "frmMain.h"
 
+#include "CallerIdDecoder.h"
+#include "Comm.h"
 #include "Failure.h"
+#include "LayoutBuilder.h"
+#include "ReceiveLogView.h"
 #include "TipLine.h"
+#include "TtyComm.h"
+#include "WindowSystem.h"
+#include "btn.h"
 
+#include <QComboBox>
+#include <QEvent>
+#include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTextBrowser>
 #include <QTimer>
+#include <QUrl>
+
+using layoutdata::ControlLayout;
 
 frmMain::frmMain(Comm *serial, const dates::Clock &clock, QWidget *parent)
-    : QWidget(parent), comm(serial), m_clock(clock)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_clock(clock),
+      m_decoder(std::make_unique<CallerIdDecoder>(clock))
 {
-    setWindowTitle(QStringLiteral("ringvane"));
-    setFixedSize(509, 410);
+    const layoutdata::WindowLayout layout = layoutbuilder::loadWindow(QStringLiteral(":/layout/frmMain.json"));
+    setWindowTitle(layout.caption);
+    setFixedSize(layout.clientSize);
+    m_background = QPixmap(layout.picture);
+    if (!layout.icon.isEmpty())
+        setWindowIcon(QIcon(layout.icon));
+    setAttribute(Qt::WA_OpaquePaintEvent);
 
-    lstCID = new QListWidget(this);
-    lstCID->setGeometry(56, 145, 408, 156);
-    lstCID->setSelectionMode(QAbstractItemView::SingleSelection);
+    comm = serial ? serial : new TtyComm;
+    comm->setParent(this);
+    connect(comm, &Comm::OnComm, this, &frmMain::comm_OnComm);
 
-    lblTip = new QLabel(this);
-    lblTip->setGeometry(120, 392, 374, 15);
-    lblTip->setTextFormat(Qt::PlainText);
-    lblTip->setWordWrap(false);
-    setTipForeColor(m_lblTipForeColor);
+    // Widgets stack in the order they are created, so build from the bottom up.
+    for (auto it = layout.controls.crbegin(); it != layout.controls.crend(); ++it)
+        createControl(*it);
 
-    Timer1 = new QTimer(this);
-    Timer1->setInterval(300);
-    connect(Timer1, &QTimer::timeout, this, &frmMain::Timer1_Timer);
-    Timer1->start();
+    QWidget *previous = nullptr;
+    for (const QString &name : layout.tabOrder()) {
+        QWidget *next = findChild<QWidget *>(name, Qt::FindDirectChildrenOnly);
+        if (!next || next->focusPolicy() == Qt::NoFocus)
+            continue;
+        if (previous)
+            setTabOrder(previous, next);
+        previous = next;
+    }
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain()
+{
+    // The port goes with the window, however the program ends.
+    if (comm && comm->PortOpen()) {
+        try {
+            comm->setPortOpen(false);
+        } catch (const Failure &) {
+        }
+    }
+}
+
+void frmMain::createControl(const ControlLayout &control)
+{
+    using Kind = layoutdata::ControlKind;
+    const QString &name = control.name;
+    QWidget *widget = nullptr;
+
+    switch (control.kind) {
+    case Kind::Timer:
+        if (name == QLatin1String("Timer1")) {
+            Timer1 = new QTimer(this);
+            Timer1->setObjectName(name);
+            Timer1->setInterval(control.interval);
+            connect(Timer1, &QTimer::timeout, this, &frmMain::Timer1_Timer);
+            if (control.enabled)
+                Timer1->start();
+        }
+        return;
+    case Kind::SerialPort:
+        comm->setObjectName(name);
+        return;
+    case Kind::PictureButton: {
+        auto *button = new btn(layoutbuilder::storeFor(control), this);
+        widget = button;
+        if (name == QLatin1String("Power")) {
+            Power = button;
+            connect(button, &btn::Click, this, &frmMain::Power_Click);
+        } else if (name == QLatin1String("brPrev")) {
+            brPrev = button;
+            connect(button, &btn::Click, this, &frmMain::brPrev_Click);
+        } else if (name == QLatin1String("brNext")) {
+            brNext = button;
+            connect(button, &btn::Click, this, &frmMain::brNext_Click);
+        } else if (name == QLatin1String("btnClose")) {
+            btnClose = button;
+            connect(button, &btn::Click, this, &frmMain::btnClose_Click);
+        } else if (name == QLatin1String("brToday")) {
+            brToday = button;
+            connect(button, &btn::Click, this, &frmMain::brToday_Click);
+        } else if (name == QLatin1String("btn5")) {
+            btn5 = button;
+            connect(button, &btn::Click, this, &frmMain::btn5_Click);
+        } else if (name == QLatin1String("btnRcd")) {
+            btnRcd = button;
+            connect(button, &btn::Click, this, &frmMain::btnRcd_Click);
+        } else if (name == QLatin1String("btnMdm")) {
+            btnMdm = button;
+            connect(button, &btn::Click, this, &frmMain::btnMdm_Click);
+        }
+        button->setFocusPolicy(Qt::TabFocus);
+        break;
+    }
+    case Kind::HtmlView: {
+        Scriptlet1 = new QTextBrowser(this);
+        Scriptlet1->setOpenLinks(false);
+        Scriptlet1->setFrameShape(QFrame::NoFrame);
+        Scriptlet1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        Scriptlet1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        const QString page = layoutbuilder::localPathFor(control.url);
+        if (!page.isEmpty() && QFile::exists(page))
+            Scriptlet1->setSource(QUrl::fromLocalFile(page));
+        widget = Scriptlet1;
+        break;
+    }
+    case Kind::TextBox:
+        if (name == QLatin1String("RcvText")) {
+            RcvText = new ReceiveLogView(this);
+            connect(RcvText, &ReceiveLogView::KeyPress, this, [this](short key) {
+                RcvText_KeyPress(key);
+            });
+            widget = RcvText;
+        } else {
+            brDay = new QLineEdit(this);
+            brDay->setAlignment(control.alignment == layoutdata::Alignment::Center
+                                    ? Qt::AlignCenter
+                                    : Qt::AlignLeft | Qt::AlignVCenter);
+            brDay->installEventFilter(this);
+            widget = brDay;
+        }
+        break;
+    case Kind::ComboBox:
+        cboMODEM = new QComboBox(this);
+        cboMODEM->setEditable(false);
+        connect(cboMODEM, &QComboBox::activated, this, [this] { cboMODEM_Click(); });
+        widget = cboMODEM;
+        break;
+    case Kind::ListBox:
+        lstCID = new QListWidget(this);
+        lstCID->setSelectionMode(QAbstractItemView::SingleSelection);
+        lstCID->setSortingEnabled(false);
+        lstCID->setUniformItemSizes(true);
+        widget = lstCID;
+        break;
+    case Kind::Label:
+        lblTip = new QLabel(this);
+        lblTip->setTextFormat(Qt::PlainText);
+        lblTip->setWordWrap(false);
+        lblTip->setFocusPolicy(Qt::NoFocus);
+        lblTip->installEventFilter(this);
+        widget = lblTip;
+        break;
+    case Kind::Image:
+        imgTitle = new QLabel(this);
+        imgTitle->setPixmap(QPixmap(control.picture));
+        imgTitle->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        imgTitle->setFocusPolicy(Qt::NoFocus);
+        imgTitle->installEventFilter(this);
+        widget = imgTitle;
+        break;
+    }
+
+    if (widget)
+        layoutbuilder::applyCommon(widget, control);
+    if (widget == lblTip)
+        setTipForeColor(control.foreColor.value_or(m_lblTipForeColor));
+}
+
+void frmMain::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, m_background);
+}
+
+bool frmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonPress && (watched == imgTitle || watched == lblTip)) {
+        auto *press = static_cast<QMouseEvent *>(event);
+        const auto [button, shift] = mouseArguments(press);
+        const QPointF at = press->position();
+        if (watched == imgTitle)
+            imgTitle_MouseDown(button, shift, float(at.x()), float(at.y()));
+        else
+            lblTip_MouseDown(button, shift, float(at.x()), float(at.y()));
+        return true;
+    }
+    if (watched == brDay && event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            brDay_KeyDown(13, shiftMask(key->modifiers()));
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+int frmMain::shiftMask(Qt::KeyboardModifiers modifiers)
+{
+    return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0) |
+           (modifiers & Qt::AltModifier ? 4 : 0);
+}
+
+std::pair<int, int> frmMain::mouseArguments(const QMouseEvent *event)
+{
+    int button = 0;
+    if (event->button() == Qt::LeftButton)
+        button = 1;
+    else if (event->button() == Qt::RightButton)
+        button = 2;
+    else if (event->button() == Qt::MiddleButton)
+        button = 4;
+    return {button, shiftMask(event->modifiers())};
+}
 
 void frmMain::setTipForeColor(quint32 colour)
 {
@@ -59,7 +257,7 @@ void frmMain::ShowTip(const QString &text, quint32 colour, bool scroll)
         Timer1->start();
     else
         Timer1->stop();
-    if (isMinimized())
+    if (WindowState() == 1)
         setWindowTitle(text);
 }
 
@@ -87,8 +285,4 @@ void frmMain::Timer1_Timer()
         return;
     QString text = lblTip->text();
     ScrollText(text);
-}
-
-void frmMain::ReceiveExplain()
-{
 }

@@ -1,16 +1,22 @@
 #pragma once
 
 #include "DateServices.h"
+#include "LayoutData.h"
 
 #include <QByteArray>
 #include <QListWidget>
+#include <QPixmap>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
 
 #include <memory>
+#include <utility>
 
+class CallerIdDecoder;
 class Comm;
+class QMouseEvent;
+class start;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -108,11 +114,28 @@ public:
     QString strTime;
     QString strNumber;
 
+    // The splash window while start-up runs; gone afterwards.
+    start *splash() const { return m_splash; }
+
 Q_SIGNALS:
     // The window has been unloaded by btnClose; the program ends with it.
     void unloaded();
 
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    void createControl(const layoutdata::ControlLayout &control);
+    static int shiftMask(Qt::KeyboardModifiers modifiers);
+    static std::pair<int, int> mouseArguments(const QMouseEvent *event);
+    // The modem went away while monitoring.
+    void comm_DeviceLost();
+    // Stores a decoded call; a call that cannot be stored is reported, never dropped.
+    void storeCall();
     void setTipForeColor(quint32 colour);
     // A modem-link failure: the tip line in light red, then the date, the tip and the
     // detail as lines of the receive log.
@@ -122,5 +145,12 @@ private:
     void ReportCallLogProblem(const QString &message, const QString &detail);
 
     const dates::Clock &m_clock;
+    std::unique_ptr<CallerIdDecoder> m_decoder;
+    QPixmap m_background;
+    start *m_splash = nullptr;
+    bool m_shownOnce = false;
+    // What start-up said about the call log, shown again once the modem is chosen.
+    QString m_callLogReport;
+    quint32 m_callLogReportColour = 0;
     quint32 m_lblTipForeColor = 0x8080FF;
 };

@@ -1,0 +1,31 @@
+// How the window tells the user about a failure: a coloured tip and lines in the receive
+// log, never a message box.
+#include "frmMain.h"
+
+#include "LocaleDates.h"
+
+namespace {
+
+const QChar kCR(13);
+
+} // namespace
+
+void frmMain::ReportModemProblem(const QString &message, const QString &detail,
+                                 const QStringList &extraLines)
+{
+    ShowTip(message, 0x8080FF, false);
+    AppendReceiveLog(dates::formatGeneralDate(m_clock.now()) + kCR);
+    AppendReceiveLog(strTip + kCR);
+    AppendReceiveLog(detail + kCR);
+    for (const QString &line : extraLines)
+        AppendReceiveLog(line + kCR);
+}
+
+void frmMain::ReportCallLogProblem(const QString &message, const QString &detail)
+{
+    ShowTip(message, 0x0000FF, false);
+    AppendReceiveLog(dates::formatGeneralDate(m_clock.now()) + kCR);
+    AppendReceiveLog(message + kCR);
+    if (!detail.isEmpty())
+        AppendReceiveLog(detail + kCR);
+}

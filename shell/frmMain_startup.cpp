@@ -1,0 +1,89 @@
+// Start-up and shutdown.
+#include "frmMain.h"
+
+#include "Comm.h"
+#include "Failure.h"
+#include "LocaleSupport.h"
+#include "TAPI.h"
+#include "WindowSystem.h"
+#include "start.h"
+
+#include <QListWidget>
+
+namespace {
+
+const QString kNoDatabaseSupport =
+    QStringLiteral("Could not acquire the database support from your system");
+const QString kCallLogUnavailable = QStringLiteral("The call log could not be opened: calls are not saved");
+
+constexpr std::int32_t LOCALE_SDATE = 0x1D;
+constexpr std::int32_t LOCALE_STIME = 0x1E;
+
+} // namespace
+
+void frmMain::Form_Load()
+{
+    windowsystem::SetWindowPos(this, windowsystem::HWND_TOPMOST, 0, 0, 0, 0,
+                               windowsystem::SWP_NOSIZE | windowsystem::SWP_NOMOVE);
+    TAPI::InitParityLetters();
+    CenterTip(strTip, 48);
+    m_splash = new start;
+    m_splash->Form_Load();
+    show();
+    windowsystem::centreOnScreen(this);
+    windowsystem::sendToBack(this);
+    windowsystem::processPendingMessages();
+    ShowTip(QStringLiteral("System initialization..."), 0xFFFF00, false);
+    windowsystem::processPendingMessages();
+
+    // From here every failure is trapped: the step is skipped and start-up goes on.
+    FailureTrap trap;
+    trap.run([] { TAPI::connection().setCursorLocation(3); });
+    trap.run([] {
+        TAPI::connection().Open(QStringLiteral("DSN=CallerID;ODBC;"), QString(), QString(), -1);
+    });
+
+    const int openFailure = trap.lastNumber();
+    if (openFailure == ErrorNumber::ProviderNotFound) {
+        m_callLogReport = kNoDatabaseSupport;
+        m_callLogReportColour = 0x0000FF;
+        trap.run([this] { ShowTip(kNoDatabaseSupport, 0x0000FF, false); });
+        trap.run([this] { AppendReceiveLog(kNoDatabaseSupport + QChar(13)); });
+        trap.run([] { TAPI::releaseConnection(); });
+    } else if (openFailure != 0) {
+        // Any other failure used to clear the tip as if the log were open, so calls went
+        // unsaved without a word; say so instead.
+        m_callLogReport = kCallLogUnavailable;
+        m_callLogReportColour = 0x0000FF;
+        const QString driverWords = trap.lastDescription();
+        trap.run([&] { ReportCallLogProblem(kCallLogUnavailable, driverWords); });
+    } else {
+        trap.run([this] { ShowTip(QString(), 0xFFFF00, false); });
+    }
+
+    trap.run([this] { strDateSep = GetLocaleString(LOCALE_SDATE); });
+    trap.run([this] { strTimeSep = GetLocaleString(LOCALE_STIME); });
+    trap.run([this] { FillModemList(); });
+    trap.run([this] { brToday_Click(); });
+
+    // The modem selection clears the tip line when the modem passes its checks, which
+    // would wipe the call-log report before anyone could read it.
+    if (!m_callLogReport.isEmpty() && TAPI::connection().State() == 0)
+        trap.run([this] { ShowTip(m_callLogReport, m_callLogReportColour, false); });
+
+    trap.run([this] { lstCID->setFocusPolicy(Qt::NoFocus); });
+    trap.run([this] {
+        delete m_splash;
+        m_splash = nullptr;
+    });
+}
+
+void frmMain::btnClose_Click()
+{
+    try {
+        comm->setPortOpen(false);
+    } catch (const Failure &) {
+    }
+    close();
+    Q_EMIT unloaded();
+}

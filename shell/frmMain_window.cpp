@@ -1,0 +1,78 @@
+// Window handling: the drag of a window without a title bar, minimising, the caption.
+#include "frmMain.h"
+
+#include "WindowSystem.h"
+
+#include <QMouseEvent>
+
+void frmMain::mousePressEvent(QMouseEvent *event)
+{
+    const auto [button, shift] = mouseArguments(event);
+    const QPointF at = event->position();
+    Form_MouseDown(button, shift, float(at.x()), float(at.y()));
+}
+
+void frmMain::Form_MouseDown(int, int, float, float)
+{
+    windowsystem::ReleaseCapture();
+    windowsystem::beginWindowDrag(this);
+}
+
+void frmMain::imgTitle_MouseDown(int button, int shift, float x, float y)
+{
+    Form_MouseDown(button, shift, x, y);
+}
+
+void frmMain::lblTip_MouseDown(int button, int shift, float x, float y)
+{
+    Form_MouseDown(button, shift, x, y);
+}
+
+void frmMain::btn5_Click()
+{
+    setWindowState((windowState() & ~Qt::WindowActive) | Qt::WindowMinimized);
+}
+
+int frmMain::WindowState() const
+{
+    if (isMinimized())
+        return 1;
+    if (isMaximized())
+        return 2;
+    return 0;
+}
+
+void frmMain::Form_Resize()
+{
+    switch (WindowState()) {
+    case 0:
+        setWindowTitle(QStringLiteral("hi"));
+        break;
+    case 1:
+        setWindowTitle(strTip);
+        break;
+    default:
+        break;
+    }
+}
+
+void frmMain::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!m_shownOnce) {
+        m_shownOnce = true;
+        windowsystem::setTaskbarEntry(this, false);
+        Form_Resize();
+    }
+}
+
+void frmMain::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange) {
+        // A minimised window without a taskbar entry could not be brought back on most
+        // Linux desktops, so it has one exactly while minimised.
+        windowsystem::setTaskbarEntry(this, WindowState() == 1);
+        Form_Resize();
+    }
+}
