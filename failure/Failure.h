@@ -32,7 +32,12 @@ private:
 namespace ErrorNumber {
 inline constexpr int InvalidProcedureCall = 5;
 inline constexpr int Overflow = 6;
+inline constexpr int OutOfMemory = 7;
+inline constexpr int SubscriptOutOfRange = 9;
+inline constexpr int TypeMismatch = 13;
+inline constexpr int FileNotFound = 53;
 inline constexpr int InvalidPropertyValue = 380;
+inline constexpr int InvalidPicture = 481;
 inline constexpr int ProviderNotFound = 3706; // the data layer itself is missing
 inline constexpr int PortOpenNotValid = 8000; // operation not valid while the port is open
 inline constexpr int InvalidPortNumber = 8002;

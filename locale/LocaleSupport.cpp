@@ -11,7 +11,7 @@ namespace {
 
 constexpr int kItemBufferSize = 256;
 constexpr int kDateBufferSize = 255;
-constexpr int kOutOfMemory = 7;
+
 const QString kReplaceSource = QStringLiteral("CGLocaleInfo Replace");
 
 } // namespace
@@ -71,6 +71,6 @@ void ReplaceText(QString &text, const QString &find, const QString &replacement)
     } catch (const Failure &f) {
         throw Failure(f.number(), f.description(), kReplaceSource);
     } catch (const std::bad_alloc &) {
-        throw Failure(kOutOfMemory, QStringLiteral("Out of memory"), kReplaceSource);
+        throw Failure(ErrorNumber::OutOfMemory, QStringLiteral("Out of memory"), kReplaceSource);
     }
 }

@@ -1,7 +1,6 @@
 #include "Picture.h"
 
 #include "Failure.h"
-#include "HostErrors.h"
 
 #include <QFileInfo>
 #include <QImageReader>
@@ -11,10 +10,10 @@ PictureRef Picture::load(const QString &fileName)
     if (fileName.isEmpty())
         return std::make_shared<Picture>();
     if (!QFileInfo::exists(fileName))
-        throw Failure(HostError::FileNotFound, QStringLiteral("File not found"), fileName);
+        throw Failure(ErrorNumber::FileNotFound, QStringLiteral("File not found"), fileName);
     QImageReader reader(fileName);
     QImage image = reader.read();
     if (image.isNull())
-        throw Failure(HostError::InvalidPicture, QStringLiteral("Invalid picture"), fileName);
+        throw Failure(ErrorNumber::InvalidPicture, QStringLiteral("Invalid picture"), fileName);
     return std::make_shared<Picture>(std::move(image));
 }

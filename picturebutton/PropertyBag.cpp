@@ -1,7 +1,6 @@
 #include "PropertyBag.h"
 
 #include "Failure.h"
-#include "HostErrors.h"
 
 #include <QLocale>
 
@@ -74,7 +73,7 @@ namespace {
 
 [[noreturn]] void typeMismatch()
 {
-    throw Failure(HostError::TypeMismatch, QStringLiteral("Type mismatch"));
+    throw Failure(ErrorNumber::TypeMismatch, QStringLiteral("Type mismatch"));
 }
 
 [[noreturn]] void overflow()

@@ -1,6 +1,5 @@
 #include "ButtonTesting.h"
 #include "Failure.h"
-#include "HostErrors.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -151,10 +150,10 @@ TEST_F(PropertiesTest, BadStoredEntryFailsAndKeepsWhatWasAlreadyRead)
         int number;
         bool downPictureRead;
     } cases[] = {
-        {"UpPicture", QStringLiteral("up.png"), HostError::TypeMismatch, false},
-        {"DisablePicture", QVariant::fromValue(font), HostError::TypeMismatch, true},
-        {"uppicture", QVariant(), HostError::TypeMismatch, false},
-        {"DownPicture", 3, HostError::TypeMismatch, false},
+        {"UpPicture", QStringLiteral("up.png"), ErrorNumber::TypeMismatch, false},
+        {"DisablePicture", QVariant::fromValue(font), ErrorNumber::TypeMismatch, true},
+        {"uppicture", QVariant(), ErrorNumber::TypeMismatch, false},
+        {"DownPicture", 3, ErrorNumber::TypeMismatch, false},
         {"BorderStyle", 40000, ErrorNumber::Overflow, false},
     };
     for (const auto &c : cases) {

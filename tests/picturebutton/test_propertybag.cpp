@@ -1,5 +1,4 @@
 #include "Failure.h"
-#include "HostErrors.h"
 #include "PropertyBag.h"
 
 #include <QTemporaryDir>
@@ -89,11 +88,11 @@ TEST(PropertyValueTest, StoredValuesConvertOrFail)
         {[] { toInt32(1e300); }, ErrorNumber::Overflow},
         {[] { toInt16(32768); }, ErrorNumber::Overflow},
         {[] { toColor(QVariant::fromValue<qint64>(0x100000000LL)); }, ErrorNumber::Overflow},
-        {[] { toInt32(QStringLiteral("twelve")); }, HostError::TypeMismatch},
-        {[] { toInt32(QVariant()); }, HostError::TypeMismatch},
-        {[] { toInt32(QVariant::fromValue(std::make_shared<Picture>())); }, HostError::TypeMismatch},
-        {[] { toBool(QStringLiteral("maybe")); }, HostError::TypeMismatch},
-        {[] { toFont(QVariant::fromValue(std::make_shared<Picture>())); }, HostError::TypeMismatch},
+        {[] { toInt32(QStringLiteral("twelve")); }, ErrorNumber::TypeMismatch},
+        {[] { toInt32(QVariant()); }, ErrorNumber::TypeMismatch},
+        {[] { toInt32(QVariant::fromValue(std::make_shared<Picture>())); }, ErrorNumber::TypeMismatch},
+        {[] { toBool(QStringLiteral("maybe")); }, ErrorNumber::TypeMismatch},
+        {[] { toFont(QVariant::fromValue(std::make_shared<Picture>())); }, ErrorNumber::TypeMismatch},
     };
     for (size_t i = 0; i < std::size(failing); ++i)
         EXPECT_EQ(failureNumber(failing[i].convert), failing[i].number) << "case " << i;
@@ -118,9 +117,9 @@ TEST(PictureTest, LoadingFromAFile)
     notAnImage.write("not a picture");
     notAnImage.close();
     EXPECT_EQ(failureNumber([&] { Picture::load(dir.filePath("missing.png")); }),
-              HostError::FileNotFound);
+              ErrorNumber::FileNotFound);
     EXPECT_EQ(failureNumber([&] { Picture::load(notAnImage.fileName()); }),
-              HostError::InvalidPicture);
+              ErrorNumber::InvalidPicture);
 }
 
 } // namespace
