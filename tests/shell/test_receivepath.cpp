@@ -1,0 +1,154 @@
+#include "FakeClock.h"
+#include "FakeComm.h"
+#include "OdbcSandbox.h"
+#include "ReceiveLogView.h"
+#include "TAPI.h"
+#include "frmMain.h"
+
+#include <QLabel>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kReport = QStringLiteral("RING\r\n\r\nDATE = 1013\r\nTIME = 1425\r\nNMBR = 5550123\r\n\r\n");
+
+// A window on a fake line, with the call log open on a fresh private SQLite file.
+class ReceivePath : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        OdbcSandbox::instance().resetCallLog();
+        TAPI::releaseConnection();
+        TAPI::connection().Open(QStringLiteral("DSN=CallerID;ODBC;"), QString(), QString(), -1);
+        line = new FakeComm;
+        window = std::make_unique<frmMain>(line, clock);
+        window->strDateSep = QStringLiteral("/");
+        window->strTimeSep = QStringLiteral(":");
+        line->setPortOpen(true);
+    }
+
+    void TearDown() override
+    {
+        window.reset();
+        TAPI::releaseConnection();
+    }
+
+    void deliver(const QString &text)
+    {
+        line->receive(text);
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+    }
+
+    QStringList listLines() const
+    {
+        QStringList lines;
+        for (int i = 0; i < window->lstCID->count(); ++i)
+            lines << window->lstCID->item(i)->text();
+        return lines;
+    }
+
+    QString log() const { return window->RcvText->toPlainText(); }
+
+    FakeClock clock{dates::makeDateTime(QDate(2002, 10, 13), QTime(15, 0))};
+    FakeComm *line = nullptr;
+    std::unique_ptr<frmMain> window;
+};
+
+} // namespace
+
+TEST_F(ReceivePath, AReportCutAnywhereBecomesOneListedShownAndStoredCall)
+{
+    for (const QString &piece : {QStringLiteral("RING\r\n\r\nDA"), QStringLiteral("TE = 10"),
+                                 QStringLiteral("13\r"), QStringLiteral("\nTIME = 1425\r\nNMBR = 555"),
+                                 QStringLiteral("0123\r"), QStringLiteral("\n\r\n")})
+        deliver(piece);
+
+    EXPECT_EQ(listLines(), QStringList{QStringLiteral("001.[2002/10/13 14:25] 5550123")});
+    EXPECT_EQ(window->lblTip->text(), QStringLiteral("[2002/10/13 14:25] 5550123"));
+    EXPECT_EQ(window->lblTipForeColor(), 0x8080FFu);
+    EXPECT_TRUE(log().contains(QStringLiteral("NMBR = 5550123"))) << "the log shows the line as received";
+
+    const auto rows = queryRows(OdbcSandbox::instance().admin(),
+                                QStringLiteral("select * from idlist where datetime>=37542 and datetime<37543"));
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_EQ(rows[0][1].toString(), QStringLiteral("5550123"));
+}
+
+TEST_F(ReceivePath, LowerCaseTextIsLoggedAsSentAndDecodedUpperCased)
+{
+    deliver(QStringLiteral("date = 1013\r\ntime = 1425\r\nnmbr = private\r\n"));
+    EXPECT_TRUE(log().contains(QStringLiteral("nmbr = private")));
+    EXPECT_EQ(listLines(), QStringList{QStringLiteral("001.[2002/10/13 14:25] PRIVATE")});
+}
+
+TEST_F(ReceivePath, AFailedStoreIsReportedAndTheCallKeptInTheLog)
+{
+    OdbcSandbox::instance().admin().Execute(QStringLiteral("DROP TABLE IDList"));
+    deliver(kReport);
+
+    EXPECT_EQ(listLines().size(), 1) << "the call is still listed";
+    EXPECT_EQ(window->lblTipForeColor(), 0x0000FFu);
+    EXPECT_FALSE(window->lblTip->text().isEmpty());
+    EXPECT_TRUE(log().contains(QStringLiteral("[2002/10/13 14:25] 5550123")))
+        << "the receive log keeps the call the log could not take";
+}
+
+TEST_F(ReceivePath, WithTheCallLogOffCallsAreListedWithoutAWord)
+{
+    TAPI::releaseConnection();
+    deliver(kReport + kReport);
+    EXPECT_EQ(listLines(), (QStringList{QStringLiteral("001.[2002/10/13 14:25] 5550123"),
+                                        QStringLiteral("002.[2002/10/13 14:25] 5550123")}));
+    EXPECT_EQ(window->lblTipForeColor(), 0x8080FFu);
+    EXPECT_EQ(OdbcSandbox::instance().rowCount(), 0);
+}
+
+TEST_F(ReceivePath, HostileCallerTextIsShownAndStoredLiterally)
+{
+    const QString hostile = QStringLiteral("<B>'); DROP TABLE IDLIST; --&AMP;</B>");
+    deliver(QStringLiteral("DATE = 1013\r\nTIME = 1425\r\nNMBR = ") + hostile + QStringLiteral("\r\n"));
+    EXPECT_EQ(listLines(), QStringList{QStringLiteral("001.[2002/10/13 14:25] ") + hostile});
+    EXPECT_EQ(window->lblTip->text(), QStringLiteral("[2002/10/13 14:25] ") + hostile);
+    const auto rows = queryRows(OdbcSandbox::instance().admin(), QStringLiteral("select * from idlist"));
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_EQ(rows[0][1].toString(), hostile);
+}
+
+TEST_F(ReceivePath, TypedKeysGoToAnOpenPortAndNeverIntoTheLog)
+{
+    window->RcvText->show();
+    QTest::keyClicks(window->RcvText, QStringLiteral("at"));
+    EXPECT_EQ(line->written(), QStringLiteral("at"));
+    EXPECT_TRUE(log().isEmpty());
+
+    line->setPortOpen(false);
+    QTest::keyClicks(window->RcvText, QStringLiteral("z"));
+    EXPECT_EQ(line->written(), QStringLiteral("at")) << "nothing is sent while the port is closed";
+    EXPECT_TRUE(log().isEmpty());
+}
+
+TEST_F(ReceivePath, ARefusedKeystrokeIsDropped)
+{
+    line->failOutput = true;
+    short key = 'x';
+    window->RcvText_KeyPress(key);
+    EXPECT_EQ(key, 0);
+}
+
+TEST_F(ReceivePath, CarrierDetectSendsTheCallerIdCommandAgain)
+{
+    window->strCIDCommand = QStringLiteral("AT+VCID=1\r");
+    line->carrier = true;
+    line->raise(Comm::EventCarrierDetect);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(line->written(), QStringLiteral("AT+VCID=1\r"));
+
+    line->failOutput = true; // a refused write in that branch must not escape the handler
+    line->raise(Comm::EventCarrierDetect);
+    QCoreApplication::processEvents();
+    SUCCEED();
+}
