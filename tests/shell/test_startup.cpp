@@ -1,0 +1,109 @@
+#include "FakeClock.h"
+#include "FakeComm.h"
+#include "ReceiveLogView.h"
+#include "RegistryHive.h"
+#include "TAPI.h"
+#include "frmMain.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// No data source and no modem: unixODBC and the registry read files this test owns.
+class NoCallLogEnvironment : public ::testing::Environment
+{
+public:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        QFile(m_dir.filePath(QStringLiteral("odbc.ini"))).open(QIODevice::WriteOnly);
+        qputenv("ODBCINI", m_dir.filePath(QStringLiteral("odbc.ini")).toUtf8());
+        qputenv("RINGVANE_REGISTRY", m_dir.filePath(QStringLiteral("registry.reg")).toUtf8());
+        qputenv("XDG_DATA_HOME", m_dir.filePath(QStringLiteral("data")).toUtf8());
+        registry::reloadRegistry();
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+const auto *const kEnvironment = ::testing::AddGlobalTestEnvironment(new NoCallLogEnvironment);
+
+class Startup : public ::testing::Test
+{
+protected:
+    void TearDown() override
+    {
+        window.reset();
+        TAPI::setProvider(QStringLiteral("QODBC"));
+        TAPI::releaseConnection();
+    }
+
+    void load()
+    {
+        line = new FakeComm;
+        window = std::make_unique<frmMain>(line, clock);
+        window->Form_Load();
+    }
+
+    FakeClock clock;
+    FakeComm *line = nullptr;
+    std::unique_ptr<frmMain> window;
+};
+
+} // namespace
+
+TEST_F(Startup, WithoutDatabaseSupportSaysSoAndCarriesOn)
+{
+    TAPI::setProvider(QStringLiteral("QNOSUCHDRIVER"));
+    load();
+    const QString text = QStringLiteral("Could not acquire the database support from your system");
+    EXPECT_EQ(window->lblTip->text(), text);
+    EXPECT_EQ(window->lblTipForeColor(), 0x0000FFu);
+    EXPECT_EQ(window->RcvText->toPlainText(), text + QLatin1Char('\n'));
+    EXPECT_EQ(window->splash(), nullptr);
+    EXPECT_EQ(TAPI::connection().State(), 0);
+    EXPECT_EQ(window->cboMODEM->count(), 0);
+    EXPECT_FALSE(line->PortOpen());
+}
+
+TEST_F(Startup, AMissingDataSourceIsReportedNotHidden)
+{
+    load();
+    EXPECT_EQ(window->lblTipForeColor(), 0x0000FFu);
+    EXPECT_FALSE(window->lblTip->text().isEmpty());
+    EXPECT_NE(window->lblTip->text(), QStringLiteral("System initialization..."));
+    EXPECT_TRUE(window->RcvText->toPlainText().contains(QStringLiteral("IM002")) ||
+                window->RcvText->toPlainText().contains(QStringLiteral("not found")))
+        << window->RcvText->toPlainText().toStdString();
+    EXPECT_EQ(window->splash(), nullptr);
+}
+
+TEST_F(Startup, ReadsTheSeparatorsOfTheUserLocale)
+{
+    load();
+    EXPECT_EQ(window->strDateSep, QStringLiteral("/"));
+    EXPECT_EQ(window->strTimeSep, QStringLiteral(":"));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("hi"));
+    EXPECT_TRUE(window->windowFlags() & Qt::WindowStaysOnTopHint);
+}
+
+TEST_F(Startup, TheCloseButtonClosesThePortAndUnloadsTheWindow)
+{
+    load();
+    line->setPortOpen(true);
+    QSignalSpy unloaded(window.get(), &frmMain::unloaded);
+    window->btnClose_Click();
+    EXPECT_FALSE(line->PortOpen());
+    EXPECT_EQ(unloaded.count(), 1);
+    EXPECT_FALSE(window->isVisible());
+
+    window->btnClose_Click(); // a closed port is no failure
+    EXPECT_EQ(unloaded.count(), 2);
+}
