@@ -15,6 +15,7 @@ struct CallLog
     QString provider = QString::fromLatin1(db::DefaultProvider);
     std::unique_ptr<db::Connection> connection;
     std::unique_ptr<db::Recordset> recordset;
+    QString lastOpenFailure;
 };
 
 void releaseAll();
@@ -92,7 +93,15 @@ db::Recordset &recordset()
 void OpenRecordset(const QString &source, std::unique_ptr<db::Recordset> &recordset,
                    short maxRecords, int options, int lockType)
 {
-    openRecordset(source, recordset, maxRecords, options, lockType);
+    QString &absorbed = callLog().lastOpenFailure;
+    absorbed.clear();
+    if (std::optional<Failure> failure = openRecordset(source, recordset, maxRecords, options, lockType))
+        absorbed = failure->description();
+}
+
+QString lastOpenFailure()
+{
+    return callLog().lastOpenFailure;
 }
 
 StoreOutcome AddCallRecord(const QString &dateTime, const QString &number)

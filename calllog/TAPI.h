@@ -26,6 +26,9 @@ db::Recordset &recordset();
 // the open itself is absorbed (the recordset stays closed); earlier steps pass theirs on.
 void OpenRecordset(const QString &source, std::unique_ptr<db::Recordset> &recordset,
                    short maxRecords, int options, int lockType);
+// The driver's words for the failure the last OpenRecordset absorbed; empty when that
+// open succeeded.
+QString lastOpenFailure();
 
 struct StoreOutcome
 {

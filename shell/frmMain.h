@@ -143,12 +143,18 @@ private:
                             const QStringList &extraLines = {});
     // A call-log failure: a short red tip and the driver's words in the receive log.
     void ReportCallLogProblem(const QString &message, const QString &detail);
+    // brPrev and brNext: the shown day moved by days, rewritten and listed.
+    void pageDay(int days);
 
     const dates::Clock &m_clock;
     std::unique_ptr<CallerIdDecoder> m_decoder;
     QPixmap m_background;
     start *m_splash = nullptr;
     bool m_shownOnce = false;
+    // From the layout: centred at the first show, and whether a shown window has a
+    // taskbar entry.
+    bool m_centreAtFirstShow = false;
+    bool m_showInTaskbar = true;
     // What start-up said about the call log, shown again once the modem is chosen.
     QString m_callLogReport;
     quint32 m_callLogReportColour = 0;

@@ -1,30 +1,107 @@
 // The day history view and the two tabs over the call list.
 #include "frmMain.h"
 
-void frmMain::ShowDay(const QString &)
+#include "DayView.h"
+#include "Failure.h"
+#include "LocaleDates.h"
+#include "LocaleSupport.h"
+#include "ReceiveLogView.h"
+#include "TAPI.h"
+#include "btn.h"
+
+#include <QLineEdit>
+
+namespace {
+
+const QString kDayUnreadable = QStringLiteral("The call log could not be read for this day");
+
+} // namespace
+
+void frmMain::ShowDay(const QString &dayText)
 {
+    const std::optional<QDate> day = dates::parseDayText(dayText);
+    if (!day)
+        return;
+    try {
+        if (TAPI::connection().State() == 0)
+            return;
+    } catch (const Failure &) {
+        return;
+    }
+
+    bool opened = false;
+    QString failure;
+    try {
+        TAPI::OpenRecordset(dayview::dayQuery(dates::toDayNumber(*day)), TAPI::recordsetVariable(),
+                            0, db::Recordset::CmdText, db::Recordset::LockReadOnly);
+        opened = TAPI::recordset().State() == 1;
+        failure = TAPI::lastOpenFailure();
+    } catch (const Failure &f) {
+        failure = f.description();
+    }
+    lstCID->clear();
+
+    QStringList lines;
+    if (opened) {
+        try {
+            lines = dayview::readDayLines(TAPI::recordset(), lstCID->count() + 1,
+                                          dayview::ListCapacity - lstCID->count(),
+                                          dates::decimalSeparator(), strDateSep, strTimeSep);
+        } catch (const Failure &f) {
+            opened = false;
+            failure = f.description();
+        }
+    }
+    // A half-read day would pass for the whole of it: show nothing and say why.
+    if (!opened) {
+        ReportCallLogProblem(kDayUnreadable, failure);
+        return;
+    }
+    // One insertion for the whole day rather than a layout pass per row.
+    lstCID->addItems(lines);
 }
 
-void frmMain::brDay_KeyDown(int, int)
+void frmMain::brDay_KeyDown(int KeyCode, int)
 {
+    if (KeyCode == 13)
+        ShowDay(brDay->text());
+}
+
+void frmMain::pageDay(int days)
+{
+    const std::optional<QDate> day = dayview::pagedDay(brDay->text(), days);
+    if (!day)
+        return;
+    brDay->setText(FormatLocalDate(dates::makeDateTime(*day), true));
+    ShowDay(brDay->text());
 }
 
 void frmMain::brPrev_Click()
 {
+    pageDay(-1);
 }
 
 void frmMain::brNext_Click()
 {
+    pageDay(1);
 }
 
 void frmMain::brToday_Click()
 {
+    brDay->setText(FormatLocalDate(m_clock.now(), true));
+    ShowDay(brDay->text());
 }
 
 void frmMain::btnRcd_Click()
 {
+    btnRcd->Value(1);
+    btnMdm->Value(0);
+    RcvText->hide();
 }
 
 void frmMain::btnMdm_Click()
 {
+    btnRcd->Value(0);
+    btnMdm->Value(1);
+    RcvText->show();
 }

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "Database.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+#include <QVariant>
+
+#include <optional>
+
+// The day history view without its window: the day query, the list line of a stored call
+// and the paging steps, so each can be checked against a data source or a table of cases.
+namespace dayview {
+
+// The most lines the call list holds; the rest of a day's calls are not read.
+inline constexpr int ListCapacity = 32767;
+
+// "select * from idlist where datetime>=S and datetime<S+1", both numbers plain decimal.
+QString dayQuery(qint64 dayNumber);
+
+// The day of dayText moved by days, or nullopt when the text is no day or the step would
+// leave the days a day text can name (the years 100 to 9999).
+std::optional<QDate> pagedDay(QStringView dayText, int days);
+
+// "001.[2002/10/13 14:25] 5550123" from the row's datetime and number values; the point,
+// slash and colon stand for the separators given. A null number ends the line in "] ".
+QString storedCallLine(int listNumber, const QString &decimalSep, const QVariant &dateTime,
+                       const QVariant &number, const QString &dateSep, const QString &timeSep);
+
+// The lines of the rows from the open recordset's current row on, numbered from
+// firstNumber, at most capacity of them; reading stops there. Failures of the data layer
+// pass through.
+QStringList readDayLines(db::Recordset &recordset, int firstNumber, int capacity,
+                         const QString &decimalSep, const QString &dateSep,
+                         const QString &timeSep);
+
+} // namespace dayview
