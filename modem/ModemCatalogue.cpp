@@ -1,0 +1,105 @@
+#include "ModemCatalogue.h"
+
+#include "RegistryAccess.h"
+
+namespace modem {
+
+namespace {
+
+constexpr int DcbSize = 28;
+const QChar CR(13);
+
+} // namespace
+
+ModemReport badConfigurationReport()
+{
+    return {QStringLiteral("The configuration of modem is not correct\uFF01"),
+            QStringLiteral("Please firstly check your modem configuration."),
+            {}};
+}
+
+ModemReport callerIdUnsupportedReport()
+{
+    return {QStringLiteral("your modem don't support ringvane\uFF01"),
+            QStringLiteral("Sorry,your modem don't support ringvane!"),
+            {}};
+}
+
+ModemCatalogue listModems()
+{
+    ModemCatalogue catalogue;
+    EnumRegSubKeys(ModemClassKey, catalogue.keys);
+    for (qsizetype i = 1; i < catalogue.keys.size(); ++i)
+        catalogue.models.append(GetRegString(ModemClassKey + catalogue.keys.at(i) + QStringLiteral("\\Model")));
+    return catalogue;
+}
+
+bool isComPortName(const QString &name)
+{
+    return name.left(3).toUpper() == QLatin1String("COM");
+}
+
+bool isAtCommand(const QString &command)
+{
+    return command.left(2).toUpper() == QLatin1String("AT");
+}
+
+QString normaliseCommand(QString command)
+{
+    if (const qsizetype cut = command.indexOf(QLatin1String("<cr>")); cut >= 0)
+        command.truncate(cut);
+    if (!command.contains(CR))
+        command += CR;
+    return command;
+}
+
+QByteArray dcbFromValue(const QByteArray &value)
+{
+    QByteArray dcb = value.left(DcbSize);
+    dcb.append(DcbSize - dcb.size(), '\0');
+    return dcb;
+}
+
+QString findPortName(const QString &modemPath)
+{
+    QString port;
+    const QString id = GetRegString(modemPath + QStringLiteral("\\MatchingDeviceId"));
+    if (!id.isEmpty()) {
+        const QString device = QStringLiteral("Enum\\") + id + QLatin1Char('\\');
+        QStringList instances;
+        EnumRegSubKeys(device, instances);
+        if (instances.size() > 1)
+            port = GetRegString(device + instances.at(1) + QStringLiteral("\\PORTNAME"));
+    }
+    if (port.isEmpty() || !isComPortName(port))
+        port = GetRegString(modemPath + QStringLiteral("\\AttachedTo"));
+    return port;
+}
+
+ModemSelection selectModem(const QString &modemKey)
+{
+    const QString path = ModemClassKey + modemKey;
+    ModemSelection selection;
+
+    selection.portName = findPortName(path);
+    if (selection.portName.isEmpty() || !isComPortName(selection.portName)) {
+        selection.problem = badConfigurationReport();
+        return selection;
+    }
+
+    const QString cid = GetRegString(path + QStringLiteral("\\EnableCallerID\\1"));
+    selection.cidCommand = cid;
+    if (cid.isEmpty() || !isAtCommand(cid)) {
+        selection.problem = callerIdUnsupportedReport();
+        return selection;
+    }
+    selection.cidCommand = normaliseCommand(cid);
+    selection.initCommand = normaliseCommand(GetRegString(path + QStringLiteral("\\Settings\\Init\\1")));
+
+    const QByteArray dcb = GetRegBinary(path + QStringLiteral("\\DCB"));
+    if (!dcb.isEmpty())
+        selection.dcb = dcbFromValue(dcb);
+    return selection;
+}
+
+} // namespace modem

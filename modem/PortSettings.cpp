@@ -1,0 +1,163 @@
+#include "PortSettings.h"
+
+#include "Failure.h"
+#include "LocaleDates.h"
+
+#include <QFile>
+#include <QtEndian>
+
+#include <cmath>
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace modem {
+
+namespace {
+
+constexpr int BaudRateAt = 4;
+constexpr int ByteSizeAt = 18;
+constexpr int ParityAt = 19;
+constexpr int StopBitsAt = 20;
+constexpr qsizetype ReasonLimit = 200;
+
+quint8 byteAt(const QByteArray &dcb, int at)
+{
+    return at < dcb.size() ? static_cast<quint8>(dcb.at(at)) : 0;
+}
+
+// The text after "COM", read as far as it is a number.
+double leadingNumber(QStringView text)
+{
+    QString digits;
+    for (QChar c : text) {
+        if (c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n'))
+            continue;
+        digits += c;
+    }
+    qsizetype end = 0;
+    const auto digitsFrom = [&](qsizetype at) {
+        while (at < digits.size() && digits.at(at).isDigit() && digits.at(at).unicode() < 128)
+            ++at;
+        return at;
+    };
+    if (end < digits.size() && (digits.at(end) == QLatin1Char('+') || digits.at(end) == QLatin1Char('-')))
+        ++end;
+    const qsizetype intStart = end;
+    end = digitsFrom(end);
+    bool any = end > intStart;
+    if (end < digits.size() && digits.at(end) == QLatin1Char('.')) {
+        const qsizetype fracEnd = digitsFrom(end + 1);
+        any = any || fracEnd > end + 1;
+        end = fracEnd;
+    }
+    if (!any)
+        return 0;
+    if (end < digits.size() && QStringLiteral("eEdD").contains(digits.at(end))) {
+        qsizetype at = end + 1;
+        if (at < digits.size() && (digits.at(at) == QLatin1Char('+') || digits.at(at) == QLatin1Char('-')))
+            ++at;
+        const qsizetype expEnd = digitsFrom(at);
+        if (expEnd > at) {
+            digits[end] = QLatin1Char('e');
+            end = expEnd;
+        }
+    }
+    // A number too large reads as infinite (and so overflows later), not as 0.
+    bool ok = false;
+    const double value = digits.left(end).toDouble(&ok);
+    return ok || std::isinf(value) ? value : 0;
+}
+
+QString plainLine(const QString &text)
+{
+    QString line;
+    for (QChar c : text.left(ReasonLimit))
+        line += c.isPrint() ? c : QChar(QLatin1Char(' '));
+    return line.trimmed();
+}
+
+QString owningGroup(const QString &devicePath)
+{
+    if (devicePath.isEmpty())
+        return {};
+    struct stat st {};
+    if (::stat(QFile::encodeName(devicePath).constData(), &st) != 0 || st.st_gid == 0)
+        return {};
+    long size = ::sysconf(_SC_GETGR_R_SIZE_MAX);
+    std::vector<char> buffer(size > 0 ? size_t(size) : 16384);
+    group entry {};
+    group *found = nullptr;
+    if (::getgrgid_r(st.st_gid, &entry, buffer.data(), buffer.size(), &found) != 0 || !found)
+        return {};
+    return QString::fromLocal8Bit(found->gr_name);
+}
+
+} // namespace
+
+QString serialSettingsText(const QByteArray &dcb, const QStringList &parityLetters)
+{
+    const quint32 baud = dcb.size() >= BaudRateAt + 4
+                             ? qFromLittleEndian<quint32>(dcb.constData() + BaudRateAt)
+                             : 0;
+    const quint8 parity = byteAt(dcb, ParityAt);
+    if (parity >= parityLetters.size())
+        throw Failure(ErrorNumber::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
+    const quint8 stopCode = byteAt(dcb, StopBitsAt);
+    QString stopBits = QString::number(uint(stopCode / 2 + 1));
+    if (stopCode % 2)
+        stopBits += dates::decimalSeparator() + QLatin1Char('5');
+    return QStringList{QString::number(baud), parityLetters.at(parity),
+                       QString::number(uint(byteAt(dcb, ByteSizeAt))), stopBits}
+        .join(QLatin1Char(','));
+}
+
+short portNumber(const QString &portName)
+{
+    const double value = std::nearbyint(leadingNumber(QStringView(portName).mid(3)));
+    if (!(value >= -32768 && value <= 32767))
+        throw Failure(ErrorNumber::Overflow, QStringLiteral("Overflow"));
+    return static_cast<short>(value);
+}
+
+std::optional<ModemReport> openFailureReport(int errorStatus, bool permissionDenied,
+                                             const QString &systemReason,
+                                             const QString &devicePath)
+{
+    if (errorStatus == ErrorNumber::InvalidPortNumber)
+        return ModemReport{QStringLiteral("Modem haven't been installed properly"),
+                           QStringLiteral("Please firstly make sure your modem is installed correctly."),
+                           {}};
+    if (errorStatus != ErrorNumber::PortAlreadyOpen)
+        return std::nullopt;
+    ModemReport report{QStringLiteral("Sorry , I couldn't use the modem"),
+                       QStringLiteral("Maybe other applications are using the modem now."),
+                       {}};
+    if (permissionDenied)
+        report.extraLines.append(permissionAdvice(systemReason, devicePath));
+    return report;
+}
+
+QString permissionAdvice(const QString &systemReason, const QString &devicePath)
+{
+    QString reason = plainLine(systemReason);
+    if (reason.isEmpty())
+        reason = QStringLiteral("Permission denied");
+    const QString device = devicePath.isEmpty() ? QStringLiteral("the modem") : plainLine(devicePath);
+    const QString group = owningGroup(devicePath);
+    const QString join = group.isEmpty()
+                             ? QStringLiteral("join the group the device belongs to (usually dialout)")
+                             : QStringLiteral("join the group %1, which owns the device").arg(group);
+    return QStringLiteral("The system refused access to %1 (%2): %3, then log in again.")
+        .arg(device, reason, join);
+}
+
+ModemReport deviceLostReport()
+{
+    return {QStringLiteral("The modem has gone away"),
+            QStringLiteral("Monitoring is off. Connect the modem again, then switch monitoring on."),
+            {}};
+}
+
+} // namespace modem
