@@ -26,6 +26,19 @@ QByteArray fieldLine(const char *tag, const QString &value, const ReportStyle &s
     return QByteArray(tag) + (style.spacesAroundEquals ? " = " : "=") + value.toUtf8() + eol;
 }
 
+// ATZ or AT&F among the basic commands (those before any extended one) restarts a modem.
+bool resetsModem(const QByteArray &line)
+{
+    QByteArray basic = line.toUpper().mid(2);
+    for (qsizetype i = 0; i < basic.size(); ++i) {
+        if (QByteArrayView("+#%*").contains(basic[i])) {
+            basic.truncate(i);
+            break;
+        }
+    }
+    return basic.contains('Z') || basic.contains("&F");
+}
+
 } // namespace
 
 QByteArray formatReport(const CallerIdReport &report, const ReportStyle &style)
@@ -229,10 +242,15 @@ void LineSimulator::handleInput(const QByteArray &bytes)
     m_received += bytes;
     if (m_received.size() > ReceivedLimit)
         m_received.remove(0, m_received.size() - ReceivedLimit);
-    if (m_echo)
-        queueWrite(bytes);
+    if (m_silent)
+        return;
 
+    QByteArray echo;
     for (const char c : bytes) {
+        if (isDeaf())
+            continue; // lost, as a modem busy restarting loses it
+        if (m_echo)
+            echo += c;
         if (c == '\n')
             continue;
         if (c != '\r') {
@@ -244,19 +262,49 @@ void LineSimulator::handleInput(const QByteArray &bytes)
         m_line.clear();
         if (!line.toUpper().startsWith("AT"))
             continue;
+        queueWrite(echo);
+        echo.clear();
         if (m_commands.size() >= CommandLimit)
             m_commands.removeFirst();
         const QString command = QString::fromLatin1(line);
         m_commands.append(command);
         Q_EMIT commandReceived(command);
         queueWrite(answer(line));
+        if (m_deafAfterResetMs > 0 && resetsModem(line))
+            m_deafUntil.setRemainingTime(m_deafAfterResetMs, Qt::PreciseTimer);
     }
+    queueWrite(echo);
+}
+
+void LineSimulator::setCallerIdCommands(const QStringList &families)
+{
+    m_callerIdKnown = true;
+    m_callerIdFamilies.clear();
+    for (const QString &family : families)
+        m_callerIdFamilies.append(family.toUpper());
+}
+
+void LineSimulator::setInformation(const QByteArray &command, const QByteArray &text)
+{
+    m_information.insert(command.toUpper(), text);
 }
 
 QByteArray LineSimulator::answer(const QByteArray &command)
 {
-    Q_UNUSED(command);
-    return QByteArrayLiteral("\r\nOK\r\n");
+    static const QByteArray ok = QByteArrayLiteral("\r\nOK\r\n");
+    const QByteArray upper = command.toUpper();
+    if (m_callerIdKnown) {
+        for (const char *family : {"+VCID", "#CID", "%CCID", "*ID"}) {
+            if (upper.startsWith("AT" + QByteArray(family))) {
+                return m_callerIdFamilies.contains(QLatin1String(family))
+                           ? ok
+                           : QByteArrayLiteral("\r\nERROR\r\n");
+            }
+        }
+    }
+    if (const auto it = m_information.constFind(upper); it != m_information.cend())
+        return "\r\n" + *it + "\r\n" + ok;
+    return ok;
 }
 
 QString LineSimulator::lineSettings() const

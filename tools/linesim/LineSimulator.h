@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QDeadlineTimer>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -76,6 +78,18 @@ public:
     // The line as the other side set it, "baud,parity,data,stop" ("19200,E,7,2").
     QString lineSettings() const;
 
+    // Habits of real modems, for tests of modem discovery. A silent line neither echoes nor
+    // answers, like a port with nothing behind it.
+    void setSilent(bool silent) { m_silent = silent; }
+    // After ATZ or AT&F the modem ignores whatever it receives for this long.
+    void setDeafAfterReset(int ms) { m_deafAfterResetMs = qMax(0, ms); }
+    // The caller-ID enable commands it knows, by family ("+VCID", "#CID", "%CCID", "*ID");
+    // the other families get ERROR. Until this is called every command gets OK.
+    void setCallerIdCommands(const QStringList &families);
+    // Information text printed before the OK of a command ("ATI", "AT+GMM").
+    void setInformation(const QByteArray &command, const QByteArray &text);
+    bool isDeaf() const { return !m_deafUntil.hasExpired(); }
+
     QStringList commands() const { return m_commands; }
     QByteArray received() const { return m_received; }
     void clearReceived();
@@ -108,6 +122,13 @@ private:
     QByteArray m_line;
     QStringList m_commands;
     QByteArray m_received;
+
+    bool m_silent = false;
+    int m_deafAfterResetMs = 0;
+    QDeadlineTimer m_deafUntil;
+    bool m_callerIdKnown = false;
+    QStringList m_callerIdFamilies;
+    QHash<QByteArray, QByteArray> m_information;
 
     QList<int> m_pieceSizes;
     int m_pieceDelayMs = 0;

@@ -1,0 +1,190 @@
+#include "FindModems.h"
+
+#include "ModemManager.h"
+#include "ModemRegistry.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QSaveFile>
+#include <QTextStream>
+
+namespace {
+
+struct Found
+{
+    SerialDevice device;
+    modemreg::FoundModem modem;
+};
+
+QString label(const SerialDevice &d)
+{
+    return d.stablePath == d.path ? d.path : QStringLiteral("%1 (%2)").arg(d.path, d.stablePath);
+}
+
+void describe(QTextStream &out, const SerialDevice &d, const ProbeResult &r, bool modemManager)
+{
+    using O = ProbeResult::Outcome;
+    const QString who = label(d);
+    switch (r.outcome) {
+    case O::CallerIdModem:
+        out << QStringLiteral("%1: \"%2\" answers at %3 bit/s and reports caller ID (%4).\n")
+                   .arg(who, r.model).arg(r.baud).arg(r.callerIdCommand);
+        break;
+    case O::NoCallerId:
+        out << QStringLiteral("%1: \"%2\" is a modem that cannot report caller ID (it refused %3); "
+                              "not registered.\n")
+                   .arg(who, r.model, r.refused.join(QStringLiteral(", ")));
+        break;
+    case O::NotAModem:
+        out << QStringLiteral("%1: nothing answered like a modem; left alone.\n").arg(who);
+        break;
+    case O::StoppedAnswering:
+        out << QStringLiteral("%1: answered at first but not after a reset (ATZ); left alone.\n").arg(who);
+        break;
+    case O::CommandsLost:
+        out << QStringLiteral("%1: \"%2\" did not answer OK to all of \"%3\", \"ats0=0\" and \"%4\" "
+                              "sent 50 ms apart, as Ringvane sends them; not registered.\n")
+                   .arg(who, r.model, r.initCommand, r.callerIdCommand);
+        break;
+    case O::NoPermission:
+        out << QStringLiteral("%1: you may not open it. Only members of the group \"%2\" may: add "
+                              "yourself with \"sudo adduser $USER %2\", then log out and in again.\n")
+                   .arg(who, r.group);
+        break;
+    case O::Busy:
+        out << QStringLiteral("%1: in use by another program; not probed.%2\n")
+                   .arg(who, modemManager ? QStringLiteral(" ModemManager is running and may be the "
+                                                           "one holding it (see below).")
+                                          : QString());
+        break;
+    case O::CannotOpen:
+        out << QStringLiteral("%1: cannot open it (%2); skipped.\n").arg(who, r.reason);
+        break;
+    }
+}
+
+bool keepBackup(const QString &path, QString *error)
+{
+    QFile old(path);
+    if (!old.exists())
+        return true;
+    QSaveFile backup(path + QStringLiteral(".bak"));
+    if (!old.open(QIODevice::ReadOnly) || !backup.open(QIODevice::WriteOnly)
+        || backup.write(old.readAll()) < 0 || !backup.commit()) {
+        *error = QStringLiteral("cannot keep a copy of the previous file: %1").arg(backup.errorString());
+        return false;
+    }
+    return true;
+}
+
+// Reads the file afresh under a lock, so two finders or a finder and a hand edit made while
+// it probed do not lose each other's entries, then replaces it in one step.
+bool registerAll(const FinderOptions &options, QList<Found> &found, QTextStream &out)
+{
+    const QString path = options.registryPath;
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QLockFile lock(path + QStringLiteral(".lock"));
+    if (!lock.tryLock(5000)) {
+        out << QStringLiteral("Cannot register: %1 is being changed by another program.\n").arg(path);
+        return false;
+    }
+    QString error;
+    QString copiedFrom;
+    auto hive = modemreg::loadForUpdate(path, options.systemRegistryPath, &error, &copiedFrom);
+    if (!hive) {
+        out << QStringLiteral("Cannot register: %1.\n").arg(error);
+        return false;
+    }
+    QStringList lines;
+    for (const Found &f : found) {
+        const modemreg::Registration reg = modemreg::registerModem(*hive, f.modem);
+        lines << QStringLiteral("Registered \"%1\" on %2 as %3 (modem %4).\n")
+                     .arg(reg.model, f.modem.stablePath, reg.port, reg.modemKey);
+    }
+    if (!keepBackup(path, &error) || !registry::writeRegistryFile(path, *hive, &error)) {
+        out << QStringLiteral("Cannot write %1: %2. Nothing was registered.\n").arg(path, error);
+        return false;
+    }
+    if (!copiedFrom.isEmpty())
+        out << QStringLiteral("Started %1 as a copy of %2.\n").arg(path, copiedFrom);
+    for (const QString &line : lines)
+        out << line;
+    out << QStringLiteral("Ringvane reads its modems from %1.\n").arg(path);
+    return true;
+}
+
+} // namespace
+
+int findModems(const FinderOptions &options, QTextStream &out)
+{
+    QList<SerialDevice> devices;
+    if (options.devices.isEmpty()) {
+        devices = listSerialDevices(options.paths);
+    } else {
+        for (const QString &path : options.devices)
+            devices.append(describeDevice(path, options.paths));
+    }
+    if (devices.isEmpty()) {
+        if (options.verbose)
+            out << "No serial or USB ports to look at.\n";
+        return 0;
+    }
+
+    QString error;
+    const auto current = modemreg::loadForUpdate(options.registryPath, options.systemRegistryPath, &error);
+    if (!current) {
+        out << QStringLiteral("Cannot look for modems: %1.\n").arg(error);
+        return 1;
+    }
+
+    const bool modemManager = modemManagerRunning(options.paths);
+    QList<SerialDevice> forModemManager;
+    QList<Found> found;
+    for (const SerialDevice &device : devices) {
+        if (const auto reg = modemreg::findRegistration(*current, device.stablePath)) {
+            out << QStringLiteral("%1: already registered as %2 (\"%3\"); not probed again.\n")
+                       .arg(label(device), reg->port, reg->model);
+            forModemManager.append(device);
+            continue;
+        }
+        ProbeResult result = probeModem(device.path, options.timings);
+        if (result.outcome == ProbeResult::Outcome::CallerIdModem && result.model.isEmpty())
+            result.model = QStringLiteral("Modem on %1").arg(device.kernelName);
+        describe(out, device, result, modemManager);
+        if (result.outcome == ProbeResult::Outcome::CallerIdModem) {
+            found.append({device, {device.stablePath, result.model, result.baud, result.initCommand,
+                                   result.callerIdCommand}});
+        }
+        if (result.outcome == ProbeResult::Outcome::CallerIdModem
+            || result.outcome == ProbeResult::Outcome::Busy)
+            forModemManager.append(device);
+    }
+    out.flush();
+
+    int status = 0;
+    if (!found.isEmpty() && !registerAll(options, found, out))
+        status = 1;
+
+    if (modemManager) {
+        QStringList rules;
+        for (const SerialDevice &device : forModemManager) {
+            if (!ignoredByModemManager(device.path, options.paths))
+                rules.append(modemManagerRule(device));
+        }
+        rules.removeDuplicates();
+        if (!rules.isEmpty()) {
+            out << QStringLiteral(
+                       "\nModemManager is running: it probes modem ports and may hold the modem "
+                       "so Ringvane cannot open it. To keep it away, put these lines in %1:\n\n")
+                       .arg(QLatin1String(kUdevRuleFile));
+            for (const QString &rule : rules)
+                out << "    " << rule << '\n';
+            out << "\nthen run \"sudo udevadm control --reload-rules && sudo udevadm trigger\" and "
+                   "plug the modem in again.\n";
+        }
+    }
+    out.flush();
+    return status;
+}

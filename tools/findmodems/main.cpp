@@ -1,0 +1,76 @@
+// ringvane-find-modems: looks for caller-ID modems on the serial and USB ports and
+// registers each one it finds where Ringvane reads its modems.
+#include "FindModems.h"
+#include "RegistryHive.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QTextStream>
+
+#include <cstdio>
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("ringvane-find-modems"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Looks for caller-ID modems on the serial and USB ports and registers the ones it finds "
+        "for Ringvane."));
+    parser.addHelpOption();
+    const QCommandLineOption device(QStringLiteral("device"),
+                                    QStringLiteral("Probe only this device (repeatable)."),
+                                    QStringLiteral("PATH"));
+    const QCommandLineOption registryFile(
+        QStringLiteral("registry"),
+        QStringLiteral("The registry file to update (default: $RINGVANE_REGISTRY, else %1).")
+            .arg(registry::userRegistryFilePath()),
+        QStringLiteral("FILE"));
+    const QCommandLineOption systemFile(
+        QStringLiteral("system-registry"),
+        QStringLiteral("The file a new registry file starts as a copy of (default: %1).")
+            .arg(registry::systemRegistryFilePath()),
+        QStringLiteral("FILE"));
+    const QCommandLineOption timeout(QStringLiteral("answer-timeout"),
+                                     QStringLiteral("How long to wait for each answer (default 600)."),
+                                     QStringLiteral("MS"));
+    const QCommandLineOption verbose(QStringLiteral("verbose"),
+                                     QStringLiteral("Say so when there is nothing to look at."));
+    parser.addOptions({device, registryFile, systemFile, timeout, verbose});
+
+    if (!parser.parse(app.arguments())) {
+        std::fprintf(stderr, "ringvane-find-modems: %s\n", qPrintable(parser.errorText()));
+        return 2;
+    }
+    if (parser.isSet(QStringLiteral("help")))
+        parser.showHelp(0);
+    if (!parser.positionalArguments().isEmpty()) {
+        std::fprintf(stderr, "ringvane-find-modems: unexpected argument %s\n",
+                     qPrintable(parser.positionalArguments().first()));
+        return 2;
+    }
+
+    FinderOptions options;
+    options.devices = parser.values(device);
+    options.registryPath = parser.value(registryFile);
+    if (options.registryPath.isEmpty())
+        options.registryPath = qEnvironmentVariable("RINGVANE_REGISTRY");
+    if (options.registryPath.isEmpty())
+        options.registryPath = registry::userRegistryFilePath();
+    options.systemRegistryPath =
+        parser.isSet(systemFile) ? parser.value(systemFile) : registry::systemRegistryFilePath();
+    if (parser.isSet(timeout)) {
+        bool ok = false;
+        const int ms = parser.value(timeout).toInt(&ok);
+        if (!ok || ms < 50 || ms > 60000) {
+            std::fprintf(stderr, "ringvane-find-modems: --answer-timeout wants 50 to 60000 ms\n");
+            return 2;
+        }
+        options.timings.answerMs = ms;
+    }
+    options.verbose = parser.isSet(verbose);
+
+    QTextStream out(stdout);
+    return findModems(options, out);
+}
