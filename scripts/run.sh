@@ -11,7 +11,7 @@ cmake --build build -j"$(nproc)"
 
 setup="$top/build/tools/calllog-setup/ringvane-setup-calllog"
 finder="$top/build/tools/findmodems/ringvane-find-modems"
-linesim="$top/build/tools/linesim/ringvane-linesim"
+linesim="$top/build/ringvane-linesim"
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "No desktop display found (DISPLAY and WAYLAND_DISPLAY are empty)."

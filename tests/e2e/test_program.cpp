@@ -1,0 +1,203 @@
+#include "DateServices.h"
+#include "LineSimulator.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QProcess>
+#include <QSerialPort>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <functional>
+#include <memory>
+
+namespace {
+
+bool waitFor(const std::function<bool()> &condition, int timeoutMs = 20000)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+QString modemKeys(const QString &subkey, const QString &model, const QString &port)
+{
+    const QString key = QStringLiteral("HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\Class\\Modem\\") + subkey;
+    return QStringLiteral("[%1]\n\"Model\"=\"%2\"\n\"AttachedTo\"=\"%3\"\n"
+                          "\"DCB\"=hex:1c,00,00,00,80,25,00,00,01,00,00,00,00,00,00,00,00,00,08,00,00,00,00,00,00,00,00,00\n\n"
+                          "[%1\\EnableCallerID]\n\"1\"=\"AT+VCID=1<cr>\"\n\n"
+                          "[%1\\Settings\\Init]\n\"1\"=\"ATE1V1Q0<cr>\"\n\n")
+        .arg(key, model, port);
+}
+
+// One run of the real program with its own registry file, unixODBC files and data folder.
+class Program : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        ASSERT_TRUE(modem.isValid()) << modem.errorString().toStdString();
+    }
+
+    void TearDown() override
+    {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished(5000);
+        }
+    }
+
+    QString path(const QString &name) const { return dir.filePath(name); }
+
+    void writeRegistry(const QString &modems, const QString &portMap)
+    {
+        QFile file(path(QStringLiteral("registry.reg")));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(("REGEDIT4\n\n" + modems + "[HKEY_LOCAL_MACHINE\\Hardware\\DeviceMap\\SerialComm]\n" + portMap)
+                       .toUtf8());
+    }
+
+    QString mapEntry(const LineSimulator &sim, const QString &port) const
+    {
+        return QStringLiteral("\"%1\"=\"%2\"\n").arg(sim.slavePath(), port);
+    }
+
+    void createCallLog()
+    {
+        QProcess setup;
+        setup.setProcessEnvironment(environment());
+        setup.start(QStringLiteral(RINGVANE_SETUP_COMMAND), {});
+        ASSERT_TRUE(setup.waitForFinished(30000));
+        ASSERT_EQ(setup.exitCode(), 0) << setup.readAllStandardError().toStdString();
+    }
+
+    QProcessEnvironment environment() const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+        env.insert(QStringLiteral("RINGVANE_REGISTRY"), path(QStringLiteral("registry.reg")));
+        env.insert(QStringLiteral("ODBCINI"), path(QStringLiteral("odbc.ini")));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), path(QStringLiteral("data")));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("config")));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
+        return env;
+    }
+
+    void startProgram()
+    {
+        process.setProcessEnvironment(environment());
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process.start(QStringLiteral(RINGVANE_PROGRAM), {});
+        ASSERT_TRUE(process.waitForStarted(10000));
+    }
+
+    // The rows of the call log as "daynumber|number", read with the sqlite3 tool.
+    QStringList rows() const
+    {
+        const QString db = path(QStringLiteral("data/ringvane/calllog.db"));
+        if (!QFile::exists(db))
+            return {};
+        QProcess sqlite;
+        sqlite.start(QStringLiteral("sqlite3"),
+                     {db, QStringLiteral("select printf('%.6f', datetime) || '|' || number from IDList")});
+        sqlite.waitForFinished(10000);
+        return QString::fromUtf8(sqlite.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+
+    bool stillRunningAfter(int ms)
+    {
+        QDeadlineTimer deadline(ms);
+        while (!deadline.hasExpired()) {
+            if (process.state() == QProcess::NotRunning)
+                return false;
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        }
+        return process.state() == QProcess::Running;
+    }
+
+    QTemporaryDir dir;
+    LineSimulator modem;
+    QProcess process;
+};
+
+const QStringList kStartCommands{QStringLiteral("ATE1V1Q0"), QStringLiteral("ats0=0"),
+                                 QStringLiteral("AT+VCID=1")};
+
+} // namespace
+
+TEST_F(Program, OpensTheModemWithItsCommandsAndLogsEveryReport)
+{
+    writeRegistry(modemKeys(QStringLiteral("0000"), QStringLiteral("Test modem"), QStringLiteral("COM5")),
+                  mapEntry(modem, QStringLiteral("COM5")));
+    createCallLog();
+    startProgram();
+    ASSERT_TRUE(waitFor([&] { return modem.commands().size() >= 3; }));
+    EXPECT_EQ(modem.commands().mid(0, 3), kStartCommands);
+
+    const QDateTime when = dates::makeDateTime(QDate::currentDate().addDays(-1), QTime(14, 25));
+    modem.sendReport(reportAt(when, QStringLiteral("5550123")));
+    modem.sendReport(reportAt(when.addSecs(60), QStringLiteral("5550124")));
+    ASSERT_TRUE(waitFor([&] { return rows().size() == 2; })) << rows().join(u',').toStdString();
+    EXPECT_EQ(rows(), (QStringList{QStringLiteral("%1|5550123").arg(dates::toDayNumber(when), 0, 'f', 6),
+                                   QStringLiteral("%1|5550124").arg(dates::toDayNumber(when.addSecs(60)), 0, 'f', 6)}));
+}
+
+TEST_F(Program, RunsWithNoModemRegisteredAndOpensNothing)
+{
+    writeRegistry(QString(), QString());
+    createCallLog();
+    startProgram();
+    EXPECT_TRUE(stillRunningAfter(2000));
+    EXPECT_TRUE(modem.commands().isEmpty());
+}
+
+TEST_F(Program, WithoutTheDataSourceTheModemIsStillOpenedAndNothingStored)
+{
+    writeRegistry(modemKeys(QStringLiteral("0000"), QStringLiteral("Test modem"), QStringLiteral("COM5")),
+                  mapEntry(modem, QStringLiteral("COM5")));
+    startProgram();
+    ASSERT_TRUE(waitFor([&] { return modem.commands().size() >= 3; }));
+    modem.sendReport(reportAt(dates::makeDateTime(QDate::currentDate(), QTime(9, 0)), QStringLiteral("5550123")));
+    EXPECT_TRUE(stillRunningAfter(1500));
+    EXPECT_TRUE(rows().isEmpty());
+}
+
+TEST_F(Program, OfTwoModemsTheFirstListedIsOpened)
+{
+    LineSimulator second;
+    ASSERT_TRUE(second.isValid());
+    writeRegistry(modemKeys(QStringLiteral("0001"), QStringLiteral("First"), QStringLiteral("COM7")) +
+                      modemKeys(QStringLiteral("0000"), QStringLiteral("Second"), QStringLiteral("COM8")),
+                  mapEntry(modem, QStringLiteral("COM7")) + mapEntry(second, QStringLiteral("COM8")));
+    createCallLog();
+    startProgram();
+    ASSERT_TRUE(waitFor([&] { return modem.commands().size() >= 3; }));
+    EXPECT_TRUE(stillRunningAfter(500));
+    EXPECT_TRUE(second.commands().isEmpty());
+}
+
+TEST_F(Program, EndsOnSigtermAndFreesThePort)
+{
+    writeRegistry(modemKeys(QStringLiteral("0000"), QStringLiteral("Test modem"), QStringLiteral("COM5")),
+                  mapEntry(modem, QStringLiteral("COM5")));
+    createCallLog();
+    startProgram();
+    ASSERT_TRUE(waitFor([&] { return modem.commands().size() >= 3; }));
+
+    ::kill(pid_t(process.processId()), SIGTERM);
+    ASSERT_TRUE(process.waitForFinished(10000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 0);
+
+    QSerialPort port(modem.slavePath());
+    EXPECT_TRUE(port.open(QIODevice::ReadWrite)) << port.errorString().toStdString();
+}
