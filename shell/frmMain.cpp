@@ -12,7 +12,9 @@
 
 #include <QComboBox>
 #include <QEvent>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,6 +25,32 @@
 #include <QUrl>
 
 using layoutdata::ControlLayout;
+
+// Outside any namespace, as the resource initialisers require.
+static void initHelpResource()
+{
+    Q_INIT_RESOURCE(help);
+}
+
+namespace {
+
+// The help view shows a page on the user's own disk. A fresh user has none yet, so the
+// one the program carries is put there; one the user already has is left alone.
+bool installHelpPage(const QString &page)
+{
+    initHelpResource();
+    const QString shipped = QStringLiteral(":/help/") + QFileInfo(page).fileName();
+    if (!QFile::exists(shipped) || !QDir().mkpath(QFileInfo(page).absolutePath()))
+        return false;
+    if (!QFile::copy(shipped, page))
+        return false;
+    // Copies out of the resources are read-only; the user may want to edit the page.
+    QFile::setPermissions(page, QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                    | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    return true;
+}
+
+} // namespace
 
 frmMain::frmMain(Comm *serial, const dates::Clock &clock, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_clock(clock),
@@ -35,6 +63,8 @@ frmMain::frmMain(Comm *serial, const dates::Clock &clock, QWidget *parent)
     if (!layout.icon.isEmpty())
         setWindowIcon(QIcon(layout.icon));
     setAttribute(Qt::WA_OpaquePaintEvent);
+    m_centreAtFirstShow = layout.centred;
+    m_showInTaskbar = layout.showInTaskbar;
 
     comm = serial ? serial : new TtyComm;
     comm->setParent(this);
@@ -124,7 +154,7 @@ void frmMain::createControl(const ControlLayout &control)
         Scriptlet1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         Scriptlet1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         const QString page = layoutbuilder::localPathFor(control.url);
-        if (!page.isEmpty() && QFile::exists(page))
+        if (!page.isEmpty() && (QFile::exists(page) || installHelpPage(page)))
             Scriptlet1->setSource(QUrl::fromLocalFile(page));
         widget = Scriptlet1;
         break;

@@ -7,8 +7,12 @@
 
 void frmMain::mousePressEvent(QMouseEvent *event)
 {
-    const auto [button, shift] = mouseArguments(event);
+    // Presses a control leaves unhandled (on a frame line, on a disabled control) come up
+    // here as well; only the bare face drags.
     const QPointF at = event->position();
+    if (childAt(at.toPoint()))
+        return;
+    const auto [button, shift] = mouseArguments(event);
     Form_MouseDown(button, shift, float(at.x()), float(at.y()));
 }
 
@@ -61,7 +65,10 @@ void frmMain::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     if (!m_shownOnce) {
         m_shownOnce = true;
-        windowsystem::setTaskbarEntry(this, false);
+        // Still unmapped here: placed and marked before the window manager first sees it.
+        if (m_centreAtFirstShow)
+            windowsystem::centreOnScreen(this);
+        windowsystem::setTaskbarEntry(this, m_showInTaskbar);
         Form_Resize();
     }
 }
@@ -72,7 +79,7 @@ void frmMain::changeEvent(QEvent *event)
     if (event->type() == QEvent::WindowStateChange) {
         // A minimised window without a taskbar entry could not be brought back on most
         // Linux desktops, so it has one exactly while minimised.
-        windowsystem::setTaskbarEntry(this, WindowState() == 1);
+        windowsystem::setTaskbarEntry(this, m_showInTaskbar || WindowState() == 1);
         Form_Resize();
     }
 }

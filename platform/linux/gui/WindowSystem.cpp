@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QList>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QScreen>
@@ -34,20 +35,69 @@ xcb_atom_t atom(xcb_connection_t *c, const char *name)
     return result;
 }
 
-// Asks the window manager to add or remove one _NET_WM_STATE atom of a mapped window.
+// Whether the window manager has taken the window on (normal or iconic). A window it
+// has not (not yet shown, or no window manager at all) is in the withdrawn state.
+bool isManaged(xcb_connection_t *c, xcb_window_t id)
+{
+    const xcb_atom_t wmState = atom(c, "WM_STATE");
+    if (wmState == XCB_ATOM_NONE)
+        return false;
+    const xcb_get_property_cookie_t cookie = xcb_get_property(c, 0, id, wmState, wmState, 0, 1);
+    xcb_get_property_reply_t *reply = xcb_get_property_reply(c, cookie, nullptr);
+    bool managed = false;
+    if (reply && reply->format == 32 && xcb_get_property_value_length(reply) >= 4) {
+        const quint32 state = *static_cast<const quint32 *>(xcb_get_property_value(reply));
+        managed = state != 0; // 0 WithdrawnState, 1 NormalState, 3 IconicState
+    }
+    free(reply);
+    return managed;
+}
+
+// A withdrawn window's _NET_WM_STATE belongs to the client: add or remove the atom in
+// the property itself, keeping the others (Qt merges its own when it maps the window).
+void editNetWmStateProperty(xcb_connection_t *c, xcb_window_t id, bool add, xcb_atom_t state)
+{
+    const xcb_atom_t netWmState = atom(c, "_NET_WM_STATE");
+    const xcb_get_property_cookie_t cookie =
+        xcb_get_property(c, 0, id, netWmState, XCB_ATOM_ATOM, 0, 1024);
+    xcb_get_property_reply_t *reply = xcb_get_property_reply(c, cookie, nullptr);
+    QList<xcb_atom_t> atoms;
+    if (reply && reply->format == 32 && reply->type == XCB_ATOM_ATOM) {
+        const auto *data = static_cast<const xcb_atom_t *>(xcb_get_property_value(reply));
+        const int count = xcb_get_property_value_length(reply) / 4;
+        for (int i = 0; i < count; ++i)
+            atoms.append(data[i]);
+    }
+    free(reply);
+    atoms.removeAll(state);
+    if (add)
+        atoms.append(state);
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, netWmState, XCB_ATOM_ATOM, 32,
+                        quint32(atoms.size()), atoms.constData());
+}
+
+// Adds or removes one _NET_WM_STATE atom: through the window manager while it manages
+// the window, in the property itself before that (it ignores requests for withdrawn
+// windows, so a state asked for before the first show would otherwise be lost).
 void changeNetWmState(QWidget *window, bool add, const char *stateName)
 {
     xcb_connection_t *c = x11Connection();
     if (!c || !window->windowHandle())
         return;
     const xcb_window_t id = xcb_window_t(window->winId());
+    const xcb_atom_t state = atom(c, stateName);
+    if (!isManaged(c, id)) {
+        editNetWmStateProperty(c, id, add, state);
+        xcb_flush(c);
+        return;
+    }
     xcb_client_message_event_t event{};
     event.response_type = XCB_CLIENT_MESSAGE;
     event.format = 32;
     event.window = id;
     event.type = atom(c, "_NET_WM_STATE");
     event.data.data32[0] = add ? 1 : 0;
-    event.data.data32[1] = atom(c, stateName);
+    event.data.data32[1] = state;
     event.data.data32[3] = 1; // sent by a normal application
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
     xcb_send_event(c, 0, root,
