@@ -344,7 +344,7 @@ TEST_F(FindModemsTest, ADeviceThatTalksEndlesslyIsLeftAloneInBoundedTime)
 TEST(FindModemsCommand, WrongArgumentsFailAndNothingToFindSucceeds)
 {
     const QString program =
-        QStringLiteral(RINGVANE_BINARY_DIR "/tools/findmodems/ringvane-find-modems");
+        QStringLiteral(RINGVANE_BINARY_DIR "/ringvane-find-modems");
     QTemporaryDir dir;
     const struct
     {
