@@ -29,11 +29,37 @@ public:
         registry::reloadRegistry();
     }
 
+    QString registryFile() const { return m_dir.filePath(QStringLiteral("registry.reg")); }
+
 private:
     QTemporaryDir m_dir;
 };
 
-const auto *const kEnvironment = ::testing::AddGlobalTestEnvironment(new NoCallLogEnvironment);
+auto *const kEnvironment = static_cast<NoCallLogEnvironment *>(
+    ::testing::AddGlobalTestEnvironment(new NoCallLogEnvironment));
+
+// One usable modem on COM1 for the tests that need the selection to succeed.
+class UsableModem
+{
+public:
+    UsableModem()
+    {
+        QFile file(kEnvironment->registryFile());
+        file.open(QIODevice::WriteOnly);
+        file.write("REGEDIT4\n\n"
+                   "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\Class\\Modem\\0000]\n"
+                   "\"Model\"=\"Test modem\"\n\"AttachedTo\"=\"COM1\"\n\n"
+                   "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\Class\\Modem\\0000\\EnableCallerID]\n"
+                   "\"1\"=\"AT+VCID=1\"\n");
+        file.close();
+        registry::reloadRegistry();
+    }
+    ~UsableModem()
+    {
+        QFile::remove(kEnvironment->registryFile());
+        registry::reloadRegistry();
+    }
+};
 
 class Startup : public ::testing::Test
 {
@@ -106,4 +132,26 @@ TEST_F(Startup, TheCloseButtonClosesThePortAndUnloadsTheWindow)
 
     window->btnClose_Click(); // a closed port is no failure
     EXPECT_EQ(unloaded.count(), 2);
+}
+
+TEST_F(Startup, TheCallLogReportOutlivesTheModemSelection)
+{
+    const UsableModem modem;
+    load();
+    EXPECT_EQ(window->cboMODEM->count(), 1);
+    EXPECT_TRUE(line->PortOpen()) << "the first modem is switched on";
+    EXPECT_TRUE(line->written().endsWith(QStringLiteral("AT+VCID=1\r")));
+    EXPECT_EQ(window->lblTip->text(), QStringLiteral("The call log could not be opened: calls are not saved"));
+    EXPECT_EQ(window->lblTipForeColor(), 0x0000FFu);
+}
+
+TEST_F(Startup, WithoutDatabaseSupportTheReportAlsoOutlivesTheSelection)
+{
+    const UsableModem modem;
+    TAPI::setProvider(QStringLiteral("QNOSUCHDRIVER"));
+    load();
+    EXPECT_TRUE(line->PortOpen());
+    EXPECT_EQ(window->lblTip->text(),
+              QStringLiteral("Could not acquire the database support from your system"));
+    EXPECT_EQ(window->lblTipForeColor(), 0x0000FFu);
 }

@@ -1,5 +1,7 @@
 #include <QApplication>
 
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 int main(int argc, char **argv)
@@ -9,6 +11,11 @@ int main(int argc, char **argv)
     qunsetenv("LANG");
     qunsetenv("LC_TIME");
     qunsetenv("LC_NUMERIC");
+    // Nothing a test does may reach the real user's folders.
+    QTemporaryDir home;
+    qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toUtf8());
+    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toUtf8());
+    qputenv("XDG_RUNTIME_DIR", home.path().toUtf8());
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
