@@ -8,20 +8,20 @@
 
 namespace layoutbuilder {
 
-QFont fontFrom(const layoutdata::FontSpec &spec)
+QFont fontFrom(const layoutdata::FontSpec &face)
 {
     QFont font;
-    QStringList families{spec.family};
-    if (spec.charset == 134)
+    QStringList families{face.family};
+    if (face.charset == 134)
         families << QStringLiteral("SimSun") << QStringLiteral("WenQuanYi Zen Hei")
                  << QStringLiteral("Noto Sans CJK SC");
     families << QStringLiteral("DejaVu Sans") << QStringLiteral("Sans Serif");
     font.setFamilies(families);
-    font.setPointSizeF(spec.pointSize);
-    font.setWeight(spec.weight >= 700 ? QFont::Bold : QFont::Normal);
-    font.setItalic(spec.italic);
-    font.setUnderline(spec.underline);
-    font.setStrikeOut(spec.strikeOut);
+    font.setPointSizeF(face.pointSize);
+    font.setWeight(face.weight >= 700 ? QFont::Bold : QFont::Normal);
+    font.setItalic(face.italic);
+    font.setUnderline(face.underline);
+    font.setStrikeOut(face.strikeOut);
     return font;
 }
 

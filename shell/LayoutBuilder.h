@@ -12,7 +12,7 @@ class QWidget;
 namespace layoutbuilder {
 
 // The font by its name, falling back to installed faces of the same kind.
-QFont fontFrom(const layoutdata::FontSpec &spec);
+QFont fontFrom(const layoutdata::FontSpec &face);
 
 void applyCommon(QWidget *widget, const layoutdata::ControlLayout &control);
 
