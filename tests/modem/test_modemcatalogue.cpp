@@ -1,3 +1,4 @@
+#include "TestHelpers.h"
 #include "ModemHive.h"
 #include "RegistryFixture.h"
 
@@ -18,16 +19,6 @@ namespace {
 
 const QStringList kParity{QStringLiteral("N"), QStringLiteral("O"), QStringLiteral("E"),
                           QStringLiteral("M"), QStringLiteral("S")};
-
-int failureNumber(const std::function<void()> &step)
-{
-    try {
-        step();
-    } catch (const Failure &f) {
-        return f.number();
-    }
-    return 0;
-}
 
 class CatalogueTest : public RegistryFixture
 {

@@ -1,3 +1,4 @@
+#include "TestHelpers.h"
 #include "Failure.h"
 #include "PropertyBag.h"
 
@@ -52,16 +53,6 @@ TEST(PropertyBagTest, ExtentsAreHundredthsOfAMillimetreAt96Dpi)
     }
     for (int px = 0; px < 2000; ++px)
         ASSERT_EQ(PropertyBag::himetricToPixels(PropertyBag::pixelsToHimetric(px)), px);
-}
-
-int failureNumber(const std::function<void()> &convert)
-{
-    try {
-        convert();
-    } catch (const Failure &f) {
-        return f.number();
-    }
-    return 0;
 }
 
 TEST(PropertyValueTest, StoredValuesConvertOrFail)

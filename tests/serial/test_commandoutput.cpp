@@ -1,3 +1,4 @@
+#include "TestHelpers.h"
 #include "CommandOutput.h"
 #include "Failure.h"
 #include "FakeComm.h"
@@ -9,16 +10,6 @@
 namespace {
 
 using namespace std::chrono_literals;
-
-int failureNumber(const std::function<void()> &step)
-{
-    try {
-        step();
-    } catch (const Failure &f) {
-        return f.number();
-    }
-    return 0;
-}
 
 struct Sleeps
 {

@@ -1,3 +1,4 @@
+#include "TestHelpers.h"
 #include "CommandOutput.h"
 #include "Failure.h"
 #include "LocaleScope.h"
@@ -22,16 +23,6 @@ QString speedAndStopBits(SimThread &sim)
 {
     const QStringList fields = sim.call([](LineSimulator &s) { return s.lineSettings(); }).split(u',');
     return fields.value(0) + u',' + fields.value(3);
-}
-
-int failureNumber(const std::function<void()> &step)
-{
-    try {
-        step();
-    } catch (const Failure &f) {
-        return f.number();
-    }
-    return 0;
 }
 
 // Records every OnComm delivery and whether a member of the component was running then.

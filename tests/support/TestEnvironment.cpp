@@ -1,0 +1,16 @@
+#include "TestEnvironment.h"
+
+#include <QTemporaryDir>
+
+void pinTestEnvironment()
+{
+    qputenv("LC_ALL", "C.UTF-8");
+    qunsetenv("LANG");
+    qunsetenv("LC_TIME");
+    qunsetenv("LC_NUMERIC");
+    // Lives as long as the process: nothing a test does may reach the real user's folders.
+    static QTemporaryDir home;
+    qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toUtf8());
+    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toUtf8());
+    qputenv("XDG_RUNTIME_DIR", home.path().toUtf8());
+}
