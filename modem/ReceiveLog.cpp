@@ -4,7 +4,11 @@ namespace receivelog {
 
 qsizetype charactersToDrop(qsizetype logLength)
 {
-    return logLength > TrimAbove ? TrimDrop : 0;
+    if (logLength <= TrimAbove)
+        return 0;
+    // Pieces longer than TrimDrop (a line of noise read in one go) would otherwise make
+    // the log grow with every append; cut such a log back to TrimAbove.
+    return qMax(TrimDrop, logLength - TrimAbove);
 }
 
 QString applyBackspaces(const QString &text)

@@ -8,10 +8,12 @@ namespace receivelog {
 
 // A log longer than this is cut back before the next text is appended...
 inline constexpr qsizetype TrimAbove = 6400;
-// ...by dropping this many characters from its start (it keeps character 3200 on).
+// ...by dropping this many characters from its start (it keeps character 3200 on), or
+// more where that still leaves it above TrimAbove.
 inline constexpr qsizetype TrimDrop = 3199;
 
-// How many characters to drop from the start of a log of this length (0 or TrimDrop).
+// How many characters to drop from the start of a log of this length (0, TrimDrop, or
+// down to TrimAbove).
 qsizetype charactersToDrop(qsizetype logLength);
 
 // A backspace removes the character before it within the text, never text already in

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CallerIdDecoder.h"
 #include "DateServices.h"
 #include "LayoutData.h"
 
@@ -13,7 +14,6 @@
 #include <memory>
 #include <utility>
 
-class CallerIdDecoder;
 class Comm;
 class QMouseEvent;
 class start;
@@ -136,6 +136,10 @@ private:
     void comm_DeviceLost();
     // Stores a decoded call; a call that cannot be stored is reported, never dropped.
     void storeCall();
+    // The receive branch: the port's text into the receive log and the decoder.
+    void takeReceived();
+    // Lists, shows and stores the decoded calls not yet taken, a time slice at a time.
+    void takePendingCalls();
     void setTipForeColor(quint32 colour);
     // A modem-link failure: the tip line in light red, then the date, the tip and the
     // detail as lines of the receive log.
@@ -148,6 +152,10 @@ private:
 
     const dates::Clock &m_clock;
     std::unique_ptr<CallerIdDecoder> m_decoder;
+    QList<DecodedCall> m_pendingCalls;
+    // A pass over m_pendingCalls is queued; text arrived while calls were pending.
+    bool m_takeScheduled = false;
+    bool m_receiveWaiting = false;
     QPixmap m_background;
     start *m_splash = nullptr;
     bool m_shownOnce = false;

@@ -11,9 +11,13 @@
 #include "ReceiveLogView.h"
 #include "TAPI.h"
 
+#include <QElapsedTimer>
+#include <QTimer>
+
 namespace {
 
 constexpr int kListCapacity = 32767;
+constexpr qint64 kCallSliceMs = 25;
 
 } // namespace
 
@@ -25,19 +29,15 @@ void frmMain::SendCommand(const QString &command)
 void frmMain::comm_OnComm()
 {
     switch (comm->CommEvent()) {
-    case Comm::EventReceive: {
-        QString text;
-        try {
-            text = comm->Input();
-        } catch (const Failure &) {
+    case Comm::EventReceive:
+        // While earlier calls are still being stored the text stays in the port (which
+        // bounds it), so a flood cannot pile up calls without end.
+        if (!m_pendingCalls.isEmpty()) {
+            m_receiveWaiting = true;
+            break;
         }
-        AppendReceiveLog(text);
-        // The whole text goes to the buffer: the decoder drops foreign lines itself, so
-        // the calls do not depend on where the serial layer cut the stream.
-        strReceive += text.toUpper();
-        ReceiveExplain();
+        takeReceived();
         break;
-    }
     case Comm::EventCarrierDetect:
         try {
             if (comm->CDHolding()) {
@@ -54,6 +54,20 @@ void frmMain::comm_OnComm()
     default:
         break;
     }
+}
+
+void frmMain::takeReceived()
+{
+    QString text;
+    try {
+        text = comm->Input();
+    } catch (const Failure &) {
+    }
+    AppendReceiveLog(text);
+    // The whole text goes to the buffer: the decoder drops foreign lines itself, so
+    // the calls do not depend on where the serial layer cut the stream.
+    strReceive += text.toUpper();
+    ReceiveExplain();
 }
 
 void frmMain::AppendReceiveLog(QString text)
@@ -74,8 +88,28 @@ void frmMain::RcvText_KeyPress(short &KeyAscii)
 
 void frmMain::ReceiveExplain()
 {
-    const QList<DecodedCall> calls = m_decoder->decode(strReceive, strDateSep, strTimeSep);
-    for (const DecodedCall &call : calls) {
+    m_pendingCalls += m_decoder->decode(strReceive, strDateSep, strTimeSep);
+    takePendingCalls();
+}
+
+void frmMain::takePendingCalls()
+{
+    if (m_takeScheduled)
+        return; // the scheduled pass goes on where the last one stopped
+    // One read can hold a thousand calls and each store may wait for the disk: the calls
+    // are taken in slices so the window keeps answering in between.
+    QElapsedTimer slice;
+    slice.start();
+    while (!m_pendingCalls.isEmpty()) {
+        if (slice.elapsed() >= kCallSliceMs) {
+            m_takeScheduled = true;
+            QTimer::singleShot(0, this, [this] {
+                m_takeScheduled = false;
+                takePendingCalls();
+            });
+            return;
+        }
+        const DecodedCall call = m_pendingCalls.takeFirst();
         strDate = call.date;
         strTime = call.time;
         strNumber = call.number;
@@ -84,6 +118,10 @@ void frmMain::ReceiveExplain()
             lstCID->addItem(listLine(count + 1, dates::decimalSeparator(), strDate, strTime, strNumber));
         ShowTip(callTip(call), 0x8080FF, false);
         storeCall();
+    }
+    if (m_receiveWaiting) {
+        m_receiveWaiting = false;
+        QMetaObject::invokeMethod(this, &frmMain::takeReceived, Qt::QueuedConnection);
     }
 }
 

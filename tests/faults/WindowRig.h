@@ -1,0 +1,110 @@
+#pragma once
+
+#include "FakeClock.h"
+#include "OdbcSandbox.h"
+#include "ReceiveLogView.h"
+#include "RegistryHive.h"
+#include "SimThread.h"
+#include "TAPI.h"
+#include "btn.h"
+#include "frmMain.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <memory>
+
+// The real main window started the way the program starts it (Form_Load), on the real
+// serial port, with the simulated modem on a thread of its own so that its writing never
+// shares the window's event loop. The modem is registered through a symlink, so a modem
+// that went away can come back at the same place.
+class WindowRig
+{
+public:
+    WindowRig()
+    {
+        modemLink = dir.filePath(QStringLiteral("modem"));
+        QFile file(dir.filePath(QStringLiteral("registry.reg")));
+        if (file.open(QIODevice::WriteOnly)) {
+            const QString key = QStringLiteral(
+                "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\Class\\Modem\\0000");
+            file.write(QStringLiteral(
+                           "REGEDIT4\n\n[%1]\n\"Model\"=\"Test modem\"\n\"AttachedTo\"=\"COM5\"\n"
+                           "\"DCB\"=hex:1c,00,00,00,80,25,00,00,01,00,00,00,00,00,00,00,00,00,08,00,"
+                           "00,00,00,00,00,00,00,00\n\n[%1\\EnableCallerID]\n\"1\"=\"AT+VCID=1<cr>\"\n\n"
+                           "[%1\\Settings\\Init]\n\"1\"=\"ATE1V1Q0<cr>\"\n\n"
+                           "[HKEY_LOCAL_MACHINE\\Hardware\\DeviceMap\\SerialComm]\n\"%2\"=\"COM5\"\n")
+                           .arg(key, modemLink)
+                           .toUtf8());
+        }
+        file.close();
+        qputenv("RINGVANE_REGISTRY", QFile::encodeName(file.fileName()));
+        registry::reloadRegistry();
+        plugIn();
+    }
+
+    ~WindowRig()
+    {
+        window.reset();
+        TAPI::releaseConnection();
+    }
+
+    // A fresh modem at the registered place (the old one, if any, stays as it is).
+    void plugIn()
+    {
+        sim = std::make_unique<SimThread>();
+        const QString link = modemLink;
+        linked = sim->call([link](LineSimulator &s) { return s.linkTo(link); });
+    }
+
+    // Form_Load with the call log as the sandbox has it; true once the modem got its
+    // three start-up commands.
+    bool start()
+    {
+        TAPI::releaseConnection();
+        window = std::make_unique<frmMain>();
+        window->Form_Load();
+        return eventually([this] { return sim->commands().size() >= 3; });
+    }
+
+    QStringList listLines() const
+    {
+        QStringList lines;
+        for (int i = 0; i < window->lstCID->count(); ++i)
+            lines << window->lstCID->item(i)->text();
+        return lines;
+    }
+
+    QString log() const { return window->RcvText->toPlainText(); }
+
+    QTemporaryDir dir;
+    QString modemLink;
+    bool linked = false;
+    std::unique_ptr<SimThread> sim;
+    std::unique_ptr<frmMain> window;
+};
+
+// Measures the longest gap between ticks of a short timer in this thread's event loop:
+// how long the window could not have answered the user.
+class StallMeter
+{
+public:
+    StallMeter()
+    {
+        m_timer.setInterval(5);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            m_longest = qMax(m_longest, m_clock.restart());
+        });
+        m_clock.start();
+        m_timer.start();
+    }
+    qint64 longestMs() const { return m_longest; }
+
+private:
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    qint64 m_longest = 0;
+};

@@ -1,0 +1,208 @@
+// Faults against the real program, started as a user starts it (offscreen) with its own
+// registry file, ODBC file and data folder, and watched only from outside: the process,
+// what the simulated modem receives and the rows in the SQLite file.
+#include "LineSimulator.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <functional>
+
+namespace {
+
+bool waitFor(const std::function<bool()> &condition, int timeoutMs = 20000)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+QByteArray reportBytes(const QByteArray &number)
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    return "DATE = " + now.toString(QStringLiteral("MMdd")).toLatin1() + "\r\nTIME = " +
+           now.toString(QStringLiteral("hhmm")).toLatin1() + "\r\nNMBR = " + number + "\r\n";
+}
+
+class ProgramFaults : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        ASSERT_TRUE(modem->isValid()) << modem->errorString().toStdString();
+        // Registered through a symlink, so a modem that went away can come back there.
+        ASSERT_TRUE(modem->linkTo(path(QStringLiteral("modem"))));
+        const QString key = QStringLiteral(
+            "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\Class\\Modem\\0000");
+        QFile file(path(QStringLiteral("registry.reg")));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QStringLiteral(
+                       "REGEDIT4\n\n[%1]\n\"Model\"=\"Test modem\"\n\"AttachedTo\"=\"COM5\"\n"
+                       "\"DCB\"=hex:1c,00,00,00,80,25,00,00,01,00,00,00,00,00,00,00,00,00,08,00,00,"
+                       "00,00,00,00,00,00,00\n\n[%1\\EnableCallerID]\n\"1\"=\"AT+VCID=1<cr>\"\n\n"
+                       "[%1\\Settings\\Init]\n\"1\"=\"ATE1V1Q0<cr>\"\n\n"
+                       "[HKEY_LOCAL_MACHINE\\Hardware\\DeviceMap\\SerialComm]\n\"%2\"=\"COM5\"\n")
+                       .arg(key, path(QStringLiteral("modem")))
+                       .toUtf8());
+    }
+
+    void TearDown() override
+    {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished(5000);
+        }
+    }
+
+    QString path(const QString &name) const { return dir.filePath(name); }
+    QString database() const { return path(QStringLiteral("data/ringvane/calllog.db")); }
+
+    QProcessEnvironment environment() const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+        env.insert(QStringLiteral("RINGVANE_REGISTRY"), path(QStringLiteral("registry.reg")));
+        env.insert(QStringLiteral("ODBCINI"), path(QStringLiteral("odbc.ini")));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), path(QStringLiteral("data")));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("config")));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
+        return env;
+    }
+
+    // Sets up the call log, starts the program and waits until the modem is told to report.
+    void startProgram()
+    {
+        QProcess setup;
+        setup.setProcessEnvironment(environment());
+        setup.start(QStringLiteral(RINGVANE_SETUP_COMMAND), {});
+        ASSERT_TRUE(setup.waitForFinished(30000));
+        ASSERT_EQ(setup.exitCode(), 0) << setup.readAllStandardError().toStdString();
+
+        process.setProcessEnvironment(environment());
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process.start(QStringLiteral(RINGVANE_PROGRAM), {});
+        ASSERT_TRUE(process.waitForStarted(10000));
+        ASSERT_TRUE(waitFor([&] { return modem->commands().size() >= 3; }));
+    }
+
+    QString sqlite(const QString &sql) const
+    {
+        QProcess tool;
+        tool.start(QStringLiteral("sqlite3"), {database(), sql});
+        tool.waitForFinished(10000);
+        return QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
+    }
+
+    bool stillRunningAfter(int ms)
+    {
+        QDeadlineTimer deadline(ms);
+        while (!deadline.hasExpired()) {
+            if (process.state() == QProcess::NotRunning)
+                return false;
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        }
+        return process.state() == QProcess::Running;
+    }
+
+    void endWithSigterm()
+    {
+        ::kill(pid_t(process.processId()), SIGTERM);
+        ASSERT_TRUE(process.waitForFinished(10000));
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), 0);
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<LineSimulator> modem = std::make_unique<LineSimulator>();
+    QProcess process;
+};
+
+} // namespace
+
+TEST_F(ProgramFaults, AModemThatGoesAwayLeavesTheProgramRunning)
+{
+    startProgram();
+    modem->closeMaster();
+    EXPECT_TRUE(stillRunningAfter(1500));
+
+    // Back at the same place: monitoring stays off until the user switches it on, and the
+    // program still answers a termination signal the ordinary way.
+    modem = std::make_unique<LineSimulator>();
+    ASSERT_TRUE(modem->linkTo(path(QStringLiteral("modem"))));
+    EXPECT_TRUE(stillRunningAfter(1000));
+    EXPECT_TRUE(modem->commands().isEmpty());
+    endWithSigterm();
+}
+
+TEST_F(ProgramFaults, KilledInTheMiddleOfAFloodTheLogIsIntactAndKeepsEveryStoredCall)
+{
+    constexpr int kCalls = 10000;
+    constexpr int kSeenBeforeKill = 500;
+    startProgram();
+
+    QByteArray flood;
+    for (int i = 0; i < kCalls; ++i)
+        flood += reportBytes(QByteArray::number(1000000 + i));
+    modem->send(flood);
+
+    int seen = 0;
+    ASSERT_TRUE(waitFor([&] {
+        seen = sqlite(QStringLiteral("select count(*) from IDList")).toInt();
+        return seen >= kSeenBeforeKill;
+    }, 60000)) << seen << " rows stored";
+    ::kill(pid_t(process.processId()), SIGKILL);
+    ASSERT_TRUE(process.waitForFinished(10000));
+    ASSERT_EQ(process.exitStatus(), QProcess::CrashExit);
+
+    EXPECT_EQ(sqlite(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+    const QStringList numbers = sqlite(QStringLiteral("select number from IDList order by rowid"))
+                                    .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_GE(numbers.size(), seen) << "a call seen stored before the kill is gone";
+    EXPECT_LT(numbers.size(), kCalls) << "the kill came after the flood was stored";
+    // The stored calls are the first ones sent, in order, none missing and none twice.
+    for (int i = 0; i < numbers.size(); ++i)
+        ASSERT_EQ(numbers[i], QString::number(1000000 + i)) << "row " << i;
+}
+
+TEST_F(ProgramFaults, HostileCallerTextIsStoredLiterallyAndNothingCrashes)
+{
+    startProgram();
+    const QList<QByteArray> hostile{
+        "'); DROP TABLE IDLIST; --",
+        "\"<B>&AMP;</B><SCRIPT>ALERT(1)</SCRIPT>",
+        "A\x01\x07\x1B[31MB\tC\x7F",
+        "\xC3\x28\xFF\xFE\xED\xA0\x80%S%N",
+    };
+    for (const QByteArray &number : hostile)
+        modem->send(reportBytes(number));
+    // A 64 KB line makes no call; the report after it still does.
+    modem->send("DATE = 1013\r\nTIME = 1425\r\nNMBR = " + QByteArray(64 * 1024, '7') + "\r\n");
+    modem->send(reportBytes("5550101"));
+
+    const int expected = int(hostile.size()) + 1;
+    ASSERT_TRUE(waitFor([&] {
+        return sqlite(QStringLiteral("select count(*) from IDList")).toInt() >= expected;
+    })) << sqlite(QStringLiteral("select count(*) from IDList")).toStdString();
+    EXPECT_TRUE(stillRunningAfter(500));
+
+    QStringList want;
+    for (const QByteArray &number : hostile)
+        want << QString::fromLatin1(QString::fromUtf8(number).toUpper().toUtf8().toHex().toUpper());
+    want << QString::fromLatin1(QByteArray("5550101").toHex().toUpper());
+    EXPECT_EQ(sqlite(QStringLiteral("select hex(number) from IDList order by rowid"))
+                  .split(QLatin1Char('\n'), Qt::SkipEmptyParts),
+              want);
+    endWithSigterm();
+}
