@@ -96,6 +96,13 @@ public:
     QString name; // the QSqlDatabase connection name while one exists
     int cursorLocation = 2;
     std::set<Recordset::Impl *> recordsets;
+    // Prepared INSERT statements by table and columns. They live with the connection, not
+    // the recordset: the call log reopens its recordset for every call, and preparing
+    // anew each time cost more than the insert itself.
+    QHash<QString, std::shared_ptr<QSqlQuery>> inserts;
+    // The same for the query that opens a table for appending, run once per call.
+    QHash<QString, std::shared_ptr<QSqlQuery>> columnProbes;
+    QSqlQuery &columnProbe(const QString &table);
 };
 
 class Recordset::Impl
@@ -106,7 +113,6 @@ public:
     void detach()
     {
         query.reset();
-        inserts.clear();
         if (connection)
             connection->recordsets.erase(this);
         connection.reset();
@@ -152,8 +158,6 @@ public:
     bool pending = false;
     QList<QVariant> values;
     QList<bool> assigned;
-    // Prepared INSERT statements, one per set of assigned columns.
-    QHash<QString, std::shared_ptr<QSqlQuery>> inserts;
 };
 
 void Connection::Impl::close()
@@ -161,6 +165,8 @@ void Connection::Impl::close()
     // Queries must go before their connection does.
     while (!recordsets.empty())
         (*recordsets.begin())->detach();
+    inserts.clear();
+    columnProbes.clear();
     if (name.isEmpty())
         return;
     {
@@ -171,11 +177,28 @@ void Connection::Impl::close()
     name.clear();
 }
 
+// For appending only the column list is needed: a query that can match no row gives it
+// without reading the table, however many rows it holds.
+QSqlQuery &Connection::Impl::columnProbe(const QString &table)
+{
+    auto it = columnProbes.find(table);
+    if (it != columnProbes.end())
+        return **it;
+    auto probe = std::make_shared<QSqlQuery>(database());
+    probe->setForwardOnly(true);
+    if (!probe->prepare(QStringLiteral("SELECT * FROM ") + table + QStringLiteral(" WHERE 1=0")))
+        fail(probe->lastError(), QStringLiteral("The source could not be opened."));
+    columnProbes.insert(table, probe);
+    return *probe;
+}
+
 QSqlQuery &Recordset::Impl::insertFor(const QList<int> &columnIndexes)
 {
-    QString key;
+    // Named columns, not positions: a table made anew with other columns gets its own.
+    QString key = table;
     for (int i : columnIndexes)
-        key += QString::number(i) + QLatin1Char(',');
+        key += QLatin1Char('\n') + columns.fieldName(i);
+    auto &inserts = connection->inserts;
     auto it = inserts.find(key);
     if (it != inserts.end())
         return **it;
@@ -324,22 +347,35 @@ void Recordset::Open(const QString &source, Connection &connection, int /*cursor
     if (isTable && !isPlainTableName(source))
         fail(QStringLiteral("The table name is not a plain name."));
 
-    QSqlQuery query(connection.m_impl->database());
-    query.setForwardOnly(true);
-    // For appending only the column list is needed: a query that can match no row gives
-    // it without reading the table, however many rows it holds.
     const bool appendOnly = isTable && lockType != LockReadOnly;
-    QString sql = source;
-    if (isTable)
-        sql = QStringLiteral("SELECT * FROM ") + source +
-              (appendOnly ? QStringLiteral(" WHERE 1=0") : QString());
-    if (!query.exec(sql))
-        fail(query.lastError(), QStringLiteral("The source could not be opened."));
+    std::optional<QSqlQuery> rows;
+    QSqlRecord columns;
+    if (appendOnly) {
+        Connection::Impl &c = *connection.m_impl;
+        QSqlQuery *probe = &c.columnProbe(source);
+        if (!probe->exec()) {
+            // A table made anew can refuse a kept statement (PostgreSQL: its columns
+            // changed); only a freshly prepared one failing means the table cannot open.
+            c.columnProbes.remove(source);
+            probe = &c.columnProbe(source);
+            if (!probe->exec())
+                fail(probe->lastError(), QStringLiteral("The source could not be opened."));
+        }
+        columns = probe->record();
+        probe->finish();
+    } else {
+        QSqlQuery query(connection.m_impl->database());
+        query.setForwardOnly(true);
+        if (!query.exec(isTable ? QStringLiteral("SELECT * FROM ") + source : source))
+            fail(query.lastError(), QStringLiteral("The source could not be opened."));
+        columns = query.record();
+        rows = std::move(query);
+    }
 
     d.connection = connection.m_impl;
     d.connection->recordsets.insert(&d);
-    d.query = std::move(query);
-    d.columns = d.query->record();
+    d.query = std::move(rows);
+    d.columns = columns;
     d.dateColumn = -1;
     for (int i = 0; i < d.columns.count(); ++i) {
         if (d.columns.fieldName(i).compare(kDateTimeColumn, Qt::CaseInsensitive) == 0) {
@@ -353,10 +389,8 @@ void Recordset::Open(const QString &source, Connection &connection, int /*cursor
     d.atEnd = true;
     d.pending = false;
     d.isOpen = true;
-    if (appendOnly) {
-        d.query.reset();
+    if (appendOnly)
         return;
-    }
     try {
         d.advance();
     } catch (...) {

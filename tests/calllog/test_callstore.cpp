@@ -210,6 +210,26 @@ TEST_F(CallStore, StoreFailureIsReportedAndLeavesNoHalfRow)
     EXPECT_EQ(found[0].number.toString(), QStringLiteral("5550124"));
 }
 
+TEST_F(CallStore, TableMadeAnewWithMoreColumnsTakesTheNextCall)
+{
+    // The prepared INSERT is kept with the connection between calls; a table made anew
+    // under the program must still take the next call in the right columns.
+    ASSERT_EQ(TAPI::AddCallRecord(QStringLiteral("2002/10/13 14:25"), QStringLiteral("1")).kind,
+              TAPI::StoreOutcome::Stored);
+    db::Connection &admin = OdbcSandbox::instance().admin();
+    admin.Execute(QStringLiteral("DROP TABLE IDList"));
+    admin.Execute(QStringLiteral(
+        "CREATE TABLE IDList (datetime DOUBLE PRECISION, number TEXT, note TEXT)"));
+
+    const TAPI::StoreOutcome outcome =
+        TAPI::AddCallRecord(QStringLiteral("2002/10/13 14:26"), QStringLiteral("2"));
+    ASSERT_EQ(outcome.kind, TAPI::StoreOutcome::Stored) << outcome.description.toStdString();
+    const QList<StoredCall> found = callsOn(37542);
+    ASSERT_EQ(found.size(), 1);
+    EXPECT_EQ(found[0].when, at(2002, 10, 13, 14, 26));
+    EXPECT_EQ(found[0].number.toString(), QStringLiteral("2"));
+}
+
 TEST_F(CallStore, AppendingNeverReadsTheStoredRows)
 {
     OdbcSandbox &sandbox = OdbcSandbox::instance();
