@@ -1,0 +1,444 @@
+// The call log on the SQLite data source: what appending a call costs with an empty log
+// and with 1,000,000 calls, against a plain prepared INSERT through the same driver, and
+// what the day query costs on that log, against the same query run directly.
+#include "DateServices.h"
+#include "TAPI.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <functional>
+#include <stdexcept>
+
+namespace {
+
+constexpr int kLogCalls = 1000000;
+constexpr int kDayCalls = 30;
+constexpr int kBusyDayCalls = 100;
+const QDate kFirstDay(2021, 1, 1); // three years of calls from here
+constexpr int kLogDays = 3 * 365;
+
+qint64 firstDayNumber()
+{
+    return dates::toDayNumber(kFirstDay);
+}
+qint64 quietDay()
+{
+    return firstDayNumber() + 500;
+}
+qint64 busyDay()
+{
+    return firstDayNumber() + 800;
+}
+
+QString driverPath()
+{
+    for (const char *dir : {"/usr/lib/x86_64-linux-gnu/odbc", "/usr/lib/aarch64-linux-gnu/odbc",
+                            "/usr/lib/odbc", "/usr/lib64", "/usr/lib"}) {
+        const QString path = QString::fromLatin1(dir) + QStringLiteral("/libsqlite3odbc.so");
+        if (QFile::exists(path))
+            return path;
+    }
+    throw std::runtime_error("the SQLite ODBC driver (libsqliteodbc) is not installed");
+}
+
+void writeFile(const QString &path, const QByteArray &text)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text) != text.size())
+        throw std::runtime_error("cannot write " + path.toStdString());
+}
+
+// A private unixODBC configuration over two log files, the empty one and the full one,
+// each as the setup command writes it (write-ahead journal, full sync) and once more
+// without the sync, where what our code costs is not hidden behind the disk.
+class Sandbox
+{
+public:
+    Sandbox()
+    {
+        if (!m_dir.isValid())
+            throw std::runtime_error("no temporary folder");
+        writeFile(m_dir.filePath(QStringLiteral("odbcinst.ini")),
+                  "[SQLite3]\nDriver=" + driverPath().toUtf8() + "\n");
+        writeFile(m_dir.filePath(QStringLiteral("odbc.ini")), "");
+        QByteArray ini;
+        for (const char *log : {"Empty", "Full"}) {
+            const QByteArray file = logFile(QString::fromLatin1(log)).toUtf8();
+            ini += QByteArray("[") + log + "]\nDriver=SQLite3\nDatabase=" + file +
+                   "\nNoCreat=1\nJournalMode=WAL\nSyncPragma=FULL\nTimeout=2000\n\n";
+            ini += QByteArray("[") + log + "NoSync]\nDriver=SQLite3\nDatabase=" + file +
+                   "\nNoCreat=1\nJournalMode=WAL\nSyncPragma=OFF\nTimeout=2000\n\n";
+        }
+        writeFile(m_dir.filePath(QStringLiteral("user.ini")), ini);
+        // unixODBC reads these once, before its first call.
+        qputenv("ODBCSYSINI", m_dir.path().toUtf8());
+        qputenv("ODBCINI", m_dir.filePath(QStringLiteral("user.ini")).toUtf8());
+    }
+
+    QString logFile(const QString &log) const
+    {
+        return m_dir.filePath(log.toLower() + QStringLiteral(".db"));
+    }
+
+    // A log with the table and index the program creates; the full one then gets its calls.
+    void makeLog(const QString &log)
+    {
+        writeFile(logFile(log), "");
+        const bool full = log == QLatin1String("Full");
+        {
+            db::Connection admin;
+            admin.Open(QStringLiteral("DSN=%1NoSync;ODBC;").arg(log), {}, {}, -1);
+            TAPI::CreateCallLogTable(admin);
+            if (full)
+                admin.Execute(QStringLiteral("DROP INDEX IF EXISTS IDList_datetime"));
+        }
+        if (!full)
+            return;
+        fill(logFile(log));
+        // The index again, built once over all rows rather than row by row.
+        db::Connection admin;
+        admin.Open(QStringLiteral("DSN=%1NoSync;ODBC;").arg(log), {}, {}, -1);
+        TAPI::CreateCallLogTable(admin);
+    }
+
+private:
+    // Filled by the sqlite3 shell in one transaction: three years of calls, about 900 a
+    // day, except two days that get exactly kDayCalls and kBusyDayCalls.
+    static void fill(const QString &file)
+    {
+        const int background = kLogCalls - kDayCalls - kBusyDayCalls;
+        // asprintf, not arg(): the SQL has printf patterns of its own.
+        const QString sql = QString::asprintf(
+            "PRAGMA synchronous=OFF;\nBEGIN;\n"
+            "WITH RECURSIVE c(x) AS (SELECT 0 UNION ALL SELECT x + 1 FROM c WHERE x + 1 < %d),\n"
+            " d0(x, day) AS (SELECT x, %lld + x %% %d FROM c),\n"
+            " d1(x, day) AS (SELECT x, day + (day >= %lld) FROM d0),\n"
+            " d2(x, day) AS (SELECT x, day + (day >= %lld) FROM d1)\n"
+            "INSERT INTO IDList (datetime, number) SELECT day + ((x * 7919) %% 86400) / 86400.0, "
+            "printf('555%%04d', x %% 10000) FROM d2;\n"
+            "WITH RECURSIVE c(x) AS (SELECT 0 UNION ALL SELECT x + 1 FROM c WHERE x + 1 < %d)\n"
+            "INSERT INTO IDList SELECT %lld + ((x * 2879) %% 86400) / 86400.0, "
+            "printf('0800%%06d', x) FROM c;\n"
+            "WITH RECURSIVE c(x) AS (SELECT 0 UNION ALL SELECT x + 1 FROM c WHERE x + 1 < %d)\n"
+            "INSERT INTO IDList SELECT %lld + ((x * 2879) %% 86400) / 86400.0, "
+            "printf('0800%%06d', x) FROM c;\n"
+            "COMMIT;\nSELECT count(*) FROM IDList;\n",
+            background, static_cast<long long>(firstDayNumber()), kLogDays - 2,
+            static_cast<long long>(quietDay()), static_cast<long long>(busyDay()), kDayCalls,
+            static_cast<long long>(quietDay()), kBusyDayCalls, static_cast<long long>(busyDay()));
+        QProcess shell;
+        shell.start(QStringLiteral("sqlite3"), {file});
+        if (!shell.waitForStarted())
+            throw std::runtime_error("the sqlite3 shell is not installed");
+        shell.write(sql.toUtf8());
+        shell.closeWriteChannel();
+        if (!shell.waitForFinished(600000) || shell.exitCode() != 0)
+            throw std::runtime_error("sqlite3 could not fill the log: " +
+                                     shell.readAllStandardError().toStdString());
+        const int rows = shell.readAllStandardOutput().trimmed().toInt();
+        if (rows != kLogCalls)
+            throw std::runtime_error("the log holds " + std::to_string(rows) + " rows");
+    }
+
+    QTemporaryDir m_dir;
+};
+
+double median(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+double threadCpuMicroseconds()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) * 1e6 + double(ts.tv_nsec) / 1e3;
+}
+
+// SQLite runs inside this process, so without disk syncs the thread's CPU time is what a
+// call costs, and unlike the wall clock it does not count other programs' turns on a
+// shared machine. With syncs, waiting for the disk is the cost: the wall clock it is.
+enum class Clock { Wall, ThreadCpu };
+Clock g_clock = Clock::Wall;
+
+const char *clockName(Clock clock)
+{
+    return clock == Clock::Wall ? "wall clock" : "thread CPU time";
+}
+
+struct Timing
+{
+    double wall;
+    double cpu;
+};
+
+// Microseconds a run of work takes, by both clocks.
+Timing timeBoth(const std::function<void()> &work)
+{
+    QElapsedTimer timer;
+    const double cpuStart = threadCpuMicroseconds();
+    timer.start();
+    work();
+    return {double(timer.nsecsElapsed()) / 1e3, threadCpuMicroseconds() - cpuStart};
+}
+
+double timeMicroseconds(const std::function<void()> &work)
+{
+    const Timing t = timeBoth(work);
+    return g_clock == Clock::Wall ? t.wall : t.cpu;
+}
+
+void openCallLog(const QString &dsn)
+{
+    TAPI::releaseConnection();
+    db::Connection &connection = TAPI::connection();
+    connection.setCursorLocation(3);
+    connection.Open(QStringLiteral("DSN=%1;ODBC;").arg(dsn), {}, {}, -1);
+}
+
+// A second connection through the same Qt driver and ODBC driver, without our layer.
+QSqlDatabase openPlain(const QString &dsn)
+{
+    const QString name = QStringLiteral("plain");
+    if (QSqlDatabase::contains(name))
+        QSqlDatabase::removeDatabase(name);
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), name);
+    db.setDatabaseName(dsn);
+    if (!db.open())
+        throw std::runtime_error("plain connection: " + db.lastError().text().toStdString());
+    return db;
+}
+
+void closePlain()
+{
+    QSqlDatabase::database(QStringLiteral("plain"), false).close();
+    QSqlDatabase::removeDatabase(QStringLiteral("plain"));
+}
+
+struct AppendCost
+{
+    double addCallRecord; // microseconds a call, median of blocks
+    double plainInsert;
+    double reopen; // of AddCallRecord: opening the table anew, as it does for each call
+};
+
+struct CallStamps
+{
+    int n = 0;
+    QDateTime next()
+    {
+        const QDateTime when =
+            dates::makeDateTime(QDate(2024, 3, 1).addDays(n % 300), QTime((n / 7) % 24, n % 60));
+        ++n;
+        return when;
+    }
+};
+
+struct AppendSamples
+{
+    QList<double> add, plain, reopen; // microseconds, one sample a call
+};
+
+// A block of calls on the data source dsn: AddCallRecord and the plain INSERT take turns
+// call by call, so the disk's and the machine's moods fall on both alike.
+void appendBlock(const QString &dsn, int perBlock, CallStamps &stamps, AppendSamples &samples)
+{
+    auto number = [](int i) { return QStringLiteral("555%1").arg(i % 10000, 4, 10, QLatin1Char('0')); };
+    openCallLog(dsn);
+    {
+        QSqlDatabase plainDb = openPlain(dsn);
+        QSqlQuery insert(plainDb);
+        if (!insert.prepare(QStringLiteral("INSERT INTO IDList (datetime, number) VALUES (?, ?)")))
+            throw std::runtime_error("prepare: " + insert.lastError().text().toStdString());
+        auto add = [&](int i) {
+            const TAPI::StoreOutcome outcome = TAPI::AddCallRecord(
+                dates::formatCallStamp(stamps.next(), QStringLiteral("/"), QStringLiteral(":")),
+                number(i));
+            if (outcome.kind != TAPI::StoreOutcome::Stored)
+                throw std::runtime_error("AddCallRecord: " + outcome.description.toStdString());
+        };
+        auto plain = [&](int i) {
+            insert.bindValue(0, dates::toDayNumber(stamps.next()));
+            insert.bindValue(1, number(i));
+            if (!insert.exec())
+                throw std::runtime_error("insert: " + insert.lastError().text().toStdString());
+            insert.finish();
+        };
+        auto reopen = [] {
+            TAPI::OpenRecordset(QStringLiteral("IDList"), TAPI::recordsetVariable(), 0,
+                                db::Recordset::CmdTable, db::Recordset::LockOptimistic);
+        };
+        for (int i = 0; i < 5; ++i) { // first prepares, caches
+            add(i);
+            plain(i);
+        }
+        for (int i = 0; i < perBlock; ++i) {
+            samples.add << timeMicroseconds([&] { add(i); });
+            samples.plain << timeMicroseconds([&] { plain(i); });
+            samples.reopen << timeMicroseconds(reopen);
+        }
+    }
+    closePlain();
+    TAPI::releaseConnection();
+}
+
+// The empty and the full log take turns, block by block.
+std::pair<AppendCost, AppendCost> measureAppends(const QString &dsnSuffix, int rounds, int perBlock)
+{
+    CallStamps stamps;
+    AppendSamples empty;
+    AppendSamples full;
+    for (int r = 0; r < rounds; ++r) {
+        appendBlock(QStringLiteral("Empty") + dsnSuffix, perBlock, stamps, empty);
+        appendBlock(QStringLiteral("Full") + dsnSuffix, perBlock, stamps, full);
+    }
+    return {{median(empty.add), median(empty.plain), median(empty.reopen)},
+            {median(full.add), median(full.plain), median(full.reopen)}};
+}
+
+struct QueryCost
+{
+    Timing throughRecordset; // microseconds for the open and all rows, median
+    Timing direct;
+    int rows;
+};
+
+QueryCost measureDayQuery(qint64 day, int repeats)
+{
+    const QString query = QStringLiteral("select * from idlist where datetime>=%1 and datetime<%2")
+                              .arg(day)
+                              .arg(day + 1);
+    openCallLog(QStringLiteral("Full"));
+    QSqlDatabase plainDb = openPlain(QStringLiteral("Full"));
+    QueryCost cost{};
+    int recordsetRows = 0;
+    int directRows = 0;
+    auto viaRecordset = [&] {
+        TAPI::OpenRecordset(query, TAPI::recordsetVariable(), 0, db::Recordset::CmdText,
+                            db::Recordset::LockReadOnly);
+        db::Recordset &rs = *TAPI::recordsetVariable();
+        recordsetRows = 0;
+        while (!rs.Eof()) {
+            const QVariant when = rs.Fields(0).Value();
+            const QVariant number = rs.Fields(1).Value();
+            recordsetRows += when.isValid() && number.isValid();
+            rs.MoveNext();
+        }
+    };
+    auto direct = [&] {
+        QSqlQuery q(plainDb);
+        q.setForwardOnly(true);
+        if (!q.exec(query))
+            throw std::runtime_error("day query: " + q.lastError().text().toStdString());
+        directRows = 0;
+        while (q.next()) {
+            const QVariant when = q.value(0);
+            const QVariant number = q.value(1);
+            directRows += when.isValid() && number.isValid();
+        }
+    };
+    viaRecordset();
+    direct();
+    QList<double> aWall, aCpu, bWall, bCpu;
+    for (int i = 0; i < repeats; ++i) {
+        const Timing a = timeBoth(viaRecordset);
+        const Timing b = timeBoth(direct);
+        aWall << a.wall;
+        aCpu << a.cpu;
+        bWall << b.wall;
+        bCpu << b.cpu;
+    }
+    if (recordsetRows != directRows)
+        throw std::runtime_error("the two ways read different rows");
+    cost = {{median(aWall), median(aCpu)}, {median(bWall), median(bCpu)}, recordsetRows};
+    plainDb = QSqlDatabase();
+    closePlain();
+    TAPI::releaseConnection();
+    return cost;
+}
+
+const char *verdict(bool met)
+{
+    return met ? "MET" : "MISSED";
+}
+
+void reportAppends(const char *dsnNote, const AppendCost &empty, const AppendCost &full)
+{
+    const double growth = full.addCallRecord / empty.addCallRecord;
+    const double againstPlain = full.addCallRecord / full.plainInsert;
+    const double againstPlainEmpty = empty.addCallRecord / empty.plainInsert;
+    std::printf("AddCallRecord, %s, by %s: empty log %.1f us/call, %d-call log %.1f us/call\n",
+                dsnNote, clockName(g_clock), empty.addCallRecord, kLogCalls, full.addCallRecord);
+    std::printf("  ratio full/empty: %.2f (goal <= 1.2) %s\n", growth, verdict(growth <= 1.2));
+    std::printf("  plain prepared INSERT: empty log %.1f us/call, full log %.1f us/call\n",
+                empty.plainInsert, full.plainInsert);
+    std::printf("  ratio AddCallRecord/plain INSERT: full log %.2f, empty log %.2f (goal <= 2) %s\n",
+                againstPlain, againstPlainEmpty, verdict(againstPlain <= 2.0 && againstPlainEmpty <= 2.0));
+    std::printf("  of which opening the table anew (as AddCallRecord does for each call): "
+                "empty log %.1f us, full log %.1f us\n",
+                empty.reopen, full.reopen);
+}
+
+void reportDay(const char *what, const QueryCost &day, bool withGoal)
+{
+    std::printf("day query, %d-call log, day of %d calls%s: OpenRecordset + all rows %.0f us wall "
+                "(%.0f us CPU), same query through QSqlQuery %.0f us wall (%.0f us CPU)\n",
+                kLogCalls, day.rows, what, day.throughRecordset.wall, day.throughRecordset.cpu,
+                day.direct.wall, day.direct.cpu);
+    const double wall = day.throughRecordset.wall / day.direct.wall;
+    const double cpu = day.throughRecordset.cpu / day.direct.cpu;
+    if (withGoal)
+        std::printf("  ratio recordset/direct: %.2f wall, %.2f CPU (goal <= 2) %s\n", wall, cpu,
+                    verdict(wall <= 2.0 && cpu <= 2.0));
+    else
+        std::printf("  ratio recordset/direct: %.2f wall, %.2f CPU\n", wall, cpu);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    try {
+        Sandbox sandbox;
+        QElapsedTimer timer;
+        timer.start();
+        sandbox.makeLog(QStringLiteral("Empty"));
+        sandbox.makeLog(QStringLiteral("Full"));
+        std::printf("call log: %d calls over %d days filled in %.1f s (sqlite3 shell)\n",
+                    kLogCalls, kLogDays, double(timer.elapsed()) / 1e3);
+
+        g_clock = Clock::Wall;
+        const auto [emptySynced, fullSynced] = measureAppends(QString(), 10, 40);
+        reportAppends("DSN as set up (WAL, full sync)", emptySynced, fullSynced);
+        g_clock = Clock::ThreadCpu;
+        const auto [emptyFast, fullFast] = measureAppends(QStringLiteral("NoSync"), 10, 300);
+        reportAppends("same files without sync (our code's share shows)", emptyFast, fullFast);
+
+        const QueryCost quiet = measureDayQuery(quietDay(), 51);
+        const QueryCost busy = measureDayQuery(busyDay(), 51);
+        reportDay("", quiet, true);
+        reportDay(" (the busy day)", busy, false);
+        if (quiet.rows != kDayCalls || busy.rows != kBusyDayCalls) {
+            std::fprintf(stderr, "the days hold %d and %d calls, not %d and %d\n", quiet.rows,
+                         busy.rows, kDayCalls, kBusyDayCalls);
+            return 1;
+        }
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "bench_calllog: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}

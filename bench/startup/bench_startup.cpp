@@ -1,0 +1,294 @@
+// bench_startup: time from process start to the first painted main window (offscreen),
+// and the peak memory at that moment, for the program against a bare Qt window measured
+// in the same run. The program has a call log of 1,000,000 calls over three years and the
+// line simulator as its modem.
+//
+// Each measured start is a fresh process: "--program" runs this executable with the
+// program's own start-up (as main() does it, with its libraries) plus a paint hook; the
+// reference is bench_startup_bare, which links Qt Widgets only. The child prints the
+// monotonic clock at its paint and its peak resident size; the parent took the clock just
+// before starting it.
+#include "CommandOutput.h"
+#include "LineSimulator.h"
+#include "frmMain.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDate>
+#include <QEventLoop>
+#include <QFile>
+#include <QProcess>
+#include <QSysInfo>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+qint64 monotonicNs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+long peakKb()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// Resident memory now, by kind: anonymous (heap, stacks, pixmaps) and file-backed (mostly
+// the code of the libraries loaded).
+long statusKb(const char *field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(qstrlen(field)).trimmed().split(' ').value(0).toLong();
+    }
+    return 0;
+}
+
+[[noreturn]] void reportAndLeave(qint64 firstNs, qint64 readyNs, long firstKb)
+{
+    // BENCH_STARTUP_SMAPS=PREFIX keeps each start's memory map (PREFIX.PID), to see where
+    // the memory goes.
+    if (const QString prefix = qEnvironmentVariable("BENCH_STARTUP_SMAPS"); !prefix.isEmpty()) {
+        QFile map(QStringLiteral("/proc/self/smaps"));
+        QFile copy(prefix + QLatin1Char('.') + QString::number(QCoreApplication::applicationPid()));
+        if (map.open(QIODevice::ReadOnly) && copy.open(QIODevice::WriteOnly))
+            copy.write(map.readAll()); // proc files have no size: QFile::copy would copy nothing
+    }
+    std::printf("first=%lld ready=%lld maxrss=%ld firstrss=%ld anon=%ld file=%ld\n",
+                static_cast<long long>(firstNs), static_cast<long long>(readyNs), peakKb(), firstKb,
+                statusKb("RssAnon:"), statusKb("RssFile:"));
+    std::fflush(stdout);
+    ::_exit(0); // the figure is taken; tearing down is not part of the start
+}
+
+// The main window with a hook: its first paint, and the first repaint after start-up
+// finished (the window with the modem open and today's calls listed).
+class HookedMain : public frmMain
+{
+public:
+    bool loaded = false;
+
+protected:
+    void paintEvent(QPaintEvent *event) override
+    {
+        frmMain::paintEvent(event);
+        if (!m_firstNs) {
+            m_firstNs = monotonicNs();
+            m_firstKb = peakKb();
+        }
+    }
+    bool event(QEvent *event) override
+    {
+        const bool handled = frmMain::event(event);
+        if (loaded && event->type() == QEvent::UpdateRequest)
+            reportAndLeave(m_firstNs, monotonicNs(), m_firstKb);
+        return handled;
+    }
+
+private:
+    qint64 m_firstNs = 0;
+    long m_firstKb = 0;
+};
+
+int runProgram(int argc, char **argv)
+{
+    // As main() starts the program.
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("ringvane"));
+    QApplication::setDesktopFileName(QStringLiteral("ringvane"));
+    HookedMain window;
+    window.Form_Load();
+    window.loaded = true;
+    window.update();
+    return app.exec();
+}
+
+struct Sample
+{
+    double firstMs = 0;
+    double readyMs = 0;
+    long maxrssKb = 0;
+    long firstKb = 0;
+    long anonKb = 0;
+    long fileKb = 0;
+};
+
+// One start: "--program" (this executable), "--bare" or "--bare-text" (the reference).
+bool measure(const QString &mode, const QProcessEnvironment &env, Sample &sample)
+{
+    QString program = QCoreApplication::applicationFilePath();
+    QStringList arguments{mode};
+    if (mode != QLatin1String("--program")) {
+        program = QStringLiteral(BENCH_STARTUP_BARE);
+        arguments = mode == QLatin1String("--bare-text") ? QStringList{QStringLiteral("--text")} : QStringList{};
+    }
+    QProcess child;
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::SeparateChannels);
+    const qint64 started = monotonicNs();
+    child.start(program, arguments);
+    // The simulated modem lives in this process: keep its event loop running, asleep
+    // between events so it takes no processor time from the start being measured.
+    QEventLoop loop;
+    QObject::connect(&child, &QProcess::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&child, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
+    QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+    if (child.state() != QProcess::NotRunning)
+        loop.exec();
+    child.waitForFinished(1000);
+    long long first = 0, ready = 0;
+    long rss = 0, firstRss = 0, anon = 0, file = 0;
+    const QByteArray out = child.readAllStandardOutput();
+    if (std::sscanf(out.constData(), "first=%lld ready=%lld maxrss=%ld firstrss=%ld anon=%ld file=%ld",
+                    &first, &ready, &rss, &firstRss, &anon, &file) != 6) {
+        std::fprintf(stderr, "bench_startup: %s gave no figure: %s %s\n", qPrintable(mode),
+                     out.constData(), child.readAllStandardError().constData());
+        return false;
+    }
+    sample = {(first - started) / 1e6, (ready - started) / 1e6, rss, firstRss, anon, file};
+    return true;
+}
+
+template <class T> T median(QList<T> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.at(values.size() / 2);
+}
+
+bool run(const QString &program, const QStringList &arguments, const QProcessEnvironment &env)
+{
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(program, arguments);
+    if (!p.waitForFinished(600000) || p.exitCode() != 0) {
+        std::fprintf(stderr, "bench_startup: %s failed: %s\n", qPrintable(program),
+                     p.readAllStandardError().constData());
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc > 1 && qstrcmp(argv[1], "--program") == 0)
+        return runProgram(argc, argv);
+
+    QCoreApplication app(argc, argv);
+    // bench_startup [ROUNDS [CALLS]]
+    const int rounds = argc > 1 ? qMax(1, atoi(argv[1])) : 7;
+    const int kCalls = argc > 2 ? qMax(1, atoi(argv[2])) : 1000000;
+
+    QTemporaryDir dir;
+    LineSimulator modem;
+    if (!dir.isValid() || !modem.isValid()) {
+        std::fprintf(stderr, "bench_startup: no temporary folder or pseudo-terminal\n");
+        return 1;
+    }
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    env.insert(QStringLiteral("RINGVANE_REGISTRY"), dir.filePath(QStringLiteral("registry.reg")));
+    env.insert(QStringLiteral("ODBCINI"), dir.filePath(QStringLiteral("odbc.ini")));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), dir.filePath(QStringLiteral("data")));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
+
+    QFile registry(dir.filePath(QStringLiteral("registry.reg")));
+    if (!registry.open(QIODevice::WriteOnly))
+        return 1;
+    const QString key = QStringLiteral(
+        "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\Class\\Modem\\0000");
+    registry.write(QStringLiteral(
+                       "REGEDIT4\n\n[%1]\n\"Model\"=\"Simulated modem\"\n\"AttachedTo\"=\"COM5\"\n"
+                       "\"DCB\"=hex:1c,00,00,00,80,25,00,00,01,00,00,00,00,00,00,00,00,00,08,00,00,"
+                       "00,00,00,00,00,00,00\n\n[%1\\EnableCallerID]\n\"1\"=\"AT+VCID=1<cr>\"\n\n"
+                       "[%1\\Settings\\Init]\n\"1\"=\"ATE1V1Q0<cr>\"\n\n"
+                       "[HKEY_LOCAL_MACHINE\\Hardware\\DeviceMap\\SerialComm]\n\"%2\"=\"COM5\"\n")
+                       .arg(key, modem.slavePath())
+                       .toUtf8());
+    registry.close();
+
+    // The call log: created as a user creates it, then filled in one transaction with
+    // calls spread evenly over the three years up to the end of today.
+    if (!run(QStringLiteral(RINGVANE_SETUP_COMMAND), {}, env))
+        return 1;
+    const qint64 endDay = QDate(1899, 12, 30).daysTo(QDate::currentDate()) + 1;
+    const double span = 3 * 365.0;
+    const QString fill =
+        QStringLiteral("BEGIN; WITH RECURSIVE c(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM c WHERE "
+                       "i < %1) INSERT INTO IDList (datetime, number) SELECT %2 + i * %3, "
+                       "printf('555%07d', i) FROM c; COMMIT;")
+            .arg(kCalls - 1)
+            .arg(double(endDay) - span, 0, 'f', 1)
+            .arg(span / kCalls, 0, 'g', 17);
+    const QString database = dir.filePath(QStringLiteral("data/ringvane/calllog.db"));
+    if (!run(QStringLiteral("sqlite3"), {database, fill}, env))
+        return 1;
+
+    // One start of each to warm the page cache, then alternate so load changes hit both.
+    Sample sample;
+    if (!measure(QStringLiteral("--bare"), env, sample) || !measure(QStringLiteral("--program"), env, sample))
+        return 1;
+    QList<double> bare, first, ready, text;
+    QList<long> bareRss, programRss, firstRss, textRss, bareAnon, bareFile, programAnon, programFile;
+    for (int i = 0; i < rounds; ++i) {
+        if (!measure(QStringLiteral("--bare"), env, sample))
+            return 1;
+        bare << sample.readyMs;
+        bareRss << sample.maxrssKb;
+        bareAnon << sample.anonKb;
+        bareFile << sample.fileKb;
+        if (!measure(QStringLiteral("--bare-text"), env, sample))
+            return 1;
+        text << sample.readyMs;
+        textRss << sample.maxrssKb;
+        if (!measure(QStringLiteral("--program"), env, sample))
+            return 1;
+        first << sample.firstMs;
+        ready << sample.readyMs;
+        programRss << sample.maxrssKb;
+        firstRss << sample.firstKb;
+        programAnon << sample.anonKb;
+        programFile << sample.fileKb;
+    }
+
+    const double bareMs = median(bare);
+    const double readyMs = median(ready);
+    const long bareKb = median(bareRss);
+    const long programKb = median(programRss);
+    std::printf("startup: %d starts each, medians; call log %d calls, today's about %d\n", rounds,
+                kCalls, int(kCalls / span));
+    std::printf("startup bare window:            %8.1f ms  peak %7ld KB\n", bareMs, bareKb);
+    std::printf("startup bare window with text:  %8.1f ms  peak %7ld KB\n", median(text),
+                median(textRss));
+    std::printf("startup program, first paint:   %8.1f ms  (%.2fx bare, goal <= 3x)  peak %7ld KB "
+                "(%.2fx bare)\n",
+                median(first), median(first) / bareMs, median(firstRss), double(median(firstRss)) / bareKb);
+    std::printf("startup program, ready painted: %8.1f ms  (%.2fx bare)  peak %7ld KB "
+                "(%.2fx bare, goal <= 1.5x; %.2fx bare with text)\n",
+                readyMs, readyMs / bareMs, programKb, double(programKb) / bareKb,
+                double(programKb) / median(textRss));
+    std::printf("startup resident at the paint: bare %ld KB heap + %ld KB files, program %ld KB "
+                "heap + %ld KB files (libraries)\n",
+                median(bareAnon), median(bareFile), median(programAnon), median(programFile));
+    std::printf("startup: the program's start includes %lld ms of pauses after its three modem "
+                "commands (the modem's pacing)\n",
+                static_cast<long long>(3 * CommandOutput::CommandPause.count()));
+    return 0;
+}
