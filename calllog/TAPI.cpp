@@ -18,26 +18,28 @@ struct CallLog
     QString lastOpenFailure;
 };
 
-void releaseAll();
-
 CallLog &callLog()
 {
     static CallLog log;
     static const bool cleanupRegistered = [] {
         // The driver has to go while Qt is still there: static teardown comes too late.
-        qAddPostRoutine(releaseAll);
+        qAddPostRoutine(releaseCallLog);
         return true;
     }();
     Q_UNUSED(cleanupRegistered);
     return log;
 }
 
-void releaseAll()
+} // namespace
+
+void releaseCallLog()
 {
     CallLog &log = callLog();
     log.recordset.reset();
     log.connection.reset();
 }
+
+namespace {
 
 // The shared open steps; the open's own failure comes back instead of being thrown.
 std::optional<Failure> openRecordset(const QString &source,

@@ -1,3 +1,4 @@
+#include "TAPI.h"
 #include "frmMain.h"
 
 #include <QApplication>
@@ -56,5 +57,7 @@ int main(int argc, char *argv[])
     endOnTerminationSignals(window);
     QObject::connect(&window, &frmMain::unloaded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     window.Form_Load();
-    return app.exec();
+    const int status = app.exec();
+    TAPI::releaseCallLog();
+    return status;
 }
