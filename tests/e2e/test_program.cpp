@@ -1,3 +1,4 @@
+#include "TestHelpers.h"
 #include "DateServices.h"
 #include "LineSimulator.h"
 
@@ -15,17 +16,6 @@
 #include <memory>
 
 namespace {
-
-bool waitFor(const std::function<bool()> &condition, int timeoutMs = 20000)
-{
-    QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
 
 QString modemKeys(const QString &subkey, const QString &model, const QString &port)
 {
@@ -79,18 +69,7 @@ protected:
         ASSERT_EQ(setup.exitCode(), 0) << setup.readAllStandardError().toStdString();
     }
 
-    QProcessEnvironment environment() const
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-        env.insert(QStringLiteral("RINGVANE_REGISTRY"), path(QStringLiteral("registry.reg")));
-        env.insert(QStringLiteral("ODBCINI"), path(QStringLiteral("odbc.ini")));
-        env.insert(QStringLiteral("XDG_DATA_HOME"), path(QStringLiteral("data")));
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("config")));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
-        return env;
-    }
+    QProcessEnvironment environment() const { return programEnvironment(dir.path()); }
 
     void startProgram()
     {

@@ -1,6 +1,7 @@
 // The call log on PostgreSQL and its server stopped while monitoring. The test runs its
 // own throwaway server (not the one the call-log tests share), since it stops it. The
 // window runs in this process so its list and receive log can be read.
+#include "TestHelpers.h"
 #include "WindowRig.h"
 
 #include <QDir>
@@ -79,11 +80,6 @@ protected:
 
 QString DatabaseGone::s_state;
 bool DatabaseGone::s_started = false;
-
-QByteArray reportBytes(const QByteArray &number)
-{
-    return "DATE = 1013\r\nTIME = 1425\r\nNMBR = " + number + "\r\n";
-}
 
 } // namespace
 

@@ -1,6 +1,7 @@
 // Faults against the real program, started as a user starts it (offscreen) with its own
 // registry file, ODBC file and data folder, and watched only from outside: the process,
 // what the simulated modem receives and the rows in the SQLite file.
+#include "TestHelpers.h"
 #include "LineSimulator.h"
 
 #include <QCoreApplication>
@@ -15,24 +16,6 @@
 #include <functional>
 
 namespace {
-
-bool waitFor(const std::function<bool()> &condition, int timeoutMs = 20000)
-{
-    QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
-
-QByteArray reportBytes(const QByteArray &number)
-{
-    const QDateTime now = QDateTime::currentDateTime();
-    return "DATE = " + now.toString(QStringLiteral("MMdd")).toLatin1() + "\r\nTIME = " +
-           now.toString(QStringLiteral("hhmm")).toLatin1() + "\r\nNMBR = " + number + "\r\n";
-}
 
 class ProgramFaults : public ::testing::Test
 {
@@ -68,18 +51,7 @@ protected:
     QString path(const QString &name) const { return dir.filePath(name); }
     QString database() const { return path(QStringLiteral("data/ringvane/calllog.db")); }
 
-    QProcessEnvironment environment() const
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-        env.insert(QStringLiteral("RINGVANE_REGISTRY"), path(QStringLiteral("registry.reg")));
-        env.insert(QStringLiteral("ODBCINI"), path(QStringLiteral("odbc.ini")));
-        env.insert(QStringLiteral("XDG_DATA_HOME"), path(QStringLiteral("data")));
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("config")));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
-        return env;
-    }
+    QProcessEnvironment environment() const { return programEnvironment(dir.path()); }
 
     // Sets up the call log, starts the program and waits until the modem is told to report.
     void startProgram()

@@ -2,6 +2,7 @@
 // (the sandbox's SQLite file), the modem simulated on another thread. In-process because
 // these checks read the window itself (the switch, the list, the receive log) and time its
 // event loop; the same faults against the separate program are in test_program_faults.
+#include "TestHelpers.h"
 #include "WindowRig.h"
 
 #include "Comm.h"
@@ -22,13 +23,6 @@ const bool g_logInMemory = [] {
         qputenv("TMPDIR", "/dev/shm");
     return true;
 }();
-
-QByteArray reportBytes(const QByteArray &number)
-{
-    const QDateTime now = QDateTime::currentDateTime();
-    return "DATE = " + now.toString(QStringLiteral("MMdd")).toLatin1() + "\r\nTIME = " +
-           now.toString(QStringLiteral("hhmm")).toLatin1() + "\r\nNMBR = " + number + "\r\n";
-}
 
 class WindowFaults : public ::testing::Test
 {
