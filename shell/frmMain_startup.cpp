@@ -30,7 +30,6 @@ void frmMain::Form_Load()
     m_splash = new start;
     m_splash->Form_Load();
     show();
-    windowsystem::centreOnScreen(this);
     windowsystem::sendToBack(this);
     windowsystem::processPendingMessages();
     ShowTip(QStringLiteral("System initialization..."), 0xFFFF00, false);

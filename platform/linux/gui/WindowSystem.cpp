@@ -182,7 +182,9 @@ bool beginWindowDrag(QWidget *window)
 {
     QWidget *top = window->window();
     QWindow *handle = top->windowHandle();
-    if (handle && handle->startSystemMove())
+    // The window manager's move is told the left button is held; for any other button it
+    // would wait for a release that never comes, so those drags follow the mouse here.
+    if (handle && QGuiApplication::mouseButtons() == Qt::LeftButton && handle->startSystemMove())
         return true;
     new ManualDrag(top, QCursor::pos() - top->pos());
     return false;
