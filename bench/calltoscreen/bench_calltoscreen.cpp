@@ -103,16 +103,7 @@ int main(int argc, char **argv)
     QFile registry(dir.filePath(QStringLiteral("registry.reg")));
     if (!registry.open(QIODevice::WriteOnly))
         return 1;
-    const QString key = QStringLiteral(
-        "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\Class\\Modem\\0000");
-    registry.write(QStringLiteral(
-                       "REGEDIT4\n\n[%1]\n\"Model\"=\"Simulated modem\"\n\"AttachedTo\"=\"COM5\"\n"
-                       "\"DCB\"=hex:1c,00,00,00,80,25,00,00,01,00,00,00,00,00,00,00,00,00,08,00,00,"
-                       "00,00,00,00,00,00,00\n\n[%1\\EnableCallerID]\n\"1\"=\"AT+VCID=1<cr>\"\n\n"
-                       "[%1\\Settings\\Init]\n\"1\"=\"ATE1V1Q0<cr>\"\n\n"
-                       "[HKEY_LOCAL_MACHINE\\Hardware\\DeviceMap\\SerialComm]\n\"%2\"=\"COM5\"\n")
-                       .arg(key, slave)
-                       .toUtf8());
+    registry.write(simulatedModemRegistry(slave).toUtf8());
     registry.close();
 
     int result = 0;

@@ -1,6 +1,7 @@
 // bench_startup_bare: the reference for bench_startup, a bare Qt window that links Qt
 // Widgets only. "--text" draws a line of text, so the fonts are loaded as any text needs.
 // Prints the same line as the program's start does.
+#include "ProcStatus.h"
 #include <QApplication>
 #include <QFile>
 #include <QPainter>
@@ -20,17 +21,6 @@ qint64 monotonicNs()
     return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
 }
 
-long statusKb(const char *field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith(field))
-            return line.mid(qstrlen(field)).trimmed().split(' ').value(0).toLong();
-    }
-    return 0;
-}
 
 class BareWindow : public QWidget
 {

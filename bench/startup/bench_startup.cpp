@@ -8,6 +8,7 @@
 // reference is bench_startup_bare, which links Qt Widgets only. The child prints the
 // monotonic clock at its paint and its peak resident size; the parent took the clock just
 // before starting it.
+#include "ProcStatus.h"
 #include "CommandOutput.h"
 #include "LineSimulator.h"
 #include "frmMain.h"
@@ -44,19 +45,6 @@ long peakKb()
     return usage.ru_maxrss;
 }
 
-// Resident memory now, by kind: anonymous (heap, stacks, pixmaps) and file-backed (mostly
-// the code of the libraries loaded).
-long statusKb(const char *field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith(field))
-            return line.mid(qstrlen(field)).trimmed().split(' ').value(0).toLong();
-    }
-    return 0;
-}
 
 [[noreturn]] void reportAndLeave(qint64 firstNs, qint64 readyNs, long firstKb)
 {
@@ -212,16 +200,7 @@ int main(int argc, char **argv)
     QFile registry(dir.filePath(QStringLiteral("registry.reg")));
     if (!registry.open(QIODevice::WriteOnly))
         return 1;
-    const QString key = QStringLiteral(
-        "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\Class\\Modem\\0000");
-    registry.write(QStringLiteral(
-                       "REGEDIT4\n\n[%1]\n\"Model\"=\"Simulated modem\"\n\"AttachedTo\"=\"COM5\"\n"
-                       "\"DCB\"=hex:1c,00,00,00,80,25,00,00,01,00,00,00,00,00,00,00,00,00,08,00,00,"
-                       "00,00,00,00,00,00,00\n\n[%1\\EnableCallerID]\n\"1\"=\"AT+VCID=1<cr>\"\n\n"
-                       "[%1\\Settings\\Init]\n\"1\"=\"ATE1V1Q0<cr>\"\n\n"
-                       "[HKEY_LOCAL_MACHINE\\Hardware\\DeviceMap\\SerialComm]\n\"%2\"=\"COM5\"\n")
-                       .arg(key, modem.slavePath())
-                       .toUtf8());
+    registry.write(simulatedModemRegistry(modem.slavePath()).toUtf8());
     registry.close();
 
     // The call log: created as a user creates it, then filled in one transaction with

@@ -17,16 +17,6 @@
 
 namespace {
 
-QString modemKeys(const QString &subkey, const QString &model, const QString &port)
-{
-    const QString key = QStringLiteral("HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\Class\\Modem\\") + subkey;
-    return QStringLiteral("[%1]\n\"Model\"=\"%2\"\n\"AttachedTo\"=\"%3\"\n"
-                          "\"DCB\"=hex:1c,00,00,00,80,25,00,00,01,00,00,00,00,00,00,00,00,00,08,00,00,00,00,00,00,00,00,00\n\n"
-                          "[%1\\EnableCallerID]\n\"1\"=\"AT+VCID=1<cr>\"\n\n"
-                          "[%1\\Settings\\Init]\n\"1\"=\"ATE1V1Q0<cr>\"\n\n")
-        .arg(key, model, port);
-}
-
 // One run of the real program with its own registry file, unixODBC files and data folder.
 class Program : public ::testing::Test
 {
@@ -53,11 +43,6 @@ protected:
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(("REGEDIT4\n\n" + modems + "[HKEY_LOCAL_MACHINE\\Hardware\\DeviceMap\\SerialComm]\n" + portMap)
                        .toUtf8());
-    }
-
-    QString mapEntry(const LineSimulator &sim, const QString &port) const
-    {
-        return QStringLiteral("\"%1\"=\"%2\"\n").arg(sim.slavePath(), port);
     }
 
     void createCallLog()
@@ -115,8 +100,8 @@ const QStringList kStartCommands{QStringLiteral("ATE1V1Q0"), QStringLiteral("ats
 
 TEST_F(Program, OpensTheModemWithItsCommandsAndLogsEveryReport)
 {
-    writeRegistry(modemKeys(QStringLiteral("0000"), QStringLiteral("Test modem"), QStringLiteral("COM5")),
-                  mapEntry(modem, QStringLiteral("COM5")));
+    writeRegistry(simulatedModemKeys(QStringLiteral("0000"), QStringLiteral("Test modem"), QStringLiteral("COM5")),
+                  serialPortMapLine(modem.slavePath(), QStringLiteral("COM5")));
     createCallLog();
     startProgram();
     ASSERT_TRUE(waitFor([&] { return modem.commands().size() >= 3; }));
@@ -141,8 +126,8 @@ TEST_F(Program, RunsWithNoModemRegisteredAndOpensNothing)
 
 TEST_F(Program, WithoutTheDataSourceTheModemIsStillOpenedAndNothingStored)
 {
-    writeRegistry(modemKeys(QStringLiteral("0000"), QStringLiteral("Test modem"), QStringLiteral("COM5")),
-                  mapEntry(modem, QStringLiteral("COM5")));
+    writeRegistry(simulatedModemKeys(QStringLiteral("0000"), QStringLiteral("Test modem"), QStringLiteral("COM5")),
+                  serialPortMapLine(modem.slavePath(), QStringLiteral("COM5")));
     startProgram();
     ASSERT_TRUE(waitFor([&] { return modem.commands().size() >= 3; }));
     modem.sendReport(reportAt(dates::makeDateTime(QDate::currentDate(), QTime(9, 0)), QStringLiteral("5550123")));
@@ -154,9 +139,9 @@ TEST_F(Program, OfTwoModemsTheFirstListedIsOpened)
 {
     LineSimulator second;
     ASSERT_TRUE(second.isValid());
-    writeRegistry(modemKeys(QStringLiteral("0001"), QStringLiteral("First"), QStringLiteral("COM7")) +
-                      modemKeys(QStringLiteral("0000"), QStringLiteral("Second"), QStringLiteral("COM8")),
-                  mapEntry(modem, QStringLiteral("COM7")) + mapEntry(second, QStringLiteral("COM8")));
+    writeRegistry(simulatedModemKeys(QStringLiteral("0001"), QStringLiteral("First"), QStringLiteral("COM7")) +
+                      simulatedModemKeys(QStringLiteral("0000"), QStringLiteral("Second"), QStringLiteral("COM8")),
+                  serialPortMapLine(modem.slavePath(), QStringLiteral("COM7")) + serialPortMapLine(second.slavePath(), QStringLiteral("COM8")));
     createCallLog();
     startProgram();
     ASSERT_TRUE(waitFor([&] { return modem.commands().size() >= 3; }));
@@ -166,8 +151,8 @@ TEST_F(Program, OfTwoModemsTheFirstListedIsOpened)
 
 TEST_F(Program, EndsOnSigtermAndFreesThePort)
 {
-    writeRegistry(modemKeys(QStringLiteral("0000"), QStringLiteral("Test modem"), QStringLiteral("COM5")),
-                  mapEntry(modem, QStringLiteral("COM5")));
+    writeRegistry(simulatedModemKeys(QStringLiteral("0000"), QStringLiteral("Test modem"), QStringLiteral("COM5")),
+                  serialPortMapLine(modem.slavePath(), QStringLiteral("COM5")));
     createCallLog();
     startProgram();
     ASSERT_TRUE(waitFor([&] { return modem.commands().size() >= 3; }));

@@ -28,18 +28,8 @@ public:
     {
         modemLink = dir.filePath(QStringLiteral("modem"));
         QFile file(dir.filePath(QStringLiteral("registry.reg")));
-        if (file.open(QIODevice::WriteOnly)) {
-            const QString key = QStringLiteral(
-                "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\Class\\Modem\\0000");
-            file.write(QStringLiteral(
-                           "REGEDIT4\n\n[%1]\n\"Model\"=\"Test modem\"\n\"AttachedTo\"=\"COM5\"\n"
-                           "\"DCB\"=hex:1c,00,00,00,80,25,00,00,01,00,00,00,00,00,00,00,00,00,08,00,"
-                           "00,00,00,00,00,00,00,00\n\n[%1\\EnableCallerID]\n\"1\"=\"AT+VCID=1<cr>\"\n\n"
-                           "[%1\\Settings\\Init]\n\"1\"=\"ATE1V1Q0<cr>\"\n\n"
-                           "[HKEY_LOCAL_MACHINE\\Hardware\\DeviceMap\\SerialComm]\n\"%2\"=\"COM5\"\n")
-                           .arg(key, modemLink)
-                           .toUtf8());
-        }
+        if (file.open(QIODevice::WriteOnly))
+            file.write(simulatedModemRegistry(modemLink).toUtf8());
         file.close();
         qputenv("RINGVANE_REGISTRY", QFile::encodeName(file.fileName()));
         registry::reloadRegistry();

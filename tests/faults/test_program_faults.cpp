@@ -26,18 +26,9 @@ protected:
         ASSERT_TRUE(modem->isValid()) << modem->errorString().toStdString();
         // Registered through a symlink, so a modem that went away can come back there.
         ASSERT_TRUE(modem->linkTo(path(QStringLiteral("modem"))));
-        const QString key = QStringLiteral(
-            "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\Class\\Modem\\0000");
         QFile file(path(QStringLiteral("registry.reg")));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(QStringLiteral(
-                       "REGEDIT4\n\n[%1]\n\"Model\"=\"Test modem\"\n\"AttachedTo\"=\"COM5\"\n"
-                       "\"DCB\"=hex:1c,00,00,00,80,25,00,00,01,00,00,00,00,00,00,00,00,00,08,00,00,"
-                       "00,00,00,00,00,00,00\n\n[%1\\EnableCallerID]\n\"1\"=\"AT+VCID=1<cr>\"\n\n"
-                       "[%1\\Settings\\Init]\n\"1\"=\"ATE1V1Q0<cr>\"\n\n"
-                       "[HKEY_LOCAL_MACHINE\\Hardware\\DeviceMap\\SerialComm]\n\"%2\"=\"COM5\"\n")
-                       .arg(key, path(QStringLiteral("modem")))
-                       .toUtf8());
+        file.write(simulatedModemRegistry(path(QStringLiteral("modem"))).toUtf8());
     }
 
     void TearDown() override

@@ -370,3 +370,28 @@ void LineSimulator::closeMaster()
         m_link.clear();
     }
 }
+
+QString simulatedModemKeys(const QString &subkey, const QString &model, const QString &port)
+{
+    const QString key =
+        QStringLiteral("HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\Class\\Modem\\") + subkey;
+    return QStringLiteral("[%1]\n\"Model\"=\"%2\"\n\"AttachedTo\"=\"%3\"\n"
+                          "\"DCB\"=hex:1c,00,00,00,80,25,00,00,01,00,00,00,00,00,00,00,00,00,08,00,00,"
+                          "00,00,00,00,00,00,00\n\n"
+                          "[%1\\EnableCallerID]\n\"1\"=\"AT+VCID=1<cr>\"\n\n"
+                          "[%1\\Settings\\Init]\n\"1\"=\"ATE1V1Q0<cr>\"\n\n")
+        .arg(key, model, port);
+}
+
+QString serialPortMapLine(const QString &devicePath, const QString &port)
+{
+    return QStringLiteral("\"%1\"=\"%2\"\n").arg(devicePath, port);
+}
+
+QString simulatedModemRegistry(const QString &devicePath)
+{
+    return QStringLiteral("REGEDIT4\n\n") +
+           simulatedModemKeys(QStringLiteral("0000"), QStringLiteral("Test modem"), QStringLiteral("COM5")) +
+           QStringLiteral("[HKEY_LOCAL_MACHINE\\Hardware\\DeviceMap\\SerialComm]\n") +
+           serialPortMapLine(devicePath, QStringLiteral("COM5"));
+}

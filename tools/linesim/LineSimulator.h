@@ -43,6 +43,14 @@ CallerIdReport reportAt(const QDateTime &when, const QString &number, const QStr
 // prints reports in pieces when asked or on a schedule. It can also vanish (the master
 // closes, as when a USB modem is unplugged) or stop reading so the other side's output
 // backs up.
+// Registry text that makes Ringvane use a simulated modem: the modem class key `subkey`
+// (a 9600 8N1 modem on `port` with the init "ATE1V1Q0" and the caller-ID command
+// "AT+VCID=1"), and the serial-port map line naming the device behind that port.
+QString simulatedModemKeys(const QString &subkey, const QString &model, const QString &port);
+QString serialPortMapLine(const QString &devicePath, const QString &port);
+// A whole registry file with one such modem, "Test modem" on COM5.
+QString simulatedModemRegistry(const QString &devicePath);
+
 class LineSimulator : public QObject
 {
     Q_OBJECT
