@@ -70,23 +70,11 @@ protected:
         const QString db = path(QStringLiteral("data/ringvane/calllog.db"));
         if (!QFile::exists(db))
             return {};
-        QProcess sqlite;
-        sqlite.start(QStringLiteral("sqlite3"),
-                     {db, QStringLiteral("select printf('%.6f', datetime) || '|' || number from IDList")});
-        sqlite.waitForFinished(10000);
-        return QString::fromUtf8(sqlite.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        return sqliteQuery(db, QStringLiteral("select printf('%.6f', datetime) || '|' || number from IDList"))
+            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     }
 
-    bool stillRunningAfter(int ms)
-    {
-        QDeadlineTimer deadline(ms);
-        while (!deadline.hasExpired()) {
-            if (process.state() == QProcess::NotRunning)
-                return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        }
-        return process.state() == QProcess::Running;
-    }
+    bool stillRunningAfter(int ms) const { return ::stillRunningAfter(process, ms); }
 
     QTemporaryDir dir;
     LineSimulator modem;

@@ -60,24 +60,9 @@ protected:
         ASSERT_TRUE(waitFor([&] { return modem->commands().size() >= 3; }));
     }
 
-    QString sqlite(const QString &sql) const
-    {
-        QProcess tool;
-        tool.start(QStringLiteral("sqlite3"), {database(), sql});
-        tool.waitForFinished(10000);
-        return QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
-    }
+    QString sqlite(const QString &sql) const { return sqliteQuery(database(), sql); }
 
-    bool stillRunningAfter(int ms)
-    {
-        QDeadlineTimer deadline(ms);
-        while (!deadline.hasExpired()) {
-            if (process.state() == QProcess::NotRunning)
-                return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        }
-        return process.state() == QProcess::Running;
-    }
+    bool stillRunningAfter(int ms) const { return ::stillRunningAfter(process, ms); }
 
     void endWithSigterm()
     {

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDeadlineTimer>
+#include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
 
@@ -32,6 +33,21 @@ inline bool waitFor(const std::function<bool()> &condition, int timeoutMs = 2000
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     }
     return true;
+}
+
+// Whether the process is still running once the time is up (the event loop runs meanwhile).
+inline bool stillRunningAfter(const QProcess &process, int ms)
+{
+    return !waitFor([&] { return process.state() == QProcess::NotRunning; }, ms);
+}
+
+// The output of one statement run by the sqlite3 tool on a database file, trimmed.
+inline QString sqliteQuery(const QString &database, const QString &sql)
+{
+    QProcess tool;
+    tool.start(QStringLiteral("sqlite3"), {database, sql});
+    tool.waitForFinished(10000);
+    return QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
 }
 
 // A caller-ID report for a call now, as a modem prints it.
