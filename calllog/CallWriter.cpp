@@ -1,0 +1,339 @@
+#include "CallWriter.h"
+
+#include "Database.h"
+#include "DateServices.h"
+#include "Failure.h"
+
+#include <QSet>
+#include <QThread>
+#include <QTimer>
+
+namespace {
+
+const QString kLogFileGone = QStringLiteral("The call log file was deleted or replaced");
+
+QList<quint64> idsOf(const QList<SpooledCall> &calls)
+{
+    QList<quint64> ids;
+    ids.reserve(calls.size());
+    for (const SpooledCall &call : calls)
+        ids << call.id;
+    return ids;
+}
+
+// The file an SQLite connection works on; empty for any other kind of data source.
+QString sqliteFileOf(db::Connection &connection)
+{
+    try {
+        db::Recordset list;
+        list.Open(QStringLiteral("PRAGMA database_list"), connection, 0,
+                  db::Recordset::LockReadOnly, db::Recordset::CmdText);
+        for (; !list.Eof(); list.MoveNext()) {
+            if (list.Fields(1).Value().toString() == QLatin1String("main"))
+                return list.Fields(2).Value().toString();
+        }
+    } catch (const Failure &) {
+    }
+    return {};
+}
+
+} // namespace
+
+CallWriter::CallWriter(Settings settings) : m_settings(std::move(settings)) {}
+
+CallWriter::~CallWriter() = default;
+
+void CallWriter::start()
+{
+    m_reconnectTimer = new QTimer(this);
+    m_reconnectTimer->setSingleShot(true);
+    connect(m_reconnectTimer, &QTimer::timeout, this, &CallWriter::reconnect);
+    m_heldTimer = new QTimer(this);
+    m_heldTimer->setSingleShot(true);
+    connect(m_heldTimer, &QTimer::timeout, this, &CallWriter::retryHeld);
+    m_retryMs = m_settings.firstRetryMs;
+    m_heldRetryMs = m_settings.firstRetryMs;
+    reconnect();
+}
+
+void CallWriter::store(const QList<SpooledCall> &calls)
+{
+    m_queue += calls;
+    scheduleDrain();
+}
+
+void CallWriter::storeFirst(const QList<SpooledCall> &calls)
+{
+    m_queue = calls + m_queue;
+    scheduleDrain();
+}
+
+void CallWriter::finish()
+{
+    // What is given and can be stored at once is stored now rather than replayed later.
+    if (m_state == State::Open) {
+        while (!m_queue.isEmpty() && m_state == State::Open) {
+            const qsizetype before = m_queue.size();
+            drain();
+            if (m_queue.size() == before)
+                break;
+        }
+    }
+    m_finishing = true;
+    if (m_reconnectTimer)
+        m_reconnectTimer->stop();
+    if (m_heldTimer)
+        m_heldTimer->stop();
+    close();
+    Q_EMIT finished();
+    thread()->quit();
+}
+
+void CallWriter::scheduleDrain()
+{
+    if (m_drainQueued || m_state != State::Open || m_finishing)
+        return;
+    m_drainQueued = true;
+    QMetaObject::invokeMethod(this, &CallWriter::drain, Qt::QueuedConnection);
+}
+
+void CallWriter::drain()
+{
+    m_drainQueued = false;
+    if (m_state != State::Open || m_finishing)
+        return;
+    if (m_queue.isEmpty()) {
+        markAvailable();
+        return;
+    }
+    // A call stored into a file nobody can open again is lost: a deleted or replaced
+    // file counts as a connection that is gone.
+    if (!logFileStillThere()) {
+        lose(kLogFileGone, true);
+        return;
+    }
+    storeBatch(m_queue.first(qMin<qsizetype>(m_queue.size(), m_settings.batchLimit)));
+    if (!m_queue.isEmpty())
+        scheduleDrain();
+}
+
+namespace {
+
+struct BatchResult
+{
+    QList<SpooledCall> stored;
+    QList<SpooledCall> refused;
+    QString refusal;
+    std::optional<QString> gone;
+};
+
+} // namespace
+
+void CallWriter::storeBatch(QList<SpooledCall> batch)
+{
+    BatchResult result;
+    // One transaction for the batch; a call the source refuses is set aside and the others
+    // go without it, so a bad row never holds back the calls around it.
+    std::function<bool(const QList<SpooledCall> &)> storeCalls =
+        [&](const QList<SpooledCall> &calls) {
+            qsizetype from = 0;
+            while (from < calls.size()) {
+                const QList<SpooledCall> part = calls.mid(from);
+                const Attempt a = attempt(part);
+                switch (a.outcome) {
+                case Outcome::Stored:
+                    result.stored += part;
+                    return true;
+                case Outcome::Gone:
+                    result.gone = a.reason;
+                    return false;
+                case Outcome::Refused:
+                    break;
+                }
+                if (part.size() == 1 || a.failedAt == -2) {
+                    // Alone, or refused before any call came in (the table itself).
+                    result.refused += part;
+                    result.refusal = a.reason;
+                    return true;
+                }
+                if (a.failedAt < 0) {
+                    // The commit refused the whole: find the culprits one call at a time.
+                    for (const SpooledCall &call : part) {
+                        if (!storeCalls({call}))
+                            return false;
+                    }
+                    return true;
+                }
+                if (a.failedAt > 0 && !storeCalls(part.first(a.failedAt)))
+                    return false;
+                if (!storeCalls({part.at(a.failedAt)}))
+                    return false;
+                from += a.failedAt + 1;
+            }
+            return true;
+        };
+    storeCalls(batch);
+
+    // The batch is the head of the queue; what was neither stored nor refused stays there.
+    QSet<quint64> done;
+    for (const SpooledCall &call : result.stored)
+        done.insert(call.id);
+    for (const SpooledCall &call : result.refused)
+        done.insert(call.id);
+    QList<SpooledCall> rest;
+    for (const SpooledCall &call : std::as_const(batch)) {
+        if (!done.contains(call.id))
+            rest << call;
+    }
+    m_queue = rest + m_queue.mid(batch.size());
+
+    if (!result.stored.isEmpty()) {
+        m_retryMs = m_settings.firstRetryMs;
+        m_refusedAfterOpen = false;
+        markAvailable();
+        Q_EMIT stored(idsOf(result.stored));
+    }
+    if (!result.refused.isEmpty()) {
+        Q_EMIT refused(idsOf(result.refused), result.refusal);
+        if (result.stored.isEmpty() && !result.gone) {
+            // Every call refused: perhaps the connection is at fault, so it is opened anew.
+            // Refused again after a good open, the failure is real and said once.
+            m_queue = result.refused + m_queue;
+            if (m_refusedAfterOpen)
+                markUnavailable(result.refusal);
+            m_refusedAfterOpen = true;
+            lose(result.refusal, false);
+            return;
+        }
+        m_held += result.refused;
+        if (!m_heldTimer->isActive()) {
+            m_heldTimer->start(m_heldRetryMs);
+            m_heldRetryMs = qMin(m_heldRetryMs * 2, m_settings.longestRetryMs);
+        }
+    }
+    if (result.gone)
+        lose(*result.gone, true);
+}
+
+CallWriter::Attempt CallWriter::attempt(const QList<SpooledCall> &calls)
+{
+    db::Connection &connection = *m_connection;
+    try {
+        connection.Execute(QStringLiteral("BEGIN"));
+    } catch (const Failure &failure) {
+        return {Outcome::Gone, -2, failure.description()};
+    }
+    auto rollback = [&connection] {
+        try {
+            connection.Execute(QStringLiteral("ROLLBACK"));
+        } catch (const Failure &) {
+        }
+    };
+
+    qsizetype at = -2;
+    try {
+        db::Recordset rows;
+        rows.Open(QStringLiteral("IDList"), connection, 0, db::Recordset::LockOptimistic,
+                  db::Recordset::CmdTable);
+        for (at = 0; at < calls.size(); ++at) {
+            const Call &call = calls.at(at).call;
+            rows.AddNew();
+            rows.Fields(0).setValue(
+                dates::formatCallStamp(call.when, QStringLiteral("/"), QStringLiteral(":")));
+            rows.Fields(1).setValue(call.number);
+            rows.Update();
+        }
+        at = -1;
+        connection.Execute(QStringLiteral("COMMIT"));
+    } catch (const Failure &failure) {
+        rollback();
+        return {Outcome::Refused, at, failure.description()};
+    }
+    // Committed into a file that was deleted or replaced meanwhile: nobody will see them.
+    if (!logFileStillThere())
+        return {Outcome::Gone, -1, kLogFileGone};
+    return {};
+}
+
+bool CallWriter::open(QString *reason)
+{
+    close();
+    auto connection = std::make_unique<db::Connection>();
+    try {
+        connection->Open(m_settings.connectionString, QString(), QString(), -1);
+    } catch (const Failure &failure) {
+        *reason = failure.description();
+        return false;
+    }
+    m_logFile = sqliteFileOf(*connection);
+    m_logFileIdentity = m_logFile.isEmpty() ? std::nullopt : fileIdentity(m_logFile);
+    m_connection = std::move(connection);
+    return true;
+}
+
+void CallWriter::close()
+{
+    m_connection.reset();
+    m_logFile.clear();
+    m_logFileIdentity.reset();
+    if (m_state == State::Open)
+        m_state = State::Closed;
+}
+
+bool CallWriter::logFileStillThere() const
+{
+    if (m_logFile.isEmpty())
+        return true;
+    return m_logFileIdentity && fileIdentity(m_logFile) == m_logFileIdentity;
+}
+
+void CallWriter::lose(const QString &reason, bool sayUnavailable)
+{
+    close();
+    if (sayUnavailable)
+        markUnavailable(reason);
+    m_state = State::Retrying;
+    m_reconnectTimer->start(m_retryMs);
+    m_retryMs = qMin(m_retryMs * 2, m_settings.longestRetryMs);
+}
+
+void CallWriter::reconnect()
+{
+    if (m_finishing)
+        return;
+    QString reason;
+    if (open(&reason)) {
+        m_state = State::Open;
+        scheduleDrain();
+        return;
+    }
+    lose(reason, true);
+}
+
+void CallWriter::retryHeld()
+{
+    if (m_held.isEmpty())
+        return;
+    m_queue = m_held + m_queue;
+    m_held.clear();
+    scheduleDrain();
+}
+
+void CallWriter::markAvailable()
+{
+    if (m_said && !m_unavailable)
+        return;
+    m_said = true;
+    m_unavailable = false;
+    m_heldRetryMs = m_settings.firstRetryMs;
+    Q_EMIT available();
+}
+
+void CallWriter::markUnavailable(const QString &reason)
+{
+    if (m_said && m_unavailable)
+        return;
+    m_said = true;
+    m_unavailable = true;
+    Q_EMIT unavailable(reason);
+}
