@@ -1,6 +1,5 @@
 #include "frmMain.h"
 
-#include "CallerIdDecoder.h"
 #include "Comm.h"
 #include "Failure.h"
 #include "LayoutBuilder.h"
@@ -54,7 +53,7 @@ bool installHelpPage(const QString &page)
 
 frmMain::frmMain(Comm *serial, const dates::Clock &clock, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_clock(clock),
-      m_decoder(std::make_unique<CallerIdDecoder>(clock))
+      m_calls(new CallRecorder(clock, this))
 {
     const layoutdata::WindowLayout layout = layoutbuilder::loadWindow(QStringLiteral(":/layout/frmMain.json"));
     setWindowTitle(layout.caption);
@@ -69,6 +68,7 @@ frmMain::frmMain(Comm *serial, const dates::Clock &clock, QWidget *parent)
     comm = serial ? serial : new TtyComm;
     comm->setParent(this);
     connect(comm, &Comm::OnComm, this, &frmMain::comm_OnComm);
+    connectCallRecorder();
 
     // Widgets stack in the order they are created, so build from the bottom up.
     for (auto it = layout.controls.crbegin(); it != layout.controls.crend(); ++it)
@@ -87,6 +87,9 @@ frmMain::frmMain(Comm *serial, const dates::Clock &clock, QWidget *parent)
 
 frmMain::~frmMain()
 {
+    // The call path ends before the controls it reports to.
+    disconnect(m_calls, nullptr, this, nullptr);
+    delete m_calls;
     // The port goes with the window, however the program ends.
     if (comm && comm->PortOpen()) {
         try {

@@ -61,6 +61,7 @@ TEST_F(WindowFaults, AModemThatGoesAwayIsReportedAndCanBeSwitchedOnAgainWhenBack
 
     rig.sim->send(reportBytes("5550199"));
     ASSERT_TRUE(eventually([&] { return rig.window->lstCID->count() == 1; }));
+    ASSERT_TRUE(rig.settle());
     EXPECT_TRUE(rig.listLines().at(0).endsWith(QStringLiteral("] 5550199")));
     EXPECT_EQ(OdbcSandbox::instance().rowCount(), 1);
 }
@@ -81,6 +82,7 @@ TEST_F(WindowFaults, TenThousandReportsBackToBackAreEachListedAndStoredOnceWitho
         << rig.window->lstCID->count() << " calls listed";
     // The loop keeps running a little, so a call arriving twice would show.
     QTest::qWait(200);
+    ASSERT_TRUE(rig.settle());
     EXPECT_EQ(rig.window->lstCID->count(), kCalls);
 
     const auto counts = queryRows(OdbcSandbox::instance().admin(),
@@ -135,6 +137,7 @@ TEST_F(WindowFaults, HostileCallerTextIsListedShownAndStoredLiterally)
     for (const QByteArray &number : hostile)
         rig.sim->send(reportBytes(number));
     ASSERT_TRUE(eventually([&] { return rig.window->lstCID->count() == hostile.size(); }));
+    ASSERT_TRUE(rig.settle());
 
     const auto rows = queryRows(OdbcSandbox::instance().admin(),
                                 QStringLiteral("select number from idlist order by rowid"));
@@ -168,6 +171,7 @@ TEST_F(WindowFaults, A64KilobyteLineMakesNoCallAndTheReceiveLogStaysWithinItsBou
     rig.sim->send(reportBytes("5550101"));
     ASSERT_TRUE(eventually([&] { return rig.window->lstCID->count() >= 2; }));
     QTest::qWait(300);
+    ASSERT_TRUE(rig.settle());
 
     const QStringList lines = rig.listLines();
     ASSERT_EQ(lines.size(), 2) << "the long line is no call";
