@@ -158,17 +158,19 @@ void CallSpool::takeOverSiblings(const QString &folder, const QString &key, bool
                std::back_inserter(merged),
                [](const auto &a, const auto &b) { return a.call.call.when < b.call.call.when; });
     QString why;
-    bool keptAdopted = false;
-    if (taken.empty() && tidy) {
-        // Nothing to rewrite.
+    bool siblingsDone = false;
+    if (adopted.isEmpty() && tidy) {
+        // Nothing to rewrite; siblings without calls can simply go.
+        siblingsDone = true;
     } else if (m_file->replace(encodeWaiting(merged), &why)) {
         m_waiting = merged;
-        keptAdopted = true;
+        siblingsDone = true;
     } else if (!adopted.isEmpty() && m_file->append(encodeWaiting(adopted), &why)) {
+        // Kept in file order, so that a restart sees them in the same order.
         m_waiting += adopted;
-        keptAdopted = true;
+        siblingsDone = true;
     }
-    if (keptAdopted) {
+    if (siblingsDone) {
         for (const auto &file : taken)
             file->remove(&why);
     }

@@ -112,6 +112,8 @@ LockedFile::Opening LockedFile::open(const QString &path, bool create)
         }
         if ((held.st_mode & 07777) != 0600)
             ::fchmod(fd, 0600);
+        // Only the holder writes the replacement, so one found now was left by a crash.
+        ::unlink((name + ".new").constData());
         // A file just made must keep its name through a crash like its contents.
         if (create)
             syncFolderOf(name);
