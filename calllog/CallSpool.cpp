@@ -1,0 +1,282 @@
+#include "CallSpool.h"
+
+#include "LockedFile.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// More instances than this on one data source is not a setup anybody runs.
+constexpr int MaxSlots = 64;
+// Below this size a file full of stored marks is not worth a rewrite.
+constexpr qint64 CompactFrom = 64 * 1024;
+
+QString slotName(const QString &key, int slot)
+{
+    return slot == 1 ? key + QLatin1String(".spool")
+                     : QStringLiteral("%1-%2.spool").arg(key).arg(slot);
+}
+
+bool usableKey(const QString &key)
+{
+    return !key.isEmpty() && key.size() <= 200 && !key.startsWith(QLatin1Char('.')) &&
+           !key.contains(QLatin1Char('/')) && !key.contains(QChar(0));
+}
+
+qint64 bytesOf(const QList<spoolrecord::Waiting> &waiting)
+{
+    qint64 total = 0;
+    for (const spoolrecord::Waiting &w : waiting)
+        total += w.bytes;
+    return total;
+}
+
+} // namespace
+
+QString CallSpool::defaultFolder()
+{
+    const QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    // The base directory specification says a relative path is to be ignored.
+    const QString base =
+        QDir::isAbsolutePath(state) ? state : QDir::homePath() + QLatin1String("/.local/state");
+    return QDir::cleanPath(base + QLatin1String("/ringvane"));
+}
+
+QString CallSpool::dataSourceKey(const QString &odbcIniPath, const QString &dsn)
+{
+    QString path;
+    if (!odbcIniPath.isEmpty()) {
+        const QFileInfo info(odbcIniPath);
+        path = info.canonicalFilePath();
+        if (path.isEmpty())
+            path = QDir::cleanPath(info.absoluteFilePath());
+    }
+    const QByteArray hash =
+        QCryptographicHash::hash(path.toUtf8() + '\0' + dsn.toUtf8(), QCryptographicHash::Sha256);
+    QString name;
+    for (const QChar c : dsn.left(48)) {
+        const bool safe = (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
+                          (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
+                          (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
+                          c == QLatin1Char('_') || c == QLatin1Char('-') ||
+                          (c == QLatin1Char('.') && !name.isEmpty());
+        name += safe ? c : QLatin1Char('_');
+    }
+    if (name.isEmpty())
+        name = QStringLiteral("dsn");
+    return name + QLatin1Char('-') + QString::fromLatin1(hash.left(4).toHex());
+}
+
+std::unique_ptr<CallSpool> CallSpool::open(const QString &folder, const QString &dataSourceKey,
+                                           QString *error)
+{
+    auto fail = [error](const QString &reason) {
+        if (error)
+            *error = reason;
+        return nullptr;
+    };
+    if (!usableKey(dataSourceKey))
+        return fail(
+            QStringLiteral("\"%1\" cannot name a file of waiting calls").arg(dataSourceKey));
+    QString why;
+    if (!LockedFile::makeFolder(folder, &why))
+        return fail(
+            QStringLiteral("Cannot make the folder %1 for waiting calls: %2").arg(folder, why));
+
+    std::unique_ptr<LockedFile> own;
+    for (int slot = 1; slot <= MaxSlots && !own; ++slot) {
+        const QString path = QDir(folder).filePath(slotName(dataSourceKey, slot));
+        LockedFile::Opening opening = LockedFile::open(path, true);
+        if (opening.status == LockedFile::Status::Failed)
+            return fail(QStringLiteral("Cannot open %1: %2").arg(path, opening.error));
+        own = std::move(opening.file);
+    }
+    if (!own)
+        return fail(QStringLiteral("Every file of waiting calls for this data source is in use"));
+    QByteArray bytes;
+    if (!own->readAll(&bytes, &why))
+        return fail(QStringLiteral("Cannot read %1: %2").arg(own->path(), why));
+
+    const spoolrecord::Contents contents = spoolrecord::decode(bytes);
+    std::unique_ptr<CallSpool> spool(new CallSpool(std::move(own)));
+    spool->noteDamage(QFileInfo(spool->path()).fileName(), contents.damage);
+    spool->m_waiting = contents.waiting;
+    spool->m_highestId = contents.highestId;
+    spool->takeOverSiblings(folder, dataSourceKey, contents.onlyWaiting);
+    return spool;
+}
+
+CallSpool::CallSpool(std::unique_ptr<LockedFile> file) : m_file(std::move(file)) {}
+
+CallSpool::~CallSpool()
+{
+    QString ignored;
+    if (m_waiting.isEmpty() && m_file->size() == 0)
+        m_file->remove(&ignored);
+}
+
+QString CallSpool::path() const
+{
+    return m_file->path();
+}
+
+void CallSpool::takeOverSiblings(const QString &folder, const QString &key, bool tidy)
+{
+    const QRegularExpression sibling(QLatin1Char('^') + QRegularExpression::escape(key) +
+                                     QLatin1String("(-[0-9]+)?\\.spool$"));
+    const QString ownName = QFileInfo(path()).fileName();
+    std::vector<std::unique_ptr<LockedFile>> taken;
+    QList<spoolrecord::Waiting> adopted;
+    for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name)) {
+        if (name == ownName || !sibling.match(name).hasMatch())
+            continue;
+        LockedFile::Opening opening = LockedFile::open(QDir(folder).filePath(name), false);
+        QByteArray bytes;
+        QString why;
+        if (opening.status != LockedFile::Status::Opened || !opening.file->readAll(&bytes, &why))
+            continue;
+        const spoolrecord::Contents contents = spoolrecord::decode(bytes);
+        noteDamage(name, contents.damage);
+        for (spoolrecord::Waiting waiting : contents.waiting) {
+            // Each instance numbers its own calls; ours continue above the highest.
+            waiting.call.id = ++m_highestId;
+            waiting.bytes = spoolrecord::encodeCall(waiting.call).size();
+            adopted.append(waiting);
+        }
+        taken.push_back(std::move(opening.file));
+    }
+
+    QList<spoolrecord::Waiting> merged;
+    merged.reserve(m_waiting.size() + adopted.size());
+    std::merge(m_waiting.cbegin(), m_waiting.cend(), adopted.cbegin(), adopted.cend(),
+               std::back_inserter(merged),
+               [](const auto &a, const auto &b) { return a.call.call.when < b.call.call.when; });
+    QString why;
+    bool siblingsDone = false;
+    if (adopted.isEmpty() && tidy) {
+        // Nothing to rewrite; siblings without calls can simply go.
+        siblingsDone = true;
+    } else if (m_file->replace(encodeWaiting(merged), &why)) {
+        m_waiting = merged;
+        siblingsDone = true;
+    } else if (!adopted.isEmpty() && m_file->append(encodeWaiting(adopted), &why)) {
+        // Kept in file order, so that a restart sees them in the same order.
+        m_waiting += adopted;
+        siblingsDone = true;
+    }
+    if (siblingsDone) {
+        for (const auto &file : taken)
+            file->remove(&why);
+    }
+    m_waitingBytes = bytesOf(m_waiting);
+    for (const spoolrecord::Waiting &w : std::as_const(m_waiting))
+        m_waitingIds.insert(w.call.id);
+}
+
+QList<SpooledCall> CallSpool::pending() const
+{
+    QList<SpooledCall> calls;
+    calls.reserve(m_waiting.size());
+    for (const spoolrecord::Waiting &w : m_waiting)
+        calls.append(w.call);
+    return calls;
+}
+
+bool CallSpool::append(const QList<SpooledCall> &calls)
+{
+    QByteArray bytes = spoolrecord::encodeStored(m_unwrittenMarks);
+    QList<spoolrecord::Waiting> added;
+    QSet<quint64> ids;
+    for (const SpooledCall &call : calls) {
+        if (m_waitingIds.contains(call.id) || ids.contains(call.id)) {
+            m_lastError = QStringLiteral("Call %1 is already waiting").arg(call.id);
+            return false;
+        }
+        const QByteArray record = spoolrecord::encodeCall(call);
+        if (record.isEmpty()) {
+            m_lastError = QStringLiteral("Call %1 has no date and time to keep").arg(call.id);
+            return false;
+        }
+        ids.insert(call.id);
+        added.append({call, record.size()});
+        bytes += record;
+    }
+    if (added.isEmpty() && m_unwrittenMarks.isEmpty())
+        return true;
+    QString why;
+    if (!m_file->append(bytes, &why)) {
+        m_lastError = fileError(why);
+        return false;
+    }
+    m_unwrittenMarks.clear();
+    for (const spoolrecord::Waiting &w : std::as_const(added)) {
+        m_waiting.append(w);
+        m_waitingIds.insert(w.call.id);
+        m_waitingBytes += w.bytes;
+        m_highestId = qMax(m_highestId, w.call.id);
+    }
+    return true;
+}
+
+bool CallSpool::markStored(const QList<quint64> &ids)
+{
+    const QSet<quint64> done(ids.cbegin(), ids.cend());
+    qsizetype kept = 0;
+    for (qsizetype i = 0; i < m_waiting.size(); ++i) {
+        const spoolrecord::Waiting &w = m_waiting[i];
+        if (done.contains(w.call.id)) {
+            m_unwrittenMarks.append(w.call.id);
+            m_waitingIds.remove(w.call.id);
+            m_waitingBytes -= w.bytes;
+        } else {
+            m_waiting[kept++] = w;
+        }
+    }
+    m_waiting.resize(kept);
+    if (m_unwrittenMarks.isEmpty())
+        return true;
+
+    QString why;
+    if (m_waiting.isEmpty() && m_file->replace({}, &why)) {
+        m_unwrittenMarks.clear();
+        return true;
+    }
+    if (!m_file->append(spoolrecord::encodeStored(m_unwrittenMarks), &why)) {
+        m_lastError = fileError(why);
+        return false;
+    }
+    m_unwrittenMarks.clear();
+    // Stored marks only ever add up; once they outweigh the waiting calls, start afresh.
+    if (m_file->size() > CompactFrom && m_file->size() > 2 * m_waitingBytes)
+        m_file->replace(encodeWaiting(m_waiting), &why);
+    return true;
+}
+
+QByteArray CallSpool::encodeWaiting(const QList<spoolrecord::Waiting> &waiting)
+{
+    QByteArray bytes;
+    for (const spoolrecord::Waiting &w : waiting)
+        bytes += spoolrecord::encodeCall(w.call);
+    return bytes;
+}
+
+QString CallSpool::fileError(const QString &reason) const
+{
+    return QStringLiteral("Cannot write %1: %2").arg(path(), reason);
+}
+
+void CallSpool::noteDamage(const QString &fileName, const QList<spoolrecord::Damage> &damage)
+{
+    for (const spoolrecord::Damage &d : damage)
+        m_damage.append(
+            QStringLiteral("Waiting calls: skipped a damaged entry of %1 bytes at byte %2 of %3")
+                .arg(d.length)
+                .arg(d.offset)
+                .arg(fileName));
+}
