@@ -1,7 +1,7 @@
 #include "FeedServer.h"
 
 #include "FeedClient.h"
-#include "ListenSpec.h"
+#include "ListenAddress.h"
 #include "NcidLines.h"
 
 #include <QTcpServer>
@@ -60,23 +60,23 @@ FeedServer::~FeedServer()
     m_reader.waitForDone();
 }
 
-bool FeedServer::start(const QString &listenSpec)
+bool FeedServer::start(const QString &listenAddress)
 {
     stop();
     m_error.clear();
 
-    const std::optional<ListenSpec> spec = ListenSpec::parse(listenSpec);
-    if (!spec) {
+    const std::optional<ListenAddress> where = ListenAddress::parse(listenAddress);
+    if (!where) {
         m_error = QStringLiteral("Network feed off: \"%1\" is not an address and port such as "
                                  "127.0.0.1:3333")
-                      .arg(shownAsOneLine(listenSpec.left(80)));
+                      .arg(shownAsOneLine(listenAddress.left(80)));
         return false;
     }
 
     m_server = new QTcpServer(this);
     connect(m_server, &QTcpServer::newConnection, this, &FeedServer::acceptClients);
-    if (!m_server->listen(spec->address, spec->port)) {
-        m_error = listenError(spec->toString(), *m_server);
+    if (!m_server->listen(where->address, where->port)) {
+        m_error = listenError(where->toString(), *m_server);
         delete m_server;
         m_server = nullptr;
         return false;
@@ -108,7 +108,7 @@ QString FeedServer::listeningOn() const
 {
     if (!isListening())
         return {};
-    return ListenSpec{m_server->serverAddress(), m_server->serverPort()}.toString();
+    return ListenAddress{m_server->serverAddress(), m_server->serverPort()}.toString();
 }
 
 quint16 FeedServer::serverPort() const

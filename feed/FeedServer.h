@@ -34,7 +34,7 @@ public:
     // "ADDRESS:PORT", "[IPV6]:PORT" or a port alone (loopback). False when the feed cannot
     // listen there; errorString() then says why in one sentence and the feed is off.
     // Starting again moves the feed, dropping its clients.
-    bool start(const QString &listenSpec);
+    bool start(const QString &listenAddress);
     void stop();
 
     bool isListening() const;

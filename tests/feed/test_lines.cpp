@@ -1,4 +1,4 @@
-#include "ListenSpec.h"
+#include "ListenAddress.h"
 #include "NcidLines.h"
 
 #include <gtest/gtest.h>
@@ -97,7 +97,7 @@ TEST(CallLines, KeepEveryValueBounded)
     EXPECT_EQ(QString::fromUtf8(value.toUtf8()), value);
 }
 
-struct SpecCase
+struct AddressCase
 {
     const char *text;
     bool valid;
@@ -105,51 +105,54 @@ struct SpecCase
     quint16 port;
 };
 
-void PrintTo(const SpecCase &c, std::ostream *os)
+void PrintTo(const AddressCase &c, std::ostream *os)
 {
     *os << '"' << QByteArray(c.text).toPercentEncoding(" :[].").constData() << '"';
 }
 
-class ListenSpecs : public ::testing::TestWithParam<SpecCase>
+class ListenAddresses : public ::testing::TestWithParam<AddressCase>
 {
 };
 
-TEST_P(ListenSpecs, ParseAsWritten)
+TEST_P(ListenAddresses, ParseAsWritten)
 {
-    const SpecCase &c = GetParam();
-    const std::optional<ListenSpec> spec = ListenSpec::parse(QString::fromUtf8(c.text));
-    ASSERT_EQ(spec.has_value(), c.valid) << c.text;
-    if (!spec)
+    const AddressCase &c = GetParam();
+    const std::optional<ListenAddress> where = ListenAddress::parse(QString::fromUtf8(c.text));
+    ASSERT_EQ(where.has_value(), c.valid) << c.text;
+    if (!where)
         return;
-    EXPECT_EQ(spec->address, QHostAddress(QString::fromLatin1(c.address))) << c.text;
-    EXPECT_EQ(spec->port, c.port) << c.text;
+    EXPECT_EQ(where->address, QHostAddress(QString::fromLatin1(c.address))) << c.text;
+    EXPECT_EQ(where->port, c.port) << c.text;
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Table, ListenSpecs,
+    Table, ListenAddresses,
     ::testing::Values(
-        SpecCase{"3333", true, "127.0.0.1", 3333}, SpecCase{" 3333 ", true, "127.0.0.1", 3333},
-        SpecCase{"0", true, "127.0.0.1", 0}, SpecCase{"127.0.0.1:3333", true, "127.0.0.1", 3333},
-        SpecCase{"0.0.0.0:3333", true, "0.0.0.0", 3333},
-        SpecCase{"192.168.1.20:65535", true, "192.168.1.20", 65535},
-        SpecCase{"localhost:3333", true, "127.0.0.1", 3333},
-        SpecCase{"[::1]:3333", true, "::1", 3333}, SpecCase{"[::]:3333", true, "::", 3333},
-        SpecCase{"", false, "", 0}, SpecCase{"feed", false, "", 0}, SpecCase{"65536", false, "", 0},
-        SpecCase{"+3333", false, "", 0}, SpecCase{"-1", false, "", 0},
-        SpecCase{"033333", false, "", 0}, SpecCase{"127.0.0.1", false, "", 0},
-        SpecCase{"127.0.0.1:", false, "", 0}, SpecCase{":3333", false, "", 0},
-        SpecCase{"300.1.1.1:3333", false, "", 0}, SpecCase{"example.org:3333", false, "", 0},
-        SpecCase{"1.2.3:3333", false, "", 0}, SpecCase{"::1:3333", false, "", 0},
-        SpecCase{"[::1]", false, "", 0}, SpecCase{"[::1]3333", false, "", 0},
-        SpecCase{"[127.0.0.1]:3333", false, "", 0}, SpecCase{"[]:3333", false, "", 0},
-        SpecCase{"127.0.0.1:3333\n", true, "127.0.0.1", 3333},
-        SpecCase{"127.0.0.1:33 33", false, "", 0}));
+        AddressCase{"3333", true, "127.0.0.1", 3333},
+        AddressCase{" 3333 ", true, "127.0.0.1", 3333}, AddressCase{"0", true, "127.0.0.1", 0},
+        AddressCase{"127.0.0.1:3333", true, "127.0.0.1", 3333},
+        AddressCase{"0.0.0.0:3333", true, "0.0.0.0", 3333},
+        AddressCase{"192.168.1.20:65535", true, "192.168.1.20", 65535},
+        AddressCase{"localhost:3333", true, "127.0.0.1", 3333},
+        AddressCase{"[::1]:3333", true, "::1", 3333}, AddressCase{"[::]:3333", true, "::", 3333},
+        AddressCase{"", false, "", 0}, AddressCase{"feed", false, "", 0},
+        AddressCase{"65536", false, "", 0}, AddressCase{"+3333", false, "", 0},
+        AddressCase{"-1", false, "", 0}, AddressCase{"033333", false, "", 0},
+        AddressCase{"127.0.0.1", false, "", 0}, AddressCase{"127.0.0.1:", false, "", 0},
+        AddressCase{":3333", false, "", 0}, AddressCase{"300.1.1.1:3333", false, "", 0},
+        AddressCase{"example.org:3333", false, "", 0}, AddressCase{"1.2.3:3333", false, "", 0},
+        AddressCase{"::1:3333", false, "", 0}, AddressCase{"[::1]", false, "", 0},
+        AddressCase{"[::1]3333", false, "", 0}, AddressCase{"[127.0.0.1]:3333", false, "", 0},
+        AddressCase{"[]:3333", false, "", 0},
+        AddressCase{"127.0.0.1:3333\n", true, "127.0.0.1", 3333},
+        AddressCase{"127.0.0.1:33 33", false, "", 0}));
 
-TEST(ListenSpecs, WriteBack)
+TEST(ListenAddresses, WriteBack)
 {
-    EXPECT_EQ(ListenSpec::parse(QStringLiteral("3333"))->toString(),
+    EXPECT_EQ(ListenAddress::parse(QStringLiteral("3333"))->toString(),
               QStringLiteral("127.0.0.1:3333"));
-    EXPECT_EQ(ListenSpec::parse(QStringLiteral("[::1]:0"))->toString(), QStringLiteral("[::1]:0"));
+    EXPECT_EQ(ListenAddress::parse(QStringLiteral("[::1]:0"))->toString(),
+              QStringLiteral("[::1]:0"));
 }
 
 } // namespace

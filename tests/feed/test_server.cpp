@@ -340,7 +340,7 @@ TEST(FeedServer, AnAddressThatCannotBeUsedLeavesTheFeedOff)
 
     const struct
     {
-        QString spec;
+        QString where;
         QString says;
     } cases[] = {
         {held, held + QStringLiteral(" is already in use")},
@@ -356,7 +356,7 @@ TEST(FeedServer, AnAddressThatCannotBeUsedLeavesTheFeedOff)
         FeedTestClient before(Loopback, feed.serverPort());
         ASSERT_TRUE(before.waitForLines(4));
 
-        EXPECT_FALSE(feed.start(c.spec)) << c.spec.toStdString();
+        EXPECT_FALSE(feed.start(c.where)) << c.where.toStdString();
         EXPECT_FALSE(feed.isListening());
         EXPECT_EQ(feed.clientCount(), 0);
         EXPECT_TRUE(feed.errorString().startsWith(QStringLiteral("Network feed off: ")));

@@ -1,4 +1,4 @@
-#include "ListenSpec.h"
+#include "ListenAddress.h"
 
 namespace {
 
@@ -19,7 +19,7 @@ std::optional<quint16> parsePort(QStringView text)
 
 } // namespace
 
-std::optional<ListenSpec> ListenSpec::parse(const QString &input)
+std::optional<ListenAddress> ListenAddress::parse(const QString &input)
 {
     const QString text = input.trimmed();
     QStringView host;
@@ -54,17 +54,17 @@ std::optional<ListenSpec> ListenSpec::parse(const QString &input)
     if (!number)
         return std::nullopt;
 
-    ListenSpec spec;
-    spec.port = *number;
+    ListenAddress where;
+    where.port = *number;
     if (host.isNull() || host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0) {
-        spec.address = QHostAddress(QHostAddress::LocalHost);
-    } else if (!spec.address.setAddress(host.toString())) {
+        where.address = QHostAddress(QHostAddress::LocalHost);
+    } else if (!where.address.setAddress(host.toString())) {
         return std::nullopt;
     }
-    return spec;
+    return where;
 }
 
-QString ListenSpec::toString() const
+QString ListenAddress::toString() const
 {
     const QString host = address.protocol() == QAbstractSocket::IPv6Protocol
                              ? QLatin1Char('[') + address.toString() + QLatin1Char(']')
