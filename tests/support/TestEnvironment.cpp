@@ -12,5 +12,6 @@ void pinTestEnvironment()
     static QTemporaryDir home;
     qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toUtf8());
     qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toUtf8());
+    qputenv("XDG_STATE_HOME", home.filePath(QStringLiteral("state")).toUtf8());
     qputenv("XDG_RUNTIME_DIR", home.path().toUtf8());
 }

@@ -69,6 +69,7 @@ inline QProcessEnvironment programEnvironment(const QString &dir)
     env.insert(QStringLiteral("ODBCINI"), dir + QStringLiteral("/odbc.ini"));
     env.insert(QStringLiteral("XDG_DATA_HOME"), dir + QStringLiteral("/data"));
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir + QStringLiteral("/config"));
+    env.insert(QStringLiteral("XDG_STATE_HOME"), dir + QStringLiteral("/state"));
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir);
     return env;
 }
