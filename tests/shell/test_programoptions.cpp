@@ -98,3 +98,17 @@ TEST(ProgramOptions, SettingsLiveInTheUsersConfigFolder)
               QStringLiteral("/tmp/ringvane-config-test/ringvane/ringvane.conf"));
     qputenv("XDG_CONFIG_HOME", saved);
 }
+
+TEST(ProgramOptions, MainGetsTheOptionsOrTheProcessEndsWithTheRightStatus)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const QString ringvane = QStringLiteral("ringvane");
+    EXPECT_EXIT(programOptionsOrExit({ringvane, QStringLiteral("--version")}),
+                testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(programOptionsOrExit({ringvane, QStringLiteral("--help")}),
+                testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(programOptionsOrExit({ringvane, QStringLiteral("--bogus")}),
+                testing::ExitedWithCode(2), "ringvane: Unknown option 'bogus'");
+    EXPECT_FALSE(
+        programOptionsOrExit({ringvane, QStringLiteral("--no-notifications")}).notifications);
+}
