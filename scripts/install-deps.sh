@@ -23,6 +23,8 @@ PACKAGES=(
     # running and looking at the window
     xvfb xauth x11-utils fonts-dejavu-core fonts-wqy-zenhei
     locales
+    # checking the Debian package
+    lintian
 )
 
 export DEBIAN_FRONTEND=noninteractive
