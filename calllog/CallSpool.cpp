@@ -1,132 +1,282 @@
 #include "CallSpool.h"
 
+#include "LockedFile.h"
+
 #include <QCryptographicHash>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QSet>
+#include <QRegularExpression>
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// More instances than this on one data source is not a setup anybody runs.
+constexpr int MaxSlots = 64;
+// Below this size a file full of stored marks is not worth a rewrite.
+constexpr qint64 CompactFrom = 64 * 1024;
+
+QString slotName(const QString &key, int slot)
+{
+    return slot == 1 ? key + QLatin1String(".spool")
+                     : QStringLiteral("%1-%2.spool").arg(key).arg(slot);
+}
+
+bool usableKey(const QString &key)
+{
+    return !key.isEmpty() && key.size() <= 200 && !key.startsWith(QLatin1Char('.')) &&
+           !key.contains(QLatin1Char('/')) && !key.contains(QChar(0));
+}
+
+qint64 bytesOf(const QList<spoolrecord::Waiting> &waiting)
+{
+    qint64 total = 0;
+    for (const spoolrecord::Waiting &w : waiting)
+        total += w.bytes;
+    return total;
+}
+
+} // namespace
 
 QString CallSpool::defaultFolder()
 {
-    const QString xdg = qEnvironmentVariable("XDG_STATE_HOME");
-    const QString base = (!xdg.isEmpty() && QDir::isAbsolutePath(xdg))
-                             ? xdg
-                             : QDir::homePath() + QStringLiteral("/.local/state");
-    return base + QStringLiteral("/ringvane");
+    const QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    // The base directory specification says a relative path is to be ignored.
+    const QString base =
+        QDir::isAbsolutePath(state) ? state : QDir::homePath() + QLatin1String("/.local/state");
+    return QDir::cleanPath(base + QLatin1String("/ringvane"));
 }
 
 QString CallSpool::dataSourceKey(const QString &odbcIniPath, const QString &dsn)
 {
-    const QByteArray hash = QCryptographicHash::hash(
-        (QFileInfo(odbcIniPath).absoluteFilePath() + QLatin1Char('\n') + dsn).toUtf8(),
-        QCryptographicHash::Sha256);
-    return dsn + QLatin1Char('-') + QString::fromLatin1(hash.toHex().left(12));
+    QString path;
+    if (!odbcIniPath.isEmpty()) {
+        const QFileInfo info(odbcIniPath);
+        path = info.canonicalFilePath();
+        if (path.isEmpty())
+            path = QDir::cleanPath(info.absoluteFilePath());
+    }
+    const QByteArray hash =
+        QCryptographicHash::hash(path.toUtf8() + '\0' + dsn.toUtf8(), QCryptographicHash::Sha256);
+    QString name;
+    for (const QChar c : dsn.left(48)) {
+        const bool safe = (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
+                          (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
+                          (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
+                          c == QLatin1Char('_') || c == QLatin1Char('-') ||
+                          (c == QLatin1Char('.') && !name.isEmpty());
+        name += safe ? c : QLatin1Char('_');
+    }
+    if (name.isEmpty())
+        name = QStringLiteral("dsn");
+    return name + QLatin1Char('-') + QString::fromLatin1(hash.left(4).toHex());
 }
 
-std::unique_ptr<CallSpool> CallSpool::open(const QString &folder, const QString &key,
+std::unique_ptr<CallSpool> CallSpool::open(const QString &folder, const QString &dataSourceKey,
                                            QString *error)
 {
-    auto fail = [&](const QString &why) {
+    auto fail = [error](const QString &reason) {
         if (error)
-            *error = why;
-        return std::unique_ptr<CallSpool>();
+            *error = reason;
+        return nullptr;
     };
-    if (!QDir().mkpath(folder))
-        return fail(QStringLiteral("cannot make ") + folder);
-    const QString path = folder + QLatin1Char('/') + key + QStringLiteral(".spool");
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC,
-                          0600);
-    if (fd < 0)
-        return fail(QString::fromLocal8Bit(std::strerror(errno)));
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        ::close(fd);
-        return fail(QStringLiteral("held by another instance"));
+    if (!usableKey(dataSourceKey))
+        return fail(
+            QStringLiteral("\"%1\" cannot name a file of waiting calls").arg(dataSourceKey));
+    QString why;
+    if (!LockedFile::makeFolder(folder, &why))
+        return fail(
+            QStringLiteral("Cannot make the folder %1 for waiting calls: %2").arg(folder, why));
+
+    std::unique_ptr<LockedFile> own;
+    for (int slot = 1; slot <= MaxSlots && !own; ++slot) {
+        const QString path = QDir(folder).filePath(slotName(dataSourceKey, slot));
+        LockedFile::Opening opening = LockedFile::open(path, true);
+        if (opening.status == LockedFile::Status::Failed)
+            return fail(QStringLiteral("Cannot open %1: %2").arg(path, opening.error));
+        own = std::move(opening.file);
     }
-    std::unique_ptr<CallSpool> spool(new CallSpool);
-    spool->m_fd = fd;
-    QFile file(path);
-    QList<SpooledCall> calls;
-    QSet<quint64> done;
-    if (file.open(QIODevice::ReadOnly)) {
-        for (const QByteArray &line : file.readAll().split('\n')) {
-            const QList<QByteArray> f = line.split(' ');
-            if (f.value(0) == "CALL" && f.size() == 5) {
-                SpooledCall c;
-                c.id = f[1].toULongLong();
-                c.call.when = QDateTime::fromString(QString::fromLatin1(f[2]), Qt::ISODate);
-                c.call.number = QString::fromUtf8(QByteArray::fromHex(f[3]));
-                c.call.name = QString::fromUtf8(QByteArray::fromHex(f[4]));
-                calls << c;
-                spool->m_highestId = qMax(spool->m_highestId, c.id);
-            } else if (f.value(0) == "DONE" && f.size() == 2) {
-                done.insert(f[1].toULongLong());
-            } else if (!line.isEmpty()) {
-                spool->m_damage << QStringLiteral("A damaged record of the spool was skipped");
-            }
-        }
-    }
-    for (const SpooledCall &c : calls) {
-        if (!done.contains(c.id))
-            spool->m_pending << c;
-    }
-    spool->m_waiting = spool->m_pending.size();
+    if (!own)
+        return fail(QStringLiteral("Every file of waiting calls for this data source is in use"));
+    QByteArray bytes;
+    if (!own->readAll(&bytes, &why))
+        return fail(QStringLiteral("Cannot read %1: %2").arg(own->path(), why));
+
+    const spoolrecord::Contents contents = spoolrecord::decode(bytes);
+    std::unique_ptr<CallSpool> spool(new CallSpool(std::move(own)));
+    spool->noteDamage(QFileInfo(spool->path()).fileName(), contents.damage);
+    spool->m_waiting = contents.waiting;
+    spool->m_highestId = contents.highestId;
+    spool->takeOverSiblings(folder, dataSourceKey, contents.onlyWaiting);
     return spool;
 }
 
+CallSpool::CallSpool(std::unique_ptr<LockedFile> file) : m_file(std::move(file)) {}
+
 CallSpool::~CallSpool()
 {
-    if (m_fd >= 0)
-        ::close(m_fd);
+    QString ignored;
+    if (m_waiting.isEmpty() && m_file->size() == 0)
+        m_file->remove(&ignored);
 }
 
-bool CallSpool::write(const QByteArray &bytes)
+QString CallSpool::path() const
 {
-    const off_t end = ::lseek(m_fd, 0, SEEK_END);
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(m_fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n < 0) {
-            m_lastError = QString::fromLocal8Bit(std::strerror(errno));
-            [[maybe_unused]] const int cut = ::ftruncate(m_fd, end);
-            return false;
+    return m_file->path();
+}
+
+void CallSpool::takeOverSiblings(const QString &folder, const QString &key, bool tidy)
+{
+    const QRegularExpression sibling(QLatin1Char('^') + QRegularExpression::escape(key) +
+                                     QLatin1String("(-[0-9]+)?\\.spool$"));
+    const QString ownName = QFileInfo(path()).fileName();
+    std::vector<std::unique_ptr<LockedFile>> taken;
+    QList<spoolrecord::Waiting> adopted;
+    for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name)) {
+        if (name == ownName || !sibling.match(name).hasMatch())
+            continue;
+        LockedFile::Opening opening = LockedFile::open(QDir(folder).filePath(name), false);
+        QByteArray bytes;
+        QString why;
+        if (opening.status != LockedFile::Status::Opened || !opening.file->readAll(&bytes, &why))
+            continue;
+        const spoolrecord::Contents contents = spoolrecord::decode(bytes);
+        noteDamage(name, contents.damage);
+        for (spoolrecord::Waiting waiting : contents.waiting) {
+            // Each instance numbers its own calls; ours continue above the highest.
+            waiting.call.id = ++m_highestId;
+            waiting.bytes = spoolrecord::encodeCall(waiting.call).size();
+            adopted.append(waiting);
         }
-        done += n;
+        taken.push_back(std::move(opening.file));
     }
-    if (::fdatasync(m_fd) != 0) {
-        m_lastError = QString::fromLocal8Bit(std::strerror(errno));
-        return false;
+
+    QList<spoolrecord::Waiting> merged;
+    merged.reserve(m_waiting.size() + adopted.size());
+    std::merge(m_waiting.cbegin(), m_waiting.cend(), adopted.cbegin(), adopted.cend(),
+               std::back_inserter(merged),
+               [](const auto &a, const auto &b) { return a.call.call.when < b.call.call.when; });
+    QString why;
+    bool siblingsDone = false;
+    if (adopted.isEmpty() && tidy) {
+        // Nothing to rewrite; siblings without calls can simply go.
+        siblingsDone = true;
+    } else if (m_file->replace(encodeWaiting(merged), &why)) {
+        m_waiting = merged;
+        siblingsDone = true;
+    } else if (!adopted.isEmpty() && m_file->append(encodeWaiting(adopted), &why)) {
+        // Kept in file order, so that a restart sees them in the same order.
+        m_waiting += adopted;
+        siblingsDone = true;
     }
-    return true;
+    if (siblingsDone) {
+        for (const auto &file : taken)
+            file->remove(&why);
+    }
+    m_waitingBytes = bytesOf(m_waiting);
+    for (const spoolrecord::Waiting &w : std::as_const(m_waiting))
+        m_waitingIds.insert(w.call.id);
+}
+
+QList<SpooledCall> CallSpool::pending() const
+{
+    QList<SpooledCall> calls;
+    calls.reserve(m_waiting.size());
+    for (const spoolrecord::Waiting &w : m_waiting)
+        calls.append(w.call);
+    return calls;
 }
 
 bool CallSpool::append(const QList<SpooledCall> &calls)
 {
-    QByteArray bytes;
-    for (const SpooledCall &c : calls) {
-        bytes += "CALL " + QByteArray::number(c.id) + ' ' +
-                 c.call.when.toString(QStringLiteral("yyyy-MM-ddTHH:mm")).toLatin1() + ' ' +
-                 c.call.number.toUtf8().toHex() + ' ' + c.call.name.toUtf8().toHex() + '\n';
-        m_highestId = qMax(m_highestId, c.id);
+    QByteArray bytes = spoolrecord::encodeStored(m_unwrittenMarks);
+    QList<spoolrecord::Waiting> added;
+    QSet<quint64> ids;
+    for (const SpooledCall &call : calls) {
+        if (m_waitingIds.contains(call.id) || ids.contains(call.id)) {
+            m_lastError = QStringLiteral("Call %1 is already waiting").arg(call.id);
+            return false;
+        }
+        const QByteArray record = spoolrecord::encodeCall(call);
+        if (record.isEmpty()) {
+            m_lastError = QStringLiteral("Call %1 has no date and time to keep").arg(call.id);
+            return false;
+        }
+        ids.insert(call.id);
+        added.append({call, record.size()});
+        bytes += record;
     }
-    if (!write(bytes))
+    if (added.isEmpty() && m_unwrittenMarks.isEmpty())
+        return true;
+    QString why;
+    if (!m_file->append(bytes, &why)) {
+        m_lastError = fileError(why);
         return false;
-    m_waiting += calls.size();
+    }
+    m_unwrittenMarks.clear();
+    for (const spoolrecord::Waiting &w : std::as_const(added)) {
+        m_waiting.append(w);
+        m_waitingIds.insert(w.call.id);
+        m_waitingBytes += w.bytes;
+        m_highestId = qMax(m_highestId, w.call.id);
+    }
     return true;
 }
 
 bool CallSpool::markStored(const QList<quint64> &ids)
 {
-    QByteArray bytes;
-    for (quint64 id : ids)
-        bytes += "DONE " + QByteArray::number(id) + '\n';
-    if (!write(bytes))
+    const QSet<quint64> done(ids.cbegin(), ids.cend());
+    qsizetype kept = 0;
+    for (qsizetype i = 0; i < m_waiting.size(); ++i) {
+        const spoolrecord::Waiting &w = m_waiting[i];
+        if (done.contains(w.call.id)) {
+            m_unwrittenMarks.append(w.call.id);
+            m_waitingIds.remove(w.call.id);
+            m_waitingBytes -= w.bytes;
+        } else {
+            m_waiting[kept++] = w;
+        }
+    }
+    m_waiting.resize(kept);
+    if (m_unwrittenMarks.isEmpty())
+        return true;
+
+    QString why;
+    if (m_waiting.isEmpty() && m_file->replace({}, &why)) {
+        m_unwrittenMarks.clear();
+        return true;
+    }
+    if (!m_file->append(spoolrecord::encodeStored(m_unwrittenMarks), &why)) {
+        m_lastError = fileError(why);
         return false;
-    m_waiting = qMax<qsizetype>(0, m_waiting - ids.size());
+    }
+    m_unwrittenMarks.clear();
+    // Stored marks only ever add up; once they outweigh the waiting calls, start afresh.
+    if (m_file->size() > CompactFrom && m_file->size() > 2 * m_waitingBytes)
+        m_file->replace(encodeWaiting(m_waiting), &why);
     return true;
+}
+
+QByteArray CallSpool::encodeWaiting(const QList<spoolrecord::Waiting> &waiting)
+{
+    QByteArray bytes;
+    for (const spoolrecord::Waiting &w : waiting)
+        bytes += spoolrecord::encodeCall(w.call);
+    return bytes;
+}
+
+QString CallSpool::fileError(const QString &reason) const
+{
+    return QStringLiteral("Cannot write %1: %2").arg(path(), reason);
+}
+
+void CallSpool::noteDamage(const QString &fileName, const QList<spoolrecord::Damage> &damage)
+{
+    for (const spoolrecord::Damage &d : damage)
+        m_damage.append(
+            QStringLiteral("Waiting calls: skipped a damaged entry of %1 bytes at byte %2 of %3")
+                .arg(d.length)
+                .arg(d.offset)
+                .arg(fileName));
 }

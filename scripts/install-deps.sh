@@ -18,9 +18,13 @@ PACKAGES=(
     # call log: unixODBC with the SQLite and PostgreSQL drivers
     unixodbc unixodbc-dev odbcinst libsqliteodbc odbc-postgresql sqlite3
     postgresql
+    # desktop notifications: the tests start a private session bus of their own
+    dbus
     # running and looking at the window
     xvfb xauth x11-utils fonts-dejavu-core fonts-wqy-zenhei
     locales
+    # checking the Debian package
+    lintian
 )
 
 export DEBIAN_FRONTEND=noninteractive

@@ -1,0 +1,79 @@
+#include "CallNotice.h"
+
+#include "DateServices.h"
+#include "Failure.h"
+#include "LocaleSupport.h"
+#include "Nls.h"
+
+#include <QStringList>
+
+namespace {
+
+const QString kPrivate = QStringLiteral("Private number");
+const QString kUnavailable = QStringLiteral("Number unavailable");
+
+// Line text shown on one line: control characters (line breaks among them) become blanks.
+QString oneLine(const QString &text)
+{
+    QString line = text;
+    for (QChar &c : line) {
+        if (c.category() == QChar::Other_Control)
+            c = u' ';
+    }
+    return line.trimmed();
+}
+
+QString dateAndTime(const QDateTime &when)
+{
+    if (!when.isValid())
+        return {};
+    QString date;
+    try {
+        date = FormatLocalDate(when, true);
+    } catch (const Failure &) {
+        // Without the date the time alone still says when.
+    }
+    const QString time = dates::formatCallTime(when.time(), GetLocaleString(LOCALE_STIME));
+    return date.isEmpty() ? time : date + u' ' + time;
+}
+
+} // namespace
+
+QString markerInWords(const QString &field)
+{
+    const QString marker = field.trimmed().toUpper();
+    if (marker == u"P" || marker == u"PRIVATE")
+        return kPrivate;
+    if (marker == u"O" || marker == u"OUT-OF-AREA" || marker == u"UNAVAILABLE")
+        return kUnavailable;
+    return {};
+}
+
+CallNoticeText callNoticeText(const Call &call, qint64 callsInFlood)
+{
+    const QString number = oneLine(call.number);
+    const QString name = oneLine(call.name);
+    const QString numberWords = markerInWords(number);
+    const QString nameWords = name.size() == 1 ? markerInWords(name) : QString();
+
+    CallNoticeText text;
+    if (!numberWords.isEmpty())
+        text.summary = numberWords;
+    else if (!number.isEmpty())
+        text.summary = number;
+    else
+        text.summary = nameWords.isEmpty() ? kUnavailable : nameWords;
+
+    // A name of "P" or "O" says no more than the summary does; beside a real number it
+    // would even contradict it, so it is shown only where it stood in for the number.
+    QStringList lines;
+    if (!name.isEmpty() && nameWords.isEmpty())
+        lines << name;
+    const QString when = dateAndTime(call.when);
+    if (!when.isEmpty())
+        lines << when;
+    if (callsInFlood > 1)
+        lines << QStringLiteral("Latest of %1 calls").arg(callsInFlood);
+    text.body = lines.join(u'\n');
+    return text;
+}

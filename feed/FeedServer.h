@@ -1,0 +1,66 @@
+#pragma once
+
+#include "Call.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QThreadPool>
+
+#include <functional>
+#include <optional>
+
+class FeedClient;
+class QTcpServer;
+
+// Sends every call to caller-ID clients on the network in the NCID protocol (Feature
+// Set 1): today's calls when a client connects, then each call as it completes. Nothing
+// listens until start() succeeds. Today's calls are read on a worker thread of the feed's
+// own, so a slow call log never holds up the window.
+class FeedServer : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Today's calls in log order, or nullopt when the log cannot be read. Runs on the
+    // feed's worker thread (always the same one), one read at a time.
+    using TodaysCalls = std::function<std::optional<QList<Call>>()>;
+
+    static constexpr int MaxClients = 32;
+
+    explicit FeedServer(TodaysCalls todaysCalls, QObject *parent = nullptr);
+    ~FeedServer() override;
+
+    // "ADDRESS:PORT", "[IPV6]:PORT" or a port alone (loopback). False when the feed cannot
+    // listen there; errorString() then says why in one sentence and the feed is off.
+    // Starting again moves the feed, dropping its clients.
+    bool start(const QString &listenAddress);
+    void stop();
+
+    bool isListening() const;
+    QString errorString() const { return m_error; }
+    // Where the feed listens, e.g. "127.0.0.1:3333"; empty while it is off.
+    QString listeningOn() const;
+    quint16 serverPort() const;
+    int clientCount() const { return int(m_clients.size()); }
+
+public slots:
+    // A call whose report has closed (so it carries the name when there is one).
+    void sendCall(const Call &call);
+
+private:
+    void acceptClients();
+    void readTodaysCalls();
+    void todaysCallsRead(qint64 read, const std::optional<QList<Call>> &log);
+    void forget(FeedClient *client);
+
+    TodaysCalls m_todaysCalls;
+    QTcpServer *m_server = nullptr;
+    QList<FeedClient *> m_clients;
+    QString m_error;
+
+    // Reads are numbered; a client waits for the first read that starts after it connected.
+    qint64 m_nextRead = 0;
+    bool m_reading = false;
+    QThreadPool m_reader;
+};

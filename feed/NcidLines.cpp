@@ -1,0 +1,66 @@
+#include "NcidLines.h"
+
+#include <QStringList>
+
+namespace NcidLines {
+
+QString fieldValue(const QString &text)
+{
+    QString value = text.left(MaxFieldLength);
+    for (QChar &c : value) {
+        // Line ends in every form a client might honour, other controls, and the separator.
+        const char16_t u = c.unicode();
+        if (u == u'*' || u < 0x20 || (u >= 0x7f && u <= 0x9f) || u == 0x2028 || u == 0x2029)
+            c = QLatin1Char(' ');
+    }
+    // A lone surrogate left by the cut would not survive UTF-8.
+    if (!value.isEmpty() && value.back().isHighSurrogate())
+        value.chop(1);
+    return value;
+}
+
+namespace {
+
+// Caller-ID reports mark a withheld number or name with "P" and an unknown one with "O".
+QString numberValue(const QString &number)
+{
+    if (number.isEmpty())
+        return QStringLiteral("NO-NUMBER");
+    if (number == QLatin1String("P"))
+        return QStringLiteral("PRIVATE");
+    if (number == QLatin1String("O"))
+        return QStringLiteral("OUT-OF-AREA");
+    return fieldValue(number);
+}
+
+QString nameValue(const QString &name)
+{
+    if (name.isEmpty())
+        return QStringLiteral("NO NAME");
+    if (name == QLatin1String("P"))
+        return QStringLiteral("PRIVATE");
+    if (name == QLatin1String("O"))
+        return QStringLiteral("OUT-OF-AREA");
+    return fieldValue(name);
+}
+
+} // namespace
+
+QByteArray callLine(Kind kind, const Call &call)
+{
+    // A moment that cannot be read still gives a line a client can parse.
+    const bool valid = call.when.isValid();
+    const QString date =
+        valid ? call.when.toString(QStringLiteral("MMddyyyy")) : QStringLiteral("00000000");
+    const QString time =
+        valid ? call.when.toString(QStringLiteral("HHmm")) : QStringLiteral("0000");
+
+    const QString line =
+        (kind == Kind::Live ? QStringLiteral("CID: ") : QStringLiteral("CIDLOG: ")) +
+        QStringLiteral("*DATE*") + date + QStringLiteral("*TIME*") + time +
+        QStringLiteral("*LINE*-*NMBR*") + numberValue(call.number) +
+        QStringLiteral("*MESG*NONE*NAME*") + nameValue(call.name) + QStringLiteral("*\n");
+    return line.toUtf8();
+}
+
+} // namespace NcidLines

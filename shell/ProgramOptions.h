@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// What the user chose for this run: the command line goes before the program's own
+// settings file, which goes before these defaults. An option is one member here and one
+// line in the table of ProgramOptions.cpp.
+struct ProgramOptions
+{
+    bool notifications = true; // --no-notifications; [notifications] enabled=
+};
+
+struct ParsedProgramOptions
+{
+    enum class Outcome { Run, Help, Version, Error };
+    Outcome outcome = Outcome::Run;
+    ProgramOptions options;
+    QString message;      // the help, the version, or what is wrong with the command line
+    QStringList warnings; // settings that were ignored; the program runs on
+};
+
+// $XDG_CONFIG_HOME/ringvane/ringvane.conf, that is ~/.config/ringvane/ringvane.conf.
+QString programSettingsPath();
+
+// arguments as QCoreApplication::arguments() gives them, the program's name first.
+ParsedProgramOptions parseProgramOptions(const QStringList &arguments,
+                                         const QString &settingsPath = programSettingsPath());
+
+// For main(): prints the help or the version and ends the process with status 0, or what
+// is wrong with the command line and ends it with 2; prints warnings to the standard
+// error; otherwise returns the options.
+ProgramOptions programOptionsOrExit(const QStringList &arguments);

@@ -1,0 +1,389 @@
+#include "FeedClient.h"
+#include "FeedServer.h"
+#include "FeedTestClient.h"
+#include "NcidLines.h"
+
+#include <QMutex>
+#include <QNetworkInterface>
+#include <QSemaphore>
+#include <QTcpServer>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <thread>
+
+namespace {
+
+const QByteArray ServerLine = "200 Server: ringvane (Ringvane) " RINGVANE_VERSION;
+const QByteArray ApiLine = "210 API 1.0 Feature Set 1";
+const QByteArray EndOfStartup = "300 End of connection startup";
+const QHostAddress Loopback(QHostAddress::LocalHost);
+
+Call callAt(int hour, int minute, const QString &number, const QString &name = {})
+{
+    return {QDateTime(QDate::currentDate(), QTime(hour, minute)), number, name};
+}
+
+QByteArray liveLine(const Call &call)
+{
+    return NcidLines::callLine(NcidLines::Kind::Live, call).chopped(1);
+}
+
+QByteArray logLine(const Call &call)
+{
+    return NcidLines::callLine(NcidLines::Kind::Log, call).chopped(1);
+}
+
+FeedServer::TodaysCalls fixedLog(std::optional<QList<Call>> log)
+{
+    return [log] { return log; };
+}
+
+// Today's calls handed out one read at a time, each read waiting until the test lets it go.
+class GatedLog
+{
+public:
+    FeedServer::TodaysCalls provider()
+    {
+        return [this] {
+            m_entered.release();
+            m_release.acquire();
+            QMutexLocker lock(&m_mutex);
+            return m_next;
+        };
+    }
+    bool waitUntilReading() { return m_entered.tryAcquire(1, 20000); }
+    void release(const QList<Call> &log)
+    {
+        {
+            QMutexLocker lock(&m_mutex);
+            m_next = log;
+        }
+        m_release.release();
+    }
+
+private:
+    QSemaphore m_entered;
+    QSemaphore m_release;
+    QMutex m_mutex;
+    QList<Call> m_next;
+};
+
+TEST(FeedServer, IsOffUntilStarted)
+{
+    std::atomic<int> reads = 0;
+    FeedServer feed([&] {
+        ++reads;
+        return std::optional<QList<Call>>(QList<Call>{});
+    });
+    feed.sendCall(callAt(10, 15, QStringLiteral("5550123")));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(feed.isListening());
+    EXPECT_EQ(feed.serverPort(), 0);
+    EXPECT_TRUE(feed.listeningOn().isEmpty());
+    EXPECT_TRUE(feed.errorString().isEmpty());
+    EXPECT_EQ(reads, 0);
+}
+
+struct StartupCase
+{
+    const char *what;
+    FeedServer::TodaysCalls log;
+    QByteArrayList logLines;
+};
+
+void PrintTo(const StartupCase &c, std::ostream *os)
+{
+    *os << c.what;
+}
+
+class StartupLines : public ::testing::TestWithParam<StartupCase>
+{
+};
+
+TEST_P(StartupLines, ThenEachCallAsItCompletes)
+{
+    const StartupCase &c = GetParam();
+    FeedServer feed(c.log);
+    ASSERT_TRUE(feed.start(QStringLiteral("127.0.0.1:0"))) << feed.errorString().toStdString();
+
+    FeedTestClient client(Loopback, feed.serverPort());
+    const QByteArrayList expected =
+        QByteArrayList{ServerLine, ApiLine} + c.logLines + QByteArrayList{EndOfStartup};
+    ASSERT_TRUE(client.waitForLines(expected.size())) << c.what;
+    EXPECT_EQ(client.lines(), expected) << c.what;
+    // Clients take the version from the last word of the first line.
+    EXPECT_EQ(client.lines().first().split(' ').last(), QByteArray(RINGVANE_VERSION));
+
+    const Call call = callAt(10, 15, QStringLiteral("5550123"));
+    feed.sendCall(call);
+    ASSERT_TRUE(client.waitForLines(expected.size() + 1));
+    EXPECT_EQ(client.lines().last(),
+              "CID: *DATE*" + QDate::currentDate().toString(QStringLiteral("MMddyyyy")).toLatin1() +
+                  "*TIME*1015*LINE*-*NMBR*5550123*MESG*NONE*NAME*NO NAME*");
+    EXPECT_TRUE(client.received().endsWith('\n'));
+    EXPECT_FALSE(client.received().contains('\r'));
+}
+
+const Call Early = callAt(8, 1, QStringLiteral("5550001"), QStringLiteral("ANN"));
+const Call Later = callAt(9, 30, QStringLiteral("P"));
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, StartupLines,
+    ::testing::Values(StartupCase{"today's calls",
+                                  fixedLog(QList<Call>{Early, Later}),
+                                  {logLine(Early), logLine(Later), "250 End of call log"}},
+                      StartupCase{"none today", fixedLog(QList<Call>{}), {"252 Call log empty"}},
+                      StartupCase{"log unreadable", fixedLog(std::nullopt), {"253 No Call log"}},
+                      StartupCase{
+                          "log throws",
+                          []() -> std::optional<QList<Call>> { throw std::runtime_error("gone"); },
+                          {"253 No Call log"}},
+                      StartupCase{"no log at all", {}, {"253 No Call log"}}));
+
+TEST(FeedServer, CallsDuringStartupFollowItOnceAndInOrder)
+{
+    GatedLog log;
+    FeedServer feed(log.provider());
+    ASSERT_TRUE(feed.start(QStringLiteral("0")));
+
+    const Call old = callAt(7, 0, QStringLiteral("5550100"));
+    const Call first = callAt(10, 15, QStringLiteral("5550101"), QStringLiteral("FIRST"));
+    const Call second = callAt(10, 16, QStringLiteral("5550102"));
+
+    FeedTestClient early(Loopback, feed.serverPort());
+    ASSERT_TRUE(early.waitForLines(2)); // the greeting does not wait for the log
+    ASSERT_TRUE(log.waitUntilReading());
+    feed.sendCall(first);
+
+    // This client came after the read began: it needs a read of its own.
+    FeedTestClient late(Loopback, feed.serverPort());
+    ASSERT_TRUE(late.waitForLines(2));
+    feed.sendCall(second);
+
+    // The first read caught the first call already stored (without its name).
+    log.release({old, Call{first.when, first.number, {}}});
+    ASSERT_TRUE(early.waitForLines(7));
+    EXPECT_EQ(early.lines(),
+              (QByteArrayList{ServerLine, ApiLine, logLine(old), "250 End of call log",
+                              EndOfStartup, liveLine(first), liveLine(second)}));
+
+    ASSERT_TRUE(log.waitUntilReading());
+    log.release({old, first, second});
+    ASSERT_TRUE(late.waitForLines(7));
+    EXPECT_EQ(late.lines(),
+              (QByteArrayList{ServerLine, ApiLine, logLine(old), logLine(first),
+                              "250 End of call log", EndOfStartup, liveLine(second)}));
+
+    // Nothing more arrives: each call came exactly once.
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
+    EXPECT_EQ(early.lines().size(), 7);
+    EXPECT_EQ(late.lines().size(), 7);
+}
+
+TEST(FeedServer, ALongDaysLogIsPacedNotDropped)
+{
+    QList<Call> day;
+    for (int i = 0; i < 20000; ++i)
+        day.append(
+            callAt(i / 60 % 24, i % 60, QStringLiteral("555%1").arg(i, 5, 10, QLatin1Char('0'))));
+    FeedServer feed(fixedLog(day));
+    ASSERT_TRUE(feed.start(QStringLiteral("0")));
+
+    FeedTestClient client(Loopback, feed.serverPort());
+    ASSERT_TRUE(client.waitForLines(3));
+    const Call live = callAt(23, 59, QStringLiteral("5559999"));
+    feed.sendCall(live);
+
+    ASSERT_TRUE(client.waitForLines(2 + 20000 + 2 + 1, 60000));
+    const QByteArrayList lines = client.lines();
+    EXPECT_GT(client.received().size(), 4 * FeedClient::MaxBehind);
+    EXPECT_EQ(lines.at(2), logLine(day.first()));
+    EXPECT_EQ(lines.at(20001), logLine(day.last()));
+    EXPECT_EQ(lines.at(20002), "250 End of call log");
+    EXPECT_EQ(lines.at(20003), EndOfStartup);
+    EXPECT_EQ(lines.at(20004), liveLine(live));
+    EXPECT_EQ(feed.clientCount(), 1);
+}
+
+TEST(FeedServer, AClientThatNeverReadsIsDroppedAndOthersKeepUp)
+{
+    FeedServer feed(fixedLog(QList<Call>{}));
+    ASSERT_TRUE(feed.start(QStringLiteral("0")));
+    FeedTestClient reader(Loopback, feed.serverPort());
+    ASSERT_TRUE(reader.waitForLines(4));
+    SilentClient silent(feed.serverPort());
+    ASSERT_TRUE(silent.connected());
+    ASSERT_TRUE(waitFor([&] { return feed.clientCount() == 2; }));
+
+    auto call = [](int i) {
+        return callAt(12, 0, QStringLiteral("%1").arg(i, 8, 10, QLatin1Char('0')));
+    };
+    const qint64 lineSize = NcidLines::callLine(NcidLines::Kind::Live, call(0)).size();
+    int sent = 0;
+    while (feed.clientCount() == 2 && sent < 200000) {
+        for (int i = 0; i < 200; ++i)
+            feed.sendCall(call(sent++));
+        ASSERT_TRUE(reader.waitForLines(4 + sent)) << sent;
+    }
+    EXPECT_EQ(feed.clientCount(), 1);
+    // Not before it fell the whole buffer behind, and not long after: the system's buffers
+    // on both ends hold a little more.
+    EXPECT_GT(sent * lineSize, FeedClient::MaxBehind);
+    EXPECT_LT(sent * lineSize, FeedClient::MaxBehind + 512 * 1024);
+
+    feed.sendCall(call(sent++));
+    ASSERT_TRUE(reader.waitForLines(4 + sent));
+    const QByteArrayList lines = reader.lines();
+    for (int i = 0; i < sent; ++i)
+        ASSERT_EQ(lines.at(4 + i), liveLine(call(i))) << i;
+}
+
+TEST(FeedServer, TheThirtyThirdClientIsClosedAtOnce)
+{
+    FeedServer feed(fixedLog(QList<Call>{}));
+    ASSERT_TRUE(feed.start(QStringLiteral("0")));
+    std::vector<std::unique_ptr<FeedTestClient>> clients;
+    for (int i = 0; i < FeedServer::MaxClients; ++i) {
+        clients.push_back(std::make_unique<FeedTestClient>(Loopback, feed.serverPort()));
+        ASSERT_TRUE(clients.back()->waitForLines(4)) << i;
+    }
+
+    FeedTestClient extra(Loopback, feed.serverPort());
+    ASSERT_TRUE(extra.waitForClosed());
+    EXPECT_TRUE(extra.received().isEmpty());
+    EXPECT_EQ(feed.clientCount(), FeedServer::MaxClients);
+
+    // A place that comes free is taken again, and everyone still gets the calls.
+    clients.front().reset();
+    ASSERT_TRUE(waitFor([&] { return feed.clientCount() == FeedServer::MaxClients - 1; }));
+    clients.front() = std::make_unique<FeedTestClient>(Loopback, feed.serverPort());
+    ASSERT_TRUE(clients.front()->waitForLines(4));
+    const Call call = callAt(11, 11, QStringLiteral("5551111"));
+    feed.sendCall(call);
+    for (const auto &client : clients) {
+        ASSERT_TRUE(client->waitForLines(5));
+        EXPECT_EQ(client->lines().last(), liveLine(call));
+    }
+}
+
+TEST(FeedServer, ClientInputIsReadAndDiscarded)
+{
+    FeedServer feed(fixedLog(QList<Call>{}));
+    ASSERT_TRUE(feed.start(QStringLiteral("0")));
+    FeedTestClient noisy(Loopback, feed.serverPort());
+    FeedTestClient other(Loopback, feed.serverPort());
+    ASSERT_TRUE(noisy.waitForLines(4));
+    ASSERT_TRUE(other.waitForLines(4));
+
+    QByteArray garbage;
+    for (int i = 0; i < 256; ++i)
+        garbage += char(i);
+    noisy.socket().write("HELLO: IDENT: client test 1.0\n\nHELLO: CMD: no_log\n");
+    noisy.socket().write("MSG: everyone look here ***DATE*01012000*\n");
+    noisy.socket().write(garbage.repeated(1000));
+    noisy.socket().write(QByteArray(4 * 1024 * 1024, 'x')); // one line that never ends
+    // All of it is taken off the wire, so the writer can finish.
+    ASSERT_TRUE(waitFor([&] { return noisy.socket().bytesToWrite() == 0; }, 60000));
+
+    const Call call = callAt(13, 37, QStringLiteral("5551337"));
+    feed.sendCall(call);
+    for (FeedTestClient *client : {&noisy, &other}) {
+        ASSERT_TRUE(client->waitForLines(5));
+        EXPECT_EQ(client->lines().size(), 5); // nothing relayed
+        EXPECT_EQ(client->lines().last(), liveLine(call));
+    }
+    EXPECT_EQ(feed.clientCount(), 2);
+}
+
+TEST(FeedServer, APortAloneMeansLoopback)
+{
+    FeedServer feed(fixedLog(QList<Call>{}));
+    ASSERT_TRUE(feed.start(QStringLiteral("0")));
+    EXPECT_EQ(feed.listeningOn(), QStringLiteral("127.0.0.1:%1").arg(feed.serverPort()));
+    FeedTestClient client(Loopback, feed.serverPort());
+    ASSERT_TRUE(client.waitForLines(4));
+
+    // Another address of this computer does not reach it.
+    for (const QHostAddress &address : QNetworkInterface::allAddresses()) {
+        if (address.isLoopback() || address.protocol() != QAbstractSocket::IPv4Protocol)
+            continue;
+        FeedTestClient outside(address, feed.serverPort());
+        ASSERT_TRUE(outside.waitForClosed());
+        EXPECT_EQ(outside.socket().error(), QAbstractSocket::ConnectionRefusedError)
+            << address.toString().toStdString();
+    }
+}
+
+TEST(FeedServer, IPv6Loopback)
+{
+    FeedServer feed(fixedLog(QList<Call>{}));
+    if (!feed.start(QStringLiteral("[::1]:0")))
+        GTEST_SKIP() << "no IPv6 loopback here: " << feed.errorString().toStdString();
+    EXPECT_EQ(feed.listeningOn(), QStringLiteral("[::1]:%1").arg(feed.serverPort()));
+    FeedTestClient client(QHostAddress(QHostAddress::LocalHostIPv6), feed.serverPort());
+    ASSERT_TRUE(client.waitForLines(4));
+    const Call call = callAt(6, 6, QStringLiteral("O"));
+    feed.sendCall(call);
+    ASSERT_TRUE(client.waitForLines(5));
+    EXPECT_EQ(client.lines().last(), liveLine(call));
+}
+
+TEST(FeedServer, AnAddressThatCannotBeUsedLeavesTheFeedOff)
+{
+    QTcpServer holder; // another caller-ID server, say
+    ASSERT_TRUE(holder.listen(Loopback, 0));
+    const QString held = QStringLiteral("127.0.0.1:%1").arg(holder.serverPort());
+
+    const struct
+    {
+        QString where;
+        QString says;
+    } cases[] = {
+        {held, held + QStringLiteral(" is already in use")},
+        {QString::number(holder.serverPort()), held + QStringLiteral(" is already in use")},
+        {QStringLiteral("300.1.1.1:3333"), QStringLiteral("\"300.1.1.1:3333\" is not an address")},
+        {QStringLiteral("3333\n:x"), QStringLiteral("is not an address and port")},
+        {QStringLiteral("192.0.2.1:0"),
+         QStringLiteral("192.0.2.1:0 is not an address of this computer")},
+    };
+    for (const auto &c : cases) {
+        FeedServer feed(fixedLog(QList<Call>{}));
+        ASSERT_TRUE(feed.start(QStringLiteral("0")));
+        FeedTestClient before(Loopback, feed.serverPort());
+        ASSERT_TRUE(before.waitForLines(4));
+
+        EXPECT_FALSE(feed.start(c.where)) << c.where.toStdString();
+        EXPECT_FALSE(feed.isListening());
+        EXPECT_EQ(feed.clientCount(), 0);
+        EXPECT_TRUE(feed.errorString().startsWith(QStringLiteral("Network feed off: ")));
+        EXPECT_TRUE(feed.errorString().contains(c.says)) << feed.errorString().toStdString();
+        EXPECT_FALSE(feed.errorString().contains(QLatin1Char('\n')));
+        EXPECT_TRUE(before.waitForClosed());
+    }
+    EXPECT_TRUE(holder.isListening());
+}
+
+TEST(FeedServer, GoingAwayDuringAReadIsSafe)
+{
+    GatedLog log;
+    auto feed = std::make_unique<FeedServer>(log.provider());
+    ASSERT_TRUE(feed->start(QStringLiteral("0")));
+    FeedTestClient client(Loopback, feed->serverPort());
+    ASSERT_TRUE(client.waitForLines(2));
+    ASSERT_TRUE(log.waitUntilReading());
+    // The destructor waits for the read; the log comes meanwhile from another thread.
+    std::thread releaser([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        log.release({});
+    });
+    feed.reset();
+    releaser.join();
+    EXPECT_TRUE(client.waitForClosed());
+    EXPECT_EQ(client.lines(), (QByteArrayList{ServerLine, ApiLine}));
+}
+
+} // namespace

@@ -1,0 +1,437 @@
+// The spool of waiting calls on real files: damaged bytes, hostile text, locales,
+// permissions, a second and a crashed instance, stored marks and a full disk.
+
+#include "CallSpool.h"
+
+#include "DateServices.h"
+#include "LocaleScope.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QLocale>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QSet>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QDateTime at(int hour, int minute)
+{
+    return dates::makeDateTime(QDate(2026, 12, 9), QTime(hour, minute));
+}
+
+SpooledCall call(quint64 id, const QString &number, const QDateTime &when = at(10, 15),
+                 const QString &name = {})
+{
+    return {id, Call{when, number, name}};
+}
+
+QStringList numbers(const QList<SpooledCall> &calls)
+{
+    QStringList list;
+    for (const SpooledCall &c : calls)
+        list.append(c.call.number);
+    return list;
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void overwrite(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+mode_t modeOf(const QString &path)
+{
+    struct stat st = {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+class Spool : public ::testing::Test
+{
+protected:
+    QString folder() const { return m_dir.filePath(QStringLiteral("state/ringvane")); }
+    QString slot(int n) const
+    {
+        return folder() + (n == 1 ? QStringLiteral("/%1.spool").arg(Key)
+                                  : QStringLiteral("/%1-%2.spool").arg(Key).arg(n));
+    }
+    std::unique_ptr<CallSpool> open() const
+    {
+        QString error;
+        auto spool = CallSpool::open(folder(), Key, &error);
+        EXPECT_TRUE(spool) << qPrintable(error);
+        return spool;
+    }
+
+    static inline const QString Key = QStringLiteral("CallerID-0123abcd");
+    QTemporaryDir m_dir;
+};
+
+TEST_F(Spool, DamagedBytesAreSkippedWithOneLineAndHideNoCallAfterThem)
+{
+    // The middle call's number is itself a whole record: a reader that lands inside the torn
+    // middle record must not take it for a call.
+    QByteArray forged;
+    {
+        auto scratch = CallSpool::open(m_dir.filePath(QStringLiteral("scratch")), Key);
+        ASSERT_TRUE(scratch->append({call(7, QStringLiteral("FORGED"))}));
+        forged = contents(scratch->path());
+    }
+    qint64 end[4] = {0, 0, 0, 0};
+    {
+        auto spool = open();
+        const QString texts[] = {QStringLiteral("5550101"), QString::fromLatin1(forged),
+                                 QStringLiteral("5550303")};
+        for (int i = 0; i < 3; ++i) {
+            ASSERT_TRUE(spool->append({call(i + 1, texts[i])}));
+            end[i + 1] = QFileInfo(spool->path()).size();
+        }
+    }
+    const QByteArray whole = contents(slot(1));
+    const QStringList firstTwo = {QStringLiteral("5550101"), QString::fromLatin1(forged)};
+    const QStringList outer = {QStringLiteral("5550101"), QStringLiteral("5550303")};
+    const QStringList all = firstTwo + QStringList{QStringLiteral("5550303")};
+    static constexpr char Garbage[] = "\x1eRVS1 0000ffff x\r\n\0\x1e\x1eRVS";
+    static constexpr char Junk[] = "\n\r\0junk";
+    QByteArray flipped = whole;
+    flipped[end[1] + 40] = char(flipped[end[1] + 40] ^ 0x01);
+    struct Case
+    {
+        const char *what;
+        QByteArray bytes;
+        QStringList expected;
+    };
+    const Case cases[] = {
+        {"last record torn", whole.left(end[2] + 20), firstTwo},
+        {"last record without its line end", whole.left(end[3] - 1), firstTwo},
+        {"middle record torn inside the forged one",
+         whole.left((end[1] + end[2]) / 2) + whole.mid(end[2]), outer},
+        {"middle record torn at its start", whole.left(end[1] + 3) + whole.mid(end[2]), outer},
+        {"one bit flipped in the middle record", flipped, outer},
+        {"garbage appended", whole + QByteArray(Garbage, sizeof Garbage - 1), all},
+        {"garbage in front", QByteArray(Junk, sizeof Junk - 1) + whole, all},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        overwrite(slot(1), c.bytes);
+        {
+            auto spool = open();
+            EXPECT_EQ(numbers(spool->pending()), c.expected);
+            ASSERT_EQ(spool->damage().size(), 1);
+            EXPECT_TRUE(spool->damage()[0].contains(QLatin1String("damaged entry")));
+        }
+        // Read once, the damage is gone and the calls are still there.
+        auto again = open();
+        EXPECT_EQ(numbers(again->pending()), c.expected);
+        EXPECT_TRUE(again->damage().isEmpty());
+    }
+}
+
+TEST_F(Spool, HostileNumbersAndNamesComeBackExactly)
+{
+    QByteArray noise(4096, '\0');
+    QRandomGenerator random(15);
+    for (char &b : noise)
+        b = char(random.bounded(256));
+    const QString texts[] = {
+        QString(),
+        QStringLiteral("\x1eRVS1 00000010 00000000 call id=1\n"),
+        QStringLiteral("\r\n\r\nNMBR = 1\r\n"),
+        QString(QChar(0)) + QStringLiteral("55") + QChar(0),
+        QStringLiteral("100% = a=b c=d, +49 30 ,"),
+        QStringLiteral("Müller 李 \u00e9\U0001F4DE"),
+        QString(4096, QLatin1Char('9')),
+        QString::fromUtf8(noise),
+    };
+    QList<SpooledCall> kept;
+    for (const QString &number : texts) {
+        for (const QString &name : texts) {
+            const int n = int(kept.size());
+            kept.append(call(quint64(n) + 1, number, at(n % 24, n % 60), name));
+        }
+    }
+    {
+        auto spool = open();
+        ASSERT_TRUE(spool->append(kept)) << qPrintable(spool->lastError());
+    }
+    auto spool = open();
+    EXPECT_TRUE(spool->pending() == kept);
+    EXPECT_TRUE(spool->damage().isEmpty());
+}
+
+TEST_F(Spool, DateTimesDoNotDependOnTheRegionalSettings)
+{
+    const QDateTime when = at(10, 15);
+    {
+        LocaleScope german("de_DE.UTF-8");
+        QLocale::setDefault(QLocale(QStringLiteral("de_DE")));
+        ASSERT_TRUE(open()->append({call(1, QStringLiteral("5550123"), when)}));
+    }
+    LocaleScope american("en_US.UTF-8");
+    QLocale::setDefault(QLocale(QStringLiteral("en_US")));
+    EXPECT_TRUE(contents(slot(1)).contains(" at=2026-12-09T10:15 "));
+    auto spool = open();
+    QLocale::setDefault(QLocale::c());
+    ASSERT_EQ(spool->pending().size(), 1);
+    EXPECT_EQ(spool->pending()[0].call.when, when);
+}
+
+TEST_F(Spool, OnlyTheUserCanReadTheFile)
+{
+    const mode_t oldMask = ::umask(0);
+    for (const mode_t found : {mode_t(0), mode_t(0644), mode_t(0666)}) {
+        SCOPED_TRACE(found);
+        if (found) {
+            overwrite(slot(1), {});
+            ::chmod(QFile::encodeName(slot(1)).constData(), found);
+        }
+        auto spool = open();
+        ASSERT_TRUE(spool->append({call(1, QStringLiteral("1"))}));
+        EXPECT_EQ(modeOf(spool->path()), mode_t(0600));
+        EXPECT_EQ(modeOf(folder()), mode_t(0700));
+        spool->markStored({1});
+    }
+    ::umask(oldMask);
+}
+
+TEST_F(Spool, OpenFailsWithTheReason)
+{
+    overwrite(m_dir.filePath(QStringLiteral("file")), "x");
+    ASSERT_TRUE(QDir().mkpath(slot(1)));
+    struct Case
+    {
+        QString folder;
+        QString key;
+        const char *reason;
+    };
+    const Case cases[] = {
+        {m_dir.filePath(QStringLiteral("file/ringvane")), Key, "Not a directory"},
+        {folder(), Key, "Is a directory"},
+        {folder(), QStringLiteral("../CallerID"), "cannot name"},
+        {folder(), QString(), "cannot name"},
+    };
+    for (const Case &c : cases) {
+        QString error;
+        EXPECT_FALSE(CallSpool::open(c.folder, c.key, &error));
+        EXPECT_TRUE(error.contains(QLatin1String(c.reason))) << qPrintable(error);
+    }
+}
+
+TEST_F(Spool, ASecondInstanceGetsItsOwnAndACrashedOnesCallsAreTakenOver)
+{
+    auto first = open();
+    ASSERT_TRUE(first->append(
+        {call(1, QStringLiteral("A"), at(10, 0)), call(2, QStringLiteral("C"), at(10, 2))}));
+    QProcess holder;
+    holder.start(QStringLiteral(RINGVANE_SPOOL_HOLDER),
+                 {folder(), Key, QStringLiteral("B@2026-12-09T10:01"),
+                  QStringLiteral("D@2026-12-09T10:03")});
+    ASSERT_TRUE(holder.waitForReadyRead(20000)) << holder.readAllStandardError().constData();
+    EXPECT_EQ(QString::fromLocal8Bit(holder.readLine()).trimmed(), slot(2));
+    {
+        // Both files are held: a third instance takes neither one's calls.
+        auto third = open();
+        EXPECT_EQ(third->path(), slot(3));
+        EXPECT_EQ(third->waitingCount(), 0);
+    }
+    ::kill(pid_t(holder.processId()), SIGKILL);
+    holder.waitForFinished(20000);
+    first.reset();
+    overwrite(slot(1) + QStringLiteral(".new"), "left by a crash during a rewrite");
+
+    auto next = open();
+    EXPECT_EQ(next->path(), slot(1));
+    const QList<SpooledCall> pending = next->pending();
+    EXPECT_EQ(numbers(pending), QStringList({"A", "B", "C", "D"}));
+    QSet<quint64> ids;
+    for (const SpooledCall &c : pending)
+        ids.insert(c.id);
+    EXPECT_EQ(ids.size(), 4);
+    for (const QString &gone : {slot(2), slot(3), slot(1) + QStringLiteral(".new")})
+        EXPECT_FALSE(QFile::exists(gone)) << qPrintable(gone);
+}
+
+TEST_F(Spool, StoredCallsLeaveAndTheFileDoesNotGrowForEver)
+{
+    {
+        auto spool = open();
+        ASSERT_TRUE(spool->append({call(1, QStringLiteral("A")), call(2, QStringLiteral("B")),
+                                   call(3, QStringLiteral("C"))}));
+        EXPECT_FALSE(spool->append({call(2, QStringLiteral("again"))}));
+        EXPECT_TRUE(spool->lastError().contains(QLatin1String("already waiting")));
+        EXPECT_TRUE(spool->markStored({2, 99}));
+        EXPECT_EQ(spool->nextFreeId(), 4u);
+    }
+    {
+        auto spool = open();
+        EXPECT_EQ(numbers(spool->pending()), QStringList({"A", "C"}));
+        EXPECT_TRUE(spool->markStored({1, 3}));
+        EXPECT_EQ(QFileInfo(slot(1)).size(), 0);
+    }
+    EXPECT_FALSE(QFile::exists(slot(1)));
+
+    // A long outage replayed in batches while new calls keep coming.
+    auto spool = open();
+    qint64 largest = 0;
+    const QString number(40, QLatin1Char('5'));
+    for (quint64 batch = 0; batch < 40; ++batch) {
+        QList<SpooledCall> calls;
+        for (quint64 i = 0; i < 100; ++i)
+            calls.append(call(batch * 100 + i + 1, number));
+        ASSERT_TRUE(spool->append(calls));
+        if (batch > 0) {
+            QList<quint64> done;
+            for (quint64 i = 0; i < 100; ++i)
+                done.append((batch - 1) * 100 + i + 1);
+            ASSERT_TRUE(spool->markStored(done));
+        }
+        largest = qMax(largest, QFileInfo(spool->path()).size());
+    }
+    EXPECT_LT(largest, 128 * 1024);
+    spool.reset();
+    EXPECT_EQ(open()->pending().constFirst().id, 3901u);
+}
+
+TEST_F(Spool, AFullDiskFailsWithTheReasonAndCorruptsNothing)
+{
+    if (!qEnvironmentVariableIsSet("RINGVANE_PRIVATE_MOUNTS")) {
+        // The disk is a small tmpfs, mounted in a mount namespace of a child run of this test.
+        QStringList reasons;
+        const QList<QStringList> ways = {{QStringLiteral("-m")}, {QStringLiteral("-Urm")}};
+        for (const QStringList &way : ways) {
+            QProcess child;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("RINGVANE_PRIVATE_MOUNTS"), QStringLiteral("1"));
+            child.setProcessEnvironment(env);
+            child.setProcessChannelMode(QProcess::MergedChannels);
+            child.start(QStringLiteral("unshare"),
+                        way + QStringList{QCoreApplication::applicationFilePath(),
+                                          QStringLiteral("--gtest_filter=Spool.AFullDisk*")});
+            child.waitForFinished(50000);
+            const QString out = QString::fromLocal8Bit(child.readAll());
+            if (out.contains(QLatin1String("[  PASSED  ] 1 test")))
+                return;
+            // A run that started and neither passed nor skipped failed (or crashed).
+            const bool ran = out.contains(QLatin1String("[ RUN"));
+            const bool skipped = out.contains(QLatin1String("[  SKIPPED ]"));
+            if (ran && !skipped)
+                FAIL() << "the run on a small disk failed:\n" << qPrintable(out);
+            reasons.append(QStringLiteral("unshare %1: %2").arg(way[0], out.trimmed().right(200)));
+        }
+        GTEST_SKIP() << qPrintable(reasons.join(QLatin1String("; ")));
+    }
+    const QByteArray disk = QFile::encodeName(m_dir.filePath(QStringLiteral("state")));
+    ASSERT_TRUE(QDir().mkpath(QString::fromLocal8Bit(disk)));
+    if (::mount("tmpfs", disk.constData(), "tmpfs", 0, "size=64k") != 0)
+        GTEST_SKIP() << "mount: " << std::strerror(errno);
+    struct Unmount
+    {
+        QByteArray path;
+        ~Unmount() { ::umount2(path.constData(), MNT_DETACH); }
+    } unmount{disk};
+    const QString filler = m_dir.filePath(QStringLiteral("state/filler"));
+    auto fill = [&] {
+        const int fd = ::open(QFile::encodeName(filler).constData(), O_WRONLY | O_CREAT, 0600);
+        const QByteArray page(4096, 'x');
+        while (::write(fd, page.constData(), page.size()) > 0) {
+        }
+        ::close(fd);
+    };
+    const QString noSpace = QString::fromLocal8Bit(std::strerror(ENOSPC));
+    // Ids of 19 digits make a stored mark for 300 calls larger than a page.
+    const quint64 base = 1'000'000'000'000'000'000ull;
+    {
+        auto spool = open();
+        QList<SpooledCall> calls;
+        for (quint64 i = 0; i < 400; ++i)
+            calls.append(call(base + i, QStringLiteral("5550%1").arg(i)));
+        ASSERT_TRUE(spool->append(calls));
+        const qint64 before = QFileInfo(spool->path()).size();
+        fill();
+
+        const QString big(4096, QLatin1Char('7'));
+        EXPECT_FALSE(spool->append({call(1, big), call(2, big), call(3, big)}));
+        EXPECT_TRUE(spool->lastError().endsWith(noSpace)) << qPrintable(spool->lastError());
+        EXPECT_EQ(QFileInfo(spool->path()).size(), before);
+
+        QList<quint64> done;
+        for (quint64 i = 0; i < 300; ++i)
+            done.append(base + i);
+        EXPECT_FALSE(spool->markStored(done));
+        EXPECT_TRUE(spool->lastError().endsWith(noSpace));
+        EXPECT_EQ(spool->waitingCount(), 100);
+
+        QFile::remove(filler);
+        EXPECT_TRUE(spool->append({call(1, big)})) << qPrintable(spool->lastError());
+    }
+    {
+        auto spool = open();
+        EXPECT_TRUE(spool->damage().isEmpty()) << qPrintable(spool->damage().join('\n'));
+        ASSERT_EQ(spool->waitingCount(), 101);
+        EXPECT_EQ(spool->pending().constFirst().id, base + 300);
+        EXPECT_EQ(spool->pending().constLast().call.number.size(), 4096);
+
+        // With every call stored the file is emptied, which needs no space.
+        fill();
+        QList<quint64> all;
+        for (const SpooledCall &c : spool->pending())
+            all.append(c.id);
+        EXPECT_TRUE(spool->markStored(all)) << qPrintable(spool->lastError());
+        EXPECT_EQ(QFileInfo(spool->path()).size(), 0);
+    }
+}
+
+TEST(SpoolNames, AreSafeFileNamesPerDataSourceInTheStateFolder)
+{
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("odbc.ini"));
+    overwrite(ini, "[CallerID]\n");
+    const QString key = CallSpool::dataSourceKey(ini, QStringLiteral("CallerID"));
+    EXPECT_TRUE(key.startsWith(QLatin1String("CallerID-")));
+    const QString current = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    EXPECT_EQ(CallSpool::dataSourceKey(QStringLiteral("./odbc.ini"), QStringLiteral("CallerID")),
+              key);
+    QDir::setCurrent(current);
+    EXPECT_NE(CallSpool::dataSourceKey(ini + QLatin1Char('2'), QStringLiteral("CallerID")), key);
+    EXPECT_NE(CallSpool::dataSourceKey(ini, QStringLiteral("CallerId")), key);
+    for (const char *dsn : {"../../etc/passwd", "", ".hidden", "a b/c\\d\n"}) {
+        const QString hostile = CallSpool::dataSourceKey(ini, QString::fromLatin1(dsn));
+        EXPECT_FALSE(hostile.startsWith(QLatin1Char('.')) || hostile.contains(QLatin1Char('/')) ||
+                     hostile.contains(QLatin1Char('\n')))
+            << qPrintable(hostile);
+    }
+
+    const bool wasSet = qEnvironmentVariableIsSet("XDG_STATE_HOME");
+    const QByteArray saved = qgetenv("XDG_STATE_HOME");
+    for (const char *state : {"/var/state", "relative/state", ""}) {
+        qputenv("XDG_STATE_HOME", state);
+        EXPECT_EQ(CallSpool::defaultFolder(),
+                  *state == '/' ? QStringLiteral("/var/state/ringvane")
+                                : QDir::homePath() + QStringLiteral("/.local/state/ringvane"));
+    }
+    if (wasSet)
+        qputenv("XDG_STATE_HOME", saved);
+    else
+        qunsetenv("XDG_STATE_HOME");
+}
+
+} // namespace

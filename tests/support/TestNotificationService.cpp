@@ -1,0 +1,185 @@
+// ringvane-test-notifications: org.freedesktop.Notifications for the tests, on the bus
+// named by --bus, DBUS_STARTER_ADDRESS (started on demand) or DBUS_SESSION_BUS_ADDRESS.
+// It records every call it gets; the tests read the record and make it raise its
+// signals through the probe object. It can be told to never answer some methods and
+// which capabilities to offer, and ends with its bus, with the process in --exit-with,
+// or after five minutes, whichever comes first.
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusContext>
+#include <QDBusMessage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QList>
+#include <QTimer>
+#include <QVariantMap>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+
+namespace {
+
+const QString kService = QStringLiteral("org.freedesktop.Notifications");
+
+} // namespace
+
+class Notifications : public QObject, protected QDBusContext
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    Notifications(QStringList capabilities, QStringList neverAnswer)
+        : m_capabilities(std::move(capabilities)), m_neverAnswer(std::move(neverAnswer))
+    {}
+
+    QJsonArray received;
+
+public Q_SLOTS:
+    QStringList GetCapabilities()
+    {
+        received.append(QJsonObject{{QStringLiteral("method"), QStringLiteral("GetCapabilities")}});
+        holdIfSilent(QStringLiteral("GetCapabilities"));
+        return m_capabilities;
+    }
+
+    uint Notify(const QString &appName, uint replacesId, const QString &appIcon,
+                const QString &summary, const QString &body, const QStringList &actions,
+                const QVariantMap &hints, int expireTimeout)
+    {
+        const uint id = replacesId != 0 ? replacesId : ++m_lastId;
+        received.append(QJsonObject{
+            {QStringLiteral("method"), QStringLiteral("Notify")},
+            {QStringLiteral("app_name"), appName},
+            {QStringLiteral("replaces_id"), qint64(replacesId)},
+            {QStringLiteral("app_icon"), appIcon},
+            {QStringLiteral("summary"), summary},
+            {QStringLiteral("body"), body},
+            {QStringLiteral("actions"), QJsonArray::fromStringList(actions)},
+            {QStringLiteral("hints"), QJsonObject::fromVariantMap(hints)},
+            {QStringLiteral("expire_timeout"), expireTimeout},
+            {QStringLiteral("id"), qint64(id)},
+            {QStringLiteral("sender"), message().service()},
+        });
+        holdIfSilent(QStringLiteral("Notify"));
+        return id;
+    }
+
+    void CloseNotification(uint id)
+    {
+        received.append(QJsonObject{{QStringLiteral("method"), QStringLiteral("CloseNotification")},
+                                    {QStringLiteral("id"), qint64(id)}});
+        Q_EMIT NotificationClosed(id, 3);
+    }
+
+    QString GetServerInformation(QString &vendor, QString &version, QString &specVersion)
+    {
+        vendor = QStringLiteral("Ringvane tests");
+        version = QStringLiteral("1");
+        specVersion = QStringLiteral("1.2");
+        return QStringLiteral("ringvane-test-notifications");
+    }
+
+Q_SIGNALS:
+    void ActionInvoked(uint id, const QString &actionKey);
+    void NotificationClosed(uint id, uint reason);
+
+private:
+    void holdIfSilent(const QString &method)
+    {
+        if (!m_neverAnswer.contains(method))
+            return;
+        setDelayedReply(true);
+        m_held.append(message()); // kept, never answered
+    }
+
+    QStringList m_capabilities;
+    QStringList m_neverAnswer;
+    QList<QDBusMessage> m_held;
+    uint m_lastId = 0;
+};
+
+class Probe : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.ringvane.NotificationProbe")
+public:
+    explicit Probe(Notifications &service) : m_service(service) {}
+
+public Q_SLOTS:
+    QString Received()
+    {
+        return QString::fromUtf8(QJsonDocument(m_service.received).toJson(QJsonDocument::Compact));
+    }
+    void InvokeAction(uint id, const QString &actionKey)
+    {
+        Q_EMIT m_service.ActionInvoked(id, actionKey);
+    }
+    void Close(uint id, uint reason) { Q_EMIT m_service.NotificationClosed(id, reason); }
+    Q_NOREPLY void Quit() { QTimer::singleShot(0, qApp, &QCoreApplication::quit); }
+
+private:
+    Notifications &m_service;
+};
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    const QCommandLineOption busOption(QStringLiteral("bus"), QStringLiteral("Bus address."),
+                                       QStringLiteral("ADDRESS"));
+    const QCommandLineOption capabilitiesOption(QStringLiteral("capabilities"),
+                                                QStringLiteral("Comma-separated capabilities."),
+                                                QStringLiteral("LIST"));
+    const QCommandLineOption neverAnswerOption(
+        QStringLiteral("never-answer"), QStringLiteral("Comma-separated methods left unanswered."),
+        QStringLiteral("LIST"));
+    const QCommandLineOption exitWithOption(QStringLiteral("exit-with"),
+                                            QStringLiteral("End when this process is gone."),
+                                            QStringLiteral("PID"));
+    parser.addOptions({busOption, capabilitiesOption, neverAnswerOption, exitWithOption});
+    parser.process(app);
+
+    QString address = parser.value(busOption);
+    if (address.isEmpty())
+        address = qEnvironmentVariable("DBUS_STARTER_ADDRESS");
+    if (address.isEmpty())
+        address = qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS");
+    QDBusConnection bus = QDBusConnection::connectToBus(address, QStringLiteral("service"));
+    if (!bus.isConnected()) {
+        std::fprintf(stderr, "cannot connect to %s\n", qPrintable(address));
+        return 1;
+    }
+
+    const auto list = [&](const QCommandLineOption &option) {
+        return parser.value(option).split(u',', Qt::SkipEmptyParts);
+    };
+    Notifications service(list(capabilitiesOption), list(neverAnswerOption));
+    Probe probe(service);
+    bus.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &service,
+                       QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals);
+    bus.registerObject(QStringLiteral("/org/ringvane/Probe"), &probe,
+                       QDBusConnection::ExportAllSlots);
+    if (!bus.registerService(kService)) {
+        std::fprintf(stderr, "cannot own %s\n", qPrintable(kService));
+        return 1;
+    }
+
+    const qint64 parent = parser.value(exitWithOption).toLongLong();
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, &app, [&] {
+        const bool parentGone = parent > 0 && ::kill(pid_t(parent), 0) != 0 && errno == ESRCH;
+        if (parentGone || !bus.isConnected())
+            QCoreApplication::quit();
+    });
+    watch.start(200);
+    QTimer::singleShot(300000, &app, &QCoreApplication::quit);
+
+    std::printf("ready\n");
+    std::fflush(stdout);
+    return app.exec();
+}
+
+#include "TestNotificationService.moc"
