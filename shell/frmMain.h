@@ -140,6 +140,9 @@ private:
     void takeReceived();
     // Lists, shows and stores the decoded calls not yet taken, a time slice at a time.
     void takePendingCalls();
+    // A report stays open a moment after its number line (a second number line may come);
+    // this closes it then, and a call it held back is taken.
+    void timeOpenReport();
     void setTipForeColor(quint32 colour);
     // A modem-link failure: the tip line in light red, then the date, the tip and the
     // detail as lines of the receive log.
@@ -156,6 +159,8 @@ private:
     // A pass over m_pendingCalls is queued; text arrived while calls were pending.
     bool m_takeScheduled = false;
     bool m_receiveWaiting = false;
+    QTimer *m_reportHold = nullptr;
+    quint64 m_timedReport = 0;
     QPixmap m_background;
     start *m_splash = nullptr;
     bool m_shownOnce = false;
