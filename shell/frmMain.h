@@ -15,6 +15,7 @@
 #include <utility>
 
 class Comm;
+class FailureTrap;
 class QMouseEvent;
 class start;
 class QComboBox;
@@ -24,6 +25,9 @@ class QTextBrowser;
 class QTimer;
 class ReceiveLogView;
 class btn;
+namespace modem {
+class ModemReturnWatch;
+}
 
 // The main window. Its controls, members and handlers carry the names of the program's
 // design; the logic they run lives in the subsystem libraries and the handlers only glue
@@ -134,6 +138,17 @@ private:
     static std::pair<int, int> mouseArguments(const QMouseEvent *event);
     // The modem went away while monitoring.
     void comm_DeviceLost();
+    // Steps of the monitoring switch: the port reopened with the modem's settings, and the
+    // three commands that make the modem report callers.
+    void openModemPort(FailureTrap &trap);
+    void sendModemCommands(FailureTrap &trap);
+    // The device behind the chosen port, as its path is configured.
+    QString modemDevicePath() const;
+    // Waiting for a modem that went away to come back, and its return.
+    void watchForModem();
+    void stopWatchingForModem();
+    bool reopenModemQuietly();
+    void modemBack();
     // Stores a decoded call; a call that cannot be stored is reported, never dropped.
     void storeCall();
     // The receive branch: the port's text into the receive log and the decoder.
@@ -161,6 +176,7 @@ private:
     bool m_receiveWaiting = false;
     QTimer *m_reportHold = nullptr;
     quint64 m_timedReport = 0;
+    modem::ModemReturnWatch *m_modemReturn = nullptr;
     QPixmap m_background;
     start *m_splash = nullptr;
     bool m_shownOnce = false;

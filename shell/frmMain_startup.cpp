@@ -79,6 +79,7 @@ void frmMain::Form_Load()
 
 void frmMain::btnClose_Click()
 {
+    stopWatchingForModem();
     try {
         comm->setPortOpen(false);
     } catch (const Failure &) {
