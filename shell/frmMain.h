@@ -45,6 +45,9 @@ public:
     // Start-up and shutdown.
     void Form_Load();
     void btnClose_Click();
+    // btnClose_Click has run: the window is closed and the port released. Start-up stops
+    // at its next event pass when this happens during one.
+    bool isUnloaded() const { return m_unloaded; }
 
     // Status tip line.
     void ShowTip(const QString &text, quint32 colour, bool scroll);
@@ -134,6 +137,8 @@ protected:
 
 private:
     void createControl(const layoutdata::ControlLayout &control);
+    // The rest of start-up skipped after a close during one of its event passes.
+    void endLoadEarly();
     static int shiftMask(Qt::KeyboardModifiers modifiers);
     static std::pair<int, int> mouseArguments(const QMouseEvent *event);
     // The modem went away while monitoring.
@@ -179,6 +184,7 @@ private:
     modem::ModemReturnWatch *m_modemReturn = nullptr;
     QPixmap m_background;
     start *m_splash = nullptr;
+    bool m_unloaded = false;
     bool m_shownOnce = false;
     // From the layout: centred at the first show, and whether a shown window has a
     // taskbar entry.
