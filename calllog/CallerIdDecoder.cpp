@@ -36,7 +36,7 @@ qsizetype findLineEnd(const QChar *data, qsizetype from, qsizetype size)
 std::optional<FieldLine> parseFieldLine(QStringView line)
 {
     static constexpr std::pair<std::u16string_view, Tag> tags[] = {
-        {u"DATE", Tag::Date},  {u"TIME", Tag::Time}, {u"NMBR", Tag::Nmbr},
+        {u"DATE", Tag::Date},        {u"TIME", Tag::Time}, {u"NMBR", Tag::Nmbr},
         {u"DDN_NMBR", Tag::DdnNmbr}, {u"DDN", Tag::Ddn},
     };
     for (const auto &[name, tag] : tags) {

@@ -304,7 +304,8 @@ TEST(CallerIdDecoder, EachReportOpensUnderANewNumber)
     EXPECT_TRUE(feed("DDN=3\r\nNM").isEmpty());
     EXPECT_EQ(decoder.openReport(), 2u);
     EXPECT_EQ(decoder.closeReport(), QList<DecodedCall>{call("2002/10/12", "16:40", "3")});
-    EXPECT_EQ(feed("BR=4\r\n"), QList<DecodedCall>{clockCall("4")}) << "too late for the closed report";
+    EXPECT_EQ(feed("BR=4\r\n"), QList<DecodedCall>{clockCall("4")})
+        << "too late for the closed report";
     EXPECT_EQ(decoder.openReport(), 3u);
 }
 

@@ -4,9 +4,9 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QElapsedTimer>
 #include <QSerialPort>
 #include <QTemporaryDir>
 #include <QThread>
@@ -120,15 +120,17 @@ TEST_F(Program, OpensTheModemWithItsCommandsAndLogsEveryReport)
 
 TEST_F(Program, ReportsNumberedByDdnLinesAreLoggedOnceEach)
 {
-    writeRegistry(simulatedModemKeys(QStringLiteral("0000"), QStringLiteral("Test modem"), QStringLiteral("COM5")),
+    writeRegistry(simulatedModemKeys(QStringLiteral("0000"), QStringLiteral("Test modem"),
+                                     QStringLiteral("COM5")),
                   serialPortMapLine(modem.slavePath(), QStringLiteral("COM5")));
     createCallLog();
     startProgram();
     ASSERT_TRUE(waitFor([&] { return modem.commands().size() >= 3; }));
 
     const QDateTime when = dates::makeDateTime(QDate::currentDate().addDays(-1), QTime(14, 25));
-    const QByteArray head = "\r\nRING\r\n\r\nDATE = " + when.toString(QStringLiteral("MMdd")).toLatin1() +
-                            "\r\nTIME = " + when.toString(QStringLiteral("hhmm")).toLatin1() + "\r\n";
+    const QByteArray head =
+        "\r\nRING\r\n\r\nDATE = " + when.toString(QStringLiteral("MMdd")).toLatin1() +
+        "\r\nTIME = " + when.toString(QStringLiteral("hhmm")).toLatin1() + "\r\n";
     // The last report stands alone: only the hold's end can complete it.
     modem.send(head + "DDN_NMBR = 5550123\r\n\r\n");
     modem.send(head + "NMBR = 5550124\r\nDDN_NMBR = 5550999\r\n\r\n");
@@ -138,7 +140,8 @@ TEST_F(Program, ReportsNumberedByDdnLinesAreLoggedOnceEach)
     const QString day = QStringLiteral("%1|").arg(dates::toDayNumber(when), 0, 'f', 6);
     const QStringList expected{day + QStringLiteral("5550123"), day + QStringLiteral("5550124"),
                                day + QStringLiteral("5550125"), day + QStringLiteral("5550126")};
-    ASSERT_TRUE(waitFor([&] { return rows().size() >= expected.size(); })) << rows().join(u',').toStdString();
+    ASSERT_TRUE(waitFor([&] { return rows().size() >= expected.size(); }))
+        << rows().join(u',').toStdString();
     EXPECT_TRUE(stillRunningAfter(500));
     EXPECT_EQ(rows(), expected);
 }
@@ -198,7 +201,8 @@ TEST_F(Program, EndsOnSigtermAndFreesThePort)
 // code to the end of its start-up) ends it as after start-up: exit code 0, port released.
 TEST_F(Program, ATerminationSignalAtAnyMomentOfStartUpEndsTheProgramCleanly)
 {
-    writeRegistry(simulatedModemKeys(QStringLiteral("0000"), QStringLiteral("Test modem"), QStringLiteral("COM5")),
+    writeRegistry(simulatedModemKeys(QStringLiteral("0000"), QStringLiteral("Test modem"),
+                                     QStringLiteral("COM5")),
                   serialPortMapLine(modem.slavePath(), QStringLiteral("COM5")));
     createCallLog();
 
@@ -257,7 +261,8 @@ TEST_F(Program, ATerminationSignalAtAnyMomentOfStartUpEndsTheProgramCleanly)
         EXPECT_EQ(p.exitCode(), 0) << name;
 
         QSerialPort port(modem.slavePath());
-        EXPECT_TRUE(port.open(QIODevice::ReadWrite)) << name << ": " << port.errorString().toStdString();
+        EXPECT_TRUE(port.open(QIODevice::ReadWrite))
+            << name << ": " << port.errorString().toStdString();
         port.close();
         QCoreApplication::processEvents(); // the simulator takes what reached it
         modem.clearReceived();

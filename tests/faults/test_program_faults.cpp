@@ -90,7 +90,8 @@ TEST_F(ProgramFaults, AModemThatGoesAwayAndComesBackIsMonitoredAgainByItself)
     ASSERT_TRUE(modem->linkTo(path(QStringLiteral("modem"))));
     ASSERT_TRUE(waitFor([&] { return modem->commands().size() >= 3; }, 10000));
     modem->send(reportBytes("5550177"));
-    ASSERT_TRUE(waitFor([&] { return sqlite(QStringLiteral("select count(*) from IDList")) == u"1"; }));
+    ASSERT_TRUE(
+        waitFor([&] { return sqlite(QStringLiteral("select count(*) from IDList")) == u"1"; }));
     EXPECT_EQ(sqlite(QStringLiteral("select number from IDList")), QStringLiteral("5550177"));
     endWithSigterm();
 }

@@ -88,7 +88,8 @@ TEST_F(WindowFaults, AModemThatComesBackIsMonitoredAgainByItself)
     ASSERT_TRUE(eventually([&] { return rig.sim->commands().size() >= 3; }))
         << "the modem is told again to report callers";
     EXPECT_EQ(rig.sim->commands().mid(0, 3),
-              (QStringList{QStringLiteral("ATE1V1Q0"), QStringLiteral("ats0=0"), QStringLiteral("AT+VCID=1")}));
+              (QStringList{QStringLiteral("ATE1V1Q0"), QStringLiteral("ats0=0"),
+                           QStringLiteral("AT+VCID=1")}));
     EXPECT_EQ(rig.window->Power->Value(), 1);
     EXPECT_TRUE(rig.window->comm->PortOpen());
     EXPECT_EQ(rig.window->strTip, QStringLiteral("The modem is back: monitoring again"));

@@ -24,13 +24,13 @@ struct Line
 
     std::unique_ptr<ModemReturnWatch> watch()
     {
-        auto w = std::make_unique<ModemReturnWatch>(
-            ModemReturnWatch::Probe{[this] { return there; },
-                                    [this] {
-                                        ++tries;
-                                        return opens;
-                                    }},
-            [this] { return nowMs; });
+        auto w =
+            std::make_unique<ModemReturnWatch>(ModemReturnWatch::Probe{[this] { return there; },
+                                                                       [this] {
+                                                                           ++tries;
+                                                                           return opens;
+                                                                       }},
+                                               [this] { return nowMs; });
         QObject::connect(w.get(), &ModemReturnWatch::back, [this] { ++backs; });
         QObject::connect(w.get(), &ModemReturnWatch::gaveUp, [this] { ++gaveUps; });
         return w;

@@ -173,7 +173,8 @@ TEST_F(Startup, TheCloseButtonDuringStartUpsEventPassesEndsStartUpThere)
         EXPECT_EQ(unloaded.count(), 1);
         EXPECT_FALSE(window->isVisible());
         EXPECT_EQ(window->splash(), nullptr);
-        EXPECT_FALSE(line->calls.contains(QStringLiteral("PortOpen=1"))) << line->calls.join(u' ').toStdString();
+        EXPECT_FALSE(line->calls.contains(QStringLiteral("PortOpen=1")))
+            << line->calls.join(u' ').toStdString();
         EXPECT_EQ(window->cboMODEM->count(), 0) << "start-up stopped before the modems";
         EXPECT_EQ(TAPI::connection().State(), 0);
         window.reset();
