@@ -118,34 +118,6 @@ TEST_F(Program, OpensTheModemWithItsCommandsAndLogsEveryReport)
                                    QStringLiteral("%1|5550124").arg(dates::toDayNumber(when.addSecs(60)), 0, 'f', 6)}));
 }
 
-TEST_F(Program, ReportsNumberedByDdnLinesAreLoggedOnceEach)
-{
-    writeRegistry(simulatedModemKeys(QStringLiteral("0000"), QStringLiteral("Test modem"),
-                                     QStringLiteral("COM5")),
-                  serialPortMapLine(modem.slavePath(), QStringLiteral("COM5")));
-    createCallLog();
-    startProgram();
-    ASSERT_TRUE(waitFor([&] { return modem.commands().size() >= 3; }));
-
-    const QDateTime when = dates::makeDateTime(QDate::currentDate().addDays(-1), QTime(14, 25));
-    const QByteArray head =
-        "\r\nRING\r\n\r\nDATE = " + when.toString(QStringLiteral("MMdd")).toLatin1() +
-        "\r\nTIME = " + when.toString(QStringLiteral("hhmm")).toLatin1() + "\r\n";
-    // The last report stands alone: only the hold's end can complete it.
-    modem.send(head + "DDN_NMBR = 5550123\r\n\r\n");
-    modem.send(head + "NMBR = 5550124\r\nDDN_NMBR = 5550999\r\n\r\n");
-    modem.send(head + "DDN_NMBR = 5550999\r\nNMBR = 5550125\r\n\r\n");
-    modem.send(head + "DDN = 5550126\r\n\r\n");
-
-    const QString day = QStringLiteral("%1|").arg(dates::toDayNumber(when), 0, 'f', 6);
-    const QStringList expected{day + QStringLiteral("5550123"), day + QStringLiteral("5550124"),
-                               day + QStringLiteral("5550125"), day + QStringLiteral("5550126")};
-    ASSERT_TRUE(waitFor([&] { return rows().size() >= expected.size(); }))
-        << rows().join(u',').toStdString();
-    EXPECT_TRUE(stillRunningAfter(500));
-    EXPECT_EQ(rows(), expected);
-}
-
 TEST_F(Program, RunsWithNoModemRegisteredAndOpensNothing)
 {
     writeRegistry(QString(), QString());

@@ -1,11 +1,8 @@
 #include "ModemReturnWatch.h"
 
-#include "TestHelpers.h"
-
-#include <QElapsedTimer>
-
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <vector>
 
 using modem::ModemReturnWatch;
@@ -114,23 +111,4 @@ TEST(ModemReturnWatch, StoppedOrNeverStartedItDoesNothing)
     EXPECT_FALSE(watch->watching());
     EXPECT_EQ(line.tries, 0);
     EXPECT_EQ(line.backs, 0);
-}
-
-TEST(ModemReturnWatch, ItsOwnTimerLooksEveryHalfSecond)
-{
-    Line line;
-    line.there = line.opens = true;
-    ModemReturnWatch watch(ModemReturnWatch::Probe{[&] { return line.there; },
-                                                   [&] {
-                                                       ++line.tries;
-                                                       return line.opens;
-                                                   }});
-    QObject::connect(&watch, &ModemReturnWatch::back, [&] { ++line.backs; });
-    QElapsedTimer clock;
-    clock.start();
-    watch.start();
-    ASSERT_TRUE(waitFor([&] { return line.backs == 1; }, 5000));
-    EXPECT_GE(clock.elapsed(), kLook - 50);
-    EXPECT_EQ(line.tries, 1);
-    EXPECT_FALSE(watch.watching());
 }
