@@ -51,7 +51,7 @@ public:
     // no NMBR line).
     QList<DecodedCall> closeReport();
 
-    // Forgets the report in progress and any partial line.
+    // Forgets the report in progress (a call it held back included) and any partial line.
     void reset();
 
 private:
