@@ -15,6 +15,7 @@
 #include <utility>
 
 class Comm;
+class FailureTrap;
 class QMouseEvent;
 class start;
 class QComboBox;
@@ -24,6 +25,9 @@ class QTextBrowser;
 class QTimer;
 class ReceiveLogView;
 class btn;
+namespace modem {
+class ModemReturnWatch;
+}
 
 // The main window. Its controls, members and handlers carry the names of the program's
 // design; the logic they run lives in the subsystem libraries and the handlers only glue
@@ -41,6 +45,9 @@ public:
     // Start-up and shutdown.
     void Form_Load();
     void btnClose_Click();
+    // btnClose_Click has run: the window is closed and the port released. Start-up stops
+    // at its next event pass when this happens during one.
+    bool isUnloaded() const { return m_unloaded; }
 
     // Status tip line.
     void ShowTip(const QString &text, quint32 colour, bool scroll);
@@ -130,16 +137,32 @@ protected:
 
 private:
     void createControl(const layoutdata::ControlLayout &control);
+    // The rest of start-up skipped after a close during one of its event passes.
+    void endLoadEarly();
     static int shiftMask(Qt::KeyboardModifiers modifiers);
     static std::pair<int, int> mouseArguments(const QMouseEvent *event);
     // The modem went away while monitoring.
     void comm_DeviceLost();
+    // Steps of the monitoring switch: the port reopened with the modem's settings, and the
+    // three commands that make the modem report callers.
+    void openModemPort(FailureTrap &trap);
+    void sendModemCommands(FailureTrap &trap);
+    // The device behind the chosen port, as its path is configured.
+    QString modemDevicePath() const;
+    // Waiting for a modem that went away to come back, and its return.
+    void watchForModem();
+    void stopWatchingForModem();
+    bool reopenModemQuietly();
+    void modemBack();
     // Stores a decoded call; a call that cannot be stored is reported, never dropped.
     void storeCall();
     // The receive branch: the port's text into the receive log and the decoder.
     void takeReceived();
     // Lists, shows and stores the decoded calls not yet taken, a time slice at a time.
     void takePendingCalls();
+    // A report stays open a moment after its number line (a second number line may come);
+    // this closes it then, and a call it held back is taken.
+    void timeOpenReport();
     void setTipForeColor(quint32 colour);
     // A modem-link failure: the tip line in light red, then the date, the tip and the
     // detail as lines of the receive log.
@@ -156,8 +179,12 @@ private:
     // A pass over m_pendingCalls is queued; text arrived while calls were pending.
     bool m_takeScheduled = false;
     bool m_receiveWaiting = false;
+    QTimer *m_reportHold = nullptr;
+    quint64 m_timedReport = 0;
+    modem::ModemReturnWatch *m_modemReturn = nullptr;
     QPixmap m_background;
     start *m_splash = nullptr;
+    bool m_unloaded = false;
     bool m_shownOnce = false;
     // From the layout: centred at the first show, and whether a shown window has a
     // taskbar entry.

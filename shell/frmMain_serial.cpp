@@ -89,7 +89,27 @@ void frmMain::RcvText_KeyPress(short &KeyAscii)
 void frmMain::ReceiveExplain()
 {
     m_pendingCalls += m_decoder->decode(strReceive, strDateSep, strTimeSep);
+    timeOpenReport();
     takePendingCalls();
+}
+
+void frmMain::timeOpenReport()
+{
+    const quint64 report = m_decoder->openReport();
+    if (report == 0 || report == m_timedReport)
+        return;
+    m_timedReport = report;
+    if (!m_reportHold) {
+        m_reportHold = new QTimer(this);
+        m_reportHold->setSingleShot(true);
+        m_reportHold->setInterval(CallerIdDecoder::ReportHold);
+        connect(m_reportHold, &QTimer::timeout, this, [this] {
+            m_pendingCalls += m_decoder->closeReport();
+            takePendingCalls();
+        });
+    }
+    // Only the newest report can be open: an older one closed when this one began.
+    m_reportHold->start();
 }
 
 void frmMain::takePendingCalls()
