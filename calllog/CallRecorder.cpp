@@ -41,6 +41,10 @@ CallRecorder::CallRecorder(const dates::Clock &clock, QObject *parent)
     m_deadlineTimer = new QTimer(this);
     m_deadlineTimer->setSingleShot(true);
     connect(m_deadlineTimer, &QTimer::timeout, this, &CallRecorder::onDeadline);
+    m_reportHold = new QTimer(this);
+    m_reportHold->setSingleShot(true);
+    m_reportHold->setInterval(CallerIdDecoder::ReportHold);
+    connect(m_reportHold, &QTimer::timeout, this, [this] { take(m_decoder.closeReport()); });
     m_spoolRetryTimer = new QTimer(this);
     m_spoolRetryTimer->setSingleShot(true);
     connect(m_spoolRetryTimer, &QTimer::timeout, this, &CallRecorder::retryUnsafe);
@@ -147,6 +151,22 @@ void CallRecorder::onSpoolOpened(const QList<SpooledCall> &pending, const QStrin
 void CallRecorder::decode(QString &buffer, const QString &dateSep, const QString &timeSep)
 {
     const QList<DecodedCall> decoded = m_decoder.decode(buffer, dateSep, timeSep);
+    timeOpenReport();
+    take(decoded);
+}
+
+void CallRecorder::timeOpenReport()
+{
+    const quint64 report = m_decoder.openReport();
+    if (report == 0 || report == m_timedReport)
+        return;
+    m_timedReport = report;
+    // Only the newest report can be open: an older one closed when this one began.
+    m_reportHold->start();
+}
+
+void CallRecorder::take(const QList<DecodedCall> &decoded)
+{
     if (decoded.isEmpty())
         return;
     QList<ReceivedCall> calls;

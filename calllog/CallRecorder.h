@@ -112,6 +112,10 @@ private:
     };
 
     void startThreads(const Options &options, bool withLog);
+    // The decoder's calls, numbered, decoded and completed.
+    void take(const QList<DecodedCall> &decoded);
+    // A report stays open a moment after its number line; this closes it then.
+    void timeOpenReport();
     void complete(const QList<ReceivedCall> &calls);
     void handOn(const QList<SpooledCall> &calls);
     void onSpoolOpened(const QList<SpooledCall> &pending, const QStringList &damage,
@@ -159,6 +163,8 @@ private:
     QString m_downReason;
     QElapsedTimer m_monotonic;
     QTimer *m_deadlineTimer = nullptr;
+    QTimer *m_reportHold = nullptr;
+    quint64 m_timedReport = 0;
     QTimer *m_spoolRetryTimer = nullptr;
 
     QThread m_writerThread;

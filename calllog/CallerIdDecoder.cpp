@@ -1,10 +1,11 @@
 #include "CallerIdDecoder.h"
 
+#include <string_view>
 #include <utility>
 
 namespace {
 
-enum class Tag { Date, Time, Number };
+enum class Tag { Date, Time, Nmbr, DdnNmbr, Ddn };
 
 struct FieldLine
 {
@@ -34,28 +35,25 @@ qsizetype findLineEnd(const QChar *data, qsizetype from, qsizetype size)
 // Tag, optional blanks, "=", optional blanks, value. Anything else is not ours.
 std::optional<FieldLine> parseFieldLine(QStringView line)
 {
-    if (line.size() < 5)
-        return std::nullopt;
-    const QStringView name = line.first(4);
-    Tag tag;
-    if (name == u"DATE")
-        tag = Tag::Date;
-    else if (name == u"TIME")
-        tag = Tag::Time;
-    else if (name == u"NMBR")
-        tag = Tag::Number;
-    else
-        return std::nullopt;
-
-    qsizetype i = 4;
-    while (i < line.size() && isBlank(line[i]))
+    static constexpr std::pair<std::u16string_view, Tag> tags[] = {
+        {u"DATE", Tag::Date},        {u"TIME", Tag::Time}, {u"NMBR", Tag::Nmbr},
+        {u"DDN_NMBR", Tag::DdnNmbr}, {u"DDN", Tag::Ddn},
+    };
+    for (const auto &[name, tag] : tags) {
+        if (!line.startsWith(name))
+            continue;
+        qsizetype i = qsizetype(name.size());
+        while (i < line.size() && isBlank(line[i]))
+            ++i;
+        // "DDN_NMBR" starts with "DDN" too; only a blank or "=" may follow a tag.
+        if (i == line.size() || line[i] != QLatin1Char('='))
+            continue;
         ++i;
-    if (i == line.size() || line[i] != QLatin1Char('='))
-        return std::nullopt;
-    ++i;
-    while (i < line.size() && isBlank(line[i]))
-        ++i;
-    return FieldLine{tag, line.sliced(i)};
+        while (i < line.size() && isBlank(line[i]))
+            ++i;
+        return FieldLine{tag, line.sliced(i)};
+    }
+    return std::nullopt;
 }
 
 // Exactly four ASCII digits as two 2-digit numbers; QChar::isDigit would let other
@@ -94,6 +92,7 @@ void CallerIdDecoder::reset()
 {
     m_monthDay.reset();
     m_hourMinute.reset();
+    m_report.reset();
     m_discarding = false;
     m_scanned = 0;
 }
@@ -141,21 +140,66 @@ void CallerIdDecoder::takeLine(QStringView line, QList<DecodedCall> &calls, cons
         return;
     switch (field->tag) {
     case Tag::Date:
+        calls += closeReport(); // a new report begins
         if (const auto md = twoPairs(field->value))
             m_monthDay = MonthDay{md->first, md->second};
         else
             m_monthDay.reset();
         break;
     case Tag::Time:
+        calls += closeReport();
         if (const auto hm = twoPairs(field->value); hm && QTime::isValid(hm->first, hm->second, 0))
             m_hourMinute = HourMinute{hm->first, hm->second};
         else
             m_hourMinute.reset();
         break;
-    case Tag::Number:
-        calls.append(completeCall(field->value, dateSep, timeSep));
+    case Tag::Nmbr:
+        takeNumber(1u << 0, true, field->value, calls, dateSep, timeSep);
+        break;
+    case Tag::DdnNmbr:
+        takeNumber(1u << 1, false, field->value, calls, dateSep, timeSep);
+        break;
+    case Tag::Ddn:
+        takeNumber(1u << 2, false, field->value, calls, dateSep, timeSep);
         break;
     }
+}
+
+void CallerIdDecoder::takeNumber(unsigned tagBit, bool isNmbr, QStringView number,
+                                 QList<DecodedCall> &calls, const QString &dateSep,
+                                 const QString &timeSep)
+{
+    // A number line of a kind the open report already had is the next report (a modem
+    // that sends number lines alone, or the same report again).
+    if (m_report && (m_report->numberTags & tagBit))
+        calls += closeReport();
+
+    if (!m_report) {
+        m_report = OpenReport{++m_reportsOpened, tagBit, std::nullopt};
+        DecodedCall call = completeCall(number, dateSep, timeSep);
+        if (isNmbr)
+            calls.append(std::move(call));
+        else
+            m_report->held = std::move(call);
+        return;
+    }
+
+    // The report's second number line: NMBR wins over a held DDN line; whatever comes
+    // after NMBR, or after the first DDN line, changes nothing.
+    m_report->numberTags |= tagBit;
+    if (isNmbr && m_report->held) {
+        m_report->held->number = number.toString();
+        calls.append(*std::exchange(m_report->held, std::nullopt));
+    }
+}
+
+QList<DecodedCall> CallerIdDecoder::closeReport()
+{
+    QList<DecodedCall> calls;
+    if (m_report && m_report->held)
+        calls.append(std::move(*m_report->held));
+    m_report.reset();
+    return calls;
 }
 
 DecodedCall CallerIdDecoder::completeCall(QStringView number, const QString &dateSep,

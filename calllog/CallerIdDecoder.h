@@ -6,10 +6,11 @@
 #include <QString>
 #include <QStringView>
 
+#include <chrono>
 #include <optional>
 
 // One call as the program shows and stores it. date: yyyy<dateSep>MM<dateSep>dd,
-// time: hh<timeSep>mm, number: the NMBR value exactly as sent.
+// time: hh<timeSep>mm, number: the value of the report's number line exactly as sent.
 struct DecodedCall
 {
     QString date;
@@ -22,11 +23,18 @@ struct DecodedCall
 // Turns the modem's caller-ID reports into calls. The serial layer cuts the stream
 // anywhere, so what a report has said so far (its DATE and TIME) and whether the head of
 // the buffer is the tail of an over-long line are kept here between receive events.
+//
+// Some modems give the number as DDN_NMBR (or DDN) instead of NMBR, and some send both, in
+// either order. So a report stays open for ReportHold after its first number line: a
+// second number line of another kind belongs to the same call. An NMBR line completes its
+// call at once; a DDN line first holds the call back, in case an NMBR follows.
 class CallerIdDecoder
 {
 public:
     // Longer lines are never real caller-ID text; dropping them bounds the buffer.
     static constexpr qsizetype MaxLineLength = 4096;
+    // A modem sends a report's lines in one burst; this is far longer than any gap in it.
+    static constexpr std::chrono::milliseconds ReportHold{300};
 
     explicit CallerIdDecoder(const dates::Clock &clock = dates::systemClock());
 
@@ -36,7 +44,14 @@ public:
     // empties or replaces it, it calls reset().
     QList<DecodedCall> decode(QString &buffer, const QString &dateSep, const QString &timeSep);
 
-    // Forgets the report in progress and any partial line.
+    // The open report, numbered from 1 as reports open, or 0 when none is. The caller
+    // calls closeReport() once ReportHold has passed since a new number appeared here.
+    quint64 openReport() const { return m_report ? m_report->id : 0; }
+    // Ends the open report. Returns its call when it was still held back (a DDN line and
+    // no NMBR line).
+    QList<DecodedCall> closeReport();
+
+    // Forgets the report in progress (a call it held back included) and any partial line.
     void reset();
 
 private:
@@ -51,14 +66,26 @@ private:
         int day;
     };
 
+    // The report whose number line has come, until it closes.
+    struct OpenReport
+    {
+        quint64 id;
+        unsigned numberTags; // which number lines it had, one bit per tag
+        std::optional<DecodedCall> held;
+    };
+
     void takeLine(QStringView line, QList<DecodedCall> &calls, const QString &dateSep,
                   const QString &timeSep);
+    void takeNumber(unsigned tagBit, bool isNmbr, QStringView number, QList<DecodedCall> &calls,
+                    const QString &dateSep, const QString &timeSep);
     DecodedCall completeCall(QStringView number, const QString &dateSep, const QString &timeSep);
 
     const dates::Clock *m_clock;
     // Only the lines of the report in progress date a call; both are cleared by each call.
     std::optional<MonthDay> m_monthDay;
     std::optional<HourMinute> m_hourMinute;
+    std::optional<OpenReport> m_report;
+    quint64 m_reportsOpened = 0;
     // The head of the buffer belongs to a line already longer than MaxLineLength.
     bool m_discarding = false;
     // How much of the incomplete head line is known to hold no line end, so that

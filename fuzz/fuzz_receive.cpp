@@ -114,14 +114,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
 
     // Where the stream was cut never matters: the same text in one piece gives the same
-    // calls once a last line end has come.
+    // calls once a last line end has come and the last report has closed.
     strReceive += QLatin1Char('\n');
     calls += decoder.decode(strReceive, sep.date, sep.time);
     FUZZ_CHECK(strReceive.isEmpty());
+    const QList<DecodedCall> held = decoder.closeReport();
+    for (const DecodedCall &call : held)
+        checkCall(call, sep);
+    calls += held;
 
     CallerIdDecoder whole(clock);
     everything += QLatin1Char('\n');
-    const QList<DecodedCall> wholeCalls = whole.decode(everything, sep.date, sep.time);
+    QList<DecodedCall> wholeCalls = whole.decode(everything, sep.date, sep.time);
+    wholeCalls += whole.closeReport();
     FUZZ_CHECK(everything.isEmpty());
     FUZZ_CHECK(wholeCalls == calls);
     return 0;

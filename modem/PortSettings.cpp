@@ -156,7 +156,8 @@ QString permissionAdvice(const QString &systemReason, const QString &devicePath)
 ModemReport deviceLostReport()
 {
     return {QStringLiteral("The modem has gone away"),
-            QStringLiteral("Monitoring is off. Connect the modem again, then switch monitoring on."),
+            QStringLiteral(
+                "Monitoring is off until the modem is connected again; then it resumes by itself."),
             {}};
 }
 

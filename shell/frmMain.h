@@ -16,6 +16,7 @@
 #include <utility>
 
 class Comm;
+class FailureTrap;
 class QMouseEvent;
 class start;
 class QComboBox;
@@ -25,6 +26,9 @@ class QTextBrowser;
 class QTimer;
 class ReceiveLogView;
 class btn;
+namespace modem {
+class ModemReturnWatch;
+}
 
 // The main window. Its controls, members and handlers carry the names of the program's
 // design; the logic they run lives in the subsystem libraries and the handlers only glue
@@ -42,6 +46,9 @@ public:
     // Start-up and shutdown.
     void Form_Load();
     void btnClose_Click();
+    // btnClose_Click has run: the window is closed and the port released. Start-up stops
+    // at its next event pass when this happens during one.
+    bool isUnloaded() const { return m_unloaded; }
 
     // Status tip line.
     void ShowTip(const QString &text, quint32 colour, bool scroll);
@@ -140,10 +147,23 @@ protected:
 
 private:
     void createControl(const layoutdata::ControlLayout &control);
+    // The rest of start-up skipped after a close during one of its event passes.
+    void endLoadEarly();
     static int shiftMask(Qt::KeyboardModifiers modifiers);
     static std::pair<int, int> mouseArguments(const QMouseEvent *event);
     // The modem went away while monitoring.
     void comm_DeviceLost();
+    // Steps of the monitoring switch: the port reopened with the modem's settings, and the
+    // three commands that make the modem report callers.
+    void openModemPort(FailureTrap &trap);
+    void sendModemCommands(FailureTrap &trap);
+    // The device behind the chosen port, as its path is configured.
+    QString modemDevicePath() const;
+    // Waiting for a modem that went away to come back, and its return.
+    void watchForModem();
+    void stopWatchingForModem();
+    bool reopenModemQuietly();
+    void modemBack();
     // The receive branch: the port's text into the receive log and the decoder.
     void takeReceived();
     // The calls of one decoding pass into the list, the last one into the tip line.
@@ -175,8 +195,10 @@ private:
     bool m_receiveWaiting = false;
     // The call log was said to be unavailable (at start-up or later) and not yet back.
     bool m_callLogReportedDown = false;
+    modem::ModemReturnWatch *m_modemReturn = nullptr;
     QPixmap m_background;
     start *m_splash = nullptr;
+    bool m_unloaded = false;
     bool m_shownOnce = false;
     // From the layout: centred at the first show, and whether a shown window has a
     // taskbar entry.

@@ -3,7 +3,9 @@
 
 #include "Comm.h"
 #include "Failure.h"
+#include "LocaleDates.h"
 #include "ModemCatalogue.h"
+#include "ModemReturnWatch.h"
 #include "PortSettings.h"
 #include "SerialPortMap.h"
 #include "TAPI.h"
@@ -11,6 +13,13 @@
 #include "btn.h"
 
 #include <QComboBox>
+#include <QFileInfo>
+
+namespace {
+
+const QString kModemBack = QStringLiteral("The modem is back: monitoring again");
+
+} // namespace
 
 void frmMain::FillModemList()
 {
@@ -27,6 +36,7 @@ void frmMain::FillModemList()
 
 void frmMain::cboMODEM_Click()
 {
+    stopWatchingForModem();
     FailureTrap trap;
     const modem::ModemSelection selection = modem::selectModem(strModemKeys.value(cboMODEM->currentIndex() + 1));
 
@@ -55,28 +65,17 @@ void frmMain::cboMODEM_Click()
 
 void frmMain::Power_Click()
 {
+    // The user's own word (or a new modem's) ends any wait for the modem to come back.
+    stopWatchingForModem();
     FailureTrap trap;
     if (Power->Value() == 0) {
         trap.run([this] { comm->setPortOpen(false); });
         return;
     }
 
-    trap.run([this] {
-        if (comm->PortOpen())
-            comm->setPortOpen(false);
-    });
-    trap.run([this] { comm->setSettings(modem::serialSettingsText(dcbModem, TAPI::strParity)); });
-    trap.run([this] { comm->setCommPort(modem::portNumber(strPortName)); });
-    trap.run([this] { comm->setPortOpen(true); });
-
+    openModemPort(trap);
     const bool permission = comm->lastFailureWasPermission();
-    QString device;
-    if (permission) {
-        if (const auto *tty = qobject_cast<const TtyComm *>(comm))
-            device = tty->devicePath();
-        else
-            device = serialDevicePath(comm->CommPort());
-    }
+    const QString device = permission ? modemDevicePath() : QString();
     const std::optional<modem::ModemReport> report =
         modem::openFailureReport(trap.lastNumber(), permission, comm->lastSystemReason(), device);
     if (report) {
@@ -93,10 +92,33 @@ void frmMain::Power_Click()
     if (Power->Value() == 0)
         return;
 
+    sendModemCommands(trap);
+}
+
+void frmMain::openModemPort(FailureTrap &trap)
+{
+    trap.run([this] {
+        if (comm->PortOpen())
+            comm->setPortOpen(false);
+    });
+    trap.run([this] { comm->setSettings(modem::serialSettingsText(dcbModem, TAPI::strParity)); });
+    trap.run([this] { comm->setCommPort(modem::portNumber(strPortName)); });
+    trap.run([this] { comm->setPortOpen(true); });
+}
+
+void frmMain::sendModemCommands(FailureTrap &trap)
+{
     if (!strInitCommand.isEmpty())
         trap.run([this] { SendCommand(strInitCommand); });
     trap.run([this] { SendCommand(QStringLiteral("ats0=0") + QChar(13)); });
     trap.run([this] { SendCommand(strCIDCommand); });
+}
+
+QString frmMain::modemDevicePath() const
+{
+    if (const auto *tty = qobject_cast<const TtyComm *>(comm))
+        return tty->devicePath();
+    return serialDevicePath(comm->CommPort());
 }
 
 void frmMain::comm_DeviceLost()
@@ -109,4 +131,57 @@ void frmMain::comm_DeviceLost()
     const modem::ModemReport report = modem::deviceLostReport();
     trap.run([&] { ReportModemProblem(report.message, report.detail, report.extraLines); });
     trap.run([this] { Power->Value(0); });
+    watchForModem();
+}
+
+void frmMain::watchForModem()
+{
+    if (!m_modemReturn) {
+        modem::ModemReturnWatch::Probe probe{
+            [this] { return QFileInfo::exists(modemDevicePath()); },
+            [this] { return reopenModemQuietly(); },
+        };
+        m_modemReturn = new modem::ModemReturnWatch(std::move(probe), {}, this);
+        connect(m_modemReturn, &modem::ModemReturnWatch::back, this, &frmMain::modemBack);
+        // The device is there but will not open: the switch tries once more the ordinary
+        // way and reports why.
+        connect(m_modemReturn, &modem::ModemReturnWatch::gaveUp, this, [this] {
+            FailureTrap trap;
+            trap.run([this] { Power->Value(1); });
+            Power_Click();
+        });
+    }
+    m_modemReturn->start();
+}
+
+void frmMain::stopWatchingForModem()
+{
+    if (m_modemReturn)
+        m_modemReturn->stop();
+}
+
+bool frmMain::reopenModemQuietly()
+{
+    FailureTrap trap;
+    openModemPort(trap);
+    const int status = trap.lastNumber();
+    if (status == ErrorNumber::InvalidPortNumber || status == ErrorNumber::PortAlreadyOpen) {
+        // As in the switch: an open that reached another device does not count.
+        trap.run([this] {
+            if (comm->PortOpen())
+                comm->setPortOpen(false);
+        });
+        return false;
+    }
+    return comm->PortOpen();
+}
+
+void frmMain::modemBack()
+{
+    FailureTrap trap;
+    trap.run([this] { Power->Value(1); });
+    sendModemCommands(trap);
+    trap.run([this] { ShowTip(kModemBack, 0xFFFF00, false); });
+    trap.run([this] { AppendReceiveLog(dates::formatGeneralDate(m_clock.now()) + QChar(13)); });
+    trap.run([this] { AppendReceiveLog(kModemBack + QChar(13)); });
 }

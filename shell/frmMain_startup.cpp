@@ -33,8 +33,12 @@ void frmMain::Form_Load()
     show();
     windowsystem::sendToBack(this);
     windowsystem::processPendingMessages();
+    if (m_unloaded)
+        return endLoadEarly();
     ShowTip(QStringLiteral("System initialization..."), 0xFFFF00, false);
     windowsystem::processPendingMessages();
+    if (m_unloaded)
+        return endLoadEarly();
 
     // From here every failure is trapped: the step is skipped and start-up goes on.
     FailureTrap trap;
@@ -82,8 +86,17 @@ void frmMain::Form_Load()
     });
 }
 
+void frmMain::endLoadEarly()
+{
+    // Closed during an event pass: nothing more is opened, and no window stays behind.
+    delete m_splash;
+    m_splash = nullptr;
+}
+
 void frmMain::btnClose_Click()
 {
+    m_unloaded = true;
+    stopWatchingForModem();
     try {
         comm->setPortOpen(false);
     } catch (const Failure &) {

@@ -42,7 +42,8 @@ struct Decoded
     QString leftover;
 };
 
-// Feeds `stream` in pieces ending at the given positions, then the rest.
+// Feeds `stream` in pieces ending at the given positions, then the rest; then the time
+// a report is held open passes.
 Decoded decodeInPieces(const QString &stream, const std::vector<qsizetype> &cuts)
 {
     const FakeClock clock(kDecodingTime);
@@ -57,6 +58,7 @@ Decoded decodeInPieces(const QString &stream, const std::vector<qsizetype> &cuts
     for (const qsizetype cut : cuts)
         feed(cut);
     feed(stream.size());
+    out.calls += decoder.closeReport();
     return out;
 }
 
@@ -99,7 +101,11 @@ TEST(CallerIdDecoder, LinesOfOneBuffer)
         {"NMBR=5550123\r\n", {clockCall("5550123")}},
         {"NMBR  =\t 5550123\r\n", {clockCall("5550123")}},
         {"NMBR = \r\nNMBR=\r\n", {clockCall(""), clockCall("")}},
-        {"DATE TIME=01/06 14:15\r\nNMBRX=5\r\nNMBR 5\r\nDDN_NMBR=5\r\n", {}},
+        {"DATE TIME=01/06 14:15\r\nNMBRX=5\r\nNMBR 5\r\nDDNX=5\r\nDDN_NMBRX=5\r\nDDN_NMBR 5\r\n", {}},
+        // DDN_NMBR and DDN are number lines too.
+        {"DDN_NMBR=5550123\r\n", {clockCall("5550123")}},
+        {"DDN \t= 5550123\r\n", {clockCall("5550123")}},
+        {"DDN=\r\n", {clockCall("")}},
         {"\n\r\n\rNMBR=1\r\n", {clockCall("1")}},
         {"DATE = 10", {}, "DATE = 10"},
         {"NMBR=555", {}, "NMBR=555"},
@@ -205,6 +211,12 @@ TEST(CallerIdDecoder, CutsAnywhereGiveTheSameCalls)
         {u"ATS0=0\r\r\nOK\r\nAT#CID=1\r\r\nOK\r\n\r\nRING\r\n\r\nDATE = 1012\r\nTIME = 0930\r\nNMBR = 5550123\r\nAT\r"_qs,
          {reportCall("5550123")}},
         {u"NMBR=5550123\r\nDATE=10"_qs, {clockCall("5550123")}, u"DATE=10"_qs},
+        {u"RING\r\n\r\nDATE = 1012\r\nTIME = 0930\r\nDDN_NMBR = 5550123\r\n\r\nRING\r\n"_qs, {reportCall("5550123")}},
+        {u"RING\rDATE=1012\rTIME=0930\rDDN=5550123\rNAME=JOHN DOE\r\rRING\r"_qs, {reportCall("5550123")}},
+        {u"DATE=1012\r\nTIME=0930\r\nDDN_NMBR=1\r\nNMBR=5550123\r\nDATE=1012\r\nTIME=0930\r\nNMBR=5550123\r\nDDN=2\r\n"_qs,
+         {reportCall("5550123"), reportCall("5550123")}},
+        {u"DDN_NMBR=1\r\nDATE=1012\r\nTIME=0930\r\nDDN=5550123\r\nDDN=\r\n"_qs,
+         {clockCall("1"), reportCall("5550123"), clockCall("")}},
     };
     // clang-format on
     std::mt19937 random(20021013);
@@ -231,6 +243,70 @@ TEST(CallerIdDecoder, CutsAnywhereGiveTheSameCalls)
             }
         }
     }
+}
+
+// An NMBR line completes its call at once; a DDN_NMBR or DDN line holds the call until the
+// report closes, in case an NMBR line follows. One report, one call, NMBR's number.
+TEST(CallerIdDecoder, NumberLinesOfOneReportMakeOneCall)
+{
+    struct Case
+    {
+        const char *input;
+        QList<DecodedCall> atOnce;
+        QList<DecodedCall> atClose;
+    };
+    const char *const head = "DATE=1012\r\nTIME=0930\r\n";
+    // clang-format off
+    const Case cases[] = {
+        {"NMBR=5550123\r\n", {reportCall("5550123")}, {}},
+        {"DDN_NMBR=5550123\r\n", {}, {reportCall("5550123")}},
+        {"DDN = 5550123\r\n", {}, {reportCall("5550123")}},
+        {"NMBR=5550123\r\nDDN_NMBR=5550999\r\n", {reportCall("5550123")}, {}},
+        {"DDN_NMBR=5550999\r\nNMBR=5550123\r\n", {reportCall("5550123")}, {}},
+        {"DDN=5550999\r\nNAME=JOHN\r\nDDN_NMBR=1\r\nNMBR=5550123\r\n", {reportCall("5550123")}, {}},
+        {"DDN_NMBR=5550123\r\nDDN=5550999\r\n", {}, {reportCall("5550123")}},
+        // A tag the report already had, or a DATE or TIME line, begins the next report.
+        {"DDN=1\r\nDDN=2\r\nNMBR=3\r\n", {reportCall("1"), clockCall("3")}, {}},
+        {"NMBR=1\r\nDDN=2\r\nNMBR=3\r\nDDN=4\r\n", {reportCall("1"), clockCall("3")}, {}},
+        {"DDN=1\r\nDATE=1011\r\nTIME=0931\r\nDDN=2\r\n", {reportCall("1")},
+         {call("2002/10/11", "09:31", "2")}},
+        {"NMBR=1\r\nTIME=0931\r\nDDN=2\r\n", {reportCall("1")}, {call("2002/10/13", "09:31", "2")}},
+    };
+    // clang-format on
+    for (const Case &c : cases) {
+        const FakeClock clock(kDecodingTime);
+        CallerIdDecoder decoder(clock);
+        QString buffer = QString::fromUtf8(head) + QString::fromUtf8(c.input);
+        EXPECT_EQ(decoder.decode(buffer, kSlash, kColon), c.atOnce) << c.input;
+        EXPECT_EQ(decoder.closeReport(), c.atClose) << c.input;
+        EXPECT_EQ(decoder.openReport(), 0u) << c.input;
+        EXPECT_TRUE(decoder.closeReport().isEmpty()) << c.input;
+    }
+}
+
+// The caller times each report from its first number line: a new report gets a new number.
+TEST(CallerIdDecoder, EachReportOpensUnderANewNumber)
+{
+    const FakeClock clock(kDecodingTime);
+    CallerIdDecoder decoder(clock);
+    QString buffer;
+    auto feed = [&](const char *text) {
+        buffer += QString::fromUtf8(text);
+        return decoder.decode(buffer, kSlash, kColon);
+    };
+    EXPECT_EQ(decoder.openReport(), 0u);
+    EXPECT_EQ(feed("NMBR=1\r\n").size(), 1);
+    EXPECT_EQ(decoder.openReport(), 1u);
+    EXPECT_TRUE(feed("RING\r\nDDN=2\r\n").isEmpty());
+    EXPECT_EQ(decoder.openReport(), 1u) << "the same report";
+    EXPECT_TRUE(feed("DATE=1012\r\n").isEmpty());
+    EXPECT_EQ(decoder.openReport(), 0u) << "closed by the next report's first line";
+    EXPECT_TRUE(feed("DDN=3\r\nNM").isEmpty());
+    EXPECT_EQ(decoder.openReport(), 2u);
+    EXPECT_EQ(decoder.closeReport(), QList<DecodedCall>{call("2002/10/12", "16:40", "3")});
+    EXPECT_EQ(feed("BR=4\r\n"), QList<DecodedCall>{clockCall("4")})
+        << "too late for the closed report";
+    EXPECT_EQ(decoder.openReport(), 3u);
 }
 
 TEST(CallerIdDecoder, BufferStaysBoundedWithoutLineEnds)

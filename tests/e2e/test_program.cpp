@@ -4,10 +4,12 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QSerialPort>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -84,6 +86,19 @@ protected:
 const QStringList kStartCommands{QStringLiteral("ATE1V1Q0"), QStringLiteral("ats0=0"),
                                  QStringLiteral("AT+VCID=1")};
 
+// Whether the process catches the signal yet (its handler is installed).
+bool catches(qint64 pid, int signal)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return false;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("SigCgt:"))
+            return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (signal - 1)) & 1;
+    }
+    return false;
+}
+
 } // namespace
 
 TEST_F(Program, OpensTheModemWithItsCommandsAndLogsEveryReport)
@@ -152,4 +167,76 @@ TEST_F(Program, EndsOnSigtermAndFreesThePort)
 
     QSerialPort port(modem.slavePath());
     EXPECT_TRUE(port.open(QIODevice::ReadWrite)) << port.errorString().toStdString();
+}
+
+// A termination signal at any moment of start-up (from the first line of the program's own
+// code to the end of its start-up) ends it as after start-up: exit code 0, port released.
+TEST_F(Program, ATerminationSignalAtAnyMomentOfStartUpEndsTheProgramCleanly)
+{
+    writeRegistry(simulatedModemKeys(QStringLiteral("0000"), QStringLiteral("Test modem"),
+                                     QStringLiteral("COM5")),
+                  serialPortMapLine(modem.slavePath(), QStringLiteral("COM5")));
+    createCallLog();
+
+    // Starts the program; returns once its handlers are in place.
+    auto launch = [&](QProcess &p) {
+        p.setProcessEnvironment(environment());
+        p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        p.start(QStringLiteral(RINGVANE_PROGRAM), {});
+        if (!p.waitForStarted(10000))
+            return false;
+        QDeadlineTimer deadline(10000);
+        while (!catches(p.processId(), SIGTERM) || !catches(p.processId(), SIGINT)) {
+            if (deadline.hasExpired() || p.state() == QProcess::NotRunning)
+                return false;
+            QThread::usleep(200);
+        }
+        return true;
+    };
+
+    // How long start-up takes here: until the modem has its three commands, and a margin
+    // for listing the day and removing the splash window.
+    qint64 startUpMs = 0;
+    {
+        QProcess p;
+        ASSERT_TRUE(launch(p));
+        QElapsedTimer clock;
+        clock.start();
+        ASSERT_TRUE(waitFor([&] { return modem.commands().size() >= 3; }));
+        startUpMs = clock.elapsed() * 3 / 2;
+        ::kill(pid_t(p.processId()), SIGTERM);
+        ASSERT_TRUE(p.waitForFinished(10000));
+        modem.clearReceived();
+    }
+
+    struct Moment
+    {
+        int signal;
+        qint64 afterUs;
+    };
+    std::vector<Moment> moments;
+    constexpr int kTermMoments = 20;
+    for (int i = 0; i < kTermMoments; ++i)
+        moments.push_back({SIGTERM, startUpMs * 1000 * i / (kTermMoments - 1)});
+    for (int i = 0; i < 5; ++i)
+        moments.push_back({SIGINT, startUpMs * 1000 * i / 4});
+
+    for (const Moment &m : moments) {
+        const std::string name = (m.signal == SIGTERM ? "SIGTERM after " : "SIGINT after ") +
+                                 std::to_string(m.afterUs) + " us";
+        QProcess p;
+        ASSERT_TRUE(launch(p)) << name;
+        QThread::usleep(static_cast<unsigned long>(m.afterUs));
+        ::kill(pid_t(p.processId()), m.signal);
+        ASSERT_TRUE(p.waitForFinished(10000)) << name << ": still running";
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit) << name;
+        EXPECT_EQ(p.exitCode(), 0) << name;
+
+        QSerialPort port(modem.slavePath());
+        EXPECT_TRUE(port.open(QIODevice::ReadWrite))
+            << name << ": " << port.errorString().toStdString();
+        port.close();
+        QCoreApplication::processEvents(); // the simulator takes what reached it
+        modem.clearReceived();
+    }
 }

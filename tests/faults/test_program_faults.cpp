@@ -79,18 +79,20 @@ protected:
 
 } // namespace
 
-TEST_F(ProgramFaults, AModemThatGoesAwayLeavesTheProgramRunning)
+TEST_F(ProgramFaults, AModemThatGoesAwayAndComesBackIsMonitoredAgainByItself)
 {
     startProgram();
     modem->closeMaster();
     EXPECT_TRUE(stillRunningAfter(1500));
 
-    // Back at the same place: monitoring stays off until the user switches it on, and the
-    // program still answers a termination signal the ordinary way.
+    // Back at the same place: monitoring resumes without the user, and calls are stored.
     modem = std::make_unique<LineSimulator>();
     ASSERT_TRUE(modem->linkTo(path(QStringLiteral("modem"))));
-    EXPECT_TRUE(stillRunningAfter(1000));
-    EXPECT_TRUE(modem->commands().isEmpty());
+    ASSERT_TRUE(waitFor([&] { return modem->commands().size() >= 3; }, 10000));
+    modem->send(reportBytes("5550177"));
+    ASSERT_TRUE(
+        waitFor([&] { return sqlite(QStringLiteral("select count(*) from IDList")) == u"1"; }));
+    EXPECT_EQ(sqlite(QStringLiteral("select number from IDList")), QStringLiteral("5550177"));
     endWithSigterm();
 }
 

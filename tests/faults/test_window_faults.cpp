@@ -8,11 +8,15 @@
 #include "Comm.h"
 #include "ReceiveLog.h"
 
+#include <QComboBox>
 #include <QFileInfo>
 #include <QLabel>
+#include <QSerialPort>
 #include <QTextDocument>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
@@ -64,6 +68,97 @@ TEST_F(WindowFaults, AModemThatGoesAwayIsReportedAndCanBeSwitchedOnAgainWhenBack
     ASSERT_TRUE(rig.settle());
     EXPECT_TRUE(rig.listLines().at(0).endsWith(QStringLiteral("] 5550199")));
     EXPECT_EQ(OdbcSandbox::instance().rowCount(), 1);
+}
+
+TEST_F(WindowFaults, AModemThatComesBackIsMonitoredAgainByItself)
+{
+    ASSERT_TRUE(rig.start());
+    rig.sim->send(reportBytes("5550198"));
+    ASSERT_TRUE(eventually([&] { return rig.window->lstCID->count() == 1; }));
+
+    rig.sim->call([](LineSimulator &s) { s.closeMaster(); });
+    ASSERT_TRUE(eventually([&] { return rig.window->Power->Value() == 0; }));
+    QTest::qWait(1200); // a few looks find nothing there
+    EXPECT_EQ(rig.window->Power->Value(), 0);
+    EXPECT_EQ(rig.window->strTip, QStringLiteral("The modem has gone away"));
+
+    // Plugged in again behind the same path: no click needed.
+    auto gone = std::move(rig.sim);
+    rig.plugIn();
+    ASSERT_TRUE(rig.linked);
+    ASSERT_TRUE(eventually([&] { return rig.sim->commands().size() >= 3; }))
+        << "the modem is told again to report callers";
+    EXPECT_EQ(rig.sim->commands().mid(0, 3),
+              (QStringList{QStringLiteral("ATE1V1Q0"), QStringLiteral("ats0=0"),
+                           QStringLiteral("AT+VCID=1")}));
+    EXPECT_EQ(rig.window->Power->Value(), 1);
+    EXPECT_TRUE(rig.window->comm->PortOpen());
+    EXPECT_EQ(rig.window->strTip, QStringLiteral("The modem is back: monitoring again"));
+    EXPECT_EQ(rig.window->lblTipForeColor(), 0xFFFF00u);
+    EXPECT_TRUE(rig.log().contains(QStringLiteral("The modem is back: monitoring again")));
+
+    rig.sim->send(reportBytes("5550199"));
+    ASSERT_TRUE(eventually([&] { return rig.window->lstCID->count() == 2; }));
+    EXPECT_TRUE(rig.listLines().at(1).endsWith(QStringLiteral("] 5550199")));
+    EXPECT_TRUE(eventually([] { return OdbcSandbox::instance().rowCount() == 2; }));
+}
+
+TEST_F(WindowFaults, AModemHeldAMomentWhenBackIsOpenedOnceFreeWithoutAReportPerTry)
+{
+    ASSERT_TRUE(rig.start());
+    rig.sim->call([](LineSimulator &s) { s.closeMaster(); });
+    ASSERT_TRUE(eventually([&] { return rig.window->Power->Value() == 0; }));
+    const QString logBefore = rig.log();
+
+    // Back, but another program (ModemManager probing it) holds the port for a while.
+    auto gone = std::move(rig.sim);
+    rig.plugIn();
+    ASSERT_TRUE(rig.linked);
+    QSerialPort holder(rig.sim->path());
+    ASSERT_TRUE(holder.open(QIODevice::ReadWrite)) << holder.errorString().toStdString();
+    QTest::qWait(2500);
+    EXPECT_EQ(rig.window->Power->Value(), 0);
+    EXPECT_EQ(rig.log(), logBefore) << "no report while the port is held";
+    holder.close();
+
+    ASSERT_TRUE(eventually([&] { return rig.sim->commands().size() >= 3; }));
+    EXPECT_EQ(rig.window->Power->Value(), 1);
+    EXPECT_EQ(rig.window->strTip, QStringLiteral("The modem is back: monitoring again"));
+}
+
+TEST_F(WindowFaults, TheUsersOwnWordEndsTheWaitForAModemThatWentAway)
+{
+    struct Case
+    {
+        const char *name;
+        std::function<void(frmMain &)> act;
+    };
+    const Case cases[] = {
+        {"a click on Power", [](frmMain &w) { QTest::mouseClick(w.Power, Qt::LeftButton); }},
+        {"a choice in cboMODEM", [](frmMain &w) { Q_EMIT w.cboMODEM->activated(0); }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        OdbcSandbox::instance().resetCallLog();
+        rig.plugIn();
+        ASSERT_TRUE(rig.linked);
+        ASSERT_TRUE(rig.start());
+        rig.sim->call([](LineSimulator &s) { s.closeMaster(); });
+        ASSERT_TRUE(eventually([&] { return rig.window->Power->Value() == 0; }));
+
+        // Nothing is there yet: the switch reports that as always and stays off.
+        c.act(*rig.window);
+        EXPECT_EQ(rig.window->Power->Value(), 0);
+        EXPECT_EQ(rig.window->strTip, QStringLiteral("Modem haven't been installed properly"));
+
+        auto gone = std::move(rig.sim);
+        rig.plugIn();
+        ASSERT_TRUE(rig.linked);
+        QTest::qWait(1500);
+        EXPECT_TRUE(rig.sim->commands().isEmpty()) << "monitoring stays off";
+        EXPECT_EQ(rig.window->Power->Value(), 0);
+        EXPECT_FALSE(rig.window->comm->PortOpen());
+    }
 }
 
 TEST_F(WindowFaults, TenThousandReportsBackToBackAreEachListedAndStoredOnceWithoutStalling)

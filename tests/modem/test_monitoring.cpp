@@ -315,8 +315,10 @@ TEST_F(MonitoringTest, AModemThatGoesAwayIsReportedAndComesBack)
     sim->call([](LineSimulator &s) { s.closeMaster(); });
     ASSERT_TRUE(eventually([&] { return w.Power->Value() == 0; }));
     EXPECT_FALSE(w.comm->PortOpen());
-    expectReport(w, QStringLiteral("The modem has gone away"),
-                 QStringLiteral("Monitoring is off. Connect the modem again, then switch monitoring on."));
+    expectReport(
+        w, QStringLiteral("The modem has gone away"),
+        QStringLiteral(
+            "Monitoring is off until the modem is connected again; then it resumes by itself."));
 
     // Plugged in again (a new device under the same name): switching on reopens it.
     sim = std::make_unique<SimThread>();

@@ -86,6 +86,42 @@ TEST_F(ReceivePath, AReportCutAnywhereBecomesOneListedShownAndStoredCall)
     EXPECT_EQ(rows[0][1].toString(), QStringLiteral("5550123"));
 }
 
+TEST_F(ReceivePath, ReportsNumberedByDdnLinesAreListedShownAndStoredOnceEach)
+{
+    struct Case
+    {
+        QString numberLines;
+        QString number;
+    };
+    const Case cases[] = {
+        {QStringLiteral("DDN_NMBR = 5550123\r\n"), QStringLiteral("5550123")},
+        {QStringLiteral("DDN = 5550124\r\n"), QStringLiteral("5550124")},
+        {QStringLiteral("DDN_NMBR = 5550999\r\nNMBR = 5550125\r\n"), QStringLiteral("5550125")},
+        {QStringLiteral("NMBR = 5550126\r\nDDN_NMBR = 5550999\r\n"), QStringLiteral("5550126")},
+    };
+    QStringList numbers;
+    for (const Case &c : cases) {
+        deliver(QStringLiteral("RING\r\n\r\nDATE = 1013\r\nTIME = 1425\r\n") + c.numberLines);
+        numbers << c.number;
+        // A DDN line alone is held back for a moment, in case an NMBR line follows.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return listLines().size() == numbers.size(); }, 5000))
+            << c.numberLines.toStdString();
+        EXPECT_EQ(listLines().last(), QStringLiteral("%1.[2002/10/13 14:25] %2")
+                                          .arg(numbers.size(), 3, 10, QLatin1Char('0'))
+                                          .arg(c.number));
+        EXPECT_EQ(window->lblTip->text(), QStringLiteral("[2002/10/13 14:25] ") + c.number);
+    }
+    QTest::qWait(int(CallerIdDecoder::ReportHold.count()) + 100);
+    EXPECT_EQ(listLines().size(), numbers.size()) << "one call per report";
+
+    const auto rows = queryRows(OdbcSandbox::instance().admin(),
+                                QStringLiteral("select number from idlist order by rowid"));
+    QStringList stored;
+    for (const auto &row : rows)
+        stored << row[0].toString();
+    EXPECT_EQ(stored, numbers);
+}
+
 TEST_F(ReceivePath, LowerCaseTextIsLoggedAsSentAndDecodedUpperCased)
 {
     deliver(QStringLiteral("date = 1013\r\ntime = 1425\r\nnmbr = private\r\n"));

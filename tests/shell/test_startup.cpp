@@ -3,6 +3,7 @@
 #include "ReceiveLogView.h"
 #include "RegistryHive.h"
 #include "TAPI.h"
+#include "btn.h"
 #include "frmMain.h"
 
 #include <QComboBox>
@@ -10,6 +11,8 @@
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -132,6 +135,50 @@ TEST_F(Startup, TheCloseButtonClosesThePortAndUnloadsTheWindow)
 
     window->btnClose_Click(); // a closed port is no failure
     EXPECT_EQ(unloaded.count(), 2);
+}
+
+// A close in either event pass of start-up ends it there: the modem is never opened and no
+// window is left behind.
+TEST_F(Startup, TheCloseButtonDuringStartUpsEventPassesEndsStartUpThere)
+{
+    struct Case
+    {
+        const char *pass;
+        QString tipThen;
+    };
+    const Case cases[] = {
+        {"the first pass", QString()},
+        {"the second pass", QStringLiteral("System initialization...")},
+    };
+    const UsableModem modem;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.pass);
+        line = new FakeComm;
+        window = std::make_unique<frmMain>(line, clock);
+        QSignalSpy unloaded(window.get(), &frmMain::unloaded);
+        int clicks = 0;
+        QTimer click;
+        QObject::connect(&click, &QTimer::timeout, [&] {
+            if (clicks == 0 && window->isVisible() && window->strTip == c.tipThen) {
+                ++clicks;
+                QTest::mouseClick(window->btnClose, Qt::LeftButton);
+            }
+        });
+        click.start(0);
+        window->Form_Load();
+        click.stop();
+
+        ASSERT_EQ(clicks, 1);
+        EXPECT_TRUE(window->isUnloaded());
+        EXPECT_EQ(unloaded.count(), 1);
+        EXPECT_FALSE(window->isVisible());
+        EXPECT_EQ(window->splash(), nullptr);
+        EXPECT_FALSE(line->calls.contains(QStringLiteral("PortOpen=1")))
+            << line->calls.join(u' ').toStdString();
+        EXPECT_EQ(window->cboMODEM->count(), 0) << "start-up stopped before the modems";
+        EXPECT_EQ(TAPI::connection().State(), 0);
+        window.reset();
+    }
 }
 
 TEST_F(Startup, TheCallLogReportOutlivesTheModemSelection)
