@@ -10,6 +10,8 @@
 
 namespace {
 
+constexpr qint64 kKeepTogetherMs = 250;
+
 QString defaultSpoolKey(const QString &connectionString)
 {
     QString dsn = QStringLiteral("CallerID");
@@ -227,7 +229,8 @@ void CallRecorder::armDeadline()
 
 void CallRecorder::onDeadline()
 {
-    const qint64 now = m_monotonic.elapsed();
+    // Calls due a moment later go with these: a burst is kept, and reported, as one.
+    const qint64 now = m_monotonic.elapsed() + kKeepTogetherMs;
     QList<quint64> late;
     while (!m_fresh.empty()) {
         const auto it = m_entries.find(m_fresh.front());

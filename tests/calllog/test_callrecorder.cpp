@@ -3,15 +3,23 @@
 // within a second.
 #include "CallRecorder.h"
 #include "OdbcSandbox.h"
+#include "TAPI.h"
 
 #include "FakeClock.h"
 #include "TestHelpers.h"
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/mount.h>
+#include <unistd.h>
 
 void PrintTo(const QString &text, std::ostream *out)
 {
@@ -312,4 +320,93 @@ TEST_F(Recorder, HeldCallsAreBoundedAndTheLineIsReadAgainOnceTheyAreStored)
     lock.release();
     ASSERT_TRUE(waitFor([&] { return heard.rooms == 1; }, 15000));
     EXPECT_FALSE(recorder->full());
+}
+
+TEST_F(Recorder, AFullDiskUnderTheLogAndTheSpoolLosesNoCallOnceSpaceIsFreed)
+{
+    if (!qEnvironmentVariableIsSet("RINGVANE_PRIVATE_MOUNTS")) {
+        // The disk is a small tmpfs, mounted in a mount namespace of a child run of this test.
+        QStringList reasons;
+        for (const QString &way : {QStringLiteral("-m"), QStringLiteral("-Urm")}) {
+            QProcess child;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("RINGVANE_PRIVATE_MOUNTS"), QStringLiteral("1"));
+            child.setProcessEnvironment(env);
+            child.setProcessChannelMode(QProcess::MergedChannels);
+            child.start(QStringLiteral("unshare"),
+                        {way, QCoreApplication::applicationFilePath(),
+                         QStringLiteral("--gtest_filter=Recorder.AFullDisk*")});
+            child.waitForFinished(90000);
+            const QString out = QString::fromLocal8Bit(child.readAll());
+            if (out.contains(QLatin1String("[  PASSED  ] 1 test")))
+                return;
+            if (out.contains(QLatin1String("[ RUN")) && !out.contains(QLatin1String("[  SKIPPED ]")))
+                FAIL() << "the run on a small disk failed:\n" << qPrintable(out);
+            reasons << QStringLiteral("unshare %1: %2").arg(way, out.trimmed().right(200));
+        }
+        GTEST_SKIP() << qPrintable(reasons.join(QLatin1String("; ")));
+    }
+
+    const QString disk = m_spoolDir.filePath(QStringLiteral("disk"));
+    ASSERT_TRUE(QDir().mkpath(disk));
+    if (::mount("tmpfs", QFile::encodeName(disk).constData(), "tmpfs", 0, "size=256k") != 0)
+        GTEST_SKIP() << "mount: " << std::strerror(errno);
+    struct Unmount
+    {
+        QByteArray path;
+        ~Unmount() { ::umount2(path.constData(), MNT_DETACH); }
+    } unmount{QFile::encodeName(disk)};
+
+    // The log and the spool on the one small disk.
+    const QString log = disk + QStringLiteral("/calllog.db");
+    QFile(log).open(QIODevice::WriteOnly);
+    const QString connectionString =
+        QStringLiteral("DRIVER=%1;Database=%2;NoCreat=1;JournalMode=WAL;SyncPragma=FULL;Timeout=500;")
+            .arg(OdbcSandbox::instance().sqliteDriver(), log);
+    auto numbers = [&] {
+        db::Connection reader;
+        reader.Open(connectionString, {}, {}, -1);
+        QStringList out;
+        for (const QVariantList &row :
+             queryRows(reader, QStringLiteral("select number from idlist order by rowid")))
+            out << row[0].toString();
+        return out;
+    };
+    {
+        db::Connection admin;
+        admin.Open(connectionString, {}, {}, -1);
+        TAPI::CreateCallLogTable(admin);
+    }
+    CallRecorder::Options o = options();
+    o.spoolFolder = disk + QStringLiteral("/spool");
+    o.writer.connectionString = connectionString;
+    auto recorder = started(true, o);
+    feed(*recorder, report("1013", "1425", QStringLiteral("5550100")));
+    ASSERT_TRUE(waitFor([&] { return heard.stored.size() == 1; }, 10000));
+
+    const QByteArray filler = QFile::encodeName(disk + QStringLiteral("/filler"));
+    const int fd = ::open(filler.constData(), O_WRONLY | O_CREAT, 0600);
+    const QByteArray page(4096, 'x');
+    while (::write(fd, page.constData(), page.size()) > 0) {
+    }
+    ::close(fd);
+
+    feed(*recorder, report("1013", "1425", QStringLiteral("5550101")) +
+                        report("1013", "1425", QStringLiteral("5550102")));
+    ASSERT_TRUE(waitFor([&] { return heard.unsafe.size() == 2; }, 15000))
+        << "the calls are not yet safe, and said so";
+    EXPECT_TRUE(heard.reasons.last().contains(QString::fromLocal8Bit(std::strerror(ENOSPC))))
+        << qPrintable(heard.reasons.last());
+    EXPECT_EQ(recorder->waitingCount(), 2);
+
+    ASSERT_EQ(::unlink(filler.constData()), 0);
+    ASSERT_TRUE(waitFor([&] { return heard.waitingSaved == QList<qsizetype>{2}; }, 20000));
+    EXPECT_EQ(numbers(), (QStringList{QStringLiteral("5550100"), QStringLiteral("5550101"),
+                                      QStringLiteral("5550102")}));
+    recorder.reset();
+    QString error;
+    const auto spool = CallSpool::open(o.spoolFolder, o.spoolKey, &error);
+    ASSERT_TRUE(spool) << qPrintable(error);
+    EXPECT_TRUE(spool->pending().isEmpty());
+    EXPECT_TRUE(spool->damage().isEmpty());
 }
