@@ -142,16 +142,18 @@ void frmMain::reportCallLogGone(const QString &reason)
 
 void frmMain::reportCallLogBack()
 {
-    // The day view's own connection is opened again too.
+    // The day view's own connection is opened again too: it never opened, or it went
+    // with the log.
+    const bool wasDown = std::exchange(m_callLogReportedDown, false);
     try {
-        if (TAPI::connection().State() == 0) {
+        if (wasDown || TAPI::connection().State() == 0) {
             TAPI::releaseConnection();
             TAPI::connection().setCursorLocation(3);
             TAPI::connection().Open(QStringLiteral("DSN=CallerID;ODBC;"), QString(), QString(), -1);
         }
     } catch (const Failure &) {
     }
-    if (!std::exchange(m_callLogReportedDown, false))
+    if (!wasDown)
         return;
     const QString message = QStringLiteral("The call log is back");
     AppendReceiveLog(message + kCR);

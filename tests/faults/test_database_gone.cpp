@@ -113,6 +113,11 @@ TEST_F(DatabaseGone, CallsDuringAServerRestartAreEachStoredOnceByEveryInstance)
         QStringLiteral("kept and will be saved when the call log is back")));
     EXPECT_EQ(rig.window->lblTipForeColor(), 0x0000FFu);
     EXPECT_TRUE(rig.log().contains(QStringLiteral("Waiting: [")));
+    // The day view does not wait for the server either: the list stays, the tip says why.
+    rig.window->brToday_Click();
+    EXPECT_EQ(rig.window->lstCID->count(), 4);
+    EXPECT_TRUE(rig.window->lblTip->text().startsWith(QStringLiteral("The call log is unavailable: ")))
+        << rig.window->lblTip->text().toStdString();
 
     ASSERT_TRUE(pgCtl(server, {QStringLiteral("-l"), server + QStringLiteral("/server.log"),
                                QStringLiteral("-o"),
@@ -152,4 +157,7 @@ TEST_F(DatabaseGone, CallsDuringAServerRestartAreEachStoredOnceByEveryInstance)
     EXPECT_TRUE(rig.window->lblTip->text().startsWith(QStringLiteral("The call log is back: ")))
         << rig.window->lblTip->text().toStdString();
     EXPECT_TRUE(rig.window->lstCID->item(1)->toolTip().isEmpty());
+    // Back, the day view reads the log again, over a connection of its own made anew.
+    rig.window->brToday_Click();
+    EXPECT_EQ(rig.window->lstCID->count(), 10) << "both instances' calls of the day";
 }
