@@ -131,8 +131,11 @@ void CallRecorder::onSpoolOpened(const QList<SpooledCall> &pending, const QStrin
     m_nextId = qMax(m_nextId, nextFreeId);
     for (const SpooledCall &call : pending) {
         // Called twice (a replay raced a commit) is harmless: the id is already known.
-        if (m_entries.emplace(call.id, Entry{call.call, m_monotonic.elapsed(), State::Kept}).second)
+        if (m_entries.emplace(call.id, Entry{call.call, m_monotonic.elapsed(), State::Kept, true})
+                .second) {
             ++m_waiting;
+            ++m_fromEarlierRuns;
+        }
     }
     if (!pending.isEmpty() || !damage.isEmpty())
         Q_EMIT earlierCallsWaiting(pending.size(), damage);
@@ -354,6 +357,8 @@ void CallRecorder::onStored(const QList<quint64> &ids)
 
 void CallRecorder::forget(std::map<quint64, Entry>::iterator it)
 {
+    if (it->second.earlierRun)
+        --m_fromEarlierRuns;
     if (it->second.state == State::InFlight) {
         --m_inFlight;
     } else {
@@ -396,7 +401,7 @@ void CallRecorder::onAvailable()
 
 bool CallRecorder::full() const
 {
-    return qsizetype(m_entries.size()) >= m_options.memoryLimit;
+    return qsizetype(m_entries.size()) - m_fromEarlierRuns >= m_options.memoryLimit;
 }
 
 bool CallRecorder::busy() const

@@ -49,7 +49,8 @@ public:
         int waitMs = 5000;
         // How often a spool that refused calls is tried again.
         int spoolRetryMs = 5000;
-        // Calls held at most before the line is left unread (the port then holds the text).
+        // Calls of this run held at most before the line is left unread (the port then
+        // holds the text); those of earlier runs are bounded by what they left.
         qsizetype memoryLimit = 10000;
     };
 
@@ -109,6 +110,7 @@ private:
         Call call;
         qint64 completedMs = 0;
         State state = State::InFlight;
+        bool earlierRun = false; // read from the spool at the start
     };
 
     void startThreads(const Options &options, bool withLog);
@@ -158,6 +160,7 @@ private:
     qsizetype m_inFlight = 0;
     qsizetype m_spooling = 0;
     qsizetype m_savedSinceWaiting = 0;
+    qsizetype m_fromEarlierRuns = 0;
     bool m_wasFull = false;
     bool m_down = false;
     QString m_downReason;

@@ -384,17 +384,23 @@ TEST_F(Recorder, AFullDiskUnderTheLogAndTheSpoolLosesNoCallOnceSpaceIsFreed)
     feed(*recorder, report("1013", "1425", QStringLiteral("5550100")));
     ASSERT_TRUE(waitFor([&] { return heard.stored.size() == 1; }, 10000));
 
+    // Kept full: a log that closes its connection gives back its journal's pages.
     const QByteArray filler = QFile::encodeName(disk + QStringLiteral("/filler"));
-    const int fd = ::open(filler.constData(), O_WRONLY | O_CREAT, 0600);
-    const QByteArray page(4096, 'x');
-    while (::write(fd, page.constData(), page.size()) > 0) {
-    }
-    ::close(fd);
+    auto fill = [&] {
+        const int fd = ::open(filler.constData(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+        const QByteArray page(4096, 'x');
+        while (::write(fd, page.constData(), page.size()) > 0) {
+        }
+        ::close(fd);
+    };
+    fill();
 
     feed(*recorder, report("1013", "1425", QStringLiteral("5550101")) +
                         report("1013", "1425", QStringLiteral("5550102")));
-    ASSERT_TRUE(waitFor([&] { return heard.unsafe.size() == 2; }, 15000))
-        << "the calls are not yet safe, and said so";
+    ASSERT_TRUE(waitFor([&] {
+        fill();
+        return heard.unsafe.size() == 2;
+    }, 15000)) << "the calls are not yet safe, and said so";
     EXPECT_TRUE(heard.reasons.last().contains(QString::fromLocal8Bit(std::strerror(ENOSPC))))
         << qPrintable(heard.reasons.last());
     EXPECT_EQ(recorder->waitingCount(), 2);
