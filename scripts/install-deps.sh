@@ -25,6 +25,8 @@ PACKAGES=(
     locales
     # checking the Debian package
     lintian
+    # the flood benchmark counts the program's disk syncs
+    strace
 )
 
 export DEBIAN_FRONTEND=noninteractive
