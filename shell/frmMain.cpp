@@ -58,6 +58,7 @@ frmMain::frmMain(Comm *serial, const dates::Clock &clock, QWidget *parent)
 {
     const layoutdata::WindowLayout layout = layoutbuilder::loadWindow(QStringLiteral(":/layout/frmMain.json"));
     setWindowTitle(layout.caption);
+    windowsystem::keepExactCaption(this);
     setFixedSize(layout.clientSize);
     m_background = QPixmap(layout.picture);
     if (!layout.icon.isEmpty())
