@@ -5,8 +5,8 @@
 #include "LayoutData.h"
 
 #include <QByteArray>
+#include <QImage>
 #include <QListWidget>
-#include <QPixmap>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -156,7 +156,8 @@ private:
     // A pass over m_pendingCalls is queued; text arrived while calls were pending.
     bool m_takeScheduled = false;
     bool m_receiveWaiting = false;
-    QPixmap m_background;
+    QImage m_background;
+    quint32 m_backColor = 0;
     start *m_splash = nullptr;
     bool m_shownOnce = false;
     // From the layout: centred at the first show, and whether a shown window has a
