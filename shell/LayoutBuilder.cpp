@@ -1,6 +1,7 @@
 #include "LayoutBuilder.h"
 
 #include "Comm.h"
+#include "PictureStore.h"
 #include "TipLine.h"
 
 #include <QComboBox>
@@ -15,6 +16,8 @@
 #include <QTextDocument>
 #include <QTimer>
 #include <QWidget>
+
+void registerSkinPictures(); // generated from skin/*.png
 
 namespace layoutbuilder {
 
@@ -59,7 +62,7 @@ void applyWindow(QWidget *window, const layoutdata::WindowLayout &layout)
     window->setFixedSize(layout.clientSize);
     window->setWindowFlag(Qt::FramelessWindowHint, !layout.border);
     if (!layout.icon.isEmpty())
-        window->setWindowIcon(QIcon(layout.icon));
+        window->setWindowIcon(QIcon(QPixmap::fromImage(picturestore::image(layout.icon))));
 }
 
 void paintFace(QPainter &painter, const QWidget *window, const QImage &picture, quint32 backColor)
@@ -157,7 +160,7 @@ void applyLabel(QLabel *label, const layoutdata::ControlLayout &control)
 
 void applyImage(QLabel *image, const layoutdata::ControlLayout &control)
 {
-    image->setPixmap(QPixmap(control.picture));
+    image->setPixmap(QPixmap::fromImage(picturestore::image(control.picture)));
     image->setScaledContents(control.stretch);
 }
 
@@ -203,6 +206,8 @@ PropertyBag storeFor(const layoutdata::ControlLayout &control)
 layoutdata::WindowLayout loadWindow(const QString &resource)
 {
     layoutdata::initResources();
+    static const bool skinReady = (registerSkinPictures(), true);
+    Q_UNUSED(skinReady)
     QString error;
     std::optional<layoutdata::WindowLayout> layout = layoutdata::load(resource, &error);
     if (!layout)

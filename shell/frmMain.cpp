@@ -4,6 +4,7 @@
 #include "Comm.h"
 #include "Failure.h"
 #include "LayoutBuilder.h"
+#include "PictureStore.h"
 #include "ReceiveLogView.h"
 #include "TipLine.h"
 #include "TtyComm.h"
@@ -58,7 +59,7 @@ frmMain::frmMain(Comm *serial, const dates::Clock &clock, QWidget *parent)
     const layoutdata::WindowLayout layout = layoutbuilder::loadWindow(QStringLiteral(":/layout/frmMain.json"));
     layoutbuilder::applyWindow(this, layout);
     windowsystem::keepExactCaption(this);
-    m_background = QImage(layout.picture).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    m_background = picturestore::image(layout.picture);
     m_backColor = layout.backColor;
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_centreAtFirstShow = layout.centred;

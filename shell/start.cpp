@@ -1,6 +1,7 @@
 #include "start.h"
 
 #include "LayoutBuilder.h"
+#include "PictureStore.h"
 #include "WindowSystem.h"
 
 #include <QPainter>
@@ -12,7 +13,7 @@ start::start(QWidget *parent)
     layoutbuilder::applyWindow(this, layout);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_ShowWithoutActivating);
-    m_picture = QImage(layout.picture).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    m_picture = picturestore::image(layout.picture);
     m_backColor = layout.backColor;
     m_centred = layout.centred;
     m_showInTaskbar = layout.showInTaskbar;
