@@ -23,16 +23,14 @@ inline long statusKb(const char *field)
     return procKb("/proc/self/status", field);
 }
 
-// Memory no other process shares: private pages (clean and dirty), and of those the
-// ones written (heap, stacks, relocated data), which cannot be dropped and read again.
+// Private memory: the pages this process has written (heap, stacks, window buffers,
+// relocated data), which are its alone and cannot be dropped and read again. Pages only
+// read (code, fonts, pictures) are left out: whether they count as private depends on
+// what else happens to map the same files.
 inline long privateKb()
-{
-    return procKb("/proc/self/smaps_rollup", "Private_Clean:") + procKb("/proc/self/smaps_rollup", "Private_Dirty:");
-}
-inline long privateDirtyKb()
 {
     return procKb("/proc/self/smaps_rollup", "Private_Dirty:");
 }
 
 // The one line each measured start prints, read back by bench_startup.
-#define STARTUP_REPORT_FORMAT "first=%lld ready=%lld maxrss=%ld firstrss=%ld anon=%ld file=%ld private=%ld dirty=%ld"
+#define STARTUP_REPORT_FORMAT "first=%lld ready=%lld maxrss=%ld firstrss=%ld anon=%ld file=%ld private=%ld"

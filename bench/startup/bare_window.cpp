@@ -38,7 +38,7 @@ protected:
         rusage usage{};
         getrusage(RUSAGE_SELF, &usage);
         std::printf(STARTUP_REPORT_FORMAT "\n", now, now, usage.ru_maxrss, usage.ru_maxrss,
-                    statusKb("RssAnon:"), statusKb("RssFile:"), privateKb(), privateDirtyKb());
+                    statusKb("RssAnon:"), statusKb("RssFile:"), privateKb());
         std::fflush(stdout);
         ::_exit(0);
     }
