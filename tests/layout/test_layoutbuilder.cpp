@@ -23,7 +23,8 @@ namespace {
 
 const WindowLayout &description()
 {
-    static const WindowLayout layout = layoutbuilder::loadWindow(QStringLiteral(":/layout/frmMain.json"));
+    static const WindowLayout layout =
+        layoutbuilder::loadWindow(QStringLiteral(":/layout/frmMain.json"));
     return layout;
 }
 
@@ -110,21 +111,29 @@ TEST(LayoutBuilder, AChangedSettingChangesTheControl)
         const char *changed;
     };
     const Probe wrap = [](QObject *o) {
-        return QString::number(as<QPlainTextEdit>(o)->lineWrapMode() == QPlainTextEdit::WidgetWidth);
+        return QString::number(as<QPlainTextEdit>(o)->lineWrapMode() ==
+                               QPlainTextEdit::WidgetWidth);
     };
     const Probe bars = [](QObject *o) {
         auto *box = as<QPlainTextEdit>(o);
-        return QStringLiteral("%1/%2").arg(box->horizontalScrollBarPolicy()).arg(box->verticalScrollBarPolicy());
+        return QStringLiteral("%1/%2")
+            .arg(box->horizontalScrollBarPolicy())
+            .arg(box->verticalScrollBarPolicy());
     };
     const Probe serial = [](QObject *o) {
         auto *port = as<FakeComm>(o);
-        return QStringLiteral("%1 %2 [%3]").arg(port->CommPort()).arg(port->Settings(), port->calls.join(u' '));
+        return QStringLiteral("%1 %2 [%3]")
+            .arg(port->CommPort())
+            .arg(port->Settings(), port->calls.join(u' '));
     };
     const Case cases[] = {
         {"RcvText", "wordWrap", [](ControlLayout &c) { c.wordWrap = false; }, wrap, "1", "0"},
-        {"RcvText", "scrollBars", [](ControlLayout &c) { c.scrollBars = ScrollBars::Both; }, bars, "1/2", "2/2"},
+        {"RcvText", "scrollBars", [](ControlLayout &c) { c.scrollBars = ScrollBars::Both; }, bars,
+         "1/2", "2/2"},
         {"RcvText", "alignment", [](ControlLayout &c) { c.alignment = Alignment::Center; },
-         [](QObject *o) { return alignment(as<QPlainTextEdit>(o)->document()->defaultTextOption().alignment()); },
+         [](QObject *o) {
+             return alignment(as<QPlainTextEdit>(o)->document()->defaultTextOption().alignment());
+         },
          "left", "center"},
         {"RcvText", "locked", [](ControlLayout &c) { c.locked = true; },
          [](QObject *o) { return QString::number(as<QPlainTextEdit>(o)->isReadOnly()); }, "0", "1"},
@@ -139,7 +148,8 @@ TEST(LayoutBuilder, AChangedSettingChangesTheControl)
         {"lstCID", "multiSelect", [](ControlLayout &c) { c.multiSelect = true; },
          [](QObject *o) { return QString::number(as<QListWidget>(o)->selectionMode()); }, "1", "2"},
         {"lstCID", "sorted", [](ControlLayout &c) { c.sorted = true; },
-         [](QObject *o) { return QString::number(as<QListWidget>(o)->isSortingEnabled()); }, "0", "1"},
+         [](QObject *o) { return QString::number(as<QListWidget>(o)->isSortingEnabled()); }, "0",
+         "1"},
         {"lblTip", "alignment", [](ControlLayout &c) { c.alignment = Alignment::Center; },
          [](QObject *o) { return alignment(as<QLabel>(o)->alignment()); }, "left", "center"},
         {"lblTip", "wordWrap", [](ControlLayout &c) { c.wordWrap = true; },
@@ -160,7 +170,8 @@ TEST(LayoutBuilder, AChangedSettingChangesTheControl)
         // A port that already has the described settings sees no call at all.
         {"comm", "commPort", [](ControlLayout &c) { c.serial.port = 3; }, serial, "1 9600,n,8,1 []",
          "3 9600,n,8,1 [CommPort=3]"},
-        {"comm", "settings", [](ControlLayout &c) { c.serial.settings = QStringLiteral("2400,e,7,1"); }, serial,
+        {"comm", "settings",
+         [](ControlLayout &c) { c.serial.settings = QStringLiteral("2400,e,7,1"); }, serial,
          "1 9600,n,8,1 []", "1 2400,e,7,1 [Settings=2400,e,7,1]"},
     };
     for (const Case &c : cases) {

@@ -46,9 +46,11 @@ TEST(PackedSkin, PackedAsTheFilesHoldThem)
         for (int y = 0; y < file.height(); ++y)
             for (int x = 0; x < file.width(); ++x)
                 opaque = opaque && qAlpha(file.pixel(x, y)) == 255;
-        EXPECT_EQ(packed.format(), opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied);
+        EXPECT_EQ(packed.format(),
+                  opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied);
     }
-    EXPECT_EQ(picturestore::packed(QStringLiteral(":/skin/background.png")).format(), QImage::Format_RGB32);
+    EXPECT_EQ(picturestore::packed(QStringLiteral(":/skin/background.png")).format(),
+              QImage::Format_RGB32);
     EXPECT_EQ(picturestore::packed(QStringLiteral(":/picturebutton/hand.png")).format(),
               QImage::Format_ARGB32_Premultiplied);
 }
@@ -58,9 +60,12 @@ TEST(PackedSkin, PackedAsTheFilesHoldThem)
 TEST(PackedSkin, SharedNotCopied)
 {
     loadSkin();
-    const auto bits = [](const char *name) { return picturestore::packed(QLatin1String(name)).constBits(); };
+    const auto bits = [](const char *name) {
+        return picturestore::packed(QLatin1String(name)).constBits();
+    };
     EXPECT_EQ(bits(":/skin/background.png"), bits(":/skin/background.png"));
-    EXPECT_EQ(bits(":/skin/Power_up.png"), bits(":/skin/Power_disabled.png")) << "the same picture, stored once";
+    EXPECT_EQ(bits(":/skin/Power_up.png"), bits(":/skin/Power_disabled.png"))
+        << "the same picture, stored once";
     EXPECT_NE(bits(":/skin/Power_up.png"), bits(":/skin/Power_down.png"));
     EXPECT_EQ(Picture::load(QStringLiteral(":/skin/brToday_up.png"))->image().constBits(),
               bits(":/skin/brToday_up.png"));

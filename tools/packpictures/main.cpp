@@ -42,13 +42,15 @@ bool isOpaque(const QImage &image)
 // converting first.
 QImage paintForm(const QImage &decoded)
 {
-    return decoded.convertToFormat(isOpaque(decoded) ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied);
+    return decoded.convertToFormat(isOpaque(decoded) ? QImage::Format_RGB32
+                                                     : QImage::Format_ARGB32_Premultiplied);
 }
 
 QString cString(const QString &text)
 {
     QString quoted = text;
-    quoted.replace(QLatin1Char('\\'), QLatin1String("\\\\")).replace(QLatin1Char('"'), QLatin1String("\\\""));
+    quoted.replace(QLatin1Char('\\'), QLatin1String("\\\\"))
+        .replace(QLatin1Char('"'), QLatin1String("\\\""));
     return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
@@ -74,7 +76,8 @@ int main(int argc, char **argv)
         }
         const QImage decoded(argument.mid(equals + 1));
         if (decoded.isNull()) {
-            std::fprintf(stderr, "packpictures: cannot read %s\n", qPrintable(argument.mid(equals + 1)));
+            std::fprintf(stderr, "packpictures: cannot read %s\n",
+                         qPrintable(argument.mid(equals + 1)));
             return 1;
         }
         const QImage image = paintForm(decoded);
@@ -100,7 +103,8 @@ int main(int argc, char **argv)
         for (int y = 0; y < image.height(); ++y) {
             const auto *line = reinterpret_cast<const quint32 *>(image.constScanLine(y));
             for (int x = 0; x < image.width(); ++x) {
-                out << ((x % 8) == 0 ? "\n    " : " ") << "0x" << QString::number(line[x], 16) << ',';
+                out << ((x % 8) == 0 ? "\n    " : " ") << "0x" << QString::number(line[x], 16)
+                    << ',';
             }
         }
         out << "\n};\n\n";
@@ -109,7 +113,8 @@ int main(int argc, char **argv)
     for (const Entry &e : entries) {
         const QImage &image = distinct.at(e.pixels);
         out << "    {" << cString(e.name) << ", " << image.width() << ", " << image.height() << ", "
-            << (image.format() == QImage::Format_RGB32 ? "QImage::Format_RGB32" : "QImage::Format_ARGB32_Premultiplied")
+            << (image.format() == QImage::Format_RGB32 ? "QImage::Format_RGB32"
+                                                       : "QImage::Format_ARGB32_Premultiplied")
             << ", kPixels" << e.pixels << "},\n";
     }
     out << "};\n\n} // namespace\n\nvoid " << function
