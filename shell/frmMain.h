@@ -5,8 +5,8 @@
 #include "LayoutData.h"
 
 #include <QByteArray>
+#include <QImage>
 #include <QListWidget>
-#include <QPixmap>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -182,7 +182,8 @@ private:
     QTimer *m_reportHold = nullptr;
     quint64 m_timedReport = 0;
     modem::ModemReturnWatch *m_modemReturn = nullptr;
-    QPixmap m_background;
+    QImage m_background;
+    quint32 m_backColor = 0;
     start *m_splash = nullptr;
     bool m_unloaded = false;
     bool m_shownOnce = false;
