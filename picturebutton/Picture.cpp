@@ -1,6 +1,7 @@
 #include "Picture.h"
 
 #include "Failure.h"
+#include "PictureStore.h"
 
 #include <QFileInfo>
 #include <QImageReader>
@@ -9,6 +10,8 @@ PictureRef Picture::load(const QString &fileName)
 {
     if (fileName.isEmpty())
         return std::make_shared<Picture>();
+    if (QImage packed = picturestore::packed(fileName); !packed.isNull())
+        return std::make_shared<Picture>(std::move(packed));
     if (!QFileInfo::exists(fileName))
         throw Failure(ErrorNumber::FileNotFound, QStringLiteral("File not found"), fileName);
     QImageReader reader(fileName);

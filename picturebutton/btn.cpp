@@ -1,6 +1,7 @@
 #include "btn.h"
 
 #include "Failure.h"
+#include "PictureStore.h"
 
 #include <QCursor>
 #include <QDebug>
@@ -33,13 +34,17 @@ QPoint fingertip(const QImage &hand)
     return QPoint(0, 0);
 }
 
-QCursor pointingHand()
+// Made once: every button shows the same hand.
+const QCursor &pointingHand()
 {
-    const QImage hand(QStringLiteral(":/picturebutton/hand.png"));
-    if (hand.isNull())
-        return QCursor(Qt::PointingHandCursor);
-    const QPoint hot = fingertip(hand);
-    return QCursor(QPixmap::fromImage(hand), hot.x(), hot.y());
+    static const QCursor cursor = [] {
+        const QImage hand = picturestore::image(QStringLiteral(":/picturebutton/hand.png"));
+        if (hand.isNull())
+            return QCursor(Qt::PointingHandCursor);
+        const QPoint hot = fingertip(hand);
+        return QCursor(QPixmap::fromImage(hand), hot.x(), hot.y());
+    }();
+    return cursor;
 }
 
 // Qt's button and modifier bits in the masks the handlers take: 1 left, 2 right,
@@ -70,11 +75,14 @@ qint16 shiftMask(Qt::KeyboardModifiers modifiers)
 
 } // namespace
 
+void registerPointerPictures(); // generated from hand.png
+
 // Outside any namespace, as Q_INIT_RESOURCE requires; keeps the cursor image linked in
 // from the static library.
 static void initResources()
 {
     Q_INIT_RESOURCE(picturebutton);
+    registerPointerPictures();
 }
 
 btn::btn(QWidget *parent) : QWidget(parent)

@@ -13,6 +13,10 @@ if ! cmake --build build-bench -j"$JOBS" -- -k 0; then
     build_note="NOTE: part of the Release tree did not build; benchmarks missing below did not run."
 fi
 
+# A freshly linked program's pages sit dirty in the page cache until written back, and
+# would count as the process's own written memory in the start-up figures.
+sync
+
 results=bench/results.txt
 tmp=$(mktemp)
 trap 'rm -f "$tmp"' EXIT
@@ -32,6 +36,8 @@ machine_load() {
 
 export LC_ALL=C.UTF-8
 status=0
+# Every program in build-bench/bench is a benchmark; the helpers they start themselves
+# live in build-bench/bench/helpers and are not run here.
 for bench in build-bench/bench/*; do
     [ -x "$bench" ] && [ -f "$bench" ] || continue
     echo >>"$tmp"

@@ -1,10 +1,23 @@
 #include "LayoutBuilder.h"
 
+#include "Comm.h"
+#include "PictureStore.h"
 #include "TipLine.h"
 
+#include <QComboBox>
 #include <QDir>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+#include <QPlainTextEdit>
 #include <QStandardPaths>
+#include <QTextDocument>
+#include <QTimer>
 #include <QWidget>
+
+void registerSkinPictures(); // generated from skin/*.png
 
 namespace layoutbuilder {
 
@@ -23,6 +36,42 @@ QFont fontFrom(const layoutdata::FontSpec &face)
     font.setUnderline(face.underline);
     font.setStrikeOut(face.strikeOut);
     return font;
+}
+
+namespace {
+
+Qt::Alignment horizontal(layoutdata::Alignment alignment)
+{
+    switch (alignment) {
+    case layoutdata::Alignment::Right:
+        return Qt::AlignRight;
+    case layoutdata::Alignment::Center:
+        return Qt::AlignHCenter;
+    case layoutdata::Alignment::Left:
+        break;
+    }
+    return Qt::AlignLeft;
+}
+
+} // namespace
+
+void applyWindow(QWidget *window, const layoutdata::WindowLayout &layout)
+{
+    window->setObjectName(layout.name);
+    window->setWindowTitle(layout.caption);
+    window->setFixedSize(layout.clientSize);
+    window->setWindowFlag(Qt::FramelessWindowHint, !layout.border);
+    if (!layout.icon.isEmpty())
+        window->setWindowIcon(QIcon(QPixmap::fromImage(picturestore::image(layout.icon))));
+}
+
+void paintFace(QPainter &painter, const QWidget *window, const QImage &picture, quint32 backColor)
+{
+    const QRegion uncovered = QRegion(window->rect()) - QRect(QPoint(0, 0), picture.size());
+    for (const QRect &part : uncovered)
+        painter.fillRect(part, colorFromOle(backColor));
+    if (!picture.isNull())
+        painter.drawImage(QPoint(0, 0), picture);
 }
 
 void applyCommon(QWidget *widget, const layoutdata::ControlLayout &control)
@@ -51,6 +100,87 @@ void applyCommon(QWidget *widget, const layoutdata::ControlLayout &control)
     widget->setVisible(control.visible);
 }
 
+void applyTextBox(QLineEdit *box, const layoutdata::ControlLayout &control)
+{
+    if (control.wordWrap.value_or(false)
+        || control.scrollBars.value_or(layoutdata::ScrollBars::None) != layoutdata::ScrollBars::None)
+        throw Mismatch{control.name + QStringLiteral(" is a one-line box: it can neither wrap nor scroll")};
+    box->setText(control.text);
+    box->setAlignment(horizontal(control.alignment) | Qt::AlignVCenter);
+    if (control.locked)
+        box->setReadOnly(*control.locked);
+}
+
+void applyTextBox(QPlainTextEdit *box, const layoutdata::ControlLayout &control)
+{
+    if (!control.text.isEmpty())
+        box->setPlainText(control.text);
+    QTextOption option = box->document()->defaultTextOption();
+    option.setAlignment(horizontal(control.alignment));
+    box->document()->setDefaultTextOption(option);
+    if (control.wordWrap)
+        box->setLineWrapMode(*control.wordWrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    if (control.scrollBars) {
+        using layoutdata::ScrollBars;
+        const ScrollBars bars = *control.scrollBars;
+        const auto policy = [](bool shown) { return shown ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff; };
+        box->setVerticalScrollBarPolicy(policy(bars == ScrollBars::Vertical || bars == ScrollBars::Both));
+        box->setHorizontalScrollBarPolicy(policy(bars == ScrollBars::Horizontal || bars == ScrollBars::Both));
+    }
+    if (control.locked)
+        box->setReadOnly(*control.locked);
+}
+
+void applyComboBox(QComboBox *box, const layoutdata::ControlLayout &control)
+{
+    // A drop-down list offers its entries only; the combo also takes typed text.
+    box->setEditable(control.comboStyle == layoutdata::ComboStyle::DropDownCombo);
+}
+
+void applyListBox(QListWidget *list, const layoutdata::ControlLayout &control)
+{
+    list->setSelectionMode(control.multiSelect ? QAbstractItemView::MultiSelection
+                                               : QAbstractItemView::SingleSelection);
+    list->setSortingEnabled(control.sorted);
+}
+
+void applyLabel(QLabel *label, const layoutdata::ControlLayout &control)
+{
+    label->setText(control.text);
+    label->setAlignment(horizontal(control.alignment) | Qt::AlignVCenter);
+    label->setWordWrap(control.wordWrap.value_or(false));
+    // Without a back colour the label lets the window's face show through.
+    if (control.backColor) {
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::Window, colorFromOle(*control.backColor));
+        label->setPalette(palette);
+        label->setAutoFillBackground(true);
+    }
+}
+
+void applyImage(QLabel *image, const layoutdata::ControlLayout &control)
+{
+    image->setPixmap(QPixmap::fromImage(picturestore::image(control.picture)));
+    image->setScaledContents(control.stretch);
+}
+
+void applyTimer(QTimer *timer, const layoutdata::ControlLayout &control)
+{
+    timer->setInterval(control.interval);
+    if (control.enabled)
+        timer->start();
+    else
+        timer->stop();
+}
+
+void applySerialPort(Comm *port, const layoutdata::ControlLayout &control)
+{
+    if (port->CommPort() != control.serial.port)
+        port->setCommPort(short(control.serial.port));
+    if (port->Settings().compare(control.serial.settings, Qt::CaseInsensitive) != 0)
+        port->setSettings(control.serial.settings);
+}
+
 PropertyBag storeFor(const layoutdata::ControlLayout &control)
 {
     PropertyBag store;
@@ -76,6 +206,8 @@ PropertyBag storeFor(const layoutdata::ControlLayout &control)
 layoutdata::WindowLayout loadWindow(const QString &resource)
 {
     layoutdata::initResources();
+    static const bool skinReady = (registerSkinPictures(), true);
+    Q_UNUSED(skinReady)
     QString error;
     std::optional<layoutdata::WindowLayout> layout = layoutdata::load(resource, &error);
     if (!layout)

@@ -284,24 +284,29 @@ void readSerial(Fields &f, SerialDefaults &serial)
         || !QStringLiteral("neoms").contains(serial.parity) || serial.dataBits < 4 || serial.dataBits > 8
         || (serial.stopBits != 1 && serial.stopBits != 1.5 && serial.stopBits != 2))
         fail(f.where(), QStringLiteral("\"settings\" must read like \"9600,n,8,1\", not \"%1\"").arg(settings));
-    serial.inBufferSize = int(f.integer(QStringLiteral("inBufferSize"), 1, 32767));
-    serial.outBufferSize = int(f.integer(QStringLiteral("outBufferSize"), 1, 32767));
-    serial.receiveThreshold = int(f.integer(QStringLiteral("rThreshold"), 0, 32767));
-    serial.open = f.boolean(QStringLiteral("portOpen"), false);
+    serial.settings = settings;
 }
 
-void readTextSettings(Fields &f, ControlLayout &c)
+// Font and colours; the text and the alignment only for the kinds that show them.
+void readTextSettings(Fields &f, ControlLayout &c, bool withText, bool withAlignment)
 {
-    c.text = f.string(QStringLiteral("text"), QString());
+    if (withText)
+        c.text = f.string(QStringLiteral("text"), QString());
     if (f.has(QStringLiteral("font")))
         c.font = readFont(f.value(QStringLiteral("font")), f.where());
     if (f.has(QStringLiteral("foreColor")))
         c.foreColor = f.colour(QStringLiteral("foreColor"));
     if (f.has(QStringLiteral("backColor")))
         c.backColor = f.colour(QStringLiteral("backColor"));
-    c.alignment = f.choice(QStringLiteral("alignment"),
-                           {{"left", Alignment::Left}, {"right", Alignment::Right}, {"center", Alignment::Center}},
-                           Alignment::Left);
+    if (withAlignment)
+        c.alignment = f.choice(QStringLiteral("alignment"),
+                               {{"left", Alignment::Left}, {"right", Alignment::Right}, {"center", Alignment::Center}},
+                               Alignment::Left);
+}
+
+std::optional<bool> optionalBoolean(Fields &f, const QString &key)
+{
+    return f.has(key) ? std::optional<bool>(f.boolean(key)) : std::nullopt;
 }
 
 ControlLayout readControl(const QJsonValue &value, int index)
@@ -342,35 +347,30 @@ ControlLayout readControl(const QJsonValue &value, int index)
         c.url = f.string(QStringLiteral("url"));
         break;
     case ControlKind::TextBox:
-        readTextSettings(f, c);
-        c.multiLine = f.boolean(QStringLiteral("multiLine"), false);
-        c.wordWrap = f.boolean(QStringLiteral("wordWrap"), c.multiLine);
-        c.scrollBars = f.choice(QStringLiteral("scrollBars"),
-                                {{"none", ScrollBars::None}, {"horizontal", ScrollBars::Horizontal},
-                                 {"vertical", ScrollBars::Vertical}, {"both", ScrollBars::Both}},
-                                ScrollBars::None);
-        c.maxLength = int(f.integer(QStringLiteral("maxLength"), 0, std::numeric_limits<int>::max(), 0));
-        c.locked = f.boolean(QStringLiteral("locked"), false);
+        readTextSettings(f, c, true, true);
+        c.wordWrap = optionalBoolean(f, QStringLiteral("wordWrap"));
+        if (f.has(QStringLiteral("scrollBars")))
+            c.scrollBars = f.choice(QStringLiteral("scrollBars"),
+                                    {{"none", ScrollBars::None}, {"horizontal", ScrollBars::Horizontal},
+                                     {"vertical", ScrollBars::Vertical}, {"both", ScrollBars::Both}},
+                                    ScrollBars::None);
+        c.locked = optionalBoolean(f, QStringLiteral("locked"));
         break;
     case ControlKind::ComboBox:
-        readTextSettings(f, c);
+        readTextSettings(f, c, false, false);
         c.comboStyle = f.choice(QStringLiteral("style"),
                                 {{"dropDownCombo", ComboStyle::DropDownCombo},
-                                 {"simpleCombo", ComboStyle::SimpleCombo},
                                  {"dropDownList", ComboStyle::DropDownList}},
                                 ComboStyle::DropDownCombo);
-        c.sorted = f.boolean(QStringLiteral("sorted"), false);
         break;
     case ControlKind::ListBox:
-        readTextSettings(f, c);
-        c.columns = int(f.integer(QStringLiteral("columns"), 1, 100, 1));
+        readTextSettings(f, c, false, false);
         c.multiSelect = f.boolean(QStringLiteral("multiSelect"), false);
         c.sorted = f.boolean(QStringLiteral("sorted"), false);
         break;
     case ControlKind::Label:
-        readTextSettings(f, c);
+        readTextSettings(f, c, true, true);
         c.wordWrap = f.boolean(QStringLiteral("wordWrap"), false);
-        c.autoSize = f.boolean(QStringLiteral("autoSize"), false);
         break;
     case ControlKind::Image:
         c.picture = f.string(QStringLiteral("picture"));
@@ -417,8 +417,6 @@ WindowLayout readWindow(const QJsonObject &root)
     w.icon = f.string(QStringLiteral("icon"), QString());
     if (f.has(QStringLiteral("backColor")))
         w.backColor = f.colour(QStringLiteral("backColor"));
-    if (f.has(QStringLiteral("foreColor")))
-        w.foreColor = f.colour(QStringLiteral("foreColor"));
     f.done();
 
     QSet<QString> names;

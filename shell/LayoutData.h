@@ -30,7 +30,7 @@ struct FontSpec
 enum class ControlKind { HtmlView, TextBox, PictureButton, Timer, ComboBox, SerialPort, ListBox, Label, Image };
 enum class Alignment { Left, Right, Center };
 enum class ScrollBars { None, Horizontal, Vertical, Both };
-enum class ComboStyle { DropDownCombo, SimpleCombo, DropDownList };
+enum class ComboStyle { DropDownCombo, DropDownList };
 
 // One named value of a picture button's stored settings, as its read-properties
 // operation expects to find it.
@@ -46,17 +46,15 @@ struct StoredSetting
     QString picture; // resource path of the picture
 };
 
+// The serial component's settings at load; the buffers are the component's own business.
 struct SerialDefaults
 {
     int port = 1;
+    QString settings = QStringLiteral("9600,n,8,1"); // as written: "baud,parity,data,stop"
     int baudRate = 9600;
     QChar parity = QLatin1Char('n');
     int dataBits = 8;
     double stopBits = 1;
-    int inBufferSize = 1024;
-    int outBufferSize = 512;
-    int receiveThreshold = 0;
-    bool open = false;
 };
 
 struct ControlLayout
@@ -72,17 +70,14 @@ struct ControlLayout
     std::optional<quint32> foreColor; // 0x00BBGGRR or 0x80000000 + system colour
     std::optional<quint32> backColor;
 
-    // Text box, combo box, list box and label.
-    bool multiLine = false;
-    bool wordWrap = false;
-    ScrollBars scrollBars = ScrollBars::None;
-    int maxLength = 0; // 0: no limit
+    // Text box, list box, combo box and label. A setting left out of the description keeps
+    // the control's own behaviour where the control has one (optional members).
     Alignment alignment = Alignment::Left;
-    bool locked = false;
-    bool autoSize = false;
+    std::optional<bool> wordWrap;
+    std::optional<ScrollBars> scrollBars;
+    std::optional<bool> locked;
     ComboStyle comboStyle = ComboStyle::DropDownCombo;
     bool sorted = false;
-    int columns = 1;
     bool multiSelect = false;
 
     // Timer.
@@ -112,8 +107,7 @@ struct WindowLayout
     bool centred = false;
     QString picture;
     QString icon; // empty: no icon
-    quint32 backColor = 0x80000005;
-    std::optional<quint32> foreColor;
+    quint32 backColor = 0x80000005; // shows where the picture does not reach
 
     QList<ControlLayout> controls; // stacking order, top-most first
 

@@ -12,10 +12,8 @@ ReceiveLogView::ReceiveLogView(QWidget *parent) : QPlainTextEdit(parent)
     setUndoRedoEnabled(false);
     setAcceptDrops(false);
     setFocusPolicy(Qt::StrongFocus);
-    setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // Where a wrapped line may break; whether lines wrap at all is the layout's.
     setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 }
 
 qsizetype ReceiveLogView::length() const

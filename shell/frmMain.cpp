@@ -3,6 +3,7 @@
 #include "Comm.h"
 #include "Failure.h"
 #include "LayoutBuilder.h"
+#include "PictureStore.h"
 #include "ReceiveLogView.h"
 #include "TipLine.h"
 #include "TtyComm.h"
@@ -52,15 +53,13 @@ bool installHelpPage(const QString &page)
 } // namespace
 
 frmMain::frmMain(Comm *serial, const dates::Clock &clock, QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_clock(clock),
-      m_calls(new CallRecorder(clock, this))
+    : QWidget(parent, Qt::Window), m_clock(clock), m_calls(new CallRecorder(clock, this))
 {
     const layoutdata::WindowLayout layout = layoutbuilder::loadWindow(QStringLiteral(":/layout/frmMain.json"));
-    setWindowTitle(layout.caption);
-    setFixedSize(layout.clientSize);
-    m_background = QPixmap(layout.picture);
-    if (!layout.icon.isEmpty())
-        setWindowIcon(QIcon(layout.icon));
+    layoutbuilder::applyWindow(this, layout);
+    windowsystem::keepExactCaption(this);
+    m_background = picturestore::image(layout.picture);
+    m_backColor = layout.backColor;
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_centreAtFirstShow = layout.centred;
     m_showInTaskbar = layout.showInTaskbar;
@@ -71,8 +70,12 @@ frmMain::frmMain(Comm *serial, const dates::Clock &clock, QWidget *parent)
     connectCallRecorder();
 
     // Widgets stack in the order they are created, so build from the bottom up.
-    for (auto it = layout.controls.crbegin(); it != layout.controls.crend(); ++it)
-        createControl(*it);
+    try {
+        for (auto it = layout.controls.crbegin(); it != layout.controls.crend(); ++it)
+            createControl(*it);
+    } catch (const layoutbuilder::Mismatch &mismatch) {
+        qFatal("window layout of frmMain does not fit its controls: %s", qPrintable(mismatch.message));
+    }
 
     QWidget *previous = nullptr;
     for (const QString &name : layout.tabOrder()) {
@@ -110,14 +113,13 @@ void frmMain::createControl(const ControlLayout &control)
         if (name == QLatin1String("Timer1")) {
             Timer1 = new QTimer(this);
             Timer1->setObjectName(name);
-            Timer1->setInterval(control.interval);
             connect(Timer1, &QTimer::timeout, this, &frmMain::Timer1_Timer);
-            if (control.enabled)
-                Timer1->start();
+            layoutbuilder::applyTimer(Timer1, control);
         }
         return;
     case Kind::SerialPort:
         comm->setObjectName(name);
+        layoutbuilder::applySerialPort(comm, control);
         return;
     case Kind::PictureButton: {
         auto *button = new btn(layoutbuilder::storeFor(control), this);
@@ -168,40 +170,39 @@ void frmMain::createControl(const ControlLayout &control)
             connect(RcvText, &ReceiveLogView::KeyPress, this, [this](short key) {
                 RcvText_KeyPress(key);
             });
+            layoutbuilder::applyTextBox(RcvText, control);
             widget = RcvText;
         } else {
             brDay = new QLineEdit(this);
-            brDay->setAlignment(control.alignment == layoutdata::Alignment::Center
-                                    ? Qt::AlignCenter
-                                    : Qt::AlignLeft | Qt::AlignVCenter);
+            layoutbuilder::applyTextBox(brDay, control);
             brDay->installEventFilter(this);
             widget = brDay;
         }
         break;
     case Kind::ComboBox:
         cboMODEM = new QComboBox(this);
-        cboMODEM->setEditable(false);
+        layoutbuilder::applyComboBox(cboMODEM, control);
         connect(cboMODEM, &QComboBox::activated, this, [this] { cboMODEM_Click(); });
         widget = cboMODEM;
         break;
     case Kind::ListBox:
         lstCID = new QListWidget(this);
-        lstCID->setSelectionMode(QAbstractItemView::SingleSelection);
-        lstCID->setSortingEnabled(false);
+        layoutbuilder::applyListBox(lstCID, control);
         lstCID->setUniformItemSizes(true);
         widget = lstCID;
         break;
     case Kind::Label:
         lblTip = new QLabel(this);
+        // Status texts carry what the line sent: never read as markup.
         lblTip->setTextFormat(Qt::PlainText);
-        lblTip->setWordWrap(false);
+        layoutbuilder::applyLabel(lblTip, control);
         lblTip->setFocusPolicy(Qt::NoFocus);
         lblTip->installEventFilter(this);
         widget = lblTip;
         break;
     case Kind::Image:
         imgTitle = new QLabel(this);
-        imgTitle->setPixmap(QPixmap(control.picture));
+        layoutbuilder::applyImage(imgTitle, control);
         imgTitle->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         imgTitle->setFocusPolicy(Qt::NoFocus);
         imgTitle->installEventFilter(this);
@@ -218,7 +219,7 @@ void frmMain::createControl(const ControlLayout &control)
 void frmMain::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.drawPixmap(0, 0, m_background);
+    layoutbuilder::paintFace(painter, this, m_background, m_backColor);
 }
 
 bool frmMain::eventFilter(QObject *watched, QEvent *event)

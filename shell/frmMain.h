@@ -6,8 +6,8 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QImage>
 #include <QListWidget>
-#include <QPixmap>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -196,7 +196,8 @@ private:
     // The call log was said to be unavailable (at start-up or later) and not yet back.
     bool m_callLogReportedDown = false;
     modem::ModemReturnWatch *m_modemReturn = nullptr;
-    QPixmap m_background;
+    QImage m_background;
+    quint32 m_backColor = 0;
     start *m_splash = nullptr;
     bool m_unloaded = false;
     bool m_shownOnce = false;

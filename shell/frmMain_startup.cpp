@@ -79,7 +79,8 @@ void frmMain::Form_Load()
     if (!m_callLogReport.isEmpty() && TAPI::connection().State() == 0)
         trap.run([this] { ShowTip(m_callLogReport, m_callLogReportColour, false); });
 
-    trap.run([this] { lstCID->setFocusPolicy(Qt::NoFocus); });
+    // Out of the tab order, yet a click still gives the list the keyboard for its arrows.
+    trap.run([this] { lstCID->setFocusPolicy(Qt::ClickFocus); });
     trap.run([this] {
         delete m_splash;
         m_splash = nullptr;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QPixmap>
+#include <QImage>
 #include <QWidget>
 
 // The splash window shown while start-up connects to the call log and opens the modem.
@@ -14,7 +14,12 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
-    QPixmap m_picture;
+    QImage m_picture;
+    quint32 m_backColor = 0;
+    bool m_centred = false;
+    bool m_showInTaskbar = true;
+    bool m_shownOnce = false;
 };

@@ -4,6 +4,7 @@
 // simulator runs on a thread of its own, as the modem is a machine of its own. Reference:
 // the goal of 5 ms.
 #include "LineSimulator.h"
+#include "TAPI.h"
 #include "frmMain.h"
 
 #include <QApplication>
@@ -171,6 +172,9 @@ int main(int argc, char **argv)
         }
         window.btnClose_Click();
     }
+    // As the program ends: the call log's statements go before Qt's own clean-up closes
+    // the connection under them, which the driver would refuse with errors.
+    TAPI::releaseCallLog();
     QMetaObject::invokeMethod(&simContext, [&] { delete sim; }, Qt::BlockingQueuedConnection);
     simThread.quit();
     simThread.wait();

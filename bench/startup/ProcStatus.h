@@ -3,11 +3,10 @@
 #include <QByteArray>
 #include <QFile>
 
-// A "Field:" of /proc/self/status in kB: resident memory by kind, anonymous (heap,
-// stacks, pixmaps) and file-backed (mostly the code of the libraries loaded).
-inline long statusKb(const char *field)
+// A "Field:" of a /proc/self file in kB.
+inline long procKb(const char *file, const char *field)
 {
-    QFile status(QStringLiteral("/proc/self/status"));
+    QFile status(QString::fromLatin1(file));
     if (!status.open(QIODevice::ReadOnly))
         return 0;
     for (const QByteArray &line : status.readAll().split('\n')) {
@@ -16,3 +15,22 @@ inline long statusKb(const char *field)
     }
     return 0;
 }
+
+// Resident memory by kind: anonymous (heap, stacks, window buffers) and file-backed
+// (mostly the code of the libraries loaded).
+inline long statusKb(const char *field)
+{
+    return procKb("/proc/self/status", field);
+}
+
+// Private memory: the pages this process has written (heap, stacks, window buffers,
+// relocated data), which are its alone and cannot be dropped and read again. Pages only
+// read (code, fonts, pictures) are left out: whether they count as private depends on
+// what else happens to map the same files.
+inline long privateKb()
+{
+    return procKb("/proc/self/smaps_rollup", "Private_Dirty:");
+}
+
+// The one line each measured start prints, read back by bench_startup.
+#define STARTUP_REPORT_FORMAT "first=%lld ready=%lld maxrss=%ld firstrss=%ld anon=%ld file=%ld private=%ld"

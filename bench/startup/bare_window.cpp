@@ -1,6 +1,7 @@
-// bench_startup_bare: the reference for bench_startup, a bare Qt window that links Qt
+// startup_bare_window: the reference for bench_startup, a bare Qt window that links Qt
 // Widgets only. "--text" draws a line of text, so the fonts are loaded as any text needs.
-// Prints the same line as the program's start does.
+// Prints the same line as the program's start does. A helper, not a benchmark: it runs
+// only under bench_startup, which gives it the offscreen platform.
 #include "ProcStatus.h"
 #include <QApplication>
 #include <QFile>
@@ -21,7 +22,6 @@ qint64 monotonicNs()
     return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
 }
 
-
 class BareWindow : public QWidget
 {
 public:
@@ -37,8 +37,8 @@ protected:
         const long long now = monotonicNs();
         rusage usage{};
         getrusage(RUSAGE_SELF, &usage);
-        std::printf("first=%lld ready=%lld maxrss=%ld firstrss=%ld anon=%ld file=%ld\n", now, now,
-                    usage.ru_maxrss, usage.ru_maxrss, statusKb("RssAnon:"), statusKb("RssFile:"));
+        std::printf(STARTUP_REPORT_FORMAT "\n", now, now, usage.ru_maxrss, usage.ru_maxrss,
+                    statusKb("RssAnon:"), statusKb("RssFile:"), privateKb());
         std::fflush(stdout);
         ::_exit(0);
     }

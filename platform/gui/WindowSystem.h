@@ -3,7 +3,7 @@
 class QWidget;
 
 // The few window-system calls the main window makes: z-order, mouse capture, a drag of
-// a window that has no title bar, and whether the window has a taskbar entry. X11 does
+// a window that has no title bar, whether the window has a taskbar entry, its caption. X11 does
 // the work where it runs; elsewhere the calls fall back to what Qt alone can do.
 namespace windowsystem {
 
@@ -29,6 +29,11 @@ bool beginWindowDrag(QWidget *window);
 // Whether the window shows in the taskbar (and the task switcher).
 void setTaskbarEntry(QWidget *window, bool shown);
 bool hasTaskbarEntry(const QWidget *window);
+
+// From now on the window system gets the window's caption exactly as the window holds it,
+// after every change and whenever the window is created anew. Qt alone would put the
+// application's name in place of an empty caption.
+void keepExactCaption(QWidget *window);
 
 // Places a top-level window in the middle of the screen it is on.
 void centreOnScreen(QWidget *window);

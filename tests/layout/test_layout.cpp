@@ -71,7 +71,6 @@ TEST(MainWindowLayout, WindowSettings)
     EXPECT_FALSE(w.showInTaskbar);
     EXPECT_TRUE(w.centred);
     EXPECT_EQ(w.backColor, 0x80000005u);
-    EXPECT_EQ(w.foreColor, 0xFFFFFFu);
     EXPECT_EQ(picture(w.picture).size(), QSize(510, 412));
     EXPECT_EQ(picture(w.icon).size(), QSize(32, 32));
 }
@@ -139,13 +138,13 @@ TEST(MainWindowLayout, TipsAndFonts)
         EXPECT_EQ(control(t.name).tip, QString::fromUtf8(t.tip)) << t.name;
 
     struct Font { const char *name; const char *family; double size; int weight; int charset;
-                  quint32 fore; quint32 back; };
+                  quint32 fore; std::optional<quint32> back; };
     const Font fonts[] = {
         {"RcvText", "宋体", 9, 400, 134, 0x400000, 0xFFFFFF},
         {"brDay", "MS Sans Serif", 9.75, 700, 0, 0x800000, 0xFFFFFF},
         {"cboMODEM", "宋体", 9, 400, 134, 0x400000, 0xFFFFFF},
         {"lstCID", "宋体", 10.5, 400, 134, 0x000000, 0xFFFFFF},
-        {"lblTip", "MS Sans Serif", 9.75, 700, 0, 0x8080FF, 0x80000007},
+        {"lblTip", "MS Sans Serif", 9.75, 700, 0, 0x8080FF, std::nullopt}, // the groove shows through
     };
     for (const Font &f : fonts) {
         SCOPED_TRACE(f.name);
@@ -165,19 +164,18 @@ TEST(MainWindowLayout, TipsAndFonts)
 TEST(MainWindowLayout, ControlSettings)
 {
     const ControlLayout &log = control("RcvText");
-    EXPECT_TRUE(log.multiLine && log.wordWrap);
+    EXPECT_EQ(log.wordWrap, true);
     EXPECT_EQ(log.scrollBars, ScrollBars::Vertical);
-    EXPECT_EQ(log.maxLength, 0);
+    EXPECT_FALSE(log.locked.has_value()) << "the log is never typed into; that is its own";
 
     const ControlLayout &day = control("brDay");
-    EXPECT_FALSE(day.multiLine || day.locked);
+    EXPECT_EQ(day.locked, false);
+    EXPECT_FALSE(day.wordWrap.has_value() || day.scrollBars.has_value()) << "one line";
     EXPECT_EQ(day.alignment, Alignment::Center);
-    EXPECT_EQ(day.maxLength, 0);
 
     EXPECT_EQ(control("cboMODEM").comboStyle, ComboStyle::DropDownList);
-    EXPECT_FALSE(control("cboMODEM").sorted);
     EXPECT_FALSE(control("lstCID").sorted || control("lstCID").multiSelect);
-    EXPECT_FALSE(control("lblTip").wordWrap || control("lblTip").autoSize);
+    EXPECT_EQ(control("lblTip").wordWrap, false);
     EXPECT_EQ(control("lblTip").alignment, Alignment::Left);
 
     EXPECT_EQ(control("Timer1").interval, 300);
@@ -185,14 +183,11 @@ TEST(MainWindowLayout, ControlSettings)
 
     const SerialDefaults &comm = control("comm").serial;
     EXPECT_EQ(comm.port, 1);
+    EXPECT_EQ(comm.settings, "9600,n,8,1");
     EXPECT_EQ(comm.baudRate, 9600);
     EXPECT_EQ(comm.parity, QLatin1Char('n'));
     EXPECT_EQ(comm.dataBits, 8);
     EXPECT_EQ(comm.stopBits, 1);
-    EXPECT_EQ(comm.inBufferSize, 1024);
-    EXPECT_EQ(comm.outBufferSize, 512);
-    EXPECT_EQ(comm.receiveThreshold, 1);
-    EXPECT_FALSE(comm.open);
 
     EXPECT_EQ(control("Scriptlet1").url, "file://c:\\windows\\rr.htm");
     EXPECT_FALSE(control("imgTitle").stretch);
@@ -370,6 +365,19 @@ TEST(LayoutParser, RejectsMalformedDescriptions)
              QJsonArray p = c["properties"].toArray(); p[3] = QJsonArray{"UpPicture", 5};
              c["properties"] = p; }), "UpPicture"},
         {"bad line settings", editControl(6, [](QJsonObject &c) { c["settings"] = "9600,x,8,1"; }), "comm"},
+        // Settings the window has no use for are not read, so they reject the file.
+        {"a buffer size for the port", editControl(6, [](QJsonObject &c) { c["inBufferSize"] = 1024; }), "inBufferSize"},
+        {"the port open at load", editControl(6, [](QJsonObject &c) { c["portOpen"] = false; }), "portOpen"},
+        {"a length limit", editControl(2, [](QJsonObject &c) { c["maxLength"] = 0; }), "maxLength"},
+        {"a text box's line mode", editControl(1, [](QJsonObject &c) { c["multiLine"] = true; }), "multiLine"},
+        {"a sorted chooser", editControl(5, [](QJsonObject &c) { c["sorted"] = true; }), "sorted"},
+        {"a chooser that lists as it is typed in", editControl(5, [](QJsonObject &c) { c["style"] = "simpleCombo"; }),
+         "simpleCombo"},
+        {"list columns", editControl(14, [](QJsonObject &c) { c["columns"] = 1; }), "columns"},
+        {"a label that sizes itself", editControl(15, [](QJsonObject &c) { c["autoSize"] = false; }), "autoSize"},
+        {"a list's text", editControl(14, [](QJsonObject &c) { c["text"] = ""; }), "text"},
+        {"the window's text colour", [](QJsonObject &root) {
+             QJsonObject w = root["window"].toObject(); w["foreColor"] = "0x00FFFFFF"; root["window"] = w; }, "foreColor"},
         {"client size not whole pixels", [](QJsonObject &root) {
              QJsonObject w = root["window"].toObject(); w["clientWidth"] = 7636; root["window"] = w; }, "clientWidth"},
         {"controls not a list", [](QJsonObject &root) { root["controls"] = 3; }, "controls"},

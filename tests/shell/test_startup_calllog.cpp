@@ -4,9 +4,13 @@
 #include "TAPI.h"
 #include "frmMain.h"
 
+#include <QApplication>
+#include <QComboBox>
 #include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -58,8 +62,44 @@ TEST_F(StartupWithCallLog, OpensOnTodaysCallsWithAClearTipLine)
     ASSERT_EQ(window->lstCID->count(), 1);
     EXPECT_EQ(window->lstCID->item(0)->text(), QStringLiteral("001.[2024/05/14 08:02] 5551234"));
     EXPECT_TRUE(window->lblTip->text().isEmpty());
-    EXPECT_EQ(window->lstCID->focusPolicy(), Qt::NoFocus);
+    EXPECT_EQ(window->lstCID->focusPolicy(), Qt::ClickFocus);
     EXPECT_EQ(window->splash(), nullptr);
+}
+
+// Out of the tab order only: Tab never lands on the call list, a click gives it the
+// keyboard, and the arrow keys then move the selection.
+TEST_F(StartupWithCallLog, TheCallListTakesAClickButNoTab)
+{
+    TAPI::connection().Open(QStringLiteral("DSN=CallerID;ODBC;"), QString(), QString(), -1);
+    for (const char *number : {"5551234", "5552345", "5553456"})
+        ASSERT_EQ(TAPI::AddCallRecord(QStringLiteral("2024/05/14 08:02"), QString::fromLatin1(number)).kind,
+                  TAPI::StoreOutcome::Stored);
+    TAPI::releaseConnection();
+
+    load();
+    QApplication::setActiveWindow(window.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QListWidget *list = window->lstCID;
+    ASSERT_EQ(list->count(), 3);
+
+    window->cboMODEM->setFocus(Qt::OtherFocusReason);
+    for (int step = 0; step < 30; ++step) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        ASSERT_NE(QApplication::focusWidget(), list) << "Tab reached the call list at step " << step;
+    }
+
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, list->visualItemRect(list->item(0)).center());
+    EXPECT_EQ(QApplication::focusWidget(), list);
+    EXPECT_EQ(list->currentRow(), 0);
+
+    struct Key { Qt::Key key; int row; };
+    const Key keys[] = {{Qt::Key_Down, 1}, {Qt::Key_Down, 2}, {Qt::Key_Down, 2}, {Qt::Key_Up, 1}, {Qt::Key_Home, 0}};
+    for (const Key &k : keys) {
+        QTest::keyClick(list, k.key);
+        EXPECT_EQ(list->currentRow(), k.row) << "after key " << k.key;
+        ASSERT_EQ(list->selectedItems().size(), 1);
+        EXPECT_EQ(list->row(list->selectedItems().constFirst()), k.row);
+    }
 }
 
 TEST_F(StartupWithCallLog, TheCloseButtonEndsTheEventLoopWithThePortClosed)

@@ -170,6 +170,27 @@ TEST(WindowControls, TabOrder)
     EXPECT_EQ(w->imgTitle->focusPolicy(), Qt::NoFocus);
 }
 
+// What each control is beyond its place, as the description says it.
+TEST(WindowControls, KindSettingsAsTheLayoutGives)
+{
+    WindowUnderTest w;
+    EXPECT_EQ(w->RcvText->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+    EXPECT_EQ(w->RcvText->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    EXPECT_EQ(w->RcvText->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    EXPECT_TRUE(w->RcvText->isReadOnly()) << "typed keys go to the modem, not into the log";
+    EXPECT_FALSE(w->brDay->isReadOnly());
+    EXPECT_EQ(w->brDay->maxLength(), 32767) << "a line edit's own limit";
+    EXPECT_FALSE(w->cboMODEM->isEditable());
+    EXPECT_EQ(w->lstCID->selectionMode(), QAbstractItemView::SingleSelection);
+    EXPECT_FALSE(w->lstCID->isSortingEnabled());
+    EXPECT_FALSE(w->lblTip->wordWrap());
+    EXPECT_FALSE(w->lblTip->autoFillBackground()) << "the groove shows through";
+    EXPECT_FALSE(w->imgTitle->hasScaledContents());
+    EXPECT_EQ(w->objectName(), QStringLiteral("frmMain"));
+    EXPECT_EQ(w->comm->CommPort(), 1);
+    EXPECT_EQ(w->comm->Settings(), QStringLiteral("9600,n,8,1"));
+}
+
 TEST(WindowControls, TipsAndPointers)
 {
     WindowUnderTest w;

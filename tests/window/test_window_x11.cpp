@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <xcb/xcb.h>
 
 namespace {
@@ -45,6 +47,22 @@ QByteArray property(QWidget *window, const char *name, xcb_atom_t type)
                            xcb_get_property_value_length(reply));
     free(reply);
     return value;
+}
+
+// A text property as the window holds it: its type (none when absent) and its bytes.
+std::pair<xcb_atom_t, QByteArray> textProperty(QWidget *window, const char *name)
+{
+    xcb_get_property_reply_t *reply = xcb_get_property_reply(
+        connection(),
+        xcb_get_property(connection(), 0, xcb_window_t(window->winId()), atom(name), XCB_GET_PROPERTY_TYPE_ANY, 0, 4096),
+        nullptr);
+    std::pair<xcb_atom_t, QByteArray> result{XCB_ATOM_NONE, {}};
+    if (reply) {
+        result = {reply->type, QByteArray(static_cast<const char *>(xcb_get_property_value(reply)),
+                                          xcb_get_property_value_length(reply))};
+    }
+    free(reply);
+    return result;
 }
 
 QList<xcb_atom_t> netWmState(QWidget *window)
@@ -92,6 +110,56 @@ TEST(OnX11, TheWindowAsXSeesIt)
     settle();
     EXPECT_TRUE(netWmState(w.window.get()).contains(atom("_NET_WM_STATE_SKIP_TASKBAR")))
         << "no entry again once restored";
+}
+
+// What a panel shows for the minimised window is the caption byte for byte: an empty
+// status gives empty names (Qt alone would put the program's name there), and a
+// caller's text keeps its "[*]" (Qt alone would take it for its modified marker).
+TEST(OnX11, TheCaptionAsXHoldsIt)
+{
+    WindowUnderTest w;
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.window.get()));
+    settle();
+
+    struct Step
+    {
+        const char *what;
+        std::function<void(frmMain &)> act;
+        QString caption;
+    };
+    const QString sorry = QStringLiteral("Sorry , I couldn't use the modem");
+    const QString caller = QStringLiteral("[*] 来电 [2024/05/14 17:58] 5551234");
+    const Step steps[] = {
+        {"shown", [](frmMain &) {}, QStringLiteral("hi")},
+        {"minimised with an empty tip line", [](frmMain &f) { f.btn5_Click(); }, QString()},
+        {"a status while minimised", [&](frmMain &f) { f.ShowTip(sorry, 0x8080FF, false); }, sorry},
+        {"a caller's text while minimised", [&](frmMain &f) { f.ShowTip(caller, 0x8080FF, false); }, caller},
+        {"restored", [](frmMain &f) { f.setWindowState(Qt::WindowNoState); }, QStringLiteral("hi")},
+        {"status cleared, then minimised", [](frmMain &f) {
+             f.ShowTip(QString(), 0xFFFF00, false);
+             f.btn5_Click();
+         }, QString()},
+        {"restored again", [](frmMain &f) { f.setWindowState(Qt::WindowNoState); }, QStringLiteral("hi")},
+    };
+    const xcb_atom_t utf8 = atom("UTF8_STRING");
+    for (const Step &step : steps) {
+        SCOPED_TRACE(step.what);
+        step.act(*w);
+        settle();
+        EXPECT_EQ(w->windowTitle(), step.caption);
+        const auto [netType, netName] = textProperty(w.window.get(), "_NET_WM_NAME");
+        EXPECT_EQ(netType, utf8);
+        EXPECT_EQ(netName, step.caption.toUtf8());
+        const auto [type, name] = textProperty(w.window.get(), "WM_NAME");
+        if (type == XCB_ATOM_STRING) {
+            EXPECT_EQ(name, step.caption.toLatin1());
+            EXPECT_EQ(QString::fromLatin1(name), step.caption) << "STRING holds Latin-1 only";
+        } else {
+            EXPECT_EQ(type, utf8);
+            EXPECT_EQ(name, step.caption.toUtf8());
+        }
+    }
 }
 
 TEST(OnX11, Screenshot)

@@ -12,11 +12,14 @@
 
 #include <xcb/xcb.h>
 
+#include <algorithm>
+
 namespace windowsystem {
 
 namespace {
 
 const char *const kTaskbarProperty = "ringvane_taskbarEntry";
+const char *const kExactCaptionName = "ringvane_exactCaption";
 
 xcb_connection_t *x11Connection()
 {
@@ -105,6 +108,52 @@ void changeNetWmState(QWidget *window, bool add, const char *stateName)
                    reinterpret_cast<const char *>(&event));
     xcb_flush(c);
 }
+
+// WM_NAME (Latin-1 as STRING where it fits, else UTF8_STRING) and _NET_WM_NAME, both
+// holding the caption byte for byte; an empty caption gives empty properties.
+void writeCaption(QWidget *top)
+{
+    xcb_connection_t *c = x11Connection();
+    if (!c || !top->internalWinId())
+        return;
+    const xcb_window_t id = xcb_window_t(top->internalWinId());
+    const QString caption = top->windowTitle();
+    const QByteArray utf8 = caption.toUtf8();
+    const xcb_atom_t utf8Type = atom(c, "UTF8_STRING");
+    const bool latin1 = std::all_of(caption.cbegin(), caption.cend(),
+                                    [](QChar ch) { return ch.unicode() <= 0xFF; });
+    const QByteArray wmName = latin1 ? caption.toLatin1() : utf8;
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, XCB_ATOM_WM_NAME,
+                        latin1 ? xcb_atom_t(XCB_ATOM_STRING) : utf8Type, 8, quint32(wmName.size()),
+                        wmName.constData());
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, atom(c, "_NET_WM_NAME"), utf8Type, 8,
+                        quint32(utf8.size()), utf8.constData());
+    xcb_flush(c);
+}
+
+// Rewrites the caption after Qt has written its own version: on each title change and
+// when the native window is (re)created.
+class ExactCaption : public QObject
+{
+public:
+    explicit ExactCaption(QWidget *window) : QObject(window), m_window(window)
+    {
+        setObjectName(QLatin1String(kExactCaptionName));
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == m_window
+            && (event->type() == QEvent::WindowTitleChange || event->type() == QEvent::WinIdChange))
+            writeCaption(m_window);
+        return false;
+    }
+
+private:
+    QWidget *m_window;
+};
 
 // Follows the mouse with the window until the left button comes up; used where the
 // window manager cannot move the window for us.
@@ -202,6 +251,15 @@ bool hasTaskbarEntry(const QWidget *window)
 {
     const QVariant value = window->window()->property(kTaskbarProperty);
     return !value.isValid() || value.toBool();
+}
+
+void keepExactCaption(QWidget *window)
+{
+    QWidget *top = window->window();
+    if (top->findChild<QObject *>(QLatin1String(kExactCaptionName), Qt::FindDirectChildrenOnly))
+        return;
+    new ExactCaption(top);
+    writeCaption(top);
 }
 
 void centreOnScreen(QWidget *window)
