@@ -14,7 +14,8 @@ public:
     Failure(int number, QString description, QString source = {})
         : m_number(number), m_description(std::move(description)), m_source(std::move(source)),
           m_what(QStringLiteral("%1: %2").arg(number).arg(m_description).toStdString())
-    {}
+    {
+    }
     // A failure a data source reported: its SQLSTATE and the driver's native error number
     // (the first diagnostic record's), which tell kinds of failure apart where the number
     // and the words do not.

@@ -75,8 +75,9 @@ public:
 
     // Time limits in seconds, set before Open; 0 waits as long as the driver likes. The
     // login limit bounds Open. The query limit bounds every statement: through the
-    // driver's query timeout where it honours one, through SQLite's busy timeout (how long
-    // a statement waits for a locked file) where it does not.
+    // driver's query timeout where it honours one (psqlODBC), through the SQLite driver's
+    // busy timeout where it does not: Open adds Timeout= (half the limit: the driver waits
+    // twice for a write) unless the connection string gives one.
     int LoginTimeout() const;
     void setLoginTimeout(int seconds);
     int QueryTimeout() const;

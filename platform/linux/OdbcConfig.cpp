@@ -1,5 +1,9 @@
 // Data sources as unixODBC's configuration files define them, read the way it reads them.
 
+#include "OdbcConfig.h"
+
+#include "OdbcConfig.h"
+
 #include "Database.h"
 
 #include <QDir>
@@ -80,6 +84,21 @@ QString driverInstIni()
            (name.isEmpty() ? QStringLiteral("odbcinst.ini") : name);
 }
 
+// The library of a driver named in odbcinst.ini, or the entry itself when it is a path.
+QString driverLibrary(const QString &driver)
+{
+    if (driver.contains(QLatin1Char('/')))
+        return driver;
+    if (driver.isEmpty())
+        return {};
+    const auto entries = readSection(driverInstIni(), driver);
+    if (!entries)
+        return {};
+    // A 64-bit unixODBC prefers Driver64 where a driver names one.
+    const QString driver64 = entry(*entries, "Driver64");
+    return driver64.isEmpty() ? entry(*entries, "Driver") : driver64;
+}
+
 } // namespace
 
 DataSourceInfo describeDataSource(const QString &dsn)
@@ -97,16 +116,7 @@ DataSourceInfo describeDataSource(const QString &dsn)
         info.database = entry(*entries, "Database");
         break;
     }
-    if (info.driver.contains(QLatin1Char('/'))) {
-        info.driverLibrary = info.driver;
-    } else if (!info.driver.isEmpty()) {
-        if (const auto driver = readSection(driverInstIni(), info.driver)) {
-            // A 64-bit unixODBC prefers Driver64 where a driver names one.
-            info.driverLibrary = entry(*driver, "Driver64");
-            if (info.driverLibrary.isEmpty())
-                info.driverLibrary = entry(*driver, "Driver");
-        }
-    }
+    info.driverLibrary = driverLibrary(info.driver);
     return info;
 }
 
@@ -115,13 +125,33 @@ QString dataSourceName(const QString &connectionString)
     const QString text = connectionString.trimmed();
     if (!text.contains(QLatin1Char('=')))
         return text.section(QLatin1Char(';'), 0, 0).trimmed();
-    for (const QString &part : text.split(QLatin1Char(';'))) {
-        const qsizetype equals = part.indexOf(QLatin1Char('='));
-        if (equals > 0 &&
-            part.left(equals).trimmed().compare(QLatin1String("DSN"), Qt::CaseInsensitive) == 0)
-            return part.mid(equals + 1).trimmed();
-    }
-    return {};
+    return odbc::connectionKeyword(text, QStringLiteral("DSN")).value_or(QString());
 }
+
+namespace odbc {
+
+std::optional<QString> connectionKeyword(const QString &connectionString, const QString &keyword)
+{
+    for (const QString &part : connectionString.split(QLatin1Char(';'))) {
+        const qsizetype equals = part.indexOf(QLatin1Char('='));
+        if (equals <= 0 || part.left(equals).trimmed().compare(keyword, Qt::CaseInsensitive) != 0)
+            continue;
+        QString value = part.mid(equals + 1).trimmed();
+        if (value.startsWith(QLatin1Char('{')) && value.endsWith(QLatin1Char('}')))
+            value = value.mid(1, value.size() - 2);
+        return value;
+    }
+    return std::nullopt;
+}
+
+QString driverLibraryFor(const QString &connectionString)
+{
+    if (const std::optional<QString> driver =
+            connectionKeyword(connectionString, QStringLiteral("Driver")))
+        return driverLibrary(*driver);
+    return describeDataSource(dataSourceName(connectionString)).driverLibrary;
+}
+
+} // namespace odbc
 
 } // namespace db

@@ -7,7 +7,9 @@
 #include "DateServices.h"
 #include "Failure.h"
 #include "OdbcApi.h"
+#include "OdbcConfig.h"
 
+#include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
 
@@ -114,19 +116,21 @@ QString connectionValue(const QString &value)
     return QLatin1Char('{') + braced + QLatin1Char('}');
 }
 
-QString connectionStringFor(const QString &given, const QString &user, const QString &password)
+// The given connection string with what the layer adds in front of it: the SQLite driver
+// reads no further than a keyword without a value, such as the program's "ODBC;".
+QString connectionStringFor(const QString &given, const QString &user, const QString &password,
+                            const QString &additions)
 {
     QString text = given.trimmed();
     // A bare data source name, as the program's data-access layer also took it.
     if (!text.contains(QLatin1Char('=')))
         text = QStringLiteral("DSN=") + text;
-    if (!text.endsWith(QLatin1Char(';')))
-        text += QLatin1Char(';');
+    QString front = additions;
     if (!user.isEmpty())
-        text += QStringLiteral("UID=") + connectionValue(user) + QLatin1Char(';');
+        front += QStringLiteral("UID=") + connectionValue(user) + QLatin1Char(';');
     if (!password.isEmpty())
-        text += QStringLiteral("PWD=") + connectionValue(password) + QLatin1Char(';');
-    return text;
+        front += QStringLiteral("PWD=") + connectionValue(password) + QLatin1Char(';');
+    return front + text;
 }
 
 // How a column's values are fetched.
@@ -241,6 +245,10 @@ private:
     }
 
     std::vector<Value> m_values;
+
+public:
+    bool empty() const { return m_values.empty(); }
+    void clear() { m_values.clear(); }
 };
 
 } // namespace
@@ -273,16 +281,18 @@ public:
     // A statement handle with the connection's time limit, a spare one when there is one.
     SQLHSTMT takeStatement(SQLULEN maxRows = 0);
     // Closes statement's cursor and keeps it for the next use, or frees it; maxRows is the
-    // row limit it was taken with.
-    void giveBack(SQLHSTMT statement, SQLULEN maxRows = 0);
+    // row limit it was taken with, bound whether parameters were bound to it.
+    void giveBack(SQLHSTMT statement, SQLULEN maxRows = 0, bool bound = false);
     void freeStatement(SQLHSTMT statement)
     {
         if (statement != SQL_NULL_HSTMT)
             api->FreeHandle(SQL_HANDLE_STMT, statement);
     }
 
-    // Runs text (with parameters) on statement; false with the failure left on it.
-    bool run(SQLHSTMT statement, const QString &text, const QVariantList &parameters);
+    // Runs text on statement with parameters, which bound keeps for as long as the
+    // statement may read them; false with the failure left on the statement.
+    bool run(SQLHSTMT statement, const QString &text, const QVariantList &parameters,
+             BoundParameters &bound);
 
     // The columns of statement's result.
     std::vector<Column> describe(SQLHSTMT statement) const;
@@ -308,7 +318,7 @@ public:
     int cursorLocation = 2;
     int loginTimeout = DefaultLoginTimeout;
     int queryTimeout = DefaultQueryTimeout;
-    // SQLite ignores the query timeout; its busy timeout is set instead.
+    // The SQLite driver ignores the query timeout; its busy timeout is set instead.
     bool driverTimesQueries = true;
     QString dbms;
     QString quote;
@@ -338,9 +348,10 @@ public:
     {
         if (connection) {
             if (statement != SQL_NULL_HSTMT)
-                connection->giveBack(statement, SQLULEN(maxRecords));
+                connection->giveBack(statement, SQLULEN(maxRecords), !parameters.empty());
             connection->recordsets.erase(this);
         }
+        parameters.clear();
         statement = SQL_NULL_HSTMT;
         connection.reset();
         isOpen = false;
@@ -442,6 +453,7 @@ public:
 
     std::shared_ptr<Connection::Impl> connection;
     SQLHSTMT statement = SQL_NULL_HSTMT;
+    BoundParameters parameters;
     bool isOpen = false;
     bool appendOnly = false;
     int maxRecords = 0;
@@ -508,11 +520,14 @@ SQLHSTMT Connection::Impl::takeStatement(SQLULEN maxRows)
     return statement;
 }
 
-void Connection::Impl::giveBack(SQLHSTMT statement, SQLULEN maxRows)
+void Connection::Impl::giveBack(SQLHSTMT statement, SQLULEN maxRows, bool bound)
 {
     if (!isOpen())
         return;
     api->FreeStmt(statement, SQL_CLOSE);
+    // The next user must not find markers bound to values that are gone.
+    if (bound)
+        api->FreeStmt(statement, SQL_RESET_PARAMS);
     if (spares.size() < 2) {
         spares.push_back({statement, maxRows});
         return;
@@ -520,9 +535,9 @@ void Connection::Impl::giveBack(SQLHSTMT statement, SQLULEN maxRows)
     freeStatement(statement);
 }
 
-bool Connection::Impl::run(SQLHSTMT statement, const QString &text, const QVariantList &parameters)
+bool Connection::Impl::run(SQLHSTMT statement, const QString &text, const QVariantList &parameters,
+                           BoundParameters &bound)
 {
-    BoundParameters bound;
     if (!parameters.isEmpty()) {
         if (!SQL_SUCCEEDED(bound.bind(*api, statement, parameters)))
             return false;
@@ -531,8 +546,6 @@ bool Connection::Impl::run(SQLHSTMT statement, const QString &text, const QVaria
     const SQLRETURN rc =
         api->ExecDirect(statement, reinterpret_cast<SQLCHAR *>(const_cast<char *>(sql.constData())),
                         SQLINTEGER(sql.size()));
-    if (!parameters.isEmpty())
-        api->FreeStmt(statement, SQL_RESET_PARAMS);
     // A searched UPDATE or DELETE that touches no row gives SQL_NO_DATA.
     return SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA;
 }
@@ -704,6 +717,21 @@ void Connection::Open(const QString &connectionString, const QString &user, cons
                       kLayer);
     const Api &api = *c.api;
 
+    // The SQLite driver ignores the query timeout. Its own busy timeout (Timeout, in
+    // milliseconds) bounds how long a statement waits for a file another program has
+    // locked; it waits that long twice for a write, hence half the limit.
+    const QString given = connectionStringFor(connectionString, {}, {}, {});
+    const bool sqlite = QFileInfo(odbc::driverLibraryFor(given))
+                            .fileName()
+                            .contains(QLatin1String("sqlite"), Qt::CaseInsensitive);
+    QString additions;
+    if (sqlite && c.queryTimeout > 0 && !odbc::connectionKeyword(given, QStringLiteral("Timeout")))
+        additions = QStringLiteral("Timeout=%1;").arg(qint64(c.queryTimeout) * 500);
+    const QByteArray text =
+        connectionStringFor(connectionString, user, password, additions).toUtf8();
+    if (text.size() > SHRT_MAX)
+        fail(QStringLiteral("The connection string is too long."));
+
     SQLHENV env = SQL_NULL_HENV;
     if (!SQL_SUCCEEDED(api.AllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env)))
         fail(QStringLiteral("The ODBC driver manager could not start."));
@@ -720,9 +748,6 @@ void Connection::Open(const QString &connectionString, const QString &user, cons
         api.SetConnectAttr(dbc, SQL_ATTR_LOGIN_TIMEOUT,
                            reinterpret_cast<SQLPOINTER>(SQLULEN(c.loginTimeout)), 0);
 
-    const QByteArray text = connectionStringFor(connectionString, user, password).toUtf8();
-    if (text.size() > SHRT_MAX)
-        fail(QStringLiteral("The connection string is too long."));
     const SQLRETURN rc = api.DriverConnect(
         dbc, nullptr, reinterpret_cast<SQLCHAR *>(const_cast<char *>(text.constData())),
         SQLSMALLINT(text.size()), nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
@@ -745,16 +770,7 @@ void Connection::Open(const QString &connectionString, const QString &user, cons
     };
     c.dbms = info(SQL_DBMS_NAME);
     c.quote = info(SQL_IDENTIFIER_QUOTE_CHAR).trimmed();
-
-    if (c.dbms.compare(QLatin1String("SQLite"), Qt::CaseInsensitive) == 0 && c.queryTimeout > 0) {
-        try {
-            Execute(QStringLiteral("PRAGMA busy_timeout = %1").arg(qint64(c.queryTimeout) * 1000));
-        } catch (...) {
-            c.close();
-            throw;
-        }
-        c.driverTimesQueries = false;
-    }
+    c.driverTimesQueries = !sqlite;
 }
 
 void Connection::Close()
@@ -772,15 +788,16 @@ qint64 Connection::Execute(const QString &statement, const QVariantList &paramet
 {
     Impl &c = *m_impl;
     SQLHSTMT handle = c.takeStatement();
-    if (!c.run(handle, statement, parameters)) {
+    BoundParameters bound;
+    if (!c.run(handle, statement, parameters, bound)) {
         const Failure failure = c.statementFailure(handle, QStringLiteral("The statement failed."));
-        c.giveBack(handle);
+        c.giveBack(handle, 0, !bound.empty());
         throw failure;
     }
     SQLLEN rows = -1;
     if (!SQL_SUCCEEDED(c.api->RowCount(handle, &rows)))
         rows = -1;
-    c.giveBack(handle);
+    c.giveBack(handle, 0, !bound.empty());
     return qint64(rows);
 }
 
@@ -882,12 +899,13 @@ void Recordset::Open(const QString &source, Connection &connection, int /*cursor
         statement = c.takeStatement(SQLULEN(d.maxRecords));
         const QString text = isTable ? QStringLiteral("SELECT * FROM ") + source : source;
         try {
-            if (!c.run(statement, text, parameters))
+            if (!c.run(statement, text, parameters, d.parameters))
                 throw c.statementFailure(statement,
                                          QStringLiteral("The source could not be opened."));
             columns = c.describe(statement);
         } catch (...) {
-            c.giveBack(statement, SQLULEN(d.maxRecords));
+            c.giveBack(statement, SQLULEN(d.maxRecords), !d.parameters.empty());
+            d.parameters.clear();
             throw;
         }
     }
