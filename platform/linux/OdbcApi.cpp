@@ -58,17 +58,18 @@ std::unique_ptr<Api> loadApi(const std::string &file)
 const Api *load(const QString &library)
 {
     static std::mutex mutex;
-    static std::map<std::string, std::unique_ptr<Api>> loaded;
+    // Never destroyed: connections that outlive main (statics) still close through it.
+    static auto *const loaded = new std::map<std::string, std::unique_ptr<Api>>;
 
     const std::string file = QFile::encodeName(library).toStdString();
     const std::lock_guard<std::mutex> lock(mutex);
-    auto it = loaded.find(file);
-    if (it != loaded.end())
+    auto it = loaded->find(file);
+    if (it != loaded->end())
         return it->second.get();
     std::unique_ptr<Api> api = loadApi(file);
     if (!api)
         return nullptr; // not remembered: it may be installed by the next attempt
-    return loaded.emplace(file, std::move(api)).first->second.get();
+    return loaded->emplace(file, std::move(api)).first->second.get();
 }
 
 } // namespace db::odbc
