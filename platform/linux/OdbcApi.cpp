@@ -41,6 +41,7 @@ std::unique_ptr<Api> loadApi(const std::string &file)
                           resolve(library, "SQLNumResultCols", api->NumResultCols) &&
                           resolve(library, "SQLDescribeCol", api->DescribeCol) &&
                           resolve(library, "SQLBindParameter", api->BindParameter) &&
+                          resolve(library, "SQLBindCol", api->BindCol) &&
                           resolve(library, "SQLFreeStmt", api->FreeStmt) &&
                           resolve(library, "SQLSetStmtAttr", api->SetStmtAttr) &&
                           resolve(library, "SQLEndTran", api->EndTran) &&

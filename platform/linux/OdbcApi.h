@@ -27,6 +27,7 @@ struct Api
     decltype(&::SQLNumResultCols) NumResultCols;
     decltype(&::SQLDescribeCol) DescribeCol;
     decltype(&::SQLBindParameter) BindParameter;
+    decltype(&::SQLBindCol) BindCol;
     decltype(&::SQLFreeStmt) FreeStmt;
     decltype(&::SQLSetStmtAttr) SetStmtAttr;
     decltype(&::SQLEndTran) EndTran;

@@ -179,6 +179,12 @@ struct Column
 {
     QString name;
     ReadAs readAs = ReadAs::Text;
+    // Numbers in the leading columns are bound: the fetch fills them without a call per
+    // value. The rest are read with SQLGetData, which may only follow the bound ones.
+    bool bound = false;
+    double real = 0;
+    SQLBIGINT integer = 0;
+    SQLLEN indicator = 0;
 };
 
 // Parameter values as the driver reads them; they stay where they are until the
@@ -281,7 +287,7 @@ public:
     // A statement handle with the connection's time limit, a spare one when there is one.
     SQLHSTMT takeStatement(SQLULEN maxRows = 0);
     // Closes statement's cursor and keeps it for the next use, or frees it; maxRows is the
-    // row limit it was taken with, bound whether parameters were bound to it.
+    // row limit it was taken with, bound whether parameters or columns were bound to it.
     void giveBack(SQLHSTMT statement, SQLULEN maxRows = 0, bool bound = false);
     void freeStatement(SQLHSTMT statement)
     {
@@ -348,10 +354,12 @@ public:
     {
         if (connection) {
             if (statement != SQL_NULL_HSTMT)
-                connection->giveBack(statement, SQLULEN(maxRecords), !parameters.empty());
+                connection->giveBack(statement, SQLULEN(maxRecords),
+                                     !parameters.empty() || hasBoundColumns);
             connection->recordsets.erase(this);
         }
         parameters.clear();
+        hasBoundColumns = false;
         statement = SQL_NULL_HSTMT;
         connection.reset();
         isOpen = false;
@@ -383,8 +391,43 @@ public:
         }
         ++rowsRead;
         atEnd = false;
-        for (size_t i = 0; i < columns.size(); ++i)
-            row[qsizetype(i)] = readColumn(SQLUSMALLINT(i + 1), columns[i].readAs);
+        for (size_t i = 0; i < columns.size(); ++i) {
+            Column &column = columns[i];
+            if (!column.bound) {
+                row[qsizetype(i)] = readColumn(SQLUSMALLINT(i + 1), column.readAs);
+            } else if (column.indicator == SQL_NULL_DATA) {
+                row[qsizetype(i)] = QVariant(metaTypeFor(column.readAs));
+            } else if (int(i) == dateColumn) {
+                // Read as the date it is once, rather than at every look.
+                const QDateTime when = dates::fromDayNumber(column.real);
+                row[qsizetype(i)] = when.isValid() ? QVariant(when) : QVariant(column.real);
+            } else {
+                row[qsizetype(i)] = column.readAs == ReadAs::Double
+                                        ? QVariant(column.real)
+                                        : QVariant(qlonglong(column.integer));
+            }
+        }
+    }
+
+    // Binds the leading number columns; false with the failure left on the statement.
+    bool bindColumns()
+    {
+        const Api &api = *connection->api;
+        for (size_t i = 0; i < columns.size(); ++i) {
+            Column &column = columns[i];
+            if (column.readAs != ReadAs::Double && column.readAs != ReadAs::Integer)
+                break;
+            const bool real = column.readAs == ReadAs::Double;
+            if (!SQL_SUCCEEDED(api.BindCol(statement, SQLUSMALLINT(i + 1),
+                                           real ? SQL_C_DOUBLE : SQL_C_SBIGINT,
+                                           real ? static_cast<SQLPOINTER>(&column.real)
+                                                : static_cast<SQLPOINTER>(&column.integer),
+                                           0, &column.indicator)))
+                return false;
+            column.bound = true;
+            hasBoundColumns = true;
+        }
+        return true;
     }
 
     QVariant readColumn(SQLUSMALLINT number, ReadAs readAs)
@@ -454,6 +497,7 @@ public:
     std::shared_ptr<Connection::Impl> connection;
     SQLHSTMT statement = SQL_NULL_HSTMT;
     BoundParameters parameters;
+    bool hasBoundColumns = false;
     bool isOpen = false;
     bool appendOnly = false;
     int maxRecords = 0;
@@ -525,9 +569,11 @@ void Connection::Impl::giveBack(SQLHSTMT statement, SQLULEN maxRows, bool bound)
     if (!isOpen())
         return;
     api->FreeStmt(statement, SQL_CLOSE);
-    // The next user must not find markers bound to values that are gone.
-    if (bound)
+    // The next user must not find markers or columns bound to memory that is gone.
+    if (bound) {
         api->FreeStmt(statement, SQL_RESET_PARAMS);
+        api->FreeStmt(statement, SQL_UNBIND);
+    }
     if (spares.size() < 2) {
         spares.push_back({statement, maxRows});
         return;
@@ -932,6 +978,8 @@ void Recordset::Open(const QString &source, Connection &connection, int /*cursor
     if (appendOnly || d.columns.empty())
         return;
     try {
+        if (!d.bindColumns())
+            throw c.statementFailure(d.statement, QStringLiteral("Could not read the columns."));
         d.advance();
     } catch (...) {
         d.detach();
@@ -1035,7 +1083,7 @@ QVariant Field::Value() const
     else
         raw = d.row.at(m_index);
 
-    if (m_index != d.dateColumn || raw.isNull())
+    if (m_index != d.dateColumn || raw.isNull() || raw.typeId() == QMetaType::QDateTime)
         return raw;
     bool ok = false;
     const double dayNumber = raw.toDouble(&ok);

@@ -86,7 +86,7 @@ TEST(FailureKinds, ConnectionGoneOnlyForTheStatesThatSaySo)
     const Case cases[] = {
         {"08001", 101, "PostgreSQL", K::ConnectionGone}, // no server, login time limit
         {"08S01", 35, "PostgreSQL", K::ConnectionGone},  // connection lost
-        {"08003", 0, "Driver Manager", K::ConnectionGone},
+        {"08003", 0, "unixODBC", K::ConnectionGone},
         {"HYT00", 0, "PostgreSQL", K::ConnectionGone},
         {"HYT01", 0, "PostgreSQL", K::ConnectionGone},
         {"57014", 1, "PostgreSQL", K::ConnectionGone}, // statement time limit
