@@ -36,8 +36,9 @@ inline constexpr int DefaultQueryTimeout = 5; // seconds
 //   and SQLite's locked, unreadable, read-only, full or missing file); the same statement
 //   may succeed on a new connection later.
 // Refused: the data source took the statement and said no (a missing table, a syntax
-//   error, a value it will not store), and the layer's own misuse failures. Retrying the
-//   same statement will fail the same way.
+//   error, a value it will not store), the configuration cannot work (IM002 no such data
+//   source, a driver library that will not load, 3706), and the layer's own misuse.
+//   Retrying the same thing will fail the same way until something is changed.
 enum class FailureKind { ConnectionGone, Refused };
 FailureKind failureKind(const Failure &failure);
 FailureKind failureKind(const QString &sqlState, int nativeError, const QString &source);
