@@ -12,7 +12,7 @@ namespace {
 
 struct CallLog
 {
-    QString provider = QString::fromLatin1(db::DefaultProvider);
+    QString driverManager = QString::fromLatin1(db::DefaultDriverManager);
     std::unique_ptr<db::Connection> connection;
     std::unique_ptr<db::Recordset> recordset;
     QString lastOpenFailure;
@@ -65,7 +65,7 @@ db::Connection &connection()
 {
     CallLog &log = callLog();
     if (!log.connection)
-        log.connection = std::make_unique<db::Connection>(log.provider);
+        log.connection = std::make_unique<db::Connection>(log.driverManager);
     return *log.connection;
 }
 
@@ -74,9 +74,9 @@ void releaseConnection()
     callLog().connection.reset();
 }
 
-void setProvider(const QString &provider)
+void setDriverManager(const QString &library)
 {
-    callLog().provider = provider;
+    callLog().driverManager = library;
 }
 
 std::unique_ptr<db::Recordset> &recordsetVariable()

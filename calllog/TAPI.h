@@ -15,12 +15,12 @@ namespace TAPI {
 db::Connection &connection();
 // Drops the connection (start-up does this after a 3706); the next use makes a new one.
 void releaseConnection();
-// Closes the recordset, then the connection, as the program ends: Qt's SQL layer tears
-// its connections down at exit before routines registered earlier, so this must run
-// while the event loop's owner is still alive.
+// Closes the recordset, then the connection, as the program ends: the drivers must be
+// left while the process is still whole, not from static teardown.
 void releaseCallLog();
-// The Qt SQL driver new connections use (tests name a missing one to reach 3706).
-void setProvider(const QString &provider);
+// The ODBC driver manager library new connections load (tests name a missing one to
+// reach 3706).
+void setDriverManager(const QString &library);
 
 // The shared recordset variable and, through it, the recordset itself.
 std::unique_ptr<db::Recordset> &recordsetVariable();

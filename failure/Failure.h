@@ -16,10 +16,22 @@ public:
           m_what(QStringLiteral("%1: %2").arg(number).arg(m_description).toStdString())
     {
     }
+    // A failure a data source reported: its SQLSTATE and the driver's native error number
+    // (the first diagnostic record's), which tell kinds of failure apart where the number
+    // and the words do not.
+    Failure(int number, QString description, QString source, QString sqlState, int nativeError)
+        : Failure(number, std::move(description), std::move(source))
+    {
+        m_sqlState = std::move(sqlState);
+        m_nativeError = nativeError;
+    }
 
     int number() const noexcept { return m_number; }
     const QString &description() const noexcept { return m_description; }
     const QString &source() const noexcept { return m_source; }
+    // Empty and 0 for failures that no data source reported.
+    const QString &sqlState() const noexcept { return m_sqlState; }
+    int nativeError() const noexcept { return m_nativeError; }
     const char *what() const noexcept override { return m_what.c_str(); }
 
 private:
@@ -27,6 +39,8 @@ private:
     QString m_description;
     QString m_source;
     std::string m_what;
+    QString m_sqlState;
+    int m_nativeError = 0;
 };
 
 namespace ErrorNumber {

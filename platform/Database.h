@@ -2,28 +2,71 @@
 
 #include <QString>
 #include <QVariant>
+#include <QVariantList>
 
 #include <memory>
 
+class Failure;
+
 // The call log's database objects: a connection and a recordset with the members the
 // program's handlers use, in the shape of the data-access objects it was written for.
-// Every member reports failure by throwing Failure (number and the driver's own words).
+// They sit directly on the ODBC driver manager's C API. Every member reports failure by
+// throwing Failure: the number, the driver's own words and, where a data source reported
+// it, its SQLSTATE and native error (Failure::sqlState(), Failure::nativeError()).
+// Failure::source() names who reported it: the component at the head of the driver's
+// message ("unixODBC", "SQLite"), else the connected DBMS ("PostgreSQL"), else "Database".
+//
+// Threads: a connection and its recordsets may be made on one thread and used on another,
+// one thread at a time; nothing here belongs to the thread that made it.
 namespace db {
 
 // The number of every Failure from this layer except ErrorNumber::ProviderNotFound (3706,
-// the ODBC layer itself is missing): the driver's own text tells these apart.
+// the ODBC layer itself is missing): the SQLSTATE and the driver's words tell these apart.
 inline constexpr int GeneralFailure = -2147467259; // E_FAIL
 
-// The Qt SQL driver that reaches unixODBC.
-inline constexpr const char *DefaultProvider = "QODBC";
+// unixODBC's driver manager, loaded when a connection is first opened.
+inline constexpr const char *DefaultDriverManager = "libodbc.so.2";
+
+inline constexpr int DefaultLoginTimeout = 5; // seconds
+inline constexpr int DefaultQueryTimeout = 5; // seconds
+
+// What a failure means for whoever wants to store something:
+// ConnectionGone: the data source cannot be reached or used right now (SQLSTATE class 08,
+//   a time limit HYT00/HYT01 or PostgreSQL's 57014, a server shutting down 57P01-57P03,
+//   and SQLite's locked, unreadable, read-only, full or missing file); the same statement
+//   may succeed on a new connection later.
+// Refused: the data source took the statement and said no (a missing table, a syntax
+//   error, a value it will not store), the configuration cannot work (IM002 no such data
+//   source, a driver library that will not load, 3706), and the layer's own misuse.
+//   Retrying the same thing will fail the same way until something is changed.
+enum class FailureKind { ConnectionGone, Refused };
+FailureKind failureKind(const Failure &failure);
+FailureKind failureKind(const QString &sqlState, int nativeError, const QString &source);
+
+// A data source as unixODBC's configuration files define it, read without connecting:
+// the user's file first ($ODBCINI, else ~/.odbc.ini), then the system's
+// ($ODBCSYSINI/odbc.ini, else /etc/odbc.ini).
+struct DataSourceInfo
+{
+    bool defined = false;
+    QString configFile;    // the file whose section defines it
+    QString driver;        // its Driver entry as written (a driver name or a library path)
+    QString driverLibrary; // the library that entry leads to through odbcinst.ini
+    QString database;      // its Database entry: the SQLite file, the PostgreSQL database
+};
+DataSourceInfo describeDataSource(const QString &dsn);
+// The data source a connection string names: "CallerID" for "DSN=CallerID;ODBC;" and for
+// a bare "CallerID"; empty when it names none (a DRIVER= string).
+QString dataSourceName(const QString &connectionString);
 
 class Recordset;
 
 class Connection
 {
 public:
-    // provider: the Qt SQL driver to use; tests name a missing one to reach 3706.
-    explicit Connection(QString provider = QString::fromLatin1(DefaultProvider));
+    // driverManager: the library loaded at the first Open; tests name a missing one to
+    // reach 3706.
+    explicit Connection(QString driverManager = QString::fromLatin1(DefaultDriverManager));
     ~Connection();
     Connection(const Connection &) = delete;
     Connection &operator=(const Connection &) = delete;
@@ -31,15 +74,38 @@ public:
     int CursorLocation() const;
     void setCursorLocation(int location);
 
-    // "DSN=CallerID;ODBC;" or any ODBC connection string; options are not used.
+    // Time limits in seconds, set before Open; 0 waits as long as the driver likes. The
+    // login limit bounds Open. The query limit bounds every statement: through the
+    // driver's query timeout where it honours one (psqlODBC), through the SQLite driver's
+    // busy timeout where it does not: Open adds Timeout= (half the limit: the driver waits
+    // twice for a write) unless the connection string gives one.
+    int LoginTimeout() const;
+    void setLoginTimeout(int seconds);
+    int QueryTimeout() const;
+    void setQueryTimeout(int seconds);
+
+    // "DSN=CallerID;ODBC;", a bare data source name, or any ODBC connection string; a
+    // non-empty user or password is added to it. options are not used. Connection string
+    // keywords such as StepAPI=1 (SQLite) or UseDeclareFetch=1 (psqlODBC) make the driver
+    // hand rows over as they are read: this layer never holds more than the current row.
     void Open(const QString &connectionString, const QString &user, const QString &password,
               int options);
     void Close();
     // 0 closed, 1 open.
     int State() const;
 
-    // Runs a statement that returns no rows (table and index creation).
-    void Execute(const QString &statement);
+    // Runs a statement that returns no rows; ? markers take parameters in order (see
+    // Recordset::Open for the types). Gives the rows it changed, -1 where the driver does
+    // not say.
+    qint64 Execute(const QString &statement, const QVariantList &parameters = {});
+
+    // Statements from BeginTrans on are one transaction until CommitTrans stores them all
+    // or RollbackTrans drops them all; then every statement is its own transaction again.
+    // No nesting: BeginTrans inside a transaction fails. Closing the connection inside one
+    // drops it.
+    int BeginTrans();
+    void CommitTrans();
+    void RollbackTrans();
 
     class Impl;
 
@@ -69,11 +135,15 @@ public:
     // Only while closed; 0 means no limit.
     void setMaxRecords(int maxRecords);
 
-    // options 1: source is a query, its rows arrive in the order the source gives them.
+    // options 1: source is a query, its rows arrive in the order the source gives them,
+    // fetched one at a time, and no more than MaxRecords of them. Its ? markers take
+    // parameters in order, always bound, never spliced into the text: a QString as text
+    // (null or empty as empty text), a double as a double, integers and bools as 64-bit
+    // integers, a null or invalid QVariant as NULL, anything else as its text.
     // options 2: source is a table name. Opened for changes (lock type other than 1) the
     // table's rows are not read at all: the recordset only appends, whatever the size.
     void Open(const QString &source, Connection &connection, int cursorType, int lockType,
-              int options);
+              int options, const QVariantList &parameters = {});
 
     bool Eof() const;
     void MoveNext();
@@ -95,7 +165,9 @@ private:
 
 // One column of the current row. The column named "datetime" holds a day number (days
 // since 1899-12-30, time as the fraction): it reads as a QDateTime and takes the call
-// stamp text ("2002/10/13 14:25" with any separators) when written.
+// stamp text ("2002/10/13 14:25" with any separators) when written. Other columns read as
+// a QString (text), a double, a qlonglong (integers) or a QByteArray (binary); NULL reads
+// as a null QVariant of the column's type.
 class Field
 {
 public:

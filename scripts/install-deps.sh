@@ -11,7 +11,7 @@ fi
 PACKAGES=(
     # build
     build-essential cmake ninja-build pkg-config ccache git
-    qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libqt6sql6-odbc
+    qt6-base-dev qt6-base-dev-tools qt6-serialport-dev
     qt6-qpa-plugins libgl-dev libxcb1-dev
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev

@@ -1,42 +1,42 @@
-// The database objects over unixODBC, reached through QtSql's ODBC driver (QODBC).
+// The database objects on unixODBC's driver manager, through the ODBC C API. Text goes in
+// and out as UTF-8 (the narrow API): the SQLite driver keeps it as it is, and psqlODBC's
+// Unicode driver takes it as UTF-8 in every locale tried, so any caller text round-trips.
 
 #include "Database.h"
 
 #include "DateServices.h"
 #include "Failure.h"
+#include "OdbcApi.h"
+#include "OdbcConfig.h"
 
-#include <QAtomicInteger>
+#include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
-#include <QSqlDatabase>
-#include <QSqlDriver>
-#include <QSqlError>
-#include <QSqlField>
-#include <QSqlQuery>
-#include <QSqlRecord>
 
-#include <memory>
+#include <algorithm>
+#include <climits>
+#include <cstring>
 #include <optional>
 #include <set>
+#include <vector>
 
 namespace db {
 
 namespace {
 
+using odbc::Api;
+
 const QString kDateTimeColumn = QStringLiteral("datetime");
+const QString kLayer = QStringLiteral("Database");
+
+// Enough of a driver's diagnostics to say what went wrong; a driver that repeats itself
+// endlessly is not followed further.
+constexpr SQLSMALLINT kMaxDiagnostics = 8;
+constexpr int kMaxDescription = 4096;
 
 [[noreturn]] void fail(const QString &description)
 {
-    throw Failure(GeneralFailure, description, QStringLiteral("Database"));
-}
-
-[[noreturn]] void fail(const QSqlError &error, const QString &fallback)
-{
-    // databaseText holds the driver manager's and the driver's own diagnostics.
-    QString text = error.databaseText().trimmed();
-    if (text.isEmpty())
-        text = error.driverText().trimmed();
-    fail(text.isEmpty() ? fallback : text);
+    throw Failure(GeneralFailure, description, kLayer);
 }
 
 [[noreturn]] void failClosed()
@@ -55,6 +55,47 @@ const QString kDateTimeColumn = QStringLiteral("datetime");
                         "Requested operation requires a current record."));
 }
 
+// The driver's diagnostics on a handle as a Failure: "[SQLSTATE]words" for each record,
+// the first record's state and native error, and who reported it.
+Failure diagnosticFailure(const Api &api, SQLSMALLINT type, SQLHANDLE handle,
+                          const QString &fallback, const QString &dbms)
+{
+    QString state;
+    int native = 0;
+    QString reporter;
+    QStringList records;
+    for (SQLSMALLINT i = 1; i <= kMaxDiagnostics; ++i) {
+        SQLCHAR recordState[6] = {};
+        SQLINTEGER recordNative = 0;
+        SQLCHAR message[1024] = {};
+        SQLSMALLINT length = 0;
+        if (!SQL_SUCCEEDED(api.GetDiagRec(type, handle, i, recordState, &recordNative, message,
+                                          SQLSMALLINT(sizeof message), &length)))
+            break;
+        const auto *text = reinterpret_cast<const char *>(message);
+        const QString words = QString::fromUtf8(text, qstrnlen(text, sizeof message)).trimmed();
+        const QString recordStateText =
+            QString::fromLatin1(reinterpret_cast<const char *>(recordState),
+                                qstrnlen(reinterpret_cast<const char *>(recordState), 5));
+        if (i == 1) {
+            state = recordStateText;
+            native = int(recordNative);
+            // "[vendor][component]text": the vendor is who reported it.
+            if (words.startsWith(QLatin1Char('['))) {
+                const qsizetype close = words.indexOf(QLatin1Char(']'));
+                if (close > 1)
+                    reporter = words.mid(1, close - 1);
+            }
+        }
+        records << QLatin1Char('[') + recordStateText + QLatin1Char(']') + words;
+    }
+    if (reporter.isEmpty())
+        reporter = dbms.isEmpty() ? kLayer : dbms;
+    QString description = records.isEmpty() ? fallback : records.join(QLatin1Char('\n'));
+    description.truncate(kMaxDescription);
+    return Failure(GeneralFailure, description, reporter, state, native);
+}
+
 // The program names tables itself; a table name still never reaches SQL unless it is a
 // plain (optionally schema-qualified) identifier.
 bool isPlainTableName(const QString &name)
@@ -64,20 +105,157 @@ bool isPlainTableName(const QString &name)
     return plain.match(name).hasMatch();
 }
 
-// QtSql's ODBC driver puts its own "DSN=" in front of a bare data source name.
-QString qtDatabaseName(const QString &connectionString)
+// A connection string value in braces where it needs them.
+QString connectionValue(const QString &value)
 {
-    QString name = connectionString.trimmed();
-    if (name.startsWith(QLatin1String("DSN="), Qt::CaseInsensitive))
-        name.remove(0, 4);
-    return name;
+    if (!value.contains(QLatin1Char(';')) && !value.contains(QLatin1Char('{')) &&
+        !value.contains(QLatin1Char('}')) && value.trimmed() == value)
+        return value;
+    QString braced = value;
+    braced.replace(QLatin1Char('}'), QStringLiteral("}}"));
+    return QLatin1Char('{') + braced + QLatin1Char('}');
 }
 
-QString nextConnectionName()
+// The given connection string with what the layer adds in front of it: the SQLite driver
+// reads no further than a keyword without a value, such as the program's "ODBC;".
+QString connectionStringFor(const QString &given, const QString &user, const QString &password,
+                            const QString &additions)
 {
-    static QAtomicInteger<quint64> counter;
-    return QStringLiteral("ringvane-odbc-%1").arg(counter.fetchAndAddRelaxed(1) + 1);
+    QString text = given.trimmed();
+    // A bare data source name, as the program's data-access layer also took it.
+    if (!text.contains(QLatin1Char('=')))
+        text = QStringLiteral("DSN=") + text;
+    QString front = additions;
+    if (!user.isEmpty())
+        front += QStringLiteral("UID=") + connectionValue(user) + QLatin1Char(';');
+    if (!password.isEmpty())
+        front += QStringLiteral("PWD=") + connectionValue(password) + QLatin1Char(';');
+    return front + text;
 }
+
+// How a column's values are fetched.
+enum class ReadAs { Text, Double, Integer, Binary };
+
+ReadAs readAsFor(SQLSMALLINT sqlType)
+{
+    switch (sqlType) {
+    case SQL_DOUBLE:
+    case SQL_FLOAT:
+    case SQL_REAL:
+    case SQL_NUMERIC:
+    case SQL_DECIMAL:
+        return ReadAs::Double;
+    case SQL_INTEGER:
+    case SQL_SMALLINT:
+    case SQL_TINYINT:
+    case SQL_BIGINT:
+    case SQL_BIT:
+        return ReadAs::Integer;
+    case SQL_BINARY:
+    case SQL_VARBINARY:
+    case SQL_LONGVARBINARY:
+        return ReadAs::Binary;
+    default:
+        return ReadAs::Text;
+    }
+}
+
+QMetaType metaTypeFor(ReadAs readAs)
+{
+    switch (readAs) {
+    case ReadAs::Double:
+        return QMetaType::fromType<double>();
+    case ReadAs::Integer:
+        return QMetaType::fromType<qlonglong>();
+    case ReadAs::Binary:
+        return QMetaType::fromType<QByteArray>();
+    case ReadAs::Text:
+        break;
+    }
+    return QMetaType::fromType<QString>();
+}
+
+struct Column
+{
+    QString name;
+    ReadAs readAs = ReadAs::Text;
+    // Numbers in the leading columns are bound: the fetch fills them without a call per
+    // value. The rest are read with SQLGetData, which may only follow the bound ones.
+    bool bound = false;
+    double real = 0;
+    SQLBIGINT integer = 0;
+    SQLLEN indicator = 0;
+};
+
+// Parameter values as the driver reads them; they stay where they are until the
+// statement has run.
+class BoundParameters
+{
+public:
+    // Binds parameters to statement's ? markers in order; the driver's failure is returned.
+    SQLRETURN bind(const Api &api, SQLHSTMT statement, const QVariantList &parameters)
+    {
+        m_values.clear();
+        m_values.resize(size_t(parameters.size()));
+        for (qsizetype i = 0; i < parameters.size(); ++i) {
+            Value &v = m_values[size_t(i)];
+            const QVariant &p = parameters.at(i);
+            const SQLUSMALLINT number = SQLUSMALLINT(i + 1);
+            SQLRETURN rc;
+            const int type = p.typeId();
+            if (type == QMetaType::QString) {
+                rc = bindText(api, statement, number, v, p.toString().toUtf8());
+            } else if (p.isNull()) {
+                v.indicator = SQL_NULL_DATA;
+                rc = api.BindParameter(statement, number, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR,
+                                       1, 0, nullptr, 0, &v.indicator);
+            } else if (type == QMetaType::Double || type == QMetaType::Float) {
+                v.real = p.toDouble();
+                rc = api.BindParameter(statement, number, SQL_PARAM_INPUT, SQL_C_DOUBLE, SQL_DOUBLE,
+                                       15, 0, &v.real, 0, nullptr);
+            } else if (type == QMetaType::Int || type == QMetaType::UInt ||
+                       type == QMetaType::LongLong || type == QMetaType::ULongLong ||
+                       type == QMetaType::Short || type == QMetaType::UShort ||
+                       type == QMetaType::Long || type == QMetaType::ULong ||
+                       type == QMetaType::Bool) {
+                v.integer = p.toLongLong();
+                rc = api.BindParameter(statement, number, SQL_PARAM_INPUT, SQL_C_SBIGINT,
+                                       SQL_BIGINT, 19, 0, &v.integer, 0, nullptr);
+            } else {
+                rc = bindText(api, statement, number, v, p.toString().toUtf8());
+            }
+            if (!SQL_SUCCEEDED(rc))
+                return rc;
+        }
+        return SQL_SUCCESS;
+    }
+
+private:
+    struct Value
+    {
+        QByteArray text;
+        double real = 0;
+        SQLBIGINT integer = 0;
+        SQLLEN indicator = 0;
+    };
+
+    static SQLRETURN bindText(const Api &api, SQLHSTMT statement, SQLUSMALLINT number, Value &v,
+                              QByteArray utf8)
+    {
+        // An empty text is a text of length 0, never NULL.
+        v.text = std::move(utf8);
+        v.indicator = SQLLEN(v.text.size());
+        return api.BindParameter(statement, number, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR,
+                                 SQLULEN(std::max<qsizetype>(v.text.size(), 1)), 0, v.text.data(),
+                                 v.indicator, &v.indicator);
+    }
+
+    std::vector<Value> m_values;
+
+public:
+    bool empty() const { return m_values.empty(); }
+    void clear() { m_values.clear(); }
+};
 
 } // namespace
 
@@ -86,23 +264,85 @@ QString nextConnectionName()
 class Connection::Impl
 {
 public:
-    explicit Impl(QString provider) : provider(std::move(provider)) {}
+    explicit Impl(QString driverManager) : driverManager(std::move(driverManager)) {}
+    ~Impl() { close(); }
 
-    QSqlDatabase database() const { return QSqlDatabase::database(name, false); }
-    bool isOpen() const { return !name.isEmpty() && database().isOpen(); }
+    bool isOpen() const { return dbc != SQL_NULL_HDBC; }
+    void requireOpen() const
+    {
+        if (!isOpen())
+            failClosed();
+    }
     void close();
 
-    QString provider;
-    QString name; // the QSqlDatabase connection name while one exists
+    Failure failureOn(SQLSMALLINT type, SQLHANDLE handle, const QString &fallback) const
+    {
+        return diagnosticFailure(*api, type, handle, fallback, dbms);
+    }
+    Failure statementFailure(SQLHSTMT statement, const QString &fallback) const
+    {
+        return failureOn(SQL_HANDLE_STMT, statement, fallback);
+    }
+
+    // A statement handle with the connection's time limit, a spare one when there is one.
+    SQLHSTMT takeStatement(SQLULEN maxRows = 0);
+    // Closes statement's cursor and keeps it for the next use, or frees it; maxRows is the
+    // row limit it was taken with, bound whether parameters or columns were bound to it.
+    void giveBack(SQLHSTMT statement, SQLULEN maxRows = 0, bool bound = false);
+    void freeStatement(SQLHSTMT statement)
+    {
+        if (statement != SQL_NULL_HSTMT)
+            api->FreeHandle(SQL_HANDLE_STMT, statement);
+    }
+
+    // Runs text on statement with parameters, which bound keeps for as long as the
+    // statement may read them; false with the failure left on the statement.
+    bool run(SQLHSTMT statement, const QString &text, const QVariantList &parameters,
+             BoundParameters &bound);
+
+    // The columns of statement's result.
+    std::vector<Column> describe(SQLHSTMT statement) const;
+
+    QString quoted(const QString &identifier) const
+    {
+        if (quote.isEmpty())
+            return identifier;
+        QString text = identifier;
+        text.replace(quote, quote + quote);
+        return quote + text + quote;
+    }
+
+    void endTransaction(SQLSMALLINT completion);
+
+    SQLHSTMT columnProbe(const QString &table);
+    SQLHSTMT insertFor(const QString &table, const QStringList &columns);
+
+    QString driverManager;
+    const Api *api = nullptr;
+    SQLHENV env = SQL_NULL_HENV;
+    SQLHDBC dbc = SQL_NULL_HDBC;
     int cursorLocation = 2;
+    int loginTimeout = DefaultLoginTimeout;
+    int queryTimeout = DefaultQueryTimeout;
+    // The SQLite driver ignores the query timeout; its busy timeout is set instead.
+    bool driverTimesQueries = true;
+    QString dbms;
+    QString quote;
+    bool inTransaction = false;
     std::set<Recordset::Impl *> recordsets;
+
+    struct Spare
+    {
+        SQLHSTMT statement;
+        SQLULEN maxRows;
+    };
+    std::vector<Spare> spares;
     // Prepared INSERT statements by table and columns. They live with the connection, not
     // the recordset: the call log reopens its recordset for every call, and preparing
-    // anew each time cost more than the insert itself.
-    QHash<QString, std::shared_ptr<QSqlQuery>> inserts;
+    // anew each time would cost more than the insert itself.
+    QHash<QString, SQLHSTMT> inserts;
     // The same for the query that opens a table for appending, run once per call.
-    QHash<QString, std::shared_ptr<QSqlQuery>> columnProbes;
-    QSqlQuery &columnProbe(const QString &table);
+    QHash<QString, SQLHSTMT> columnProbes;
 };
 
 class Recordset::Impl
@@ -112,9 +352,15 @@ public:
 
     void detach()
     {
-        query.reset();
-        if (connection)
+        if (connection) {
+            if (statement != SQL_NULL_HSTMT)
+                connection->giveBack(statement, SQLULEN(maxRecords),
+                                     !parameters.empty() || hasBoundColumns);
             connection->recordsets.erase(this);
+        }
+        parameters.clear();
+        hasBoundColumns = false;
+        statement = SQL_NULL_HSTMT;
         connection.reset();
         isOpen = false;
         pending = false;
@@ -132,101 +378,331 @@ public:
             atEnd = true;
             return;
         }
-        if (query->next()) {
-            ++rowsRead;
-            atEnd = false;
+        const Api &api = *connection->api;
+        const SQLRETURN rc = api.Fetch(statement);
+        if (rc == SQL_NO_DATA) {
+            atEnd = true;
             return;
         }
-        atEnd = true;
-        if (query->lastError().isValid())
-            fail(query->lastError(), QStringLiteral("Could not read the next row."));
+        if (!SQL_SUCCEEDED(rc)) {
+            atEnd = true;
+            throw connection->statementFailure(statement,
+                                               QStringLiteral("Could not read the next row."));
+        }
+        ++rowsRead;
+        atEnd = false;
+        for (size_t i = 0; i < columns.size(); ++i) {
+            Column &column = columns[i];
+            if (!column.bound) {
+                row[qsizetype(i)] = readColumn(SQLUSMALLINT(i + 1), column.readAs);
+            } else if (column.indicator == SQL_NULL_DATA) {
+                row[qsizetype(i)] = QVariant(metaTypeFor(column.readAs));
+            } else if (int(i) == dateColumn) {
+                // Read as the date it is once, rather than at every look.
+                const QDateTime when = dates::fromDayNumber(column.real);
+                row[qsizetype(i)] = when.isValid() ? QVariant(when) : QVariant(column.real);
+            } else {
+                row[qsizetype(i)] = column.readAs == ReadAs::Double
+                                        ? QVariant(column.real)
+                                        : QVariant(qlonglong(column.integer));
+            }
+        }
     }
 
-    QSqlQuery &insertFor(const QList<int> &columns);
+    // Binds the leading number columns; false with the failure left on the statement.
+    bool bindColumns()
+    {
+        const Api &api = *connection->api;
+        for (size_t i = 0; i < columns.size(); ++i) {
+            Column &column = columns[i];
+            if (column.readAs != ReadAs::Double && column.readAs != ReadAs::Integer)
+                break;
+            const bool real = column.readAs == ReadAs::Double;
+            if (!SQL_SUCCEEDED(api.BindCol(statement, SQLUSMALLINT(i + 1),
+                                           real ? SQL_C_DOUBLE : SQL_C_SBIGINT,
+                                           real ? static_cast<SQLPOINTER>(&column.real)
+                                                : static_cast<SQLPOINTER>(&column.integer),
+                                           0, &column.indicator)))
+                return false;
+            column.bound = true;
+            hasBoundColumns = true;
+        }
+        return true;
+    }
+
+    QVariant readColumn(SQLUSMALLINT number, ReadAs readAs)
+    {
+        const Api &api = *connection->api;
+        SQLLEN indicator = 0;
+        SQLRETURN rc;
+        switch (readAs) {
+        case ReadAs::Double: {
+            double value = 0;
+            rc = api.GetData(statement, number, SQL_C_DOUBLE, &value, 0, &indicator);
+            if (SQL_SUCCEEDED(rc))
+                return indicator == SQL_NULL_DATA ? QVariant(metaTypeFor(readAs)) : QVariant(value);
+            break;
+        }
+        case ReadAs::Integer: {
+            SQLBIGINT value = 0;
+            rc = api.GetData(statement, number, SQL_C_SBIGINT, &value, 0, &indicator);
+            if (SQL_SUCCEEDED(rc))
+                return indicator == SQL_NULL_DATA ? QVariant(metaTypeFor(readAs))
+                                                  : QVariant(qlonglong(value));
+            break;
+        }
+        case ReadAs::Text:
+        case ReadAs::Binary:
+            return readLong(number, readAs);
+        }
+        throw connection->statementFailure(statement, QStringLiteral("Could not read a value."));
+    }
+
+    // Text and binary values in pieces: most fit the first one.
+    QVariant readLong(SQLUSMALLINT number, ReadAs readAs)
+    {
+        const Api &api = *connection->api;
+        const SQLSMALLINT cType = readAs == ReadAs::Text ? SQL_C_CHAR : SQL_C_BINARY;
+        const SQLLEN terminator = readAs == ReadAs::Text ? 1 : 0;
+        char piece[512];
+        QByteArray whole;
+        for (bool first = true;; first = false) {
+            SQLLEN indicator = 0;
+            const SQLRETURN rc =
+                api.GetData(statement, number, cType, piece, sizeof piece, &indicator);
+            if (rc == SQL_NO_DATA)
+                break;
+            if (!SQL_SUCCEEDED(rc))
+                throw connection->statementFailure(statement,
+                                                   QStringLiteral("Could not read a value."));
+            if (indicator == SQL_NULL_DATA)
+                return QVariant(metaTypeFor(readAs));
+            const SQLLEN room = SQLLEN(sizeof piece) - terminator;
+            const bool truncated = indicator == SQL_NO_TOTAL || indicator > room;
+            const qsizetype got = truncated ? room : indicator;
+            if (first && !truncated) {
+                if (readAs == ReadAs::Text)
+                    return QString::fromUtf8(piece, got);
+                return QByteArray(piece, got);
+            }
+            whole.append(piece, got);
+            if (!truncated)
+                break;
+        }
+        if (readAs == ReadAs::Text)
+            return QString::fromUtf8(whole);
+        return whole;
+    }
 
     std::shared_ptr<Connection::Impl> connection;
+    SQLHSTMT statement = SQL_NULL_HSTMT;
+    BoundParameters parameters;
+    bool hasBoundColumns = false;
     bool isOpen = false;
     bool appendOnly = false;
     int maxRecords = 0;
-    std::optional<QSqlQuery> query;
-    QSqlRecord columns;
+    std::vector<Column> columns;
+    QVariantList row;
     int dateColumn = -1;
     int rowsRead = 0;
     bool atEnd = true;
     QString table;
 
     bool pending = false;
-    QList<QVariant> values;
+    QVariantList values;
     QList<bool> assigned;
 };
 
 void Connection::Impl::close()
 {
-    // Queries must go before their connection does.
+    // Statements must go before their connection does.
     while (!recordsets.empty())
         (*recordsets.begin())->detach();
-    inserts.clear();
-    columnProbes.clear();
-    if (name.isEmpty())
+    if (!isOpen())
         return;
-    {
-        QSqlDatabase db = database();
-        db.close();
+    for (SQLHSTMT statement : std::as_const(inserts))
+        freeStatement(statement);
+    inserts.clear();
+    for (SQLHSTMT statement : std::as_const(columnProbes))
+        freeStatement(statement);
+    columnProbes.clear();
+    for (const Spare &spare : spares)
+        freeStatement(spare.statement);
+    spares.clear();
+    if (inTransaction)
+        api->EndTran(SQL_HANDLE_DBC, dbc, SQL_ROLLBACK);
+    inTransaction = false;
+    api->Disconnect(dbc);
+    api->FreeHandle(SQL_HANDLE_DBC, dbc);
+    api->FreeHandle(SQL_HANDLE_ENV, env);
+    dbc = SQL_NULL_HDBC;
+    env = SQL_NULL_HENV;
+    dbms.clear();
+    quote.clear();
+    driverTimesQueries = true;
+}
+
+SQLHSTMT Connection::Impl::takeStatement(SQLULEN maxRows)
+{
+    requireOpen();
+    SQLHSTMT statement = SQL_NULL_HSTMT;
+    SQLULEN hasMaxRows = 0;
+    if (!spares.empty()) {
+        statement = spares.back().statement;
+        hasMaxRows = spares.back().maxRows;
+        spares.pop_back();
+    } else {
+        if (!SQL_SUCCEEDED(api->AllocHandle(SQL_HANDLE_STMT, dbc, &statement)))
+            throw failureOn(SQL_HANDLE_DBC, dbc, QStringLiteral("Could not make a statement."));
+        if (driverTimesQueries && queryTimeout > 0)
+            api->SetStmtAttr(statement, SQL_ATTR_QUERY_TIMEOUT,
+                             reinterpret_cast<SQLPOINTER>(SQLULEN(queryTimeout)), 0);
     }
-    QSqlDatabase::removeDatabase(name);
-    name.clear();
+    // The limit lets the driver stop early too; a driver without it just reads on.
+    if (maxRows != hasMaxRows)
+        api->SetStmtAttr(statement, SQL_ATTR_MAX_ROWS, reinterpret_cast<SQLPOINTER>(maxRows), 0);
+    return statement;
+}
+
+void Connection::Impl::giveBack(SQLHSTMT statement, SQLULEN maxRows, bool bound)
+{
+    if (!isOpen())
+        return;
+    api->FreeStmt(statement, SQL_CLOSE);
+    // The next user must not find markers or columns bound to memory that is gone.
+    if (bound) {
+        api->FreeStmt(statement, SQL_RESET_PARAMS);
+        api->FreeStmt(statement, SQL_UNBIND);
+    }
+    if (spares.size() < 2) {
+        spares.push_back({statement, maxRows});
+        return;
+    }
+    freeStatement(statement);
+}
+
+bool Connection::Impl::run(SQLHSTMT statement, const QString &text, const QVariantList &parameters,
+                           BoundParameters &bound)
+{
+    if (!parameters.isEmpty()) {
+        if (!SQL_SUCCEEDED(bound.bind(*api, statement, parameters)))
+            return false;
+    }
+    const QByteArray sql = text.toUtf8();
+    const SQLRETURN rc =
+        api->ExecDirect(statement, reinterpret_cast<SQLCHAR *>(const_cast<char *>(sql.constData())),
+                        SQLINTEGER(sql.size()));
+    // A searched UPDATE or DELETE that touches no row gives SQL_NO_DATA.
+    return SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA;
+}
+
+std::vector<Column> Connection::Impl::describe(SQLHSTMT statement) const
+{
+    SQLSMALLINT count = 0;
+    if (!SQL_SUCCEEDED(api->NumResultCols(statement, &count)))
+        throw statementFailure(statement, QStringLiteral("Could not read the columns."));
+    std::vector<Column> columns(size_t(std::max<SQLSMALLINT>(count, 0)));
+    for (SQLSMALLINT i = 0; i < count; ++i) {
+        SQLCHAR name[256] = {};
+        SQLSMALLINT nameLength = 0;
+        SQLSMALLINT sqlType = 0;
+        SQLULEN size = 0;
+        SQLSMALLINT digits = 0;
+        SQLSMALLINT nullable = 0;
+        if (!SQL_SUCCEEDED(api->DescribeCol(statement, SQLUSMALLINT(i + 1), name, sizeof name,
+                                            &nameLength, &sqlType, &size, &digits, &nullable)))
+            throw statementFailure(statement, QStringLiteral("Could not read the columns."));
+        const auto *text = reinterpret_cast<const char *>(name);
+        columns[size_t(i)] = {QString::fromUtf8(text, qstrnlen(text, sizeof name)),
+                              readAsFor(sqlType)};
+    }
+    return columns;
+}
+
+void Connection::Impl::endTransaction(SQLSMALLINT completion)
+{
+    requireOpen();
+    if (!inTransaction)
+        fail(QStringLiteral("No transaction is active."));
+    std::optional<Failure> failure;
+    SQLRETURN rc = api->EndTran(SQL_HANDLE_DBC, dbc, completion);
+    if (!SQL_SUCCEEDED(rc)) {
+        failure = failureOn(SQL_HANDLE_DBC, dbc, QStringLiteral("The transaction could not end."));
+        // A commit that failed leaves nothing half-stored.
+        if (completion == SQL_COMMIT)
+            api->EndTran(SQL_HANDLE_DBC, dbc, SQL_ROLLBACK);
+    }
+    inTransaction = false;
+    rc = api->SetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT,
+                             reinterpret_cast<SQLPOINTER>(SQLULEN(SQL_AUTOCOMMIT_ON)), 0);
+    if (!failure && !SQL_SUCCEEDED(rc))
+        failure = failureOn(SQL_HANDLE_DBC, dbc, QStringLiteral("The transaction could not end."));
+    if (failure)
+        throw *failure;
 }
 
 // For appending only the column list is needed: a query that can match no row gives it
 // without reading the table, however many rows it holds.
-QSqlQuery &Connection::Impl::columnProbe(const QString &table)
+SQLHSTMT Connection::Impl::columnProbe(const QString &table)
 {
-    auto it = columnProbes.find(table);
-    if (it != columnProbes.end())
-        return **it;
-    auto probe = std::make_shared<QSqlQuery>(database());
-    probe->setForwardOnly(true);
-    if (!probe->prepare(QStringLiteral("SELECT * FROM ") + table + QStringLiteral(" WHERE 1=0")))
-        fail(probe->lastError(), QStringLiteral("The source could not be opened."));
+    auto it = columnProbes.constFind(table);
+    if (it != columnProbes.constEnd())
+        return *it;
+    SQLHSTMT probe = takeStatement();
+    const QByteArray sql =
+        (QStringLiteral("SELECT * FROM ") + table + QStringLiteral(" WHERE 1=0")).toUtf8();
+    if (!SQL_SUCCEEDED(
+            api->Prepare(probe, reinterpret_cast<SQLCHAR *>(const_cast<char *>(sql.constData())),
+                         SQLINTEGER(sql.size())))) {
+        const Failure failure =
+            statementFailure(probe, QStringLiteral("The source could not be opened."));
+        freeStatement(probe);
+        throw failure;
+    }
     columnProbes.insert(table, probe);
-    return *probe;
+    return probe;
 }
 
-QSqlQuery &Recordset::Impl::insertFor(const QList<int> &columnIndexes)
+SQLHSTMT Connection::Impl::insertFor(const QString &table, const QStringList &columns)
 {
     // Named columns, not positions: a table made anew with other columns gets its own.
-    QString key = table;
-    for (int i : columnIndexes)
-        key += QLatin1Char('\n') + columns.fieldName(i);
-    auto &inserts = connection->inserts;
-    auto it = inserts.find(key);
-    if (it != inserts.end())
-        return **it;
+    const QString key = table + QLatin1Char('\n') + columns.join(QLatin1Char('\n'));
+    auto it = inserts.constFind(key);
+    if (it != inserts.constEnd())
+        return *it;
 
-    const QSqlDatabase db = connection->database();
     QString sql = QStringLiteral("INSERT INTO ") + table;
-    if (columnIndexes.isEmpty()) {
+    if (columns.isEmpty()) {
         sql += QStringLiteral(" DEFAULT VALUES");
     } else {
         QStringList names;
         QStringList marks;
-        for (int i : columnIndexes) {
-            names << db.driver()->escapeIdentifier(columns.fieldName(i), QSqlDriver::FieldName);
+        for (const QString &column : columns) {
+            names << quoted(column);
             marks << QStringLiteral("?");
         }
-        sql += QStringLiteral(" (%1) VALUES (%2)").arg(names.join(QLatin1Char(',')),
-                                                       marks.join(QLatin1Char(',')));
+        sql += QStringLiteral(" (%1) VALUES (%2)")
+                   .arg(names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
     }
-    auto insert = std::make_shared<QSqlQuery>(db);
-    if (!insert->prepare(sql))
-        fail(insert->lastError(), QStringLiteral("Could not prepare the new row."));
+    SQLHSTMT insert = takeStatement();
+    const QByteArray text = sql.toUtf8();
+    if (!SQL_SUCCEEDED(
+            api->Prepare(insert, reinterpret_cast<SQLCHAR *>(const_cast<char *>(text.constData())),
+                         SQLINTEGER(text.size())))) {
+        const Failure failure =
+            statementFailure(insert, QStringLiteral("Could not prepare the new row."));
+        freeStatement(insert);
+        throw failure;
+    }
     inserts.insert(key, insert);
-    return *insert;
+    return insert;
 }
 
 // ---------------------------------------------------------------------------------------
 
-Connection::Connection(QString provider) : m_impl(std::make_shared<Impl>(std::move(provider))) {}
+Connection::Connection(QString driverManager)
+    : m_impl(std::make_shared<Impl>(std::move(driverManager)))
+{}
 
 Connection::~Connection()
 {
@@ -245,46 +721,107 @@ void Connection::setCursorLocation(int location)
     m_impl->cursorLocation = location;
 }
 
-void Connection::Open(const QString &connectionString, const QString &user,
-                      const QString &password, int /*options*/)
+int Connection::LoginTimeout() const
+{
+    return m_impl->loginTimeout;
+}
+
+void Connection::setLoginTimeout(int seconds)
 {
     if (m_impl->isOpen())
         failOpen();
-    m_impl->close();
+    if (seconds < 0)
+        fail(QStringLiteral("A time limit cannot be negative."));
+    m_impl->loginTimeout = seconds;
+}
 
-    static const QString kNoProvider =
-        QStringLiteral("Provider cannot be found. It may not be properly installed.");
-    if (!QSqlDatabase::isDriverAvailable(m_impl->provider))
-        throw Failure(ErrorNumber::ProviderNotFound, kNoProvider, QStringLiteral("Database"));
+int Connection::QueryTimeout() const
+{
+    return m_impl->queryTimeout;
+}
 
-    const QString name = nextConnectionName();
-    QSqlError error;
-    bool valid = false;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(m_impl->provider, name);
-        // A plugin that is listed but cannot load (no driver manager) gives no driver.
-        valid = db.isValid();
-        if (valid) {
-            db.setDatabaseName(qtDatabaseName(connectionString));
-            db.setUserName(user);
-            db.setPassword(password);
-            if (db.open()) {
-                m_impl->name = name;
-                return;
-            }
-            error = db.lastError();
-        }
+void Connection::setQueryTimeout(int seconds)
+{
+    if (m_impl->isOpen())
+        failOpen();
+    if (seconds < 0)
+        fail(QStringLiteral("A time limit cannot be negative."));
+    m_impl->queryTimeout = seconds;
+}
+
+void Connection::Open(const QString &connectionString, const QString &user, const QString &password,
+                      int /*options*/)
+{
+    Impl &c = *m_impl;
+    if (c.isOpen())
+        failOpen();
+
+    c.api = odbc::load(c.driverManager);
+    if (!c.api)
+        throw Failure(ErrorNumber::ProviderNotFound,
+                      QStringLiteral("Provider cannot be found. It may not be properly installed."),
+                      kLayer);
+    const Api &api = *c.api;
+
+    // The SQLite driver ignores the query timeout. Its own busy timeout (Timeout, in
+    // milliseconds) bounds how long a statement waits for a file another program has
+    // locked; it waits that long twice for a write, hence half the limit.
+    const QString given = connectionStringFor(connectionString, {}, {}, {});
+    const bool sqlite = QFileInfo(odbc::driverLibraryFor(given))
+                            .fileName()
+                            .contains(QLatin1String("sqlite"), Qt::CaseInsensitive);
+    QString additions;
+    if (sqlite && c.queryTimeout > 0 && !odbc::connectionKeyword(given, QStringLiteral("Timeout")))
+        additions = QStringLiteral("Timeout=%1;").arg(qint64(c.queryTimeout) * 500);
+    const QByteArray text =
+        connectionStringFor(connectionString, user, password, additions).toUtf8();
+    if (text.size() > SHRT_MAX)
+        fail(QStringLiteral("The connection string is too long."));
+
+    SQLHENV env = SQL_NULL_HENV;
+    if (!SQL_SUCCEEDED(api.AllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env)))
+        fail(QStringLiteral("The ODBC driver manager could not start."));
+    api.SetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQLULEN(SQL_OV_ODBC3)),
+                   0);
+    SQLHDBC dbc = SQL_NULL_HDBC;
+    if (!SQL_SUCCEEDED(api.AllocHandle(SQL_HANDLE_DBC, env, &dbc))) {
+        const Failure failure = diagnosticFailure(
+            api, SQL_HANDLE_ENV, env, QStringLiteral("Could not make a connection."), {});
+        api.FreeHandle(SQL_HANDLE_ENV, env);
+        throw failure;
     }
-    QSqlDatabase::removeDatabase(name);
-    if (!valid)
-        throw Failure(ErrorNumber::ProviderNotFound, kNoProvider, QStringLiteral("Database"));
-    fail(error, QStringLiteral("Could not open the data source."));
+    if (c.loginTimeout > 0)
+        api.SetConnectAttr(dbc, SQL_ATTR_LOGIN_TIMEOUT,
+                           reinterpret_cast<SQLPOINTER>(SQLULEN(c.loginTimeout)), 0);
+
+    const SQLRETURN rc = api.DriverConnect(
+        dbc, nullptr, reinterpret_cast<SQLCHAR *>(const_cast<char *>(text.constData())),
+        SQLSMALLINT(text.size()), nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
+    if (!SQL_SUCCEEDED(rc)) {
+        const Failure failure = diagnosticFailure(
+            api, SQL_HANDLE_DBC, dbc, QStringLiteral("Could not open the data source."), {});
+        api.FreeHandle(SQL_HANDLE_DBC, dbc);
+        api.FreeHandle(SQL_HANDLE_ENV, env);
+        throw failure;
+    }
+    c.env = env;
+    c.dbc = dbc;
+
+    auto info = [&](SQLUSMALLINT type) {
+        char value[64] = {};
+        SQLSMALLINT length = 0;
+        if (!SQL_SUCCEEDED(api.GetInfo(dbc, type, value, sizeof value, &length)))
+            return QString();
+        return QString::fromUtf8(value, qstrnlen(value, sizeof value));
+    };
+    c.dbms = info(SQL_DBMS_NAME);
+    c.quote = info(SQL_IDENTIFIER_QUOTE_CHAR).trimmed();
+    c.driverTimesQueries = !sqlite;
 }
 
 void Connection::Close()
 {
-    if (!m_impl->isOpen())
-        failClosed();
+    m_impl->requireOpen();
     m_impl->close();
 }
 
@@ -293,13 +830,46 @@ int Connection::State() const
     return m_impl->isOpen() ? 1 : 0;
 }
 
-void Connection::Execute(const QString &statement)
+qint64 Connection::Execute(const QString &statement, const QVariantList &parameters)
 {
-    if (!m_impl->isOpen())
-        failClosed();
-    QSqlQuery query(m_impl->database());
-    if (!query.exec(statement))
-        fail(query.lastError(), QStringLiteral("The statement failed."));
+    Impl &c = *m_impl;
+    SQLHSTMT handle = c.takeStatement();
+    BoundParameters bound;
+    if (!c.run(handle, statement, parameters, bound)) {
+        const Failure failure = c.statementFailure(handle, QStringLiteral("The statement failed."));
+        c.giveBack(handle, 0, !bound.empty());
+        throw failure;
+    }
+    SQLLEN rows = -1;
+    if (!SQL_SUCCEEDED(c.api->RowCount(handle, &rows)))
+        rows = -1;
+    c.giveBack(handle, 0, !bound.empty());
+    return qint64(rows);
+}
+
+int Connection::BeginTrans()
+{
+    Impl &c = *m_impl;
+    c.requireOpen();
+    if (c.inTransaction)
+        fail(QStringLiteral("A transaction is already active."));
+    if (!SQL_SUCCEEDED(
+            c.api->SetConnectAttr(c.dbc, SQL_ATTR_AUTOCOMMIT,
+                                  reinterpret_cast<SQLPOINTER>(SQLULEN(SQL_AUTOCOMMIT_OFF)), 0)))
+        throw c.failureOn(SQL_HANDLE_DBC, c.dbc,
+                          QStringLiteral("The transaction could not begin."));
+    c.inTransaction = true;
+    return 1;
+}
+
+void Connection::CommitTrans()
+{
+    m_impl->endTransaction(SQL_COMMIT);
+}
+
+void Connection::RollbackTrans()
+{
+    m_impl->endTransaction(SQL_ROLLBACK);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -334,52 +904,67 @@ void Recordset::setMaxRecords(int maxRecords)
 }
 
 void Recordset::Open(const QString &source, Connection &connection, int /*cursorType*/,
-                     int lockType, int options)
+                     int lockType, int options, const QVariantList &parameters)
 {
     Impl &d = *m_impl;
     if (d.isOpen)
         failOpen();
-    if (!connection.m_impl->isOpen())
+    Connection::Impl &c = *connection.m_impl;
+    if (!c.isOpen())
         fail(QStringLiteral("The connection cannot be used to perform this operation. It is "
                             "either closed or invalid in this context."));
 
     const bool isTable = options == CmdTable;
     if (isTable && !isPlainTableName(source))
         fail(QStringLiteral("The table name is not a plain name."));
+    if (isTable && !parameters.isEmpty())
+        fail(QStringLiteral("Parameters go with command text only."));
 
     const bool appendOnly = isTable && lockType != LockReadOnly;
-    std::optional<QSqlQuery> rows;
-    QSqlRecord columns;
+    SQLHSTMT statement = SQL_NULL_HSTMT;
+    std::vector<Column> columns;
     if (appendOnly) {
-        Connection::Impl &c = *connection.m_impl;
-        QSqlQuery *probe = &c.columnProbe(source);
-        if (!probe->exec()) {
+        SQLHSTMT probe = c.columnProbe(source);
+        if (!SQL_SUCCEEDED(c.api->Execute(probe))) {
             // A table made anew can refuse a kept statement (PostgreSQL: its columns
             // changed); only a freshly prepared one failing means the table cannot open.
             c.columnProbes.remove(source);
-            probe = &c.columnProbe(source);
-            if (!probe->exec())
-                fail(probe->lastError(), QStringLiteral("The source could not be opened."));
+            c.freeStatement(probe);
+            probe = c.columnProbe(source);
+            if (!SQL_SUCCEEDED(c.api->Execute(probe)))
+                throw c.statementFailure(probe, QStringLiteral("The source could not be opened."));
         }
-        columns = probe->record();
-        probe->finish();
+        try {
+            columns = c.describe(probe);
+        } catch (...) {
+            c.api->FreeStmt(probe, SQL_CLOSE);
+            throw;
+        }
+        c.api->FreeStmt(probe, SQL_CLOSE);
     } else {
-        QSqlQuery query(connection.m_impl->database());
-        query.setForwardOnly(true);
-        if (!query.exec(isTable ? QStringLiteral("SELECT * FROM ") + source : source))
-            fail(query.lastError(), QStringLiteral("The source could not be opened."));
-        columns = query.record();
-        rows = std::move(query);
+        statement = c.takeStatement(SQLULEN(d.maxRecords));
+        const QString text = isTable ? QStringLiteral("SELECT * FROM ") + source : source;
+        try {
+            if (!c.run(statement, text, parameters, d.parameters))
+                throw c.statementFailure(statement,
+                                         QStringLiteral("The source could not be opened."));
+            columns = c.describe(statement);
+        } catch (...) {
+            c.giveBack(statement, SQLULEN(d.maxRecords), !d.parameters.empty());
+            d.parameters.clear();
+            throw;
+        }
     }
 
     d.connection = connection.m_impl;
     d.connection->recordsets.insert(&d);
-    d.query = std::move(rows);
-    d.columns = columns;
+    d.statement = statement;
+    d.columns = std::move(columns);
+    d.row = QVariantList(qsizetype(d.columns.size()));
     d.dateColumn = -1;
-    for (int i = 0; i < d.columns.count(); ++i) {
-        if (d.columns.fieldName(i).compare(kDateTimeColumn, Qt::CaseInsensitive) == 0) {
-            d.dateColumn = i;
+    for (size_t i = 0; i < d.columns.size(); ++i) {
+        if (d.columns[i].name.compare(kDateTimeColumn, Qt::CaseInsensitive) == 0) {
+            d.dateColumn = int(i);
             break;
         }
     }
@@ -389,9 +974,12 @@ void Recordset::Open(const QString &source, Connection &connection, int /*cursor
     d.atEnd = true;
     d.pending = false;
     d.isOpen = true;
-    if (appendOnly)
+    // A statement that gives no rows (or no result at all) is an empty recordset.
+    if (appendOnly || d.columns.empty())
         return;
     try {
+        if (!d.bindColumns())
+            throw c.statementFailure(d.statement, QStringLiteral("Could not read the columns."));
         d.advance();
     } catch (...) {
         d.detach();
@@ -422,8 +1010,8 @@ void Recordset::AddNew()
         fail(QStringLiteral("Current Recordset does not support updating. This may be a "
                             "limitation of the provider, or of the selected locktype."));
     // A row that AddNew started and nobody stored is dropped, never stored half-filled.
-    d.values = QList<QVariant>(d.columns.count());
-    d.assigned = QList<bool>(d.columns.count(), false);
+    d.values = QVariantList(qsizetype(d.columns.size()));
+    d.assigned = QList<bool>(qsizetype(d.columns.size()), false);
     d.pending = true;
 }
 
@@ -433,21 +1021,24 @@ void Recordset::Update()
     d.requireOpen();
     if (!d.pending)
         failNoCurrentRow();
-    QList<int> columnIndexes;
-    for (int i = 0; i < d.assigned.size(); ++i) {
-        if (d.assigned.at(i))
-            columnIndexes << i;
+    QStringList names;
+    QVariantList values;
+    for (qsizetype i = 0; i < d.assigned.size(); ++i) {
+        if (d.assigned.at(i)) {
+            names << d.columns[size_t(i)].name;
+            values << d.values.at(i);
+        }
     }
     // The row is finished either way: a failed store is reported, not retried later.
     d.pending = false;
-    QSqlQuery &insert = d.insertFor(columnIndexes);
-    for (int i = 0; i < columnIndexes.size(); ++i)
-        insert.bindValue(i, d.values.at(columnIndexes.at(i)));
-    const bool stored = insert.exec();
-    const QSqlError error = insert.lastError();
-    insert.finish();
-    if (!stored)
-        fail(error, QStringLiteral("The row could not be stored."));
+    Connection::Impl &c = *d.connection;
+    SQLHSTMT insert = c.insertFor(d.table, names);
+    BoundParameters bound;
+    SQLRETURN rc = bound.bind(*c.api, insert, values);
+    if (SQL_SUCCEEDED(rc))
+        rc = c.api->Execute(insert);
+    if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA)
+        throw c.statementFailure(insert, QStringLiteral("The row could not be stored."));
 }
 
 void Recordset::CancelUpdate()
@@ -459,13 +1050,13 @@ void Recordset::CancelUpdate()
 int Recordset::FieldCount() const
 {
     m_impl->requireOpen();
-    return m_impl->columns.count();
+    return int(m_impl->columns.size());
 }
 
 Field Recordset::Fields(short index)
 {
     m_impl->requireOpen();
-    if (index < 0 || index >= m_impl->columns.count())
+    if (index < 0 || size_t(index) >= m_impl->columns.size())
         fail(QStringLiteral("Item cannot be found in the collection corresponding to the "
                             "requested name or ordinal."));
     return Field(*this, index);
@@ -477,7 +1068,7 @@ QString Field::Name() const
 {
     const Recordset::Impl &d = *m_recordset->m_impl;
     d.requireOpen();
-    return d.columns.fieldName(m_index);
+    return d.columns[size_t(m_index)].name;
 }
 
 QVariant Field::Value() const
@@ -487,12 +1078,12 @@ QVariant Field::Value() const
     QVariant raw;
     if (d.pending)
         raw = d.values.at(m_index);
-    else if (d.atEnd || !d.query)
+    else if (d.atEnd || d.appendOnly)
         failNoCurrentRow();
     else
-        raw = d.query->value(m_index);
+        raw = d.row.at(m_index);
 
-    if (m_index != d.dateColumn || raw.isNull())
+    if (m_index != d.dateColumn || raw.isNull() || raw.typeId() == QMetaType::QDateTime)
         return raw;
     bool ok = false;
     const double dayNumber = raw.toDouble(&ok);
@@ -508,7 +1099,7 @@ void Field::setValue(const QString &text)
     d.requireOpen();
     if (!d.pending)
         failNoCurrentRow();
-    // Qt binds a null QString as SQL NULL; an empty text is still a text.
+    // A null QString is still a text: bound as an empty one, never as NULL.
     QVariant value = text.isNull() ? QString::fromLatin1("") : text;
     if (m_index == d.dateColumn) {
         const std::optional<QDateTime> stamp = dates::parseCallStamp(text);

@@ -39,7 +39,7 @@ protected:
     {
         TAPI::recordsetVariable().reset();
         TAPI::releaseConnection();
-        TAPI::setProvider(QString::fromLatin1(db::DefaultProvider));
+        TAPI::setDriverManager(QString::fromLatin1(db::DefaultDriverManager));
     }
 
     // Start-up's open of the call log.
@@ -169,7 +169,7 @@ TEST_F(CallStore, ClosedCallLogStoresNothingAndSaysSo)
 TEST_F(CallStore, MissingProviderIs3706AndLeavesTheLogClosed)
 {
     TAPI::releaseConnection();
-    TAPI::setProvider(QStringLiteral("QNOSUCHDRIVER"));
+    TAPI::setDriverManager(QStringLiteral("libodbc-missing.so.2"));
     try {
         openCallLog();
         FAIL() << "the open succeeded";

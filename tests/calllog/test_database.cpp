@@ -52,22 +52,24 @@ TEST(DatabaseOpen, FailuresCarryTheirNumberAndTheDriversWords)
     OdbcSandbox::instance();
     struct Case
     {
-        const char *provider;
+        const char *driverManager;
         const char *connectionString;
         int number;
         const char *words;
     };
+    const char *const odbc = db::DefaultDriverManager;
     const Case cases[] = {
-        {"QNOSUCHDRIVER", "DSN=CallerID;ODBC;", ErrorNumber::ProviderNotFound,
+        // The driver manager library cannot be loaded: the ODBC layer itself is missing.
+        {"libodbc-missing.so.2", "DSN=CallerID;ODBC;", ErrorNumber::ProviderNotFound,
          "Provider cannot be found. It may not be properly installed."},
-        {"QODBC", "DSN=NoSuchSource;ODBC;", db::GeneralFailure, "Data source name not found"},
-        {"QODBC", "DSN=BrokenDriver;ODBC;", db::GeneralFailure, "no-such-driver.so"},
+        {odbc, "DSN=NoSuchSource;ODBC;", db::GeneralFailure, "Data source name not found"},
+        {odbc, "DSN=BrokenDriver;ODBC;", db::GeneralFailure, "no-such-driver.so"},
         // NoCreat: a missing file is an error, and no empty one appears in its place.
-        {"QODBC", "DSN=Gone;ODBC;", db::GeneralFailure, ""},
+        {odbc, "DSN=Gone;ODBC;", db::GeneralFailure, ""},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.connectionString);
-        db::Connection connection{QString::fromLatin1(c.provider)};
+        db::Connection connection{QString::fromLatin1(c.driverManager)};
         const Failure failure = openFailure(connection, QString::fromLatin1(c.connectionString));
         EXPECT_EQ(failure.number(), c.number);
         EXPECT_FALSE(failure.description().isEmpty());

@@ -70,7 +70,7 @@ protected:
     void TearDown() override
     {
         window.reset();
-        TAPI::setProvider(QStringLiteral("QODBC"));
+        TAPI::setDriverManager(QString::fromLatin1(db::DefaultDriverManager));
         TAPI::releaseConnection();
     }
 
@@ -90,7 +90,7 @@ protected:
 
 TEST_F(Startup, WithoutDatabaseSupportSaysSoAndCarriesOn)
 {
-    TAPI::setProvider(QStringLiteral("QNOSUCHDRIVER"));
+    TAPI::setDriverManager(QStringLiteral("libodbc-missing.so.2"));
     load();
     const QString text = QStringLiteral("Could not acquire the database support from your system");
     EXPECT_EQ(window->lblTip->text(), text);
@@ -196,7 +196,7 @@ TEST_F(Startup, TheCallLogReportOutlivesTheModemSelection)
 TEST_F(Startup, WithoutDatabaseSupportTheReportAlsoOutlivesTheSelection)
 {
     const UsableModem modem;
-    TAPI::setProvider(QStringLiteral("QNOSUCHDRIVER"));
+    TAPI::setDriverManager(QStringLiteral("libodbc-missing.so.2"));
     load();
     EXPECT_TRUE(line->PortOpen());
     EXPECT_EQ(window->lblTip->text(),

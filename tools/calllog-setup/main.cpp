@@ -181,8 +181,7 @@ int main(int argc, char **argv)
         TAPI::CreateCallLogTable(connection);
     } catch (const Failure &failure) {
         if (failure.number() == ErrorNumber::ProviderNotFound) {
-            err() << "The ODBC support is not installed (packages unixodbc and "
-                     "libqt6sql6-odbc).\n";
+            err() << "The ODBC support is not installed (package unixodbc).\n";
             return ExitNoOdbc;
         }
         err() << "Could not prepare the call log in the data source CallerID: "
