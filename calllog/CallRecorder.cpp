@@ -1,5 +1,7 @@
 #include "CallRecorder.h"
 
+#include "Database.h"
+
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDeadlineTimer>
@@ -12,15 +14,15 @@ namespace {
 
 constexpr qint64 kKeepTogetherMs = 250;
 
+// One spool per data source: the ODBC file that defines it and its name.
 QString defaultSpoolKey(const QString &connectionString)
 {
-    QString dsn = QStringLiteral("CallerID");
-    for (const QString &part : connectionString.split(QLatin1Char(';'))) {
-        if (part.startsWith(QLatin1String("DSN="), Qt::CaseInsensitive))
-            dsn = part.mid(4).trimmed();
-    }
-    const QString ini = qEnvironmentVariable("ODBCINI", QDir::homePath() + QStringLiteral("/.odbc.ini"));
-    return CallSpool::dataSourceKey(ini, dsn);
+    const QString dsn = db::dataSourceName(connectionString);
+    const db::DataSourceInfo info = db::describeDataSource(dsn);
+    const QString ini = info.defined ? info.configFile
+                                     : qEnvironmentVariable("ODBCINI", QDir::homePath() +
+                                                                           QStringLiteral("/.odbc.ini"));
+    return CallSpool::dataSourceKey(ini, dsn.isEmpty() ? connectionString : dsn);
 }
 
 QList<SpooledCall> spooled(const QList<ReceivedCall> &calls)

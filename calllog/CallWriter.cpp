@@ -4,6 +4,7 @@
 #include "DateServices.h"
 #include "Failure.h"
 
+#include <QFileInfo>
 #include <QSet>
 #include <QThread>
 #include <QTimer>
@@ -21,23 +22,52 @@ QList<quint64> idsOf(const QList<SpooledCall> &calls)
     return ids;
 }
 
-// The file an SQLite connection works on; empty for any other kind of data source.
-QString sqliteFileOf(db::Connection &connection)
+// The SQLite file a connection string leads to (its Database entry, in the string itself or
+// in the data source it names); empty for any other kind of data source.
+QString sqliteFileOf(const QString &connectionString)
 {
-    try {
-        db::Recordset list;
-        list.Open(QStringLiteral("PRAGMA database_list"), connection, 0,
-                  db::Recordset::LockReadOnly, db::Recordset::CmdText);
-        for (; !list.Eof(); list.MoveNext()) {
-            if (list.Fields(1).Value().toString() == QLatin1String("main"))
-                return list.Fields(2).Value().toString();
-        }
-    } catch (const Failure &) {
+    QString driver;
+    QString database;
+    const QString dsn = db::dataSourceName(connectionString);
+    if (!dsn.isEmpty()) {
+        const db::DataSourceInfo info = db::describeDataSource(dsn);
+        driver = info.driver + QLatin1Char(' ') + info.driverLibrary;
+        database = info.database;
     }
-    return {};
+    for (const QString &part : connectionString.split(QLatin1Char(';'))) {
+        const QString key = part.section(QLatin1Char('='), 0, 0).trimmed();
+        const QString value = part.section(QLatin1Char('='), 1).trimmed();
+        if (key.compare(QLatin1String("DRIVER"), Qt::CaseInsensitive) == 0)
+            driver = value;
+        else if (key.compare(QLatin1String("Database"), Qt::CaseInsensitive) == 0)
+            database = value;
+    }
+    if (!driver.contains(QLatin1String("sqlite"), Qt::CaseInsensitive) || database.isEmpty())
+        return {};
+    return QFileInfo(database).absoluteFilePath();
 }
 
 } // namespace
+
+QPair<double, QString> rowKey(const Call &call)
+{
+    return {dates::toDayNumber(call.when), call.number};
+}
+
+QList<quint64> storedDespiteDoubt(const QList<SpooledCall> &calls, const RowCounts &before,
+                                  const RowCounts &after)
+{
+    RowCounts held;
+    for (const SpooledCall &call : calls)
+        ++held[rowKey(call.call)];
+    QList<quint64> stored;
+    for (const SpooledCall &call : calls) {
+        const QPair<double, QString> key = rowKey(call.call);
+        if (after.value(key) - before.value(key) >= held.value(key))
+            stored << call.id;
+    }
+    return stored;
+}
 
 CallWriter::CallWriter(Settings settings) : m_settings(std::move(settings)) {}
 
@@ -112,7 +142,8 @@ void CallWriter::drain()
         lose(kLogFileGone, true);
         return;
     }
-    storeBatch(m_queue.first(qMin<qsizetype>(m_queue.size(), m_settings.batchLimit)));
+    const int limit = m_logFile.isEmpty() ? m_settings.serverBatchLimit : m_settings.batchLimit;
+    storeBatch(m_queue.first(qMin<qsizetype>(m_queue.size(), limit)));
     if (!m_queue.isEmpty())
         scheduleDrain();
 }
@@ -218,17 +249,25 @@ void CallWriter::storeBatch(QList<SpooledCall> batch)
 CallWriter::Attempt CallWriter::attempt(const QList<SpooledCall> &calls)
 {
     db::Connection &connection = *m_connection;
-    try {
-        connection.Execute(QStringLiteral("BEGIN"));
-    } catch (const Failure &failure) {
-        return {Outcome::Gone, -2, failure.description()};
-    }
-    auto rollback = [&connection] {
-        try {
-            connection.Execute(QStringLiteral("ROLLBACK"));
-        } catch (const Failure &) {
-        }
+    auto failed = [](const Failure &failure, qsizetype at) {
+        const bool gone = db::failureKind(failure) == db::FailureKind::ConnectionGone;
+        return Attempt{gone ? Outcome::Gone : Outcome::Refused, at, failure.description()};
     };
+
+    // A server may take a commit and never say so: what was there before tells later.
+    RowCounts before;
+    if (m_logFile.isEmpty()) {
+        try {
+            before = countRows(calls);
+        } catch (const Failure &failure) {
+            return failed(failure, -2);
+        }
+    }
+    try {
+        connection.BeginTrans();
+    } catch (const Failure &failure) {
+        return failed(failure, -2);
+    }
 
     qsizetype at = -2;
     try {
@@ -243,16 +282,83 @@ CallWriter::Attempt CallWriter::attempt(const QList<SpooledCall> &calls)
             rows.Fields(1).setValue(call.number);
             rows.Update();
         }
-        at = -1;
-        connection.Execute(QStringLiteral("COMMIT"));
     } catch (const Failure &failure) {
-        rollback();
-        return {Outcome::Refused, at, failure.description()};
+        try {
+            connection.RollbackTrans();
+        } catch (const Failure &) {
+        }
+        return failed(failure, at);
+    }
+    try {
+        connection.CommitTrans();
+    } catch (const Failure &failure) {
+        const Attempt a = failed(failure, -1);
+        if (a.outcome == Outcome::Gone && m_logFile.isEmpty())
+            m_inDoubt = InDoubt{calls, before};
+        try {
+            connection.RollbackTrans();
+        } catch (const Failure &) {
+        }
+        return a;
     }
     // Committed into a file that was deleted or replaced meanwhile: nobody will see them.
     if (!logFileStillThere())
         return {Outcome::Gone, -1, kLogFileGone};
     return {};
+}
+
+RowCounts CallWriter::countRows(const QList<SpooledCall> &calls)
+{
+    // One grouped query for the batch, every value bound.
+    QList<double> days;
+    QStringList numbers;
+    for (const SpooledCall &call : calls) {
+        const QPair<double, QString> key = rowKey(call.call);
+        if (!days.contains(key.first))
+            days << key.first;
+        if (!numbers.contains(key.second))
+            numbers << key.second;
+    }
+    QVariantList parameters;
+    for (double day : std::as_const(days))
+        parameters << day;
+    for (const QString &number : std::as_const(numbers))
+        parameters << number;
+    auto marks = [](qsizetype n) {
+        QStringList m(n, QStringLiteral("?"));
+        return m.join(QLatin1Char(','));
+    };
+    db::Recordset rows;
+    rows.Open(QStringLiteral("SELECT datetime + 0, number, count(*) FROM IDList WHERE datetime IN "
+                             "(%1) AND number IN (%2) GROUP BY datetime, number")
+                  .arg(marks(days.size()), marks(numbers.size())),
+              *m_connection, 0, db::Recordset::LockReadOnly, db::Recordset::CmdText, parameters);
+    RowCounts counts;
+    for (; !rows.Eof(); rows.MoveNext())
+        counts.insert({rows.Fields(0).Value().toDouble(), rows.Fields(1).Value().toString()},
+                      rows.Fields(2).Value().toLongLong());
+    return counts;
+}
+
+bool CallWriter::settleDoubt()
+{
+    if (!m_inDoubt)
+        return true;
+    RowCounts after;
+    try {
+        after = countRows(m_inDoubt->calls);
+    } catch (const Failure &failure) {
+        lose(failure.description(), true);
+        return false;
+    }
+    const QList<quint64> found = storedDespiteDoubt(m_inDoubt->calls, m_inDoubt->before, after);
+    m_inDoubt.reset();
+    if (found.isEmpty())
+        return true;
+    const QSet<quint64> done(found.cbegin(), found.cend());
+    m_queue.removeIf([&done](const SpooledCall &call) { return done.contains(call.id); });
+    Q_EMIT stored(found);
+    return true;
 }
 
 bool CallWriter::open(QString *reason)
@@ -265,7 +371,7 @@ bool CallWriter::open(QString *reason)
         *reason = failure.description();
         return false;
     }
-    m_logFile = sqliteFileOf(*connection);
+    m_logFile = sqliteFileOf(m_settings.connectionString);
     m_logFileIdentity = m_logFile.isEmpty() ? std::nullopt : fileIdentity(m_logFile);
     m_connection = std::move(connection);
     return true;
@@ -304,7 +410,8 @@ void CallWriter::reconnect()
     QString reason;
     if (open(&reason)) {
         m_state = State::Open;
-        scheduleDrain();
+        if (settleDoubt())
+            scheduleDrain();
         return;
     }
     lose(reason, true);

@@ -3,8 +3,10 @@
 #include "CallSpool.h"
 #include "FileIdentity.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
+#include <QPair>
 #include <QString>
 
 #include <memory>
@@ -14,6 +16,18 @@ class QTimer;
 namespace db {
 class Connection;
 }
+
+// Rows of the call log by day number and number.
+using RowCounts = QHash<QPair<double, QString>, qint64>;
+
+// Of the calls in a transaction whose commit went unanswered, the ones that are in the log:
+// those whose date-time and number have gained at least as many rows as the transaction
+// held of them since before it. The rest are to be stored again (a duplicate is allowed, a
+// lost call is not).
+QList<quint64> storedDespiteDoubt(const QList<SpooledCall> &calls, const RowCounts &before,
+                                  const RowCounts &after);
+// The key of a call in RowCounts.
+QPair<double, QString> rowKey(const Call &call);
 
 // Stores calls in the call log from a thread of its own over a connection of its own, so a
 // data source that is slow, locked, restarting or gone never holds up the window. Calls go
@@ -29,8 +43,10 @@ public:
         QString connectionString = QStringLiteral("DSN=CallerID;ODBC;");
         int firstRetryMs = 1000;
         int longestRetryMs = 30000;
-        // Calls per transaction at most; a flood goes in transactions this big.
+        // Calls per transaction at most; a flood goes in transactions this big. A log on a
+        // server takes fewer, as each is counted first (see storedDespiteDoubt).
         int batchLimit = 2000;
+        int serverBatchLimit = 500;
     };
 
     explicit CallWriter(Settings settings);
@@ -60,6 +76,12 @@ Q_SIGNALS:
 
 private:
     enum class Outcome { Stored, Refused, Gone };
+    // A commit that went unanswered, and the rows there were before it.
+    struct InDoubt
+    {
+        QList<SpooledCall> calls;
+        RowCounts before;
+    };
     struct Attempt
     {
         Outcome outcome = Outcome::Stored;
@@ -72,6 +94,9 @@ private:
     void storeBatch(QList<SpooledCall> batch);
     Attempt attempt(const QList<SpooledCall> &calls);
     bool open(QString *reason);
+    RowCounts countRows(const QList<SpooledCall> &calls);
+    // After a reconnect: which calls of an unanswered commit are in the log after all.
+    bool settleDoubt();
     void close();
     // The connection is no use any more: opened anew after the back-off.
     void lose(const QString &reason, bool sayUnavailable);
@@ -86,6 +111,7 @@ private:
     // The SQLite file behind the connection, when there is one, as it was at the open.
     QString m_logFile;
     std::optional<FileIdentity> m_logFileIdentity;
+    std::optional<InDoubt> m_inDoubt;
 
     QList<SpooledCall> m_queue;
     // Refused alone while others were stored: tried again on their own back-off.

@@ -93,6 +93,10 @@ frmMain::~frmMain()
     // The call path ends before the controls it reports to.
     disconnect(m_calls, nullptr, this, nullptr);
     delete m_calls;
+    if (m_dayViewReopen) {
+        m_dayViewReopen->wait();
+        delete m_dayViewReopen;
+    }
     // The port goes with the window, however the program ends.
     if (comm && comm->PortOpen()) {
         try {

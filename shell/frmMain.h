@@ -23,6 +23,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QTextBrowser;
+class QThread;
 class QTimer;
 class ReceiveLogView;
 class btn;
@@ -177,6 +178,8 @@ private:
     void reportCallLogBack();
     void appendReceiveLogLines(const QStringList &lines);
     void connectCallRecorder();
+    // The day view's connection made anew on a thread of its own, then handed over.
+    void reopenDayViewConnection();
     void setTipForeColor(quint32 colour);
     // A modem-link failure: the tip line in light red, then the date, the tip and the
     // detail as lines of the receive log.
@@ -195,6 +198,7 @@ private:
     bool m_receiveWaiting = false;
     // The call log was said to be unavailable (at start-up or later) and not yet back.
     bool m_callLogReportedDown = false;
+    QThread *m_dayViewReopen = nullptr;
     modem::ModemReturnWatch *m_modemReturn = nullptr;
     QImage m_background;
     quint32 m_backColor = 0;

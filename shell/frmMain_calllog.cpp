@@ -7,6 +7,10 @@
 #include "ReceiveLog.h"
 #include "TAPI.h"
 
+#include <QDeadlineTimer>
+#include <QThread>
+
+#include <memory>
 #include <utility>
 
 namespace {
@@ -51,7 +55,36 @@ void frmMain::startCallLog(bool noDatabaseSupport)
 
 bool frmMain::finishCalls(int budgetMs)
 {
-    return m_calls->finish(budgetMs);
+    QDeadlineTimer deadline(budgetMs);
+    const bool callsEnded = m_calls->finish(budgetMs);
+    // An open still under way ends within its login time limit, or is not waited for.
+    const bool reopenEnded = !m_dayViewReopen || m_dayViewReopen->wait(deadline);
+    return callsEnded && reopenEnded;
+}
+
+void frmMain::reopenDayViewConnection()
+{
+    // Until the new connection is there the day view finds none open and keeps its list,
+    // rather than querying one that went with the log.
+    TAPI::releaseConnection();
+    if (m_dayViewReopen)
+        return;
+    auto opened = std::make_shared<std::unique_ptr<db::Connection>>(TAPI::newConnection());
+    m_dayViewReopen = QThread::create([opened] {
+        try {
+            (*opened)->setCursorLocation(3);
+            (*opened)->Open(QStringLiteral("DSN=CallerID;ODBC;"), QString(), QString(), -1);
+        } catch (const Failure &) {
+            opened->reset();
+        }
+    });
+    connect(m_dayViewReopen, &QThread::finished, this, [this, opened] {
+        if (*opened)
+            TAPI::adoptConnection(std::move(*opened));
+        m_dayViewReopen->deleteLater();
+        m_dayViewReopen = nullptr;
+    });
+    m_dayViewReopen->start();
 }
 
 void frmMain::appendReceiveLogLines(const QStringList &lines)
@@ -145,14 +178,13 @@ void frmMain::reportCallLogBack()
     // The day view's own connection is opened again too: it never opened, or it went
     // with the log.
     const bool wasDown = std::exchange(m_callLogReportedDown, false);
+    bool open = false;
     try {
-        if (wasDown || TAPI::connection().State() == 0) {
-            TAPI::releaseConnection();
-            TAPI::connection().setCursorLocation(3);
-            TAPI::connection().Open(QStringLiteral("DSN=CallerID;ODBC;"), QString(), QString(), -1);
-        }
+        open = TAPI::connection().State() == 1;
     } catch (const Failure &) {
     }
+    if (wasDown || !open)
+        reopenDayViewConnection();
     if (!wasDown)
         return;
     const QString message = QStringLiteral("The call log is back");

@@ -416,3 +416,36 @@ TEST_F(Recorder, AFullDiskUnderTheLogAndTheSpoolLosesNoCallOnceSpaceIsFreed)
     EXPECT_TRUE(spool->pending().isEmpty());
     EXPECT_TRUE(spool->damage().isEmpty());
 }
+
+TEST(UnansweredCommit, ACallCountsAsStoredOnlyWhenItsRowsGrewByAllItsCopies)
+{
+    const QDateTime at = dates::makeDateTime(QDate(2002, 10, 13), QTime(14, 25));
+    const SpooledCall a1{1, Call{at, QStringLiteral("555"), {}}};
+    const SpooledCall a2{2, Call{at, QStringLiteral("555"), {}}};
+    const SpooledCall b{3, Call{at.addSecs(60), QStringLiteral("555"), {}}};
+    const SpooledCall empty{4, Call{at, QString(), {}}};
+    auto counts = [](std::initializer_list<std::pair<const SpooledCall *, qint64>> rows) {
+        RowCounts c;
+        for (const auto &[call, n] : rows)
+            c.insert(rowKey(call->call), n);
+        return c;
+    };
+    const struct
+    {
+        const char *what;
+        QList<SpooledCall> calls;
+        RowCounts before;
+        RowCounts after;
+        QList<quint64> stored;
+    } cases[] = {
+        {"committed", {a1}, {}, counts({{&a1, 1}}), {1}},
+        {"not committed", {a1}, {}, {}, {}},
+        {"an equal row was there before", {a1}, counts({{&a1, 1}}), counts({{&a1, 1}}), {}},
+        {"two equal calls, both rows", {a1, a2}, counts({{&a1, 1}}), counts({{&a1, 3}}), {1, 2}},
+        {"two equal calls, one row more: stored again", {a1, a2}, {}, counts({{&a1, 1}}), {}},
+        {"only one minute's row grew", {a1, b}, {}, counts({{&b, 1}}), {3}},
+        {"an empty number", {empty}, {}, counts({{&empty, 1}}), {4}},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(storedDespiteDoubt(c.calls, c.before, c.after), c.stored) << c.what;
+}

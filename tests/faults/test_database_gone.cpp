@@ -158,6 +158,42 @@ TEST_F(DatabaseGone, CallsDuringAServerRestartAreEachStoredOnceByEveryInstance)
         << rig.window->lblTip->text().toStdString();
     EXPECT_TRUE(rig.window->lstCID->item(1)->toolTip().isEmpty());
     // Back, the day view reads the log again, over a connection of its own made anew.
+    ASSERT_TRUE(eventually([] { return TAPI::connection().State() == 1; }));
     rig.window->brToday_Click();
     EXPECT_EQ(rig.window->lstCID->count(), 10) << "both instances' calls of the day";
+}
+
+TEST_F(DatabaseGone, ACallWhoseCommitWentUnansweredIsInTheLogOnce)
+{
+    // The commit of the call "SLOW" takes two seconds; its connection is cut meanwhile, so
+    // the writer cannot know whether the row made it, and counts.
+    db::Connection &admin = OdbcSandbox::instance().admin();
+    admin.Execute(QStringLiteral(
+        "CREATE FUNCTION slow_commit() RETURNS trigger AS $$ BEGIN PERFORM pg_sleep(2); "
+        "RETURN NULL; END $$ LANGUAGE plpgsql"));
+    admin.Execute(QStringLiteral(
+        "CREATE CONSTRAINT TRIGGER slow_commit AFTER INSERT ON idlist DEFERRABLE INITIALLY "
+        "DEFERRED FOR EACH ROW WHEN (NEW.number = 'SLOW') EXECUTE FUNCTION slow_commit()"));
+    CallRecorder recorder;
+    recorder.start({});
+    bool stored = false;
+    QObject::connect(&recorder, &CallRecorder::callsStored, [&] { stored = true; });
+    QString text = QString::fromLatin1(reportBytes("SLOW"));
+    recorder.decode(text, QStringLiteral("/"), QStringLiteral(":"));
+
+    const QString committing = QStringLiteral(
+        "select pid from pg_stat_activity where state = 'active' and query ilike 'commit%'");
+    QVariant pid;
+    ASSERT_TRUE(eventually([&] {
+        pid = queryRows(admin, committing).value(0).value(0);
+        return pid.isValid() && !pid.isNull();
+    }, 5000));
+    admin.Execute(QStringLiteral("select pg_terminate_backend(CAST(? AS integer))"), {pid});
+
+    ASSERT_TRUE(eventually([&] { return stored; }, 20000));
+    EXPECT_EQ(queryRows(admin, QStringLiteral("select count(*) from idlist where number = 'SLOW'"))
+                  .value(0)
+                  .value(0)
+                  .toInt(),
+              1);
 }
