@@ -178,10 +178,16 @@ void CallRecorder::take(const QList<DecodedCall> &decoded)
         return;
     QList<ReceivedCall> calls;
     calls.reserve(decoded.size());
+    // The calls of a burst mostly share their minute: read it once.
+    const DecodedCall *previous = nullptr;
+    QDateTime when;
     for (const DecodedCall &shown : decoded) {
-        const std::optional<QDateTime> when =
-            dates::parseCallStamp(shown.date + QLatin1Char(' ') + shown.time);
-        calls.append(ReceivedCall{m_nextId++, shown, Call{when.value_or(QDateTime()), shown.number, {}}});
+        if (!previous || previous->date != shown.date || previous->time != shown.time) {
+            when = dates::parseCallStamp(shown.date + QLatin1Char(' ') + shown.time)
+                       .value_or(QDateTime());
+        }
+        previous = &shown;
+        calls.append(ReceivedCall{m_nextId++, shown, Call{when, shown.number, {}}});
     }
     Q_EMIT callsDecoded(calls);
     complete(calls);

@@ -29,7 +29,7 @@
 
 namespace {
 
-constexpr int kRounds = 3;
+constexpr int kRounds = 5;
 
 qint64 monotonicNs()
 {
