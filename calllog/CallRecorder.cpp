@@ -19,9 +19,10 @@ QString defaultSpoolKey(const QString &connectionString)
 {
     const QString dsn = db::dataSourceName(connectionString);
     const db::DataSourceInfo info = db::describeDataSource(dsn);
-    const QString ini = info.defined ? info.configFile
-                                     : qEnvironmentVariable("ODBCINI", QDir::homePath() +
-                                                                           QStringLiteral("/.odbc.ini"));
+    const QString ini =
+        info.defined
+            ? info.configFile
+            : qEnvironmentVariable("ODBCINI", QDir::homePath() + QStringLiteral("/.odbc.ini"));
     return CallSpool::dataSourceKey(ini, dsn.isEmpty() ? connectionString : dsn);
 }
 
@@ -108,9 +109,9 @@ void CallRecorder::startThreads(const Options &options, bool withLog)
         const QList<SpooledCall> pending = s ? s->pending() : QList<SpooledCall>();
         const QStringList damage = s ? s->damage() : QStringList();
         const quint64 nextFree = s ? s->nextFreeId() : 0;
-        QMetaObject::invokeMethod(this, [this, pending, damage, nextFree] {
-            onSpoolOpened(pending, damage, nextFree);
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, pending, damage, nextFree] { onSpoolOpened(pending, damage, nextFree); },
+            Qt::QueuedConnection);
     });
 }
 
@@ -145,8 +146,9 @@ void CallRecorder::onSpoolOpened(const QList<SpooledCall> &pending, const QStrin
     QList<SpooledCall> deferred = std::exchange(m_deferred, {});
     if (m_writer) {
         if (!pending.isEmpty())
-            QMetaObject::invokeMethod(m_writer, [w = m_writer, pending] { w->storeFirst(pending); },
-                                      Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                m_writer, [w = m_writer, pending] { w->storeFirst(pending); },
+                Qt::QueuedConnection);
         if (!deferred.isEmpty())
             handOn(deferred);
     } else if (!deferred.isEmpty()) {
@@ -221,8 +223,8 @@ void CallRecorder::handOn(const QList<SpooledCall> &calls)
         keep(ids, QStringLiteral("no database support"));
         return;
     }
-    QMetaObject::invokeMethod(m_writer, [w = m_writer, calls] { w->store(calls); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        m_writer, [w = m_writer, calls] { w->store(calls); }, Qt::QueuedConnection);
 }
 
 void CallRecorder::armDeadline()
@@ -289,9 +291,9 @@ void CallRecorder::keep(const QList<quint64> &ids, const QString &reason)
             if (!ok)
                 error = s->lastError();
         }
-        QMetaObject::invokeMethod(this, [this, keptIds, ok, error, reason] {
-            onAppended(keptIds, ok, error, reason);
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, keptIds, ok, error, reason] { onAppended(keptIds, ok, error, reason); },
+            Qt::QueuedConnection);
     });
 }
 

@@ -121,7 +121,7 @@ private:
 
     enum class State { Closed, Open, Retrying };
     State m_state = State::Closed;
-    bool m_said = false;       // available() or unavailable() said at least once
+    bool m_said = false;        // available() or unavailable() said at least once
     bool m_unavailable = false; // unavailable() said last
     // A good open was followed by refusals of every call: the next such is no accident.
     bool m_refusedAfterOpen = false;

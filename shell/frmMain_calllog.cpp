@@ -103,8 +103,7 @@ void frmMain::appendReceiveLogLines(const QStringList &lines)
     AppendReceiveLog(text);
 }
 
-void frmMain::reportWaitingCalls(const QList<SpooledCall> &calls, bool kept,
-                                 const QString &reason)
+void frmMain::reportWaitingCalls(const QList<SpooledCall> &calls, bool kept, const QString &reason)
 {
     for (const SpooledCall &call : calls) {
         if (const auto row = m_callRows.constFind(call.id); row != m_callRows.constEnd()) {
@@ -121,7 +120,8 @@ void frmMain::reportWaitingCalls(const QList<SpooledCall> &calls, bool kept,
     QStringList lines{dates::formatGeneralDate(m_clock.now()), message};
     if (!reason.isEmpty())
         lines << reason;
-    const QString prefix = kept ? QStringLiteral("Waiting: [") : QStringLiteral("Held in memory: [");
+    const QString prefix =
+        kept ? QStringLiteral("Waiting: [") : QStringLiteral("Held in memory: [");
     for (const SpooledCall &call : calls) {
         lines << prefix + dates::formatCallStamp(call.call.when, strDateSep, strTimeSep) +
                      QStringLiteral("] ") + call.call.number;
@@ -145,9 +145,9 @@ void frmMain::markCallsSaved(const QList<quint64> &ids)
 
 void frmMain::reportWaitingCallsSaved(qsizetype count)
 {
-    const QString message = count == 1
-                                ? QStringLiteral("The call log is back: 1 waiting call saved")
-                                : QStringLiteral("The call log is back: %1 waiting calls saved").arg(count);
+    const QString message =
+        count == 1 ? QStringLiteral("The call log is back: 1 waiting call saved")
+                   : QStringLiteral("The call log is back: %1 waiting calls saved").arg(count);
     ShowTip(message, 0xFFFF00, false);
     AppendReceiveLog(message + kCR);
 }
@@ -168,9 +168,9 @@ void frmMain::reportCallLogGone(const QString &reason)
     if (m_callLogReportedDown)
         return;
     m_callLogReportedDown = true;
-    appendReceiveLogLines({dates::formatGeneralDate(m_clock.now()),
-                           QStringLiteral("The call log is unavailable: calls are kept until it is back"),
-                           reason});
+    appendReceiveLogLines(
+        {dates::formatGeneralDate(m_clock.now()),
+         QStringLiteral("The call log is unavailable: calls are kept until it is back"), reason});
 }
 
 void frmMain::reportCallLogBack()

@@ -9,7 +9,6 @@
 #include "LocaleDates.h"
 #include "ReceiveLogView.h"
 
-
 namespace {
 
 constexpr int kListCapacity = 32767;

@@ -19,8 +19,8 @@
 #include <QThread>
 
 #include <algorithm>
-#include <cstdio>
 #include <csignal>
+#include <cstdio>
 #include <ctime>
 #include <functional>
 #include <memory>
@@ -160,7 +160,8 @@ public:
             QByteArray text = ini.readAll();
             ini.close();
             text.replace("SyncPragma=FULL", "SyncPragma=OFF");
-            if (!ini.open(QIODevice::WriteOnly | QIODevice::Truncate) || ini.write(text) != text.size())
+            if (!ini.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+                ini.write(text) != text.size())
                 throw std::runtime_error("cannot write odbc.ini");
         }
     }
@@ -179,22 +180,26 @@ public:
     {
         start();
         db::Connection reader;
-        reader.Open(QStringLiteral("DRIVER=%1;Database=%2;NoCreat=1;").arg(sqliteDriver(), database()),
-                    {}, {}, -1);
+        reader.Open(
+            QStringLiteral("DRIVER=%1;Database=%2;NoCreat=1;").arg(sqliteDriver(), database()), {},
+            {}, -1);
         const QByteArray bytes = ::flood(calls);
 
         const qint64 cpuBefore = processCpuNs(programPid());
         const qint64 firstByte = monotonicNs();
         m_modem.send(bytes);
         int stored = 0;
-        const bool done = waitFor([&] {
-            stored = rows(reader);
-            return stored >= calls;
-        }, 120000);
+        const bool done = waitFor(
+            [&] {
+                stored = rows(reader);
+                return stored >= calls;
+            },
+            120000);
         const qint64 lastRow = monotonicNs();
         const qint64 cpuAfter = processCpuNs(programPid());
         if (!done)
-            throw std::runtime_error("only " + std::to_string(stored) + " of the calls were stored");
+            throw std::runtime_error("only " + std::to_string(stored) +
+                                     " of the calls were stored");
 
         Run run;
         run.wallMs = double(lastRow - firstByte) / 1e6;
@@ -211,7 +216,8 @@ private:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-        env.insert(QStringLiteral("RINGVANE_REGISTRY"), m_dir.filePath(QStringLiteral("registry.reg")));
+        env.insert(QStringLiteral("RINGVANE_REGISTRY"),
+                   m_dir.filePath(QStringLiteral("registry.reg")));
         env.insert(QStringLiteral("ODBCINI"), m_dir.filePath(QStringLiteral("odbc.ini")));
         env.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.filePath(QStringLiteral("data")));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("config")));
@@ -234,8 +240,8 @@ private:
     static int rows(db::Connection &reader)
     {
         db::Recordset rs;
-        rs.Open(QStringLiteral("select count(*) from IDList"), reader, 0, db::Recordset::LockReadOnly,
-                db::Recordset::CmdText);
+        rs.Open(QStringLiteral("select count(*) from IDList"), reader, 0,
+                db::Recordset::LockReadOnly, db::Recordset::CmdText);
         return rs.Eof() ? 0 : rs.Fields(0).Value().toInt();
     }
 
@@ -246,9 +252,10 @@ private:
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         if (m_traced) {
             m_process.start(QStringLiteral("strace"),
-                            {QStringLiteral("-f"), QStringLiteral("-c"), QStringLiteral("--seccomp-bpf"),
-                             QStringLiteral("-e"), QStringLiteral("trace=fsync,fdatasync"),
-                             QStringLiteral("-o"), m_dir.filePath(QStringLiteral("strace.txt")),
+                            {QStringLiteral("-f"), QStringLiteral("-c"),
+                             QStringLiteral("--seccomp-bpf"), QStringLiteral("-e"),
+                             QStringLiteral("trace=fsync,fdatasync"), QStringLiteral("-o"),
+                             m_dir.filePath(QStringLiteral("strace.txt")),
                              QStringLiteral(RINGVANE_PROGRAM)});
         } else {
             m_process.start(QStringLiteral(RINGVANE_PROGRAM), {});
@@ -339,10 +346,12 @@ int main(int argc, char **argv)
                     calls, kRounds);
         std::printf("flood first byte to last row stored: full sync %.1f ms, sync off %.1f ms; "
                     "ratio %.2f (goal <= 1.3) %s\n",
-                    wallFull, wallOff, wallFull / wallOff, wallFull / wallOff <= 1.3 ? "MET" : "NOT MET");
-        std::printf("flood program CPU time, all threads: %.1f us/call with full sync, %.1f us/call "
-                    "with sync off (goal <= 40) %s\n",
-                    cpu, median(offCpu), cpu <= 40 ? "MET" : "NOT MET");
+                    wallFull, wallOff, wallFull / wallOff,
+                    wallFull / wallOff <= 1.3 ? "MET" : "NOT MET");
+        std::printf(
+            "flood program CPU time, all threads: %.1f us/call with full sync, %.1f us/call "
+            "with sync off (goal <= 40) %s\n",
+            cpu, median(offCpu), cpu <= 40 ? "MET" : "NOT MET");
         if (traced) {
             const double perCall = double(traced->syncs) / calls;
             std::printf("flood disk syncs (strace, whole run with start-up): %d for %d calls, "

@@ -123,7 +123,8 @@ protected:
         return recorder;
     }
 
-    static void feed(CallRecorder &recorder, const QString &text, const QString &dateSep = QStringLiteral("/"),
+    static void feed(CallRecorder &recorder, const QString &text,
+                     const QString &dateSep = QStringLiteral("/"),
                      const QString &timeSep = QStringLiteral(":"))
     {
         QString buffer = text;
@@ -134,9 +135,9 @@ protected:
     static QStringList rows()
     {
         QStringList out;
-        for (const QVariantList &row :
-             queryRows(OdbcSandbox::instance().admin(),
-                       QStringLiteral("select datetime + 0 as day, number from idlist order by rowid")))
+        for (const QVariantList &row : queryRows(
+                 OdbcSandbox::instance().admin(),
+                 QStringLiteral("select datetime + 0 as day, number from idlist order by rowid")))
             out << QStringLiteral("%1|%2").arg(row[0].toDouble(), 0, 'f', 6).arg(row[1].toString());
         return out;
     }
@@ -223,11 +224,13 @@ TEST_F(Recorder, CallsOfAnEarlierRunGoFirstThenTheNewOnes)
     }
     auto recorder = started();
     feed(*recorder, report("1013", "1425", QStringLiteral("NEW")));
-    ASSERT_TRUE(waitFor([&] { return !heard.waitingSaved.isEmpty() && heard.stored.size() == 1; }, 10000));
+    ASSERT_TRUE(
+        waitFor([&] { return !heard.waitingSaved.isEmpty() && heard.stored.size() == 1; }, 10000));
     EXPECT_EQ(heard.earlier, 2);
     EXPECT_EQ(heard.waitingSaved, QList<qsizetype>{2});
     EXPECT_GT(heard.decoded.at(0).at(0).id, 8u) << "new ids never meet the spool's";
-    EXPECT_EQ(rows(), (QStringList{row(earlier, QStringLiteral("OLD1")), row(earlier, QStringLiteral("OLD2")),
+    EXPECT_EQ(rows(), (QStringList{row(earlier, QStringLiteral("OLD1")),
+                                   row(earlier, QStringLiteral("OLD2")),
                                    row(k1425, QStringLiteral("NEW"))}));
     recorder.reset();
     EXPECT_TRUE(openSpool()->pending().isEmpty());
@@ -236,8 +239,9 @@ TEST_F(Recorder, CallsOfAnEarlierRunGoFirstThenTheNewOnes)
 TEST_F(Recorder, ACallTheSourceRefusesDoesNotHoldBackItsBurstAndIsKeptUntilTaken)
 {
     db::Connection &admin = OdbcSandbox::instance().admin();
-    admin.Execute(QStringLiteral("CREATE TRIGGER NoSpoof BEFORE INSERT ON IDList WHEN "
-                                 "NEW.number = 'SPOOF' BEGIN SELECT RAISE(ABORT, 'no spoofing'); END"));
+    admin.Execute(
+        QStringLiteral("CREATE TRIGGER NoSpoof BEFORE INSERT ON IDList WHEN "
+                       "NEW.number = 'SPOOF' BEGIN SELECT RAISE(ABORT, 'no spoofing'); END"));
     auto recorder = started();
     feed(*recorder, report("1013", "1425", QStringLiteral("5550101")) +
                         report("1013", "1425", QStringLiteral("SPOOF")) +
@@ -313,7 +317,8 @@ TEST_F(Recorder, HeldCallsAreBoundedAndTheLineIsReadAgainOnceTheyAreStored)
     o.memoryLimit = 3;
     auto recorder = started(true, o);
     LogLock lock;
-    feed(*recorder, report("1013", "1425", QStringLiteral("1")) + report("1013", "1425", QStringLiteral("2")));
+    feed(*recorder,
+         report("1013", "1425", QStringLiteral("1")) + report("1013", "1425", QStringLiteral("2")));
     EXPECT_FALSE(recorder->full());
     feed(*recorder, report("1013", "1425", QStringLiteral("3")));
     EXPECT_TRUE(recorder->full());
@@ -340,7 +345,8 @@ TEST_F(Recorder, AFullDiskUnderTheLogAndTheSpoolLosesNoCallOnceSpaceIsFreed)
             const QString out = QString::fromLocal8Bit(child.readAll());
             if (out.contains(QLatin1String("[  PASSED  ] 1 test")))
                 return;
-            if (out.contains(QLatin1String("[ RUN")) && !out.contains(QLatin1String("[  SKIPPED ]")))
+            if (out.contains(QLatin1String("[ RUN")) &&
+                !out.contains(QLatin1String("[  SKIPPED ]")))
                 FAIL() << "the run on a small disk failed:\n" << qPrintable(out);
             reasons << QStringLiteral("unshare %1: %2").arg(way, out.trimmed().right(200));
         }
@@ -361,7 +367,8 @@ TEST_F(Recorder, AFullDiskUnderTheLogAndTheSpoolLosesNoCallOnceSpaceIsFreed)
     const QString log = disk + QStringLiteral("/calllog.db");
     QFile(log).open(QIODevice::WriteOnly);
     const QString connectionString =
-        QStringLiteral("DRIVER=%1;Database=%2;NoCreat=1;JournalMode=WAL;SyncPragma=FULL;Timeout=500;")
+        QStringLiteral(
+            "DRIVER=%1;Database=%2;NoCreat=1;JournalMode=WAL;SyncPragma=FULL;Timeout=500;")
             .arg(OdbcSandbox::instance().sqliteDriver(), log);
     auto numbers = [&] {
         db::Connection reader;
@@ -397,10 +404,13 @@ TEST_F(Recorder, AFullDiskUnderTheLogAndTheSpoolLosesNoCallOnceSpaceIsFreed)
 
     feed(*recorder, report("1013", "1425", QStringLiteral("5550101")) +
                         report("1013", "1425", QStringLiteral("5550102")));
-    ASSERT_TRUE(waitFor([&] {
-        fill();
-        return heard.unsafe.size() == 2;
-    }, 15000)) << "the calls are not yet safe, and said so";
+    ASSERT_TRUE(waitFor(
+        [&] {
+            fill();
+            return heard.unsafe.size() == 2;
+        },
+        15000))
+        << "the calls are not yet safe, and said so";
     EXPECT_TRUE(heard.reasons.last().contains(QString::fromLocal8Bit(std::strerror(ENOSPC))))
         << qPrintable(heard.reasons.last());
     EXPECT_EQ(recorder->waitingCount(), 2);

@@ -90,15 +90,15 @@ public:
     SilentServer server;
 };
 
-auto *const kEnvironment =
-    static_cast<SilentLogEnvironment *>(::testing::AddGlobalTestEnvironment(new SilentLogEnvironment));
+auto *const kEnvironment = static_cast<SilentLogEnvironment *>(
+    ::testing::AddGlobalTestEnvironment(new SilentLogEnvironment));
 
 QList<SpooledCall> spooledCalls(const QString &folder)
 {
     QString error;
-    const auto spool = CallSpool::open(folder, CallSpool::dataSourceKey(kEnvironment->odbcIni(),
-                                                                        QStringLiteral("CallerID")),
-                                       &error);
+    const auto spool = CallSpool::open(
+        folder, CallSpool::dataSourceKey(kEnvironment->odbcIni(), QStringLiteral("CallerID")),
+        &error);
     EXPECT_TRUE(spool) << qPrintable(error);
     return spool ? spool->pending() : QList<SpooledCall>();
 }
@@ -119,7 +119,8 @@ TEST(SilentLog, TheWindowKeepsAnsweringAndEndsInTimeWhileTheLogNeverAnswers)
             rig.window->brToday_Click();
             QTest::qWait(500);
         }
-        ASSERT_TRUE(eventually([&] { return !rig.window->lstCID->item(2)->toolTip().isEmpty(); }, 15000));
+        ASSERT_TRUE(
+            eventually([&] { return !rig.window->lstCID->item(2)->toolTip().isEmpty(); }, 15000));
         std::printf("longest event-loop stall with the log silent: %lld ms\n",
                     static_cast<long long>(meter.longestMs()));
         EXPECT_LE(meter.longestMs(), 100) << "longest event-loop stall with the log silent";
