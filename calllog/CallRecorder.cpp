@@ -79,7 +79,6 @@ void CallRecorder::startThreads(const Options &options, bool withLog)
     if (m_started || m_finished)
         return;
     m_started = true;
-    m_withLog = withLog;
     m_options = options;
     if (m_options.spoolFolder.isEmpty())
         m_options.spoolFolder = CallSpool::defaultFolder();
@@ -133,7 +132,6 @@ void CallRecorder::onSpoolOpened(const QList<SpooledCall> &pending, const QStrin
     m_spoolReady = true;
     m_nextId = qMax(m_nextId, nextFreeId);
     for (const SpooledCall &call : pending) {
-        // Called twice (a replay raced a commit) is harmless: the id is already known.
         if (m_entries.emplace(call.id, Entry{call.call, m_monotonic.elapsed(), State::Kept, true})
                 .second) {
             ++m_waiting;
@@ -431,6 +429,10 @@ bool CallRecorder::finish(int budgetMs)
 {
     if (m_finished)
         return m_cleanEnd;
+    // A report still open may hold its call back: it closes now, so the call goes too.
+    m_reportHold->stop();
+    if (m_started)
+        take(m_decoder.closeReport());
     m_finished = true;
     m_deadlineTimer->stop();
     m_spoolRetryTimer->stop();

@@ -144,7 +144,6 @@ private:
     CallerIdDecoder m_decoder;
     Options m_options;
     bool m_started = false;
-    bool m_withLog = false;
     bool m_finished = false;
     bool m_cleanEnd = true;
     quint64 m_nextId = 1;
