@@ -12,6 +12,15 @@
 namespace {
 
 const QString kLogFileGone = QStringLiteral("The call log file was deleted or replaced");
+// Rows per INSERT statement: a few hundred bound values, well within every driver's limit.
+constexpr qsizetype kRowsPerStatement = 250;
+
+// A column name as the source gave it, quoted so that it reaches the statement unchanged.
+QString quotedName(const QString &name)
+{
+    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+           QLatin1Char('"');
+}
 
 QList<quint64> idsOf(const QList<SpooledCall> &calls)
 {
@@ -269,18 +278,42 @@ CallWriter::Attempt CallWriter::attempt(const QList<SpooledCall> &calls)
         return failed(failure, -2);
     }
 
+    // The table's first two columns, as the store uses them; the rows go in a few
+    // statements of many rows each, every value bound. The date-time column holds the day
+    // number the store would write for the call's stamp; any other first column its text.
     qsizetype at = -2;
     try {
-        db::Recordset rows;
-        rows.Open(QStringLiteral("IDList"), connection, 0, db::Recordset::LockOptimistic,
-                  db::Recordset::CmdTable);
-        for (at = 0; at < calls.size(); ++at) {
-            const Call &call = calls.at(at).call;
-            rows.AddNew();
-            rows.Fields(0).setValue(
-                dates::formatCallStamp(call.when, QStringLiteral("/"), QStringLiteral(":")));
-            rows.Fields(1).setValue(call.number);
-            rows.Update();
+        QString columns;
+        bool dayNumbers = false;
+        {
+            db::Recordset table;
+            table.Open(QStringLiteral("IDList"), connection, 0, db::Recordset::LockOptimistic,
+                       db::Recordset::CmdTable);
+            const QString first = table.Fields(0).Name();
+            dayNumbers = first.compare(QLatin1String("datetime"), Qt::CaseInsensitive) == 0;
+            columns = quotedName(first) + QLatin1Char(',') + quotedName(table.Fields(1).Name());
+        }
+        for (qsizetype from = 0; from < calls.size(); from += kRowsPerStatement) {
+            const qsizetype n = qMin(kRowsPerStatement, calls.size() - from);
+            // Several rows in one statement name no culprit when refused: the commit's case.
+            at = n == 1 ? from : -1;
+            QString sql =
+                QStringLiteral("INSERT INTO IDList (") + columns + QStringLiteral(") VALUES ");
+            QVariantList values;
+            values.reserve(2 * n);
+            for (qsizetype i = 0; i < n; ++i) {
+                const Call &call = calls.at(from + i).call;
+                sql += i == 0 ? QStringLiteral("(?,?)") : QStringLiteral(",(?,?)");
+                if (dayNumbers)
+                    values << dates::toDayNumber(
+                        dates::makeDateTime(call.when.date(), QTime(call.when.time().hour(),
+                                                                    call.when.time().minute())));
+                else
+                    values << dates::formatCallStamp(call.when, QStringLiteral("/"),
+                                                     QStringLiteral(":"));
+                values << call.number;
+            }
+            connection.Execute(sql, values);
         }
     } catch (const Failure &failure) {
         try {

@@ -12,6 +12,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -58,16 +59,27 @@ bool waitFor(const std::function<bool()> &condition, int timeoutMs)
 
 // CPU time of every thread of a process, in nanoseconds (the scheduler's own count, far
 // finer than the ticks of /proc/PID/stat).
-qint64 processCpuNs(qint64 pid)
+// By thread name ("ringvane" is the window's thread, "call writer" the writer's).
+QHash<QString, qint64> processCpuNs(qint64 pid)
 {
-    qint64 total = 0;
+    QHash<QString, qint64> byThread;
     const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
     for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         QFile stat(tasks.filePath(task) + QStringLiteral("/schedstat"));
-        if (stat.open(QIODevice::ReadOnly))
-            total += stat.readAll().split(' ').value(0).toLongLong();
+        QFile comm(tasks.filePath(task) + QStringLiteral("/comm"));
+        if (stat.open(QIODevice::ReadOnly) && comm.open(QIODevice::ReadOnly))
+            byThread[QString::fromUtf8(comm.readAll().trimmed())] +=
+                stat.readAll().split(' ').value(0).toLongLong();
     }
-    return total;
+    return byThread;
+}
+
+qint64 total(const QHash<QString, qint64> &byThread)
+{
+    qint64 sum = 0;
+    for (qint64 ns : byThread)
+        sum += ns;
+    return sum;
 }
 
 // The modem on a thread of its own: it keeps writing while this thread polls the log.
@@ -129,6 +141,8 @@ struct Run
 {
     double wallMs = 0;
     double cpuUsPerCall = 0;
+    double windowUsPerCall = 0;
+    double writerUsPerCall = 0;
     int syncs = -1; // counted only under strace
 };
 
@@ -185,7 +199,7 @@ public:
             {}, -1);
         const QByteArray bytes = ::flood(calls);
 
-        const qint64 cpuBefore = processCpuNs(programPid());
+        const QHash<QString, qint64> cpuBefore = processCpuNs(programPid());
         const qint64 firstByte = monotonicNs();
         m_modem.send(bytes);
         int stored = 0;
@@ -196,18 +210,48 @@ public:
             },
             120000);
         const qint64 lastRow = monotonicNs();
-        const qint64 cpuAfter = processCpuNs(programPid());
+        const QHash<QString, qint64> cpuAfter = processCpuNs(programPid());
         if (!done)
             throw std::runtime_error("only " + std::to_string(stored) +
                                      " of the calls were stored");
 
         Run run;
         run.wallMs = double(lastRow - firstByte) / 1e6;
-        run.cpuUsPerCall = double(cpuAfter - cpuBefore) / 1e3 / calls;
+        run.cpuUsPerCall = double(total(cpuAfter) - total(cpuBefore)) / 1e3 / calls;
+        const QString window = QStringLiteral("ringvane");
+        const QString writer = QStringLiteral("call writer");
+        run.windowUsPerCall =
+            double(cpuAfter.value(window) - cpuBefore.value(window)) / 1e3 / calls;
+        run.writerUsPerCall =
+            double(cpuAfter.value(writer) - cpuBefore.value(writer)) / 1e3 / calls;
         stop();
         if (m_traced)
             run.syncs = tracedSyncs();
         return run;
+    }
+
+    // Lone calls a while apart: from the report's last byte to its row committed and synced,
+    // in milliseconds.
+    QList<double> loneCalls(int calls)
+    {
+        start();
+        db::Connection reader;
+        reader.Open(
+            QStringLiteral("DRIVER=%1;Database=%2;NoCreat=1;").arg(sqliteDriver(), database()), {},
+            {}, -1);
+        QList<double> latencies;
+        for (int i = 0; i < calls; ++i) {
+            const QByteArray report =
+                ::flood(1).replace("5550000", QByteArray::number(5560000 + i));
+            const qint64 sent = monotonicNs();
+            m_modem.send(report);
+            if (!waitFor([&] { return rows(reader) > i; }, 10000))
+                throw std::runtime_error("a lone call was not stored");
+            latencies << double(monotonicNs() - sent) / 1e6;
+            pause(100);
+        }
+        stop();
+        return latencies;
     }
 
 private:
@@ -323,14 +367,23 @@ int main(int argc, char **argv)
     const int calls = argc > 1 ? qMax(10, atoi(argv[1])) : 2000;
     try {
         Modem modem;
-        QList<double> fullWall, offWall, fullCpu, offCpu;
+        QList<double> fullWall, offWall, fullCpu, offCpu, windowCpu, writerCpu;
         for (int round = 0; round < kRounds; ++round) {
             for (const Program::Sync sync : {Program::Full, Program::Off}) {
                 Program program(modem, sync, false);
                 const Run run = program.flood(calls);
                 (sync == Program::Full ? fullWall : offWall) << run.wallMs;
                 (sync == Program::Full ? fullCpu : offCpu) << run.cpuUsPerCall;
+                if (sync == Program::Full) {
+                    windowCpu << run.windowUsPerCall;
+                    writerCpu << run.writerUsPerCall;
+                }
             }
+        }
+        QList<double> lone;
+        {
+            Program program(modem, Program::Full, false);
+            lone = program.loneCalls(30);
         }
         std::optional<Run> traced;
         if (!QStandardPaths::findExecutable(QStringLiteral("strace")).isEmpty()) {
@@ -352,6 +405,14 @@ int main(int argc, char **argv)
             "flood program CPU time, all threads: %.1f us/call with full sync, %.1f us/call "
             "with sync off (goal <= 40) %s\n",
             cpu, median(offCpu), cpu <= 40 ? "MET" : "NOT MET");
+        std::printf("  of which the window's thread %.1f us/call, the writer's %.1f us/call "
+                    "(full sync)\n",
+                    median(windowCpu), median(writerCpu));
+        std::printf("lone call, last byte of its report to its row synced: median %.1f ms, "
+                    "worst %.1f ms of %lld (goal <= 50) %s\n",
+                    median(lone), *std::max_element(lone.cbegin(), lone.cend()),
+                    static_cast<long long>(lone.size()),
+                    *std::max_element(lone.cbegin(), lone.cend()) <= 50 ? "MET" : "NOT MET");
         if (traced) {
             const double perCall = double(traced->syncs) / calls;
             std::printf("flood disk syncs (strace, whole run with start-up): %d for %d calls, "

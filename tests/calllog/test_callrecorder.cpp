@@ -189,6 +189,22 @@ TEST_F(Recorder, ABurstIsOneDecodingPassStoredWithTheDayNumbersOfItsMoment)
     ASSERT_TRUE(waitFor([&] { return heard.stored.size() == n; }, 10000));
     EXPECT_EQ(rows(), expected);
     EXPECT_FALSE(recorder->busy());
+    // To the last bit what the store writes for the call's stamp.
+    db::Connection &admin = OdbcSandbox::instance().admin();
+    db::Recordset store;
+    store.Open(QStringLiteral("IDList"), admin, 0, db::Recordset::LockOptimistic,
+               db::Recordset::CmdTable);
+    store.AddNew();
+    store.Fields(0).setValue(QStringLiteral("2002/10/13 14:25"));
+    store.Fields(1).setValue(QStringLiteral("STORE"));
+    store.Update();
+    EXPECT_EQ(
+        queryRows(admin, QStringLiteral("select count(*) from idlist where datetime = "
+                                        "(select datetime from idlist where number = 'STORE')"))
+            .value(0)
+            .value(0)
+            .toInt(),
+        n + 1);
     EXPECT_EQ(recorder->waitingCount(), 0);
     EXPECT_TRUE(heard.kept.isEmpty());
 }
