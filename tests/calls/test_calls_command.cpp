@@ -167,6 +167,19 @@ TEST_F(CallsCommand, ExitCodesSayWhatWentWrong)
         }
     }
     EXPECT_TRUE(runCalls({"--help"}).out.startsWith("Usage: ringvane-calls"));
+    // Output that cannot be written: a full disk, a closed descriptor (which the call log's
+    // file must not take over).
+    add(at(9, 10, 0), u"5550123"_qs);
+    for (const char *redirect : {">/dev/full", ">&-"}) {
+        QProcess shell;
+        shell.start(u"sh"_qs,
+                    {u"-c"_qs, u"exec \"$0\" --day 2026-12-09 "_qs + QLatin1String(redirect),
+                     RINGVANE_CALLS_COMMAND});
+        ASSERT_TRUE(shell.waitForFinished(60000));
+        EXPECT_EQ(shell.exitCode(), ExitOutput) << redirect;
+        EXPECT_TRUE(shell.readAllStandardError().contains("Could not write the output"))
+            << redirect;
+    }
 
     OdbcSandbox::instance().admin().Execute(u"DROP TABLE IDList"_qs);
     const CommandRun noTable = runCalls({"--number", "5*"});
