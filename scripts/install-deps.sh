@@ -25,6 +25,8 @@ PACKAGES=(
     locales
     # checking the Debian package
     lintian
+    # peak memory of a command (ringvane-calls' test and benchmark)
+    time
 )
 
 export DEBIAN_FRONTEND=noninteractive
