@@ -27,6 +27,8 @@ PACKAGES=(
     lintian
     # the flood benchmark counts the program's disk syncs
     strace
+    # peak memory of a command (ringvane-calls' test and benchmark)
+    time
 )
 
 export DEBIAN_FRONTEND=noninteractive

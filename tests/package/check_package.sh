@@ -67,6 +67,7 @@ paths=$(awk '{print $6}' <<<"$contents" | sed 's|^\./||')
 
 for path in \
     usr/bin/ringvane usr/bin/ringvane-setup-calllog usr/bin/ringvane-find-modems \
+    usr/bin/ringvane-calls usr/share/man/man1/ringvane-calls.1.gz \
     usr/libexec/ringvane/launch \
     usr/share/applications/ringvane.desktop \
     usr/share/icons/hicolor/32x32/apps/ringvane.png \

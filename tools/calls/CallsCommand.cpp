@@ -1,0 +1,205 @@
+#include "CallsCommand.h"
+
+#include "Database.h"
+#include "Failure.h"
+#include "LocaleDates.h"
+#include "LocaleSupport.h"
+
+#include <QCommandLineParser>
+#include <QFileInfo>
+
+namespace calls {
+
+namespace {
+
+QString quotedArgument(const QString &text)
+{
+    return QLatin1Char('\'') + text + QLatin1Char('\'');
+}
+
+// Characters ODBC does not allow in a data source name; ';' and braces would also let a
+// name add keywords of its own to the connection string.
+bool isDataSourceName(const QString &name)
+{
+    if (name.isEmpty())
+        return false;
+    for (const QChar c : name) {
+        if (c.unicode() < 0x20 || QStringView(u"[]{}(),;?*=!@\\").contains(c))
+            return false;
+    }
+    return true;
+}
+
+std::optional<QDate> dayArgument(const QString &text, const QDate &today, QString &error)
+{
+    const std::optional<QDate> day = dates::parseDayText(text);
+    if (!day) {
+        error = QStringLiteral("%1 is not a day: give it as 2026-12-09 or as the day entry "
+                               "shows it, for example %2.")
+                    .arg(quotedArgument(text), FormatLocalDate(QDateTime(today, QTime()), true));
+    }
+    return day;
+}
+
+bool isMissingTable(const Failure &failure)
+{
+    const QString &state = failure.sqlState();
+    if (state == u"42S02" || state == u"42P01")
+        return true;
+    // The SQLite driver reports SQLite's generic error with the sentence as its only hint.
+    return failure.source() == u"SQLite" && (failure.nativeError() & 0xff) == 1 &&
+           failure.description().contains(QLatin1String("no such table"));
+}
+
+bool isTimeLimit(const Failure &failure)
+{
+    const QString &state = failure.sqlState();
+    return state == u"HYT00" || state == u"HYT01" || state == u"57014";
+}
+
+} // namespace
+
+ParsedOptions parseOptions(const QStringList &arguments, const QDate &today)
+{
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, {});
+    const QCommandLineOption day(QStringLiteral("day"), {}, QStringLiteral("DATE"));
+    const QCommandLineOption from(QStringLiteral("from"), {}, QStringLiteral("DATE"));
+    const QCommandLineOption to(QStringLiteral("to"), {}, QStringLiteral("DATE"));
+    const QCommandLineOption number(QStringLiteral("number"), {}, QStringLiteral("TEXT"));
+    const QCommandLineOption format(QStringLiteral("format"), {}, QStringLiteral("FORMAT"));
+    const QCommandLineOption dsn(QStringLiteral("dsn"), {}, QStringLiteral("NAME"));
+    parser.addOptions({help, day, from, to, number, format, dsn});
+
+    ParsedOptions parsed;
+    Options &o = parsed.options;
+    QString &error = parsed.error;
+    if (!parser.parse(arguments)) {
+        error = parser.errorText();
+        return parsed;
+    }
+    if (parser.isSet(help)) {
+        o.help = true;
+        return parsed;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        error = QStringLiteral("Unexpected argument %1.")
+                    .arg(quotedArgument(parser.positionalArguments().constFirst()));
+        return parsed;
+    }
+    for (const QCommandLineOption *option : {&day, &from, &to, &number, &format, &dsn}) {
+        if (parser.values(*option).size() > 1) {
+            error =
+                QStringLiteral("--%1 is given more than once.").arg(option->names().constFirst());
+            return parsed;
+        }
+    }
+
+    if (parser.isSet(day) && (parser.isSet(from) || parser.isSet(to))) {
+        error = QStringLiteral("--day goes alone, without --from and --to.");
+        return parsed;
+    }
+    if (parser.isSet(from) != parser.isSet(to)) {
+        error = QStringLiteral("--from and --to go together.");
+        return parsed;
+    }
+    o.selection.from = o.selection.to = today;
+    if (parser.isSet(day)) {
+        const std::optional<QDate> d = dayArgument(parser.value(day), today, error);
+        if (!d)
+            return parsed;
+        o.selection.from = o.selection.to = *d;
+    } else if (parser.isSet(from)) {
+        const std::optional<QDate> first = dayArgument(parser.value(from), today, error);
+        if (!first)
+            return parsed;
+        const std::optional<QDate> last = dayArgument(parser.value(to), today, error);
+        if (!last)
+            return parsed;
+        if (*first > *last) {
+            error = QStringLiteral("--from %1 is after --to %2.")
+                        .arg(quotedArgument(parser.value(from)), quotedArgument(parser.value(to)));
+            return parsed;
+        }
+        o.selection.from = *first;
+        o.selection.to = *last;
+    }
+
+    if (parser.isSet(number)) {
+        o.selection.number = parser.value(number);
+        if (o.selection.number->size() > MaxPatternLength) {
+            error = QStringLiteral("--number is longer than %1 characters.").arg(MaxPatternLength);
+            return parsed;
+        }
+    }
+    if (parser.isSet(format)) {
+        const QString name = parser.value(format);
+        if (name == u"text") {
+            o.format = Format::Text;
+        } else if (name == u"csv") {
+            o.format = Format::Csv;
+        } else if (name == u"json") {
+            o.format = Format::Json;
+        } else {
+            error = QStringLiteral("Unknown format %1: give text, csv or json.")
+                        .arg(quotedArgument(name));
+            return parsed;
+        }
+    }
+    if (parser.isSet(dsn)) {
+        o.dataSource = parser.value(dsn);
+        if (!isDataSourceName(o.dataSource)) {
+            error =
+                QStringLiteral("%1 is not a data source name.").arg(quotedArgument(o.dataSource));
+            return parsed;
+        }
+    }
+    return parsed;
+}
+
+QString connectionString(const QString &dataSource)
+{
+    return QStringLiteral("DSN=%1;StepAPI=1;UseDeclareFetch=1;").arg(dataSource);
+}
+
+Binding bindingFor(const QString &dataSource)
+{
+    const QString driver = QFileInfo(db::describeDataSource(dataSource).driverLibrary).fileName();
+    return driver.contains(QLatin1String("sqlite"), Qt::CaseInsensitive) ? Binding::Staged
+                                                                         : Binding::Direct;
+}
+
+FailureReport reportFor(const Failure &failure, const QString &dataSource, int queryTimeout)
+{
+    const QString source = QLatin1Char('"') + dataSource + QLatin1Char('"');
+    if (failure.number() == ErrorNumber::ProviderNotFound)
+        return {ExitNoOdbc,
+                QStringLiteral("The ODBC support is not installed (package unixodbc).")};
+    if (failure.sqlState() == u"IM002") {
+        QString message = QStringLiteral("There is no ODBC data source %1.").arg(source);
+        if (dataSource == DefaultDataSource)
+            message += QStringLiteral(" ringvane-setup-calllog creates it.");
+        return {ExitNoDataSource, message};
+    }
+    if (isTimeLimit(failure)) {
+        return {ExitUnreachable,
+                QStringLiteral("The data source %1 did not answer within %2 seconds:\n%3")
+                    .arg(source)
+                    .arg(queryTimeout)
+                    .arg(failure.description())};
+    }
+    if (db::failureKind(failure) == db::FailureKind::ConnectionGone) {
+        return {ExitUnreachable, QStringLiteral("The data source %1 cannot be reached:\n%2")
+                                     .arg(source, failure.description())};
+    }
+    if (isMissingTable(failure)) {
+        return {ExitNoTable,
+                QStringLiteral("The data source %1 holds no call log (table IDList):\n%2")
+                    .arg(source, failure.description())};
+    }
+    return {ExitDatabase, QStringLiteral("The data source %1 could not give the call log:\n%2")
+                              .arg(source, failure.description())};
+}
+
+} // namespace calls

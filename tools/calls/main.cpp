@@ -1,0 +1,228 @@
+// ringvane-calls: the call log from the command line, as text like the call list, CSV or
+// JSON lines. Rows are read and written one at a time, whatever the range.
+
+#include "CallsCommand.h"
+
+#include "Database.h"
+#include "DateServices.h"
+#include "Failure.h"
+#include "LocaleDates.h"
+#include "LocaleSupport.h"
+#include "Nls.h"
+
+#include <QCoreApplication>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace calls;
+
+// Generous: a range of years with a number pattern is a long scan on a large log.
+constexpr int kQueryTimeout = 30; // seconds
+
+const char *const kUsage =
+    R"(Usage: ringvane-calls [--day DATE | --from DATE --to DATE] [--number TEXT]
+                      [--format text|csv|json] [--dsn NAME]
+
+Lists the calls in Ringvane's call log, oldest first.
+
+  --day DATE           the calls of one day (without a range: today)
+  --from DATE --to DATE
+                       the calls of these days and every day between them
+  --number TEXT        only calls from this number, exactly as stored (upper and
+                       lower case differ); a * stands for any text, as in 555*
+  --format FORMAT      text (lines like the call list, the default), csv or json
+                       (one object a line)
+  --dsn NAME           the ODBC data source of the call log (default CallerID)
+  -h, --help           this text
+
+A DATE is written as 2026-12-09, or as Ringvane's day entry shows it.
+
+In csv, a number or name that a spreadsheet would run as a formula (one that
+starts with = + - @ or a tab) gets a leading apostrophe, unless it is only a phone
+number such as +1 555 0123.
+
+Exit status: 0 done, 1 wrong arguments, 2 no such data source, 3 the data source
+cannot be reached, 4 no call log table in it, 5 another failure of the data
+source, 6 the ODBC support is not installed, 7 the output could not be written.
+)";
+
+void writeError(const QString &text)
+{
+    const QByteArray bytes = "ringvane-calls: " + text.toUtf8() + '\n';
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+}
+
+// Standard output in large pieces; a failed write is remembered, not retried.
+class Output
+{
+public:
+    static constexpr size_t FlushAt = 64 * 1024;
+
+    Output() { m_buffer.reserve(2 * FlushAt); }
+    std::string &buffer() { return m_buffer; }
+    bool flushIfFull() { return m_buffer.size() < FlushAt || flush(); }
+    bool flush()
+    {
+        const char *data = m_buffer.data();
+        size_t left = m_buffer.size();
+        while (left > 0 && m_error == 0) {
+            const ssize_t written = ::write(STDOUT_FILENO, data, left);
+            if (written < 0) {
+                if (errno != EINTR)
+                    m_error = errno;
+                continue;
+            }
+            data += written;
+            left -= size_t(written);
+        }
+        m_buffer.clear(); // keeps the room
+        return m_error == 0;
+    }
+    QString errorText() const { return QString::fromLocal8Bit(std::strerror(m_error)); }
+
+private:
+    std::string m_buffer;
+    int m_error = 0;
+};
+
+struct Columns
+{
+    int when = -1;
+    int number = -1;
+    int name = -1;
+};
+
+// The date-time by name; the number by name, else in the second place as the program
+// reads it; the name where the log has one.
+Columns findColumns(db::Recordset &recordset)
+{
+    Columns columns;
+    for (int i = 0; i < recordset.FieldCount(); ++i) {
+        const QString name = recordset.Fields(short(i)).Name();
+        if (name.compare(QLatin1String("datetime"), Qt::CaseInsensitive) == 0 && columns.when < 0)
+            columns.when = i;
+        else if (name.compare(QLatin1String("number"), Qt::CaseInsensitive) == 0 &&
+                 columns.number < 0)
+            columns.number = i;
+        else if (name.compare(QLatin1String("name"), Qt::CaseInsensitive) == 0 && columns.name < 0)
+            columns.name = i;
+    }
+    if (columns.number < 0 && recordset.FieldCount() > 1 && columns.when != 1 && columns.name != 1)
+        columns.number = 1;
+    return columns;
+}
+
+QString textOf(const QVariant &value)
+{
+    return value.isNull() ? QString() : value.toString();
+}
+
+int listCalls(const Options &options)
+{
+    const TextStyle style{dates::decimalSeparator(), GetLocaleString(LOCALE_SDATE),
+                          GetLocaleString(LOCALE_STIME)};
+    const Selection &selection = options.selection;
+    Output output;
+    std::string &out = output.buffer();
+    try {
+        db::Connection connection;
+        connection.setQueryTimeout(kQueryTimeout);
+        connection.Open(connectionString(options.dataSource), {}, {}, -1);
+        const Query query = callQuery(selection, bindingFor(options.dataSource));
+        for (const Statement &statement : query.preparation)
+            connection.Execute(statement.sql, statement.parameters);
+        db::Recordset recordset;
+        recordset.Open(query.select.sql, connection, 0, db::Recordset::LockReadOnly,
+                       db::Recordset::CmdText, query.select.parameters);
+        const Columns columns = findColumns(recordset);
+        if (options.format == Format::Csv)
+            appendCsvHeader(out);
+
+        int listNumber = 0;
+        CallRecord call;
+        for (; !recordset.Eof(); recordset.MoveNext()) {
+            call.number = columns.number >= 0
+                              ? textOf(recordset.Fields(short(columns.number)).Value())
+                              : QString();
+            if (selection.number && !numberMatches(*selection.number, call.number))
+                continue;
+            call.when = recordset.Fields(short(columns.when)).Value().toDateTime();
+            call.name = columns.name >= 0 ? textOf(recordset.Fields(short(columns.name)).Value())
+                                          : QString();
+            switch (options.format) {
+            case Format::Text:
+                if (listNumber == INT_MAX) {
+                    output.flush();
+                    writeError(QStringLiteral("More calls than the list can number; give a "
+                                              "shorter range."));
+                    return ExitUsage;
+                }
+                appendTextLine(out, ++listNumber, call, style, columns.name >= 0);
+                break;
+            case Format::Csv:
+                appendCsvRecord(out, call);
+                break;
+            case Format::Json:
+                appendJsonLine(out, call);
+                break;
+            }
+            if (!output.flushIfFull())
+                break;
+        }
+    } catch (const Failure &failure) {
+        output.flush();
+        const FailureReport report = reportFor(failure, options.dataSource, kQueryTimeout);
+        writeError(report.message);
+        return report.exitCode;
+    }
+    if (!output.flush()) {
+        writeError(QStringLiteral("Could not write the output: %1.").arg(output.errorText()));
+        return ExitOutput;
+    }
+    return ExitOk;
+}
+
+// A closed standard descriptor would be taken by the next file opened, such as the call
+// log's, and the listing written into it; /dev/null holds the place instead.
+bool holdStandardDescriptors()
+{
+    bool outputOpen = true;
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1)
+            continue;
+        if (fd == STDOUT_FILENO)
+            outputOpen = false;
+        const int held = ::open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+        if (held != fd && held != -1)
+            ::close(held);
+    }
+    return outputOpen;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (!holdStandardDescriptors()) {
+        writeError(QStringLiteral("Could not write the output: standard output is closed."));
+        return ExitOutput;
+    }
+    QCoreApplication app(argc, argv);
+    const ParsedOptions parsed = parseOptions(app.arguments(), dates::systemClock().now().date());
+    if (!parsed.error.isEmpty()) {
+        writeError(parsed.error + QStringLiteral("\nTry 'ringvane-calls --help'."));
+        return ExitUsage;
+    }
+    if (parsed.options.help) {
+        std::fputs(kUsage, stdout);
+        return ExitOk;
+    }
+    return listCalls(parsed.options);
+}
