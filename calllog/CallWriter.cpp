@@ -90,6 +90,10 @@ void CallWriter::start()
     m_heldTimer = new QTimer(this);
     m_heldTimer->setSingleShot(true);
     connect(m_heldTimer, &QTimer::timeout, this, &CallWriter::retryHeld);
+    m_spacingTimer = new QTimer(this);
+    m_spacingTimer->setSingleShot(true);
+    m_spacingTimer->setTimerType(Qt::PreciseTimer);
+    connect(m_spacingTimer, &QTimer::timeout, this, &CallWriter::drain);
     m_retryMs = m_settings.firstRetryMs;
     m_heldRetryMs = m_settings.firstRetryMs;
     reconnect();
@@ -110,6 +114,7 @@ void CallWriter::storeFirst(const QList<SpooledCall> &calls)
 void CallWriter::finish()
 {
     // What is given and can be stored at once is stored now rather than replayed later.
+    m_finishingDrain = true;
     if (m_state == State::Open) {
         while (!m_queue.isEmpty() && m_state == State::Open) {
             const qsizetype before = m_queue.size();
@@ -123,6 +128,8 @@ void CallWriter::finish()
         m_reconnectTimer->stop();
     if (m_heldTimer)
         m_heldTimer->stop();
+    if (m_spacingTimer)
+        m_spacingTimer->stop();
     close();
     Q_EMIT finished();
     thread()->quit();
@@ -145,6 +152,15 @@ void CallWriter::drain()
         markAvailable();
         return;
     }
+    // In a flood the commits are spaced out so that each takes more calls: every one costs
+    // a disk sync. A call after a quiet spell goes at once.
+    if (m_lastBatch.isValid() && m_lastBatch.elapsed() < m_settings.commitSpacingMs &&
+        !m_finishingDrain) {
+        if (!m_spacingTimer->isActive())
+            m_spacingTimer->start(int(m_settings.commitSpacingMs - m_lastBatch.elapsed()));
+        return;
+    }
+    m_lastBatch.start();
     // A call stored into a file nobody can open again is lost: a deleted or replaced
     // file counts as a connection that is gone.
     if (!logFileStillThere()) {

@@ -3,6 +3,7 @@
 #include "CallSpool.h"
 #include "FileIdentity.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
 #include <QObject>
@@ -47,6 +48,8 @@ public:
         // server takes fewer, as each is counted first (see storedDespiteDoubt).
         int batchLimit = 2000;
         int serverBatchLimit = 500;
+        // The least time between the starts of two commits while calls keep coming.
+        int commitSpacingMs = 10;
     };
 
     explicit CallWriter(Settings settings);
@@ -129,4 +132,7 @@ private:
     int m_heldRetryMs = 0;
     QTimer *m_reconnectTimer = nullptr;
     QTimer *m_heldTimer = nullptr;
+    QTimer *m_spacingTimer = nullptr;
+    QElapsedTimer m_lastBatch;
+    bool m_finishingDrain = false;
 };
