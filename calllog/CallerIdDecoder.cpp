@@ -100,6 +100,7 @@ void CallerIdDecoder::reset()
 QList<DecodedCall> CallerIdDecoder::decode(QString &buffer, const QString &dateSep,
                                            const QString &timeSep)
 {
+    m_passNow.reset();
     QList<DecodedCall> calls;
     const QChar *data = buffer.constData();
     const qsizetype size = buffer.size();
@@ -205,7 +206,11 @@ QList<DecodedCall> CallerIdDecoder::closeReport()
 DecodedCall CallerIdDecoder::completeCall(QStringView number, const QString &dateSep,
                                           const QString &timeSep)
 {
-    const QDateTime now = m_clock->now();
+    // The clock is read once per pass: a flood's thousand calls share one moment, and
+    // reading the local time costs more than decoding a call.
+    if (!m_passNow)
+        m_passNow = m_clock->now();
+    const QDateTime &now = *m_passNow;
     QDate date;
     if (m_monthDay)
         date = reportDate(m_monthDay->month, m_monthDay->day, now.date());

@@ -81,6 +81,7 @@ private:
     DecodedCall completeCall(QStringView number, const QString &dateSep, const QString &timeSep);
 
     const dates::Clock *m_clock;
+    std::optional<QDateTime> m_passNow;
     // Only the lines of the report in progress date a call; both are cleared by each call.
     std::optional<MonthDay> m_monthDay;
     std::optional<HourMinute> m_hourMinute;

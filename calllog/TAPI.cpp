@@ -74,6 +74,18 @@ void releaseConnection()
     callLog().connection.reset();
 }
 
+void adoptConnection(std::unique_ptr<db::Connection> connection)
+{
+    CallLog &log = callLog();
+    log.recordset.reset();
+    log.connection = std::move(connection);
+}
+
+std::unique_ptr<db::Connection> newConnection()
+{
+    return std::make_unique<db::Connection>(callLog().driverManager);
+}
+
 void setDriverManager(const QString &library)
 {
     callLog().driverManager = library;

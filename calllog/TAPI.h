@@ -15,6 +15,11 @@ namespace TAPI {
 db::Connection &connection();
 // Drops the connection (start-up does this after a 3706); the next use makes a new one.
 void releaseConnection();
+// A connection opened elsewhere (on another thread, so the window need not wait for it)
+// takes the place of the call-log connection; the shared recordset goes with the old one.
+void adoptConnection(std::unique_ptr<db::Connection> connection);
+// A new connection, not yet opened, as connection() would make it.
+std::unique_ptr<db::Connection> newConnection();
 // Closes the recordset, then the connection, as the program ends: the drivers must be
 // left while the process is still whole, not from static teardown.
 void releaseCallLog();

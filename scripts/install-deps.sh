@@ -25,6 +25,8 @@ PACKAGES=(
     locales
     # checking the Debian package
     lintian
+    # the flood benchmark counts the program's disk syncs
+    strace
     # peak memory of a command (ringvane-calls' test and benchmark)
     time
 )

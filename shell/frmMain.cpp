@@ -1,6 +1,5 @@
 #include "frmMain.h"
 
-#include "CallerIdDecoder.h"
 #include "Comm.h"
 #include "Failure.h"
 #include "LayoutBuilder.h"
@@ -54,7 +53,7 @@ bool installHelpPage(const QString &page)
 } // namespace
 
 frmMain::frmMain(Comm *serial, const dates::Clock &clock, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_clock(clock), m_decoder(std::make_unique<CallerIdDecoder>(clock))
+    : QWidget(parent, Qt::Window), m_clock(clock), m_calls(new CallRecorder(clock, this))
 {
     const layoutdata::WindowLayout layout = layoutbuilder::loadWindow(QStringLiteral(":/layout/frmMain.json"));
     layoutbuilder::applyWindow(this, layout);
@@ -68,6 +67,7 @@ frmMain::frmMain(Comm *serial, const dates::Clock &clock, QWidget *parent)
     comm = serial ? serial : new TtyComm;
     comm->setParent(this);
     connect(comm, &Comm::OnComm, this, &frmMain::comm_OnComm);
+    connectCallRecorder();
 
     // Widgets stack in the order they are created, so build from the bottom up.
     try {
@@ -90,6 +90,13 @@ frmMain::frmMain(Comm *serial, const dates::Clock &clock, QWidget *parent)
 
 frmMain::~frmMain()
 {
+    // The call path ends before the controls it reports to.
+    disconnect(m_calls, nullptr, this, nullptr);
+    delete m_calls;
+    if (m_dayViewReopen) {
+        m_dayViewReopen->wait();
+        delete m_dayViewReopen;
+    }
     // The port goes with the window, however the program ends.
     if (comm && comm->PortOpen()) {
         try {

@@ -1,10 +1,11 @@
 #pragma once
 
-#include "CallerIdDecoder.h"
+#include "CallRecorder.h"
 #include "DateServices.h"
 #include "LayoutData.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QImage>
 #include <QListWidget>
 #include <QString>
@@ -22,6 +23,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QTextBrowser;
+class QThread;
 class QTimer;
 class ReceiveLogView;
 class btn;
@@ -124,6 +126,15 @@ public:
     // The splash window while start-up runs; gone afterwards.
     start *splash() const { return m_splash; }
 
+    // The road of the calls from the decoder to the call log.
+    CallRecorder &callRecorder() { return *m_calls; }
+    // Starts storing calls the way start-up does once the call log's open has been tried;
+    // noDatabaseSupport: the ODBC layer is missing, so calls wait in the spool.
+    void startCallLog(bool noDatabaseSupport = false);
+    // Ends the call path as the program ends: false when the writer hangs in the data
+    // source and the process must end without waiting for it.
+    bool finishCalls(int budgetMs);
+
 Q_SIGNALS:
     // The window has been unloaded by btnClose; the program ends with it.
     void unloaded();
@@ -154,15 +165,21 @@ private:
     void stopWatchingForModem();
     bool reopenModemQuietly();
     void modemBack();
-    // Stores a decoded call; a call that cannot be stored is reported, never dropped.
-    void storeCall();
     // The receive branch: the port's text into the receive log and the decoder.
     void takeReceived();
-    // Lists, shows and stores the decoded calls not yet taken, a time slice at a time.
-    void takePendingCalls();
-    // A report stays open a moment after its number line (a second number line may come);
-    // this closes it then, and a call it held back is taken.
-    void timeOpenReport();
+    // The calls of one decoding pass into the list, the last one into the tip line.
+    void listCalls(const QList<ReceivedCall> &calls);
+    // What the call path tells about calls that wait for the call log, and about the log.
+    void reportWaitingCalls(const QList<SpooledCall> &calls, bool kept, const QString &reason);
+    void markCallsSaved(const QList<quint64> &ids);
+    void reportWaitingCallsSaved(qsizetype count);
+    void reportEarlierCalls(qsizetype count, const QStringList &damage);
+    void reportCallLogGone(const QString &reason);
+    void reportCallLogBack();
+    void appendReceiveLogLines(const QStringList &lines);
+    void connectCallRecorder();
+    // The day view's connection made anew on a thread of its own, then handed over.
+    void reopenDayViewConnection();
     void setTipForeColor(quint32 colour);
     // A modem-link failure: the tip line in light red, then the date, the tip and the
     // detail as lines of the receive log.
@@ -174,13 +191,14 @@ private:
     void pageDay(int days);
 
     const dates::Clock &m_clock;
-    std::unique_ptr<CallerIdDecoder> m_decoder;
-    QList<DecodedCall> m_pendingCalls;
-    // A pass over m_pendingCalls is queued; text arrived while calls were pending.
-    bool m_takeScheduled = false;
+    CallRecorder *m_calls = nullptr;
+    // The list rows of calls listed since the list was last filled and not yet stored.
+    QHash<quint64, int> m_callRows;
+    // Text arrived while the call path held all the calls it may.
     bool m_receiveWaiting = false;
-    QTimer *m_reportHold = nullptr;
-    quint64 m_timedReport = 0;
+    // The call log was said to be unavailable (at start-up or later) and not yet back.
+    bool m_callLogReportedDown = false;
+    QThread *m_dayViewReopen = nullptr;
     modem::ModemReturnWatch *m_modemReturn = nullptr;
     QImage m_background;
     quint32 m_backColor = 0;

@@ -28,6 +28,13 @@ void frmMain::ShowDay(const QString &dayText)
     } catch (const Failure &) {
         return;
     }
+    // The writer found the log unreachable: a query now would only wait for it.
+    if (m_calls->callLogDown()) {
+        ShowTip(QStringLiteral("The call log is unavailable: ") +
+                    m_calls->callLogDownReason().section(QLatin1Char('\n'), 0, 0).trimmed(),
+                0x0000FF, false);
+        return;
+    }
 
     bool opened = false;
     QString failure;
@@ -40,6 +47,7 @@ void frmMain::ShowDay(const QString &dayText)
         failure = f.description();
     }
     lstCID->clear();
+    m_callRows.clear();
 
     QStringList lines;
     if (opened) {

@@ -2,22 +2,16 @@
 // decoding of caller-ID reports from what arrives.
 #include "frmMain.h"
 
-#include "CallerIdDecoder.h"
 #include "Comm.h"
 #include "CommandOutput.h"
 #include "Failure.h"
 #include "ListLine.h"
 #include "LocaleDates.h"
 #include "ReceiveLogView.h"
-#include "TAPI.h"
-
-#include <QElapsedTimer>
-#include <QTimer>
 
 namespace {
 
 constexpr int kListCapacity = 32767;
-constexpr qint64 kCallSliceMs = 25;
 
 } // namespace
 
@@ -30,9 +24,9 @@ void frmMain::comm_OnComm()
 {
     switch (comm->CommEvent()) {
     case Comm::EventReceive:
-        // While earlier calls are still being stored the text stays in the port (which
-        // bounds it), so a flood cannot pile up calls without end.
-        if (!m_pendingCalls.isEmpty()) {
+        // While the call path holds all the calls it may, the text stays in the port
+        // (which bounds it): a flood cannot pile up calls without end.
+        if (m_calls->full()) {
             m_receiveWaiting = true;
             break;
         }
@@ -88,69 +82,27 @@ void frmMain::RcvText_KeyPress(short &KeyAscii)
 
 void frmMain::ReceiveExplain()
 {
-    m_pendingCalls += m_decoder->decode(strReceive, strDateSep, strTimeSep);
-    timeOpenReport();
-    takePendingCalls();
+    m_calls->decode(strReceive, strDateSep, strTimeSep);
 }
 
-void frmMain::timeOpenReport()
+void frmMain::listCalls(const QList<ReceivedCall> &calls)
 {
-    const quint64 report = m_decoder->openReport();
-    if (report == 0 || report == m_timedReport)
-        return;
-    m_timedReport = report;
-    if (!m_reportHold) {
-        m_reportHold = new QTimer(this);
-        m_reportHold->setSingleShot(true);
-        m_reportHold->setInterval(CallerIdDecoder::ReportHold);
-        connect(m_reportHold, &QTimer::timeout, this, [this] {
-            m_pendingCalls += m_decoder->closeReport();
-            takePendingCalls();
-        });
+    // A burst is listed in one insertion; only its last call reaches the tip line, as
+    // the others would be overwritten before any repaint.
+    const ReceivedCall &last = calls.last();
+    strDate = last.shown.date;
+    strTime = last.shown.time;
+    strNumber = last.shown.number;
+    const int before = lstCID->count();
+    QStringList lines;
+    for (const ReceivedCall &call : calls) {
+        const int row = before + int(lines.size());
+        if (row >= kListCapacity)
+            break;
+        lines << listLine(row + 1, dates::decimalSeparator(), call.shown.date, call.shown.time,
+                          call.shown.number);
+        m_callRows.insert(call.id, row);
     }
-    // Only the newest report can be open: an older one closed when this one began.
-    m_reportHold->start();
-}
-
-void frmMain::takePendingCalls()
-{
-    if (m_takeScheduled)
-        return; // the scheduled pass goes on where the last one stopped
-    // One read can hold a thousand calls and each store may wait for the disk: the calls
-    // are taken in slices so the window keeps answering in between.
-    QElapsedTimer slice;
-    slice.start();
-    while (!m_pendingCalls.isEmpty()) {
-        if (slice.elapsed() >= kCallSliceMs) {
-            m_takeScheduled = true;
-            QTimer::singleShot(0, this, [this] {
-                m_takeScheduled = false;
-                takePendingCalls();
-            });
-            return;
-        }
-        const DecodedCall call = m_pendingCalls.takeFirst();
-        strDate = call.date;
-        strTime = call.time;
-        strNumber = call.number;
-        const int count = lstCID->count();
-        if (count < kListCapacity)
-            lstCID->addItem(listLine(count + 1, dates::decimalSeparator(), strDate, strTime, strNumber));
-        ShowTip(callTip(call), 0x8080FF, false);
-        storeCall();
-    }
-    if (m_receiveWaiting) {
-        m_receiveWaiting = false;
-        QMetaObject::invokeMethod(this, &frmMain::takeReceived, Qt::QueuedConnection);
-    }
-}
-
-void frmMain::storeCall()
-{
-    const TAPI::StoreOutcome outcome = TAPI::AddCallRecord(strDate + QLatin1Char(' ') + strTime, strNumber);
-    if (outcome.kind != TAPI::StoreOutcome::Failed)
-        return;
-    ReportCallLogProblem(QStringLiteral("This call could not be saved in the call log"),
-                         QStringLiteral("Not saved: [%1 %2] %3").arg(strDate, strTime, strNumber) +
-                             QLatin1Char('\r') + outcome.description);
+    lstCID->addItems(lines);
+    ShowTip(callTip(last.shown), 0x8080FF, false);
 }

@@ -14,7 +14,8 @@ namespace {
 
 const QString kNoDatabaseSupport =
     QStringLiteral("Could not acquire the database support from your system");
-const QString kCallLogUnavailable = QStringLiteral("The call log could not be opened: calls are not saved");
+const QString kCallLogUnavailable =
+    QStringLiteral("The call log could not be opened: calls are kept until it is back");
 
 constexpr std::int32_t LOCALE_SDATE = 0x1D;
 constexpr std::int32_t LOCALE_STIME = 0x1E;
@@ -60,9 +61,13 @@ void frmMain::Form_Load()
         m_callLogReportColour = 0x0000FF;
         const QString driverWords = trap.lastDescription();
         trap.run([&] { ReportCallLogProblem(kCallLogUnavailable, driverWords); });
+        m_callLogReportedDown = true;
     } else {
         trap.run([this] { ShowTip(QString(), 0xFFFF00, false); });
     }
+    // Calls are stored by a writer of their own, which keeps trying a log that did not
+    // open; without database support they wait in the spool.
+    trap.run([&] { startCallLog(openFailure == ErrorNumber::ProviderNotFound); });
 
     trap.run([this] { strDateSep = GetLocaleString(LOCALE_SDATE); });
     trap.run([this] { strTimeSep = GetLocaleString(LOCALE_STIME); });

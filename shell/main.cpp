@@ -5,6 +5,7 @@
 #include <QSocketNotifier>
 
 #include <csignal>
+#include <cstdio>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -81,6 +82,12 @@ int main(int argc, char *argv[])
             window.btnClose_Click();
     } else {
         status = app.exec();
+    }
+    // Calls not yet in the log go into the spool; a writer that hangs in the data source
+    // is not waited for, so the program ends in time whatever the log does.
+    if (!window.finishCalls(1500)) {
+        std::fflush(nullptr);
+        ::_exit(status);
     }
     TAPI::releaseCallLog();
     return status;

@@ -36,6 +36,7 @@ protected:
         TAPI::connection().setCursorLocation(3);
         TAPI::connection().Open(QStringLiteral("DSN=CallerID;ODBC;"), QString(), QString(), -1);
         window = std::make_unique<frmMain>(new FakeComm, clock);
+        window->startCallLog();
         useLocaleSeparators();
     }
 
@@ -218,6 +219,7 @@ TEST_F(DayView, ACallDecodedWhileYesterdayIsShownJoinsYesterdaysList)
     window->ReceiveExplain();
     EXPECT_EQ(listLines(), (QStringList{QStringLiteral("001.[2002/10/12 08:00] 5550100"),
                                         QStringLiteral("002.[2002/10/13 15:30] 5550199")}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->callRecorder().busy(); }, 10000));
 
     // The store left the shared recordset open on the table; the day query takes it over.
     click(window->brToday);

@@ -70,6 +70,9 @@ public:
 
     QString log() const { return window->RcvText->toPlainText(); }
 
+    // Until the calls given to the call log are stored or reported as waiting.
+    bool settle() { return eventually([this] { return !window->callRecorder().busy(); }); }
+
     QTemporaryDir dir;
     QString modemLink;
     bool linked = false;

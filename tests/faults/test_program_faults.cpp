@@ -3,9 +3,11 @@
 // what the simulated modem receives and the rows in the SQLite file.
 #include "TestHelpers.h"
 #include "LineSimulator.h"
+#include "SqliteLock.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -61,6 +63,31 @@ protected:
     }
 
     QString sqlite(const QString &sql) const { return sqliteQuery(database(), sql); }
+
+    QStringList numbers() const
+    {
+        return sqlite(QStringLiteral("select number from IDList order by rowid"))
+            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+
+    // Bytes in the program's spools (its state folder).
+    qint64 spooled() const
+    {
+        qint64 bytes = 0;
+        const QDir spools(path(QStringLiteral("state/ringvane")));
+        for (const QFileInfo &file : spools.entryInfoList(QDir::Files))
+            bytes += file.size();
+        return bytes;
+    }
+
+    // The program once more, on the same files; until the modem is told to report again.
+    void restartProgram()
+    {
+        const qsizetype told = modem->commands().size();
+        process.start(QStringLiteral(RINGVANE_PROGRAM), {});
+        ASSERT_TRUE(process.waitForStarted(10000));
+        ASSERT_TRUE(waitFor([&] { return modem->commands().size() >= told + 3; }));
+    }
 
     bool stillRunningAfter(int ms) const { return ::stillRunningAfter(process, ms); }
 
@@ -154,5 +181,53 @@ TEST_F(ProgramFaults, HostileCallerTextIsStoredLiterallyAndNothingCrashes)
     EXPECT_EQ(sqlite(QStringLiteral("select hex(number) from IDList order by rowid"))
                   .split(QLatin1Char('\n'), Qt::SkipEmptyParts),
               want);
+    endWithSigterm();
+}
+
+TEST_F(ProgramFaults, CallsWaitingWhenTheProgramIsKilledAreStoredAtTheNextStart)
+{
+    startProgram();
+    SqliteLock lock(database());
+    ASSERT_TRUE(lock.held());
+    modem->send(reportBytes("5550500"));
+    modem->send(reportBytes("5550501"));
+    ASSERT_TRUE(waitFor([&] { return spooled() > 0; }, 20000)) << "the calls were never kept";
+    ::kill(pid_t(process.processId()), SIGKILL);
+    ASSERT_TRUE(process.waitForFinished(10000));
+    lock.release();
+    EXPECT_TRUE(numbers().isEmpty());
+
+    restartProgram();
+    ASSERT_TRUE(waitFor([&] { return numbers().size() >= 2; })) << numbers().join(u',').toStdString();
+    EXPECT_TRUE(stillRunningAfter(500));
+    EXPECT_EQ(numbers(), (QStringList{QStringLiteral("5550500"), QStringLiteral("5550501")}));
+    endWithSigterm();
+}
+
+TEST_F(ProgramFaults, CallsAfterTheLogFileWasDeletedGoIntoTheFileMadeAgain)
+{
+    startProgram();
+    modem->send(reportBytes("5550400"));
+    ASSERT_TRUE(waitFor([&] { return numbers().size() == 1; }));
+    for (const char *suffix : {"", "-wal", "-shm"})
+        QFile::remove(database() + QLatin1String(suffix));
+
+    modem->send(reportBytes("5550401"));
+    modem->send(reportBytes("5550402"));
+    // Nothing goes into the deleted file: the calls wait until there is a log again.
+    ASSERT_TRUE(waitFor([&] { return spooled() > 0; }, 20000)) << "the calls were never kept";
+
+    // Made again as a new log is made: an empty file, and the setup command for the table.
+    QFile(database()).open(QIODevice::WriteOnly);
+    QProcess setup;
+    setup.setProcessEnvironment(environment());
+    setup.start(QStringLiteral(RINGVANE_SETUP_COMMAND), {});
+    ASSERT_TRUE(setup.waitForFinished(30000));
+    ASSERT_EQ(setup.exitCode(), 0) << setup.readAllStandardError().toStdString();
+
+    // Within the writer's back-off, which has grown while the file was missing.
+    ASSERT_TRUE(waitFor([&] { return numbers().size() >= 2; }, 45000));
+    EXPECT_TRUE(stillRunningAfter(300));
+    EXPECT_EQ(numbers(), (QStringList{QStringLiteral("5550401"), QStringLiteral("5550402")}));
     endWithSigterm();
 }

@@ -7,6 +7,7 @@
 
 #include "Comm.h"
 #include "ReceiveLog.h"
+#include "SqliteLock.h"
 
 #include <QComboBox>
 #include <QFileInfo>
@@ -65,6 +66,7 @@ TEST_F(WindowFaults, AModemThatGoesAwayIsReportedAndCanBeSwitchedOnAgainWhenBack
 
     rig.sim->send(reportBytes("5550199"));
     ASSERT_TRUE(eventually([&] { return rig.window->lstCID->count() == 1; }));
+    ASSERT_TRUE(rig.settle());
     EXPECT_TRUE(rig.listLines().at(0).endsWith(QStringLiteral("] 5550199")));
     EXPECT_EQ(OdbcSandbox::instance().rowCount(), 1);
 }
@@ -176,6 +178,7 @@ TEST_F(WindowFaults, TenThousandReportsBackToBackAreEachListedAndStoredOnceWitho
         << rig.window->lstCID->count() << " calls listed";
     // The loop keeps running a little, so a call arriving twice would show.
     QTest::qWait(200);
+    ASSERT_TRUE(rig.settle());
     EXPECT_EQ(rig.window->lstCID->count(), kCalls);
 
     const auto counts = queryRows(OdbcSandbox::instance().admin(),
@@ -215,6 +218,43 @@ TEST_F(WindowFaults, CallsThatAreSlowToStoreDoNotFreezeTheWindow)
     EXPECT_LE(meter.longestMs(), 200) << "longest event-loop stall while storing slowly";
 }
 
+TEST_F(WindowFaults, CallsWhileAnotherProgramLocksTheLogAreListedAtOnceAndStoredWhenItLetsGo)
+{
+    ASSERT_TRUE(rig.start());
+    QElapsedTimer locked;
+    locked.start();
+    SqliteLock lock(OdbcSandbox::instance().sqliteFile());
+    ASSERT_TRUE(lock.held());
+
+    StallMeter meter;
+    for (int i = 0; i < 2; ++i) {
+        QElapsedTimer sent;
+        sent.start();
+        rig.sim->send(reportBytes(QByteArray::number(5550300 + i)));
+        ASSERT_TRUE(eventually([&] { return rig.window->lstCID->count() == i + 1; }, 5000));
+        EXPECT_LT(sent.elapsed(), 1000) << "the line is read at once while the lock holds";
+        QTest::qWait(300);
+    }
+    // Long enough for both calls to have begun waiting.
+    QTest::qWait(int(qMax<qint64>(0, 6000 - locked.elapsed())));
+    EXPECT_LE(meter.longestMs(), 100) << "longest event-loop stall while the log was locked";
+    EXPECT_EQ(rig.window->lstCID->item(0)->toolTip(), QStringLiteral("Not yet saved in the call log"));
+    EXPECT_EQ(rig.window->callRecorder().waitingCount(), 2);
+    lock.release();
+
+    ASSERT_TRUE(eventually([&] { return OdbcSandbox::instance().rowCount() == 2; }, 40000));
+    ASSERT_TRUE(eventually([&] { return rig.window->callRecorder().waitingCount() == 0; }));
+    EXPECT_EQ(rig.window->lblTip->text(), QStringLiteral("The call log is back: 2 waiting calls saved"));
+    EXPECT_EQ(rig.window->lblTipForeColor(), 0xFFFF00u);
+    EXPECT_TRUE(rig.window->lstCID->item(0)->toolTip().isEmpty());
+    EXPECT_TRUE(rig.window->lstCID->item(1)->toolTip().isEmpty());
+    const auto numbers = queryRows(OdbcSandbox::instance().admin(),
+                                   QStringLiteral("select number from idlist order by rowid"));
+    ASSERT_EQ(numbers.size(), 2);
+    EXPECT_EQ(numbers[0][0].toString(), QStringLiteral("5550300"));
+    EXPECT_EQ(numbers[1][0].toString(), QStringLiteral("5550301"));
+}
+
 TEST_F(WindowFaults, HostileCallerTextIsListedShownAndStoredLiterally)
 {
     ASSERT_TRUE(rig.start());
@@ -230,6 +270,7 @@ TEST_F(WindowFaults, HostileCallerTextIsListedShownAndStoredLiterally)
     for (const QByteArray &number : hostile)
         rig.sim->send(reportBytes(number));
     ASSERT_TRUE(eventually([&] { return rig.window->lstCID->count() == hostile.size(); }));
+    ASSERT_TRUE(rig.settle());
 
     const auto rows = queryRows(OdbcSandbox::instance().admin(),
                                 QStringLiteral("select number from idlist order by rowid"));
@@ -263,6 +304,7 @@ TEST_F(WindowFaults, A64KilobyteLineMakesNoCallAndTheReceiveLogStaysWithinItsBou
     rig.sim->send(reportBytes("5550101"));
     ASSERT_TRUE(eventually([&] { return rig.window->lstCID->count() >= 2; }));
     QTest::qWait(300);
+    ASSERT_TRUE(rig.settle());
 
     const QStringList lines = rig.listLines();
     ASSERT_EQ(lines.size(), 2) << "the long line is no call";

@@ -5,6 +5,9 @@
 #include "TAPI.h"
 #include "frmMain.h"
 
+#include "TestHelpers.h"
+
+#include <QDir>
 #include <QLabel>
 #include <QTest>
 
@@ -34,13 +37,18 @@ protected:
     {
         window.reset();
         TAPI::releaseConnection();
+        QDir(CallSpool::defaultFolder()).removeRecursively();
     }
 
+    // The text on the line, then until the call path has done with the calls it gave.
     void deliver(const QString &text)
     {
+        if (!window->callRecorder().started())
+            window->startCallLog();
         line->receive(text);
         QCoreApplication::processEvents();
         QCoreApplication::processEvents();
+        ASSERT_TRUE(waitFor([&] { return !window->callRecorder().busy(); }, 10000));
     }
 
     QStringList listLines() const
@@ -133,13 +141,16 @@ TEST_F(ReceivePath, AFailedStoreIsReportedAndTheCallKeptInTheLog)
         << "the receive log keeps the call the log could not take";
 }
 
-TEST_F(ReceivePath, WithTheCallLogOffCallsAreListedWithoutAWord)
+TEST_F(ReceivePath, WithoutDatabaseSupportCallsAreListedAndKeptForLater)
 {
     TAPI::releaseConnection();
+    window->startCallLog(true);
     deliver(kReport + kReport);
     EXPECT_EQ(listLines(), (QStringList{QStringLiteral("001.[2002/10/13 14:25] 5550123"),
                                         QStringLiteral("002.[2002/10/13 14:25] 5550123")}));
-    EXPECT_EQ(window->lblTipForeColor(), 0x8080FFu);
+    EXPECT_EQ(window->lstCID->item(1)->toolTip(), QStringLiteral("Not yet saved in the call log"));
+    EXPECT_EQ(window->lblTipForeColor(), 0x0000FFu);
+    EXPECT_EQ(window->callRecorder().waitingCount(), 2);
     EXPECT_EQ(OdbcSandbox::instance().rowCount(), 0);
 }
 

@@ -188,7 +188,8 @@ TEST_F(Startup, TheCallLogReportOutlivesTheModemSelection)
     EXPECT_EQ(window->cboMODEM->count(), 1);
     EXPECT_TRUE(line->PortOpen()) << "the first modem is switched on";
     EXPECT_TRUE(line->written().endsWith(QStringLiteral("AT+VCID=1\r")));
-    EXPECT_EQ(window->lblTip->text(), QStringLiteral("The call log could not be opened: calls are not saved"));
+    EXPECT_EQ(window->lblTip->text(),
+              QStringLiteral("The call log could not be opened: calls are kept until it is back"));
     EXPECT_EQ(window->lblTipForeColor(), 0x0000FFu);
 }
 

@@ -1,0 +1,495 @@
+#include "CallWriter.h"
+
+#include "Database.h"
+#include "DateServices.h"
+#include "Failure.h"
+
+#include <QFileInfo>
+#include <QSet>
+#include <QThread>
+#include <QTimer>
+
+namespace {
+
+const QString kLogFileGone = QStringLiteral("The call log file was deleted or replaced");
+// Rows per INSERT statement: a few hundred bound values, well within every driver's limit.
+constexpr qsizetype kRowsPerStatement = 250;
+
+// A column name as the source gave it, quoted so that it reaches the statement unchanged.
+QString quotedName(const QString &name)
+{
+    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+           QLatin1Char('"');
+}
+
+QList<quint64> idsOf(const QList<SpooledCall> &calls)
+{
+    QList<quint64> ids;
+    ids.reserve(calls.size());
+    for (const SpooledCall &call : calls)
+        ids << call.id;
+    return ids;
+}
+
+// The SQLite file a connection string leads to (its Database entry, in the string itself or
+// in the data source it names); empty for any other kind of data source.
+QString sqliteFileOf(const QString &connectionString)
+{
+    QString driver;
+    QString database;
+    const QString dsn = db::dataSourceName(connectionString);
+    if (!dsn.isEmpty()) {
+        const db::DataSourceInfo info = db::describeDataSource(dsn);
+        driver = info.driver + QLatin1Char(' ') + info.driverLibrary;
+        database = info.database;
+    }
+    for (const QString &part : connectionString.split(QLatin1Char(';'))) {
+        const QString key = part.section(QLatin1Char('='), 0, 0).trimmed();
+        const QString value = part.section(QLatin1Char('='), 1).trimmed();
+        if (key.compare(QLatin1String("DRIVER"), Qt::CaseInsensitive) == 0)
+            driver = value;
+        else if (key.compare(QLatin1String("Database"), Qt::CaseInsensitive) == 0)
+            database = value;
+    }
+    if (!driver.contains(QLatin1String("sqlite"), Qt::CaseInsensitive) || database.isEmpty())
+        return {};
+    return QFileInfo(database).absoluteFilePath();
+}
+
+} // namespace
+
+QPair<double, QString> rowKey(const Call &call)
+{
+    return {dates::toDayNumber(call.when), call.number};
+}
+
+QList<quint64> storedDespiteDoubt(const QList<SpooledCall> &calls, const RowCounts &before,
+                                  const RowCounts &after)
+{
+    RowCounts held;
+    for (const SpooledCall &call : calls)
+        ++held[rowKey(call.call)];
+    QList<quint64> stored;
+    for (const SpooledCall &call : calls) {
+        const QPair<double, QString> key = rowKey(call.call);
+        if (after.value(key) - before.value(key) >= held.value(key))
+            stored << call.id;
+    }
+    return stored;
+}
+
+CallWriter::CallWriter(Settings settings) : m_settings(std::move(settings)) {}
+
+CallWriter::~CallWriter() = default;
+
+void CallWriter::start()
+{
+    m_reconnectTimer = new QTimer(this);
+    m_reconnectTimer->setSingleShot(true);
+    connect(m_reconnectTimer, &QTimer::timeout, this, &CallWriter::reconnect);
+    m_heldTimer = new QTimer(this);
+    m_heldTimer->setSingleShot(true);
+    connect(m_heldTimer, &QTimer::timeout, this, &CallWriter::retryHeld);
+    m_spacingTimer = new QTimer(this);
+    m_spacingTimer->setSingleShot(true);
+    m_spacingTimer->setTimerType(Qt::PreciseTimer);
+    connect(m_spacingTimer, &QTimer::timeout, this, &CallWriter::drain);
+    m_retryMs = m_settings.firstRetryMs;
+    m_heldRetryMs = m_settings.firstRetryMs;
+    reconnect();
+}
+
+void CallWriter::store(const QList<SpooledCall> &calls)
+{
+    m_queue += calls;
+    scheduleDrain();
+}
+
+void CallWriter::storeFirst(const QList<SpooledCall> &calls)
+{
+    m_queue = calls + m_queue;
+    scheduleDrain();
+}
+
+void CallWriter::finish()
+{
+    // What is given and can be stored at once is stored now rather than replayed later.
+    m_finishingDrain = true;
+    if (m_state == State::Open) {
+        while (!m_queue.isEmpty() && m_state == State::Open) {
+            const qsizetype before = m_queue.size();
+            drain();
+            if (m_queue.size() == before)
+                break;
+        }
+    }
+    m_finishing = true;
+    if (m_reconnectTimer)
+        m_reconnectTimer->stop();
+    if (m_heldTimer)
+        m_heldTimer->stop();
+    if (m_spacingTimer)
+        m_spacingTimer->stop();
+    close();
+    Q_EMIT finished();
+    thread()->quit();
+}
+
+void CallWriter::scheduleDrain()
+{
+    if (m_drainQueued || m_state != State::Open || m_finishing)
+        return;
+    m_drainQueued = true;
+    QMetaObject::invokeMethod(this, &CallWriter::drain, Qt::QueuedConnection);
+}
+
+void CallWriter::drain()
+{
+    m_drainQueued = false;
+    if (m_state != State::Open || m_finishing)
+        return;
+    if (m_queue.isEmpty()) {
+        markAvailable();
+        return;
+    }
+    // In a flood the commits are spaced out so that each takes more calls: every one costs
+    // a disk sync. A call after a quiet spell goes at once.
+    if (m_lastBatch.isValid() && m_lastBatch.elapsed() < m_settings.commitSpacingMs &&
+        !m_finishingDrain) {
+        if (!m_spacingTimer->isActive())
+            m_spacingTimer->start(int(m_settings.commitSpacingMs - m_lastBatch.elapsed()));
+        return;
+    }
+    m_lastBatch.start();
+    // A call stored into a file nobody can open again is lost: a deleted or replaced
+    // file counts as a connection that is gone.
+    if (!logFileStillThere()) {
+        lose(kLogFileGone, true);
+        return;
+    }
+    const int limit = m_logFile.isEmpty() ? m_settings.serverBatchLimit : m_settings.batchLimit;
+    storeBatch(m_queue.first(qMin<qsizetype>(m_queue.size(), limit)));
+    if (!m_queue.isEmpty())
+        scheduleDrain();
+}
+
+namespace {
+
+struct BatchResult
+{
+    QList<SpooledCall> stored;
+    QList<SpooledCall> refused;
+    QString refusal;
+    std::optional<QString> gone;
+};
+
+} // namespace
+
+void CallWriter::storeBatch(QList<SpooledCall> batch)
+{
+    BatchResult result;
+    // One transaction for the batch; a call the source refuses is set aside and the others
+    // go without it, so a bad row never holds back the calls around it.
+    std::function<bool(const QList<SpooledCall> &)> storeCalls =
+        [&](const QList<SpooledCall> &calls) {
+            qsizetype from = 0;
+            while (from < calls.size()) {
+                const QList<SpooledCall> part = calls.mid(from);
+                const Attempt a = attempt(part);
+                switch (a.outcome) {
+                case Outcome::Stored:
+                    result.stored += part;
+                    return true;
+                case Outcome::Gone:
+                    result.gone = a.reason;
+                    return false;
+                case Outcome::Refused:
+                    break;
+                }
+                if (part.size() == 1 || a.failedAt == -2) {
+                    // Alone, or refused before any call came in (the table itself).
+                    result.refused += part;
+                    result.refusal = a.reason;
+                    return true;
+                }
+                if (a.failedAt < 0) {
+                    // The commit refused the whole: find the culprits one call at a time.
+                    for (const SpooledCall &call : part) {
+                        if (!storeCalls({call}))
+                            return false;
+                    }
+                    return true;
+                }
+                if (a.failedAt > 0 && !storeCalls(part.first(a.failedAt)))
+                    return false;
+                if (!storeCalls({part.at(a.failedAt)}))
+                    return false;
+                from += a.failedAt + 1;
+            }
+            return true;
+        };
+    storeCalls(batch);
+
+    // The batch is the head of the queue; what was neither stored nor refused stays there.
+    QSet<quint64> done;
+    for (const SpooledCall &call : result.stored)
+        done.insert(call.id);
+    for (const SpooledCall &call : result.refused)
+        done.insert(call.id);
+    QList<SpooledCall> rest;
+    for (const SpooledCall &call : std::as_const(batch)) {
+        if (!done.contains(call.id))
+            rest << call;
+    }
+    m_queue = rest + m_queue.mid(batch.size());
+
+    if (!result.stored.isEmpty()) {
+        m_retryMs = m_settings.firstRetryMs;
+        m_refusedAfterOpen = false;
+        markAvailable();
+        Q_EMIT stored(idsOf(result.stored));
+    }
+    if (!result.refused.isEmpty()) {
+        Q_EMIT refused(idsOf(result.refused), result.refusal);
+        if (result.stored.isEmpty() && !result.gone) {
+            // Every call refused: perhaps the connection is at fault, so it is opened anew.
+            // Refused again after a good open, the failure is real and said once.
+            m_queue = result.refused + m_queue;
+            if (m_refusedAfterOpen)
+                markUnavailable(result.refusal);
+            m_refusedAfterOpen = true;
+            lose(result.refusal, false);
+            return;
+        }
+        m_held += result.refused;
+        if (!m_heldTimer->isActive()) {
+            m_heldTimer->start(m_heldRetryMs);
+            m_heldRetryMs = qMin(m_heldRetryMs * 2, m_settings.longestRetryMs);
+        }
+    }
+    if (result.gone)
+        lose(*result.gone, true);
+}
+
+CallWriter::Attempt CallWriter::attempt(const QList<SpooledCall> &calls)
+{
+    db::Connection &connection = *m_connection;
+    auto failed = [](const Failure &failure, qsizetype at) {
+        const bool gone = db::failureKind(failure) == db::FailureKind::ConnectionGone;
+        return Attempt{gone ? Outcome::Gone : Outcome::Refused, at, failure.description()};
+    };
+
+    // A server may take a commit and never say so: what was there before tells later.
+    RowCounts before;
+    if (m_logFile.isEmpty()) {
+        try {
+            before = countRows(calls);
+        } catch (const Failure &failure) {
+            return failed(failure, -2);
+        }
+    }
+    try {
+        connection.BeginTrans();
+    } catch (const Failure &failure) {
+        return failed(failure, -2);
+    }
+
+    // The table's first two columns, as the store uses them; the rows go in a few
+    // statements of many rows each, every value bound. The date-time column holds the day
+    // number the store would write for the call's stamp; any other first column its text.
+    qsizetype at = -2;
+    try {
+        QString columns;
+        bool dayNumbers = false;
+        {
+            db::Recordset table;
+            table.Open(QStringLiteral("IDList"), connection, 0, db::Recordset::LockOptimistic,
+                       db::Recordset::CmdTable);
+            const QString first = table.Fields(0).Name();
+            dayNumbers = first.compare(QLatin1String("datetime"), Qt::CaseInsensitive) == 0;
+            columns = quotedName(first) + QLatin1Char(',') + quotedName(table.Fields(1).Name());
+        }
+        for (qsizetype from = 0; from < calls.size(); from += kRowsPerStatement) {
+            const qsizetype n = qMin(kRowsPerStatement, calls.size() - from);
+            // Several rows in one statement name no culprit when refused: the commit's case.
+            at = n == 1 ? from : -1;
+            QString sql =
+                QStringLiteral("INSERT INTO IDList (") + columns + QStringLiteral(") VALUES ");
+            QVariantList values;
+            values.reserve(2 * n);
+            for (qsizetype i = 0; i < n; ++i) {
+                const Call &call = calls.at(from + i).call;
+                sql += i == 0 ? QStringLiteral("(?,?)") : QStringLiteral(",(?,?)");
+                if (dayNumbers)
+                    values << dates::toDayNumber(
+                        dates::makeDateTime(call.when.date(), QTime(call.when.time().hour(),
+                                                                    call.when.time().minute())));
+                else
+                    values << dates::formatCallStamp(call.when, QStringLiteral("/"),
+                                                     QStringLiteral(":"));
+                values << call.number;
+            }
+            connection.Execute(sql, values);
+        }
+    } catch (const Failure &failure) {
+        try {
+            connection.RollbackTrans();
+        } catch (const Failure &) {
+        }
+        return failed(failure, at);
+    }
+    try {
+        connection.CommitTrans();
+    } catch (const Failure &failure) {
+        const Attempt a = failed(failure, -1);
+        if (a.outcome == Outcome::Gone && m_logFile.isEmpty())
+            m_inDoubt = InDoubt{calls, before};
+        try {
+            connection.RollbackTrans();
+        } catch (const Failure &) {
+        }
+        return a;
+    }
+    // Committed into a file that was deleted or replaced meanwhile: nobody will see them.
+    if (!logFileStillThere())
+        return {Outcome::Gone, -1, kLogFileGone};
+    return {};
+}
+
+RowCounts CallWriter::countRows(const QList<SpooledCall> &calls)
+{
+    // One grouped query for the batch, every value bound.
+    QList<double> days;
+    QStringList numbers;
+    for (const SpooledCall &call : calls) {
+        const QPair<double, QString> key = rowKey(call.call);
+        if (!days.contains(key.first))
+            days << key.first;
+        if (!numbers.contains(key.second))
+            numbers << key.second;
+    }
+    QVariantList parameters;
+    for (double day : std::as_const(days))
+        parameters << day;
+    for (const QString &number : std::as_const(numbers))
+        parameters << number;
+    auto marks = [](qsizetype n) {
+        QStringList m(n, QStringLiteral("?"));
+        return m.join(QLatin1Char(','));
+    };
+    db::Recordset rows;
+    rows.Open(QStringLiteral("SELECT datetime + 0, number, count(*) FROM IDList WHERE datetime IN "
+                             "(%1) AND number IN (%2) GROUP BY datetime, number")
+                  .arg(marks(days.size()), marks(numbers.size())),
+              *m_connection, 0, db::Recordset::LockReadOnly, db::Recordset::CmdText, parameters);
+    RowCounts counts;
+    for (; !rows.Eof(); rows.MoveNext())
+        counts.insert({rows.Fields(0).Value().toDouble(), rows.Fields(1).Value().toString()},
+                      rows.Fields(2).Value().toLongLong());
+    return counts;
+}
+
+bool CallWriter::settleDoubt()
+{
+    if (!m_inDoubt)
+        return true;
+    RowCounts after;
+    try {
+        after = countRows(m_inDoubt->calls);
+    } catch (const Failure &failure) {
+        lose(failure.description(), true);
+        return false;
+    }
+    const QList<quint64> found = storedDespiteDoubt(m_inDoubt->calls, m_inDoubt->before, after);
+    m_inDoubt.reset();
+    if (found.isEmpty())
+        return true;
+    const QSet<quint64> done(found.cbegin(), found.cend());
+    m_queue.removeIf([&done](const SpooledCall &call) { return done.contains(call.id); });
+    Q_EMIT stored(found);
+    return true;
+}
+
+bool CallWriter::open(QString *reason)
+{
+    close();
+    auto connection = std::make_unique<db::Connection>();
+    try {
+        connection->Open(m_settings.connectionString, QString(), QString(), -1);
+    } catch (const Failure &failure) {
+        *reason = failure.description();
+        return false;
+    }
+    m_logFile = sqliteFileOf(m_settings.connectionString);
+    m_logFileIdentity = m_logFile.isEmpty() ? std::nullopt : fileIdentity(m_logFile);
+    m_connection = std::move(connection);
+    return true;
+}
+
+void CallWriter::close()
+{
+    m_connection.reset();
+    m_logFile.clear();
+    m_logFileIdentity.reset();
+    if (m_state == State::Open)
+        m_state = State::Closed;
+}
+
+bool CallWriter::logFileStillThere() const
+{
+    if (m_logFile.isEmpty())
+        return true;
+    return m_logFileIdentity && fileIdentity(m_logFile) == m_logFileIdentity;
+}
+
+void CallWriter::lose(const QString &reason, bool sayUnavailable)
+{
+    close();
+    if (sayUnavailable)
+        markUnavailable(reason);
+    m_state = State::Retrying;
+    m_reconnectTimer->start(m_retryMs);
+    m_retryMs = qMin(m_retryMs * 2, m_settings.longestRetryMs);
+}
+
+void CallWriter::reconnect()
+{
+    if (m_finishing)
+        return;
+    QString reason;
+    if (open(&reason)) {
+        m_state = State::Open;
+        if (settleDoubt())
+            scheduleDrain();
+        return;
+    }
+    lose(reason, true);
+}
+
+void CallWriter::retryHeld()
+{
+    if (m_held.isEmpty())
+        return;
+    m_queue = m_held + m_queue;
+    m_held.clear();
+    scheduleDrain();
+}
+
+void CallWriter::markAvailable()
+{
+    if (m_said && !m_unavailable)
+        return;
+    m_said = true;
+    m_unavailable = false;
+    m_heldRetryMs = m_settings.firstRetryMs;
+    Q_EMIT available();
+}
+
+void CallWriter::markUnavailable(const QString &reason)
+{
+    if (m_said && m_unavailable)
+        return;
+    m_said = true;
+    m_unavailable = true;
+    Q_EMIT unavailable(reason);
+}

@@ -1,0 +1,477 @@
+// The call path without a window: decoding, the writer on its thread and the spool, over
+// the real SQLite driver and a real spool file, with waits shortened so the faults show
+// within a second.
+#include "CallRecorder.h"
+#include "OdbcSandbox.h"
+#include "TAPI.h"
+
+#include "FakeClock.h"
+#include "TestHelpers.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
+void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
+namespace {
+
+QString report(const char *date, const char *time, const QString &number)
+{
+    return QStringLiteral("DATE = %1\r\nTIME = %2\r\nNMBR = %3\r\n")
+        .arg(QLatin1String(date), QLatin1String(time), number);
+}
+
+// What the recorder says, as it says it.
+struct Heard
+{
+    QList<QList<ReceivedCall>> decoded;
+    QList<quint64> stored;
+    QList<SpooledCall> kept;
+    QList<SpooledCall> unsafe;
+    QStringList reasons;
+    QList<quint64> savedLater;
+    QList<qsizetype> waitingSaved;
+    qsizetype earlier = -1;
+    int rooms = 0;
+
+    void listen(CallRecorder &recorder)
+    {
+        QObject::connect(&recorder, &CallRecorder::callsDecoded,
+                         [this](const QList<ReceivedCall> &calls) { decoded << calls; });
+        QObject::connect(&recorder, &CallRecorder::callsStored,
+                         [this](const QList<quint64> &ids) { stored << ids; });
+        QObject::connect(&recorder, &CallRecorder::callsWaiting,
+                         [this](const QList<SpooledCall> &calls, bool kept, const QString &why) {
+                             (kept ? this->kept : unsafe) << calls;
+                             reasons << why;
+                         });
+        QObject::connect(&recorder, &CallRecorder::callsSavedLater,
+                         [this](const QList<quint64> &ids) { savedLater << ids; });
+        QObject::connect(&recorder, &CallRecorder::waitingCallsSaved,
+                         [this](qsizetype n) { waitingSaved << n; });
+        QObject::connect(&recorder, &CallRecorder::earlierCallsWaiting,
+                         [this](qsizetype n, const QStringList &) { earlier = n; });
+        QObject::connect(&recorder, &CallRecorder::roomAgain, [this] { ++rooms; });
+    }
+};
+
+// Another connection holding the log's write lock, as a backup or a reader might.
+class LogLock
+{
+public:
+    LogLock()
+    {
+        m_connection.Open(QStringLiteral("DSN=CallerID;ODBC;"), {}, {}, -1);
+        m_connection.Execute(QStringLiteral("BEGIN EXCLUSIVE"));
+    }
+    ~LogLock() { release(); }
+    void release()
+    {
+        if (std::exchange(m_held, false))
+            m_connection.Execute(QStringLiteral("COMMIT"));
+    }
+
+private:
+    db::Connection m_connection;
+    bool m_held = true;
+};
+
+class Recorder : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        OdbcSandbox::instance().resetCallLog();
+        ASSERT_TRUE(m_spoolDir.isValid());
+    }
+
+    CallRecorder::Options options() const
+    {
+        CallRecorder::Options o;
+        o.spoolFolder = m_spoolDir.filePath(QStringLiteral("spool"));
+        o.spoolKey = QStringLiteral("CallerID-test");
+        o.waitMs = 300;
+        o.spoolRetryMs = 200;
+        o.writer.firstRetryMs = 100;
+        o.writer.longestRetryMs = 400;
+        return o;
+    }
+
+    std::unique_ptr<CallRecorder> started(bool withLog = true, CallRecorder::Options o = {})
+    {
+        if (o.spoolKey.isEmpty())
+            o = options();
+        auto recorder = std::make_unique<CallRecorder>(clock);
+        heard.listen(*recorder);
+        if (withLog)
+            recorder->start(o);
+        else
+            recorder->startWithoutCallLog(o);
+        return recorder;
+    }
+
+    static void feed(CallRecorder &recorder, const QString &text,
+                     const QString &dateSep = QStringLiteral("/"),
+                     const QString &timeSep = QStringLiteral(":"))
+    {
+        QString buffer = text;
+        recorder.decode(buffer, dateSep, timeSep);
+    }
+
+    // "day number|number" of every row, in the order stored.
+    static QStringList rows()
+    {
+        QStringList out;
+        for (const QVariantList &row : queryRows(
+                 OdbcSandbox::instance().admin(),
+                 QStringLiteral("select datetime + 0 as day, number from idlist order by rowid")))
+            out << QStringLiteral("%1|%2").arg(row[0].toDouble(), 0, 'f', 6).arg(row[1].toString());
+        return out;
+    }
+
+    static QString row(const QDateTime &when, const QString &number)
+    {
+        return QStringLiteral("%1|%2").arg(dates::toDayNumber(when), 0, 'f', 6).arg(number);
+    }
+
+    std::unique_ptr<CallSpool> openSpool() const
+    {
+        QString error;
+        auto spool = CallSpool::open(options().spoolFolder, options().spoolKey, &error);
+        EXPECT_TRUE(spool) << qPrintable(error);
+        return spool;
+    }
+
+    FakeClock clock{dates::makeDateTime(QDate(2002, 10, 13), QTime(15, 0))};
+    QTemporaryDir m_spoolDir;
+    Heard heard;
+};
+
+const QDateTime k1425 = dates::makeDateTime(QDate(2002, 10, 13), QTime(14, 25));
+
+} // namespace
+
+TEST_F(Recorder, ABurstIsOneDecodingPassStoredWithTheDayNumbersOfItsMoment)
+{
+    // Whatever the user's separators, the row holds the moment of the report.
+    const struct
+    {
+        const char *date;
+        const char *time;
+    } separators[] = {{"/", ":"}, {".", "."}, {"-", ""}, {"", " "}};
+    auto recorder = started();
+    int n = 0;
+    QStringList expected;
+    for (const auto &sep : separators) {
+        QString burst;
+        for (int i = 0; i < 3; ++i, ++n) {
+            burst += report("1013", "1425", QString::number(5550100 + n));
+            expected << row(k1425, QString::number(5550100 + n));
+        }
+        feed(*recorder, burst, QString::fromLatin1(sep.date), QString::fromLatin1(sep.time));
+        ASSERT_EQ(heard.decoded.size(), expected.size() / 3) << sep.date;
+        EXPECT_EQ(heard.decoded.last().size(), 3) << "one burst, one signal";
+        EXPECT_EQ(heard.decoded.last().last().call.when, k1425) << sep.date;
+    }
+    ASSERT_TRUE(waitFor([&] { return heard.stored.size() == n; }, 10000));
+    EXPECT_EQ(rows(), expected);
+    EXPECT_FALSE(recorder->busy());
+    // To the last bit what the store writes for the call's stamp.
+    db::Connection &admin = OdbcSandbox::instance().admin();
+    db::Recordset store;
+    store.Open(QStringLiteral("IDList"), admin, 0, db::Recordset::LockOptimistic,
+               db::Recordset::CmdTable);
+    store.AddNew();
+    store.Fields(0).setValue(QStringLiteral("2002/10/13 14:25"));
+    store.Fields(1).setValue(QStringLiteral("STORE"));
+    store.Update();
+    EXPECT_EQ(
+        queryRows(admin, QStringLiteral("select count(*) from idlist where datetime = "
+                                        "(select datetime from idlist where number = 'STORE')"))
+            .value(0)
+            .value(0)
+            .toInt(),
+        n + 1);
+    EXPECT_EQ(recorder->waitingCount(), 0);
+    EXPECT_TRUE(heard.kept.isEmpty());
+}
+
+TEST_F(Recorder, CallsTheLogDoesNotTakeInTimeWaitInTheSpoolAndAreSavedWhenItIsBack)
+{
+    auto recorder = started();
+    LogLock lock;
+    feed(*recorder, report("1013", "1425", QStringLiteral("5550101")) +
+                        report("1013", "1425", QStringLiteral("5550102")));
+    ASSERT_TRUE(waitFor([&] { return heard.kept.size() == 2; }, 10000));
+    EXPECT_EQ(recorder->waitingCount(), 2);
+    EXPECT_TRUE(heard.stored.isEmpty());
+
+    lock.release();
+    ASSERT_TRUE(waitFor([&] { return !heard.waitingSaved.isEmpty(); }, 15000));
+    EXPECT_EQ(heard.waitingSaved, QList<qsizetype>{2});
+    EXPECT_EQ(heard.savedLater.size(), 2);
+    EXPECT_EQ(rows(), (QStringList{row(k1425, QStringLiteral("5550101")),
+                                   row(k1425, QStringLiteral("5550102"))}));
+    // Out of the spool once stored: a later run replays nothing.
+    recorder.reset();
+    EXPECT_TRUE(openSpool()->pending().isEmpty());
+}
+
+TEST_F(Recorder, CallsOfAnEarlierRunGoFirstThenTheNewOnes)
+{
+    const QDateTime earlier = dates::makeDateTime(QDate(2002, 10, 12), QTime(23, 59));
+    {
+        auto spool = openSpool();
+        ASSERT_TRUE(spool->append({{7, Call{earlier, QStringLiteral("OLD1"), {}}},
+                                   {8, Call{earlier, QStringLiteral("OLD2"), {}}}}));
+    }
+    auto recorder = started();
+    feed(*recorder, report("1013", "1425", QStringLiteral("NEW")));
+    ASSERT_TRUE(
+        waitFor([&] { return !heard.waitingSaved.isEmpty() && heard.stored.size() == 1; }, 10000));
+    EXPECT_EQ(heard.earlier, 2);
+    EXPECT_EQ(heard.waitingSaved, QList<qsizetype>{2});
+    EXPECT_GT(heard.decoded.at(0).at(0).id, 8u) << "new ids never meet the spool's";
+    EXPECT_EQ(rows(), (QStringList{row(earlier, QStringLiteral("OLD1")),
+                                   row(earlier, QStringLiteral("OLD2")),
+                                   row(k1425, QStringLiteral("NEW"))}));
+    recorder.reset();
+    EXPECT_TRUE(openSpool()->pending().isEmpty());
+}
+
+TEST_F(Recorder, ACallTheSourceRefusesDoesNotHoldBackItsBurstAndIsKeptUntilTaken)
+{
+    db::Connection &admin = OdbcSandbox::instance().admin();
+    admin.Execute(
+        QStringLiteral("CREATE TRIGGER NoSpoof BEFORE INSERT ON IDList WHEN "
+                       "NEW.number = 'SPOOF' BEGIN SELECT RAISE(ABORT, 'no spoofing'); END"));
+    auto recorder = started();
+    feed(*recorder, report("1013", "1425", QStringLiteral("5550101")) +
+                        report("1013", "1425", QStringLiteral("SPOOF")) +
+                        report("1013", "1425", QStringLiteral("5550103")));
+    ASSERT_TRUE(waitFor([&] { return heard.stored.size() == 2 && heard.kept.size() == 1; }, 10000));
+    EXPECT_EQ(heard.kept.at(0).call.number, QStringLiteral("SPOOF"));
+    EXPECT_TRUE(heard.reasons.join(u'\n').contains(QStringLiteral("no spoofing")));
+    EXPECT_EQ(rows(), (QStringList{row(k1425, QStringLiteral("5550101")),
+                                   row(k1425, QStringLiteral("5550103"))}));
+
+    // Tried again by itself; taken once the source takes it.
+    admin.Execute(QStringLiteral("DROP TRIGGER NoSpoof"));
+    ASSERT_TRUE(waitFor([&] { return heard.waitingSaved == QList<qsizetype>{1}; }, 10000));
+    EXPECT_EQ(rows().size(), 3);
+    EXPECT_EQ(rows().last(), row(k1425, QStringLiteral("SPOOF")));
+}
+
+TEST_F(Recorder, FinishingPutsEveryCallNotYetStoredIntoTheSpool)
+{
+    {
+        auto recorder = started();
+        LogLock lock;
+        feed(*recorder, report("1013", "1425", QStringLiteral("5550101")) +
+                            report("1013", "1425", QStringLiteral("5550102")));
+        QElapsedTimer clockOnFinish;
+        clockOnFinish.start();
+        recorder->finish(1500);
+        EXPECT_LT(clockOnFinish.elapsed(), 2000);
+        lock.release();
+    }
+    const auto spool = openSpool();
+    ASSERT_EQ(spool->pending().size(), 2);
+    EXPECT_EQ(spool->pending().at(1).call, (Call{k1425, QStringLiteral("5550102"), {}}));
+    EXPECT_TRUE(rows().isEmpty());
+}
+
+TEST_F(Recorder, WithoutDatabaseSupportCallsAreKeptAtOnce)
+{
+    auto recorder = started(false);
+    feed(*recorder, report("1013", "1425", QStringLiteral("5550101")));
+    QElapsedTimer waited;
+    waited.start();
+    ASSERT_TRUE(waitFor([&] { return heard.kept.size() == 1; }, 10000));
+    EXPECT_LT(waited.elapsed(), options().waitMs) << "no point waiting for a log there is not";
+    recorder.reset();
+    EXPECT_EQ(openSpool()->pending().size(), 1);
+}
+
+TEST_F(Recorder, ASpoolThatCannotBeWrittenLeavesCallsHeldAndIsTriedAgain)
+{
+    // A file where the spool's folder should be: nothing can be kept until it goes.
+    CallRecorder::Options o = options();
+    QFile blocker(o.spoolFolder);
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    auto recorder = started(true, o);
+    LogLock lock;
+    feed(*recorder, report("1013", "1425", QStringLiteral("5550101")));
+    ASSERT_TRUE(waitFor([&] { return heard.unsafe.size() == 1; }, 10000));
+    EXPECT_FALSE(heard.reasons.last().isEmpty()) << "the report says why";
+    EXPECT_EQ(recorder->waitingCount(), 1);
+
+    ASSERT_TRUE(QFile::remove(o.spoolFolder));
+    ASSERT_TRUE(waitFor([&] { return heard.kept.size() == 1; }, 10000));
+    lock.release();
+    ASSERT_TRUE(waitFor([&] { return heard.waitingSaved == QList<qsizetype>{1}; }, 15000));
+    EXPECT_EQ(rows(), QStringList{row(k1425, QStringLiteral("5550101"))});
+}
+
+TEST_F(Recorder, HeldCallsAreBoundedAndTheLineIsReadAgainOnceTheyAreStored)
+{
+    CallRecorder::Options o = options();
+    o.memoryLimit = 3;
+    auto recorder = started(true, o);
+    LogLock lock;
+    feed(*recorder,
+         report("1013", "1425", QStringLiteral("1")) + report("1013", "1425", QStringLiteral("2")));
+    EXPECT_FALSE(recorder->full());
+    feed(*recorder, report("1013", "1425", QStringLiteral("3")));
+    EXPECT_TRUE(recorder->full());
+    lock.release();
+    ASSERT_TRUE(waitFor([&] { return heard.rooms == 1; }, 15000));
+    EXPECT_FALSE(recorder->full());
+}
+
+TEST_F(Recorder, AFullDiskUnderTheLogAndTheSpoolLosesNoCallOnceSpaceIsFreed)
+{
+    if (!qEnvironmentVariableIsSet("RINGVANE_PRIVATE_MOUNTS")) {
+        // The disk is a small tmpfs, mounted in a mount namespace of a child run of this test.
+        QStringList reasons;
+        for (const QString &way : {QStringLiteral("-m"), QStringLiteral("-Urm")}) {
+            QProcess child;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("RINGVANE_PRIVATE_MOUNTS"), QStringLiteral("1"));
+            child.setProcessEnvironment(env);
+            child.setProcessChannelMode(QProcess::MergedChannels);
+            child.start(QStringLiteral("unshare"),
+                        {way, QCoreApplication::applicationFilePath(),
+                         QStringLiteral("--gtest_filter=Recorder.AFullDisk*")});
+            child.waitForFinished(90000);
+            const QString out = QString::fromLocal8Bit(child.readAll());
+            if (out.contains(QLatin1String("[  PASSED  ] 1 test")))
+                return;
+            if (out.contains(QLatin1String("[ RUN")) &&
+                !out.contains(QLatin1String("[  SKIPPED ]")))
+                FAIL() << "the run on a small disk failed:\n" << qPrintable(out);
+            reasons << QStringLiteral("unshare %1: %2").arg(way, out.trimmed().right(200));
+        }
+        GTEST_SKIP() << qPrintable(reasons.join(QLatin1String("; ")));
+    }
+
+    const QString disk = m_spoolDir.filePath(QStringLiteral("disk"));
+    ASSERT_TRUE(QDir().mkpath(disk));
+    if (::mount("tmpfs", QFile::encodeName(disk).constData(), "tmpfs", 0, "size=256k") != 0)
+        GTEST_SKIP() << "mount: " << std::strerror(errno);
+    struct Unmount
+    {
+        QByteArray path;
+        ~Unmount() { ::umount2(path.constData(), MNT_DETACH); }
+    } unmount{QFile::encodeName(disk)};
+
+    // The log and the spool on the one small disk.
+    const QString log = disk + QStringLiteral("/calllog.db");
+    QFile(log).open(QIODevice::WriteOnly);
+    const QString connectionString =
+        QStringLiteral(
+            "DRIVER=%1;Database=%2;NoCreat=1;JournalMode=WAL;SyncPragma=FULL;Timeout=500;")
+            .arg(OdbcSandbox::instance().sqliteDriver(), log);
+    auto numbers = [&] {
+        db::Connection reader;
+        reader.Open(connectionString, {}, {}, -1);
+        QStringList out;
+        for (const QVariantList &row :
+             queryRows(reader, QStringLiteral("select number from idlist order by rowid")))
+            out << row[0].toString();
+        return out;
+    };
+    {
+        db::Connection admin;
+        admin.Open(connectionString, {}, {}, -1);
+        TAPI::CreateCallLogTable(admin);
+    }
+    CallRecorder::Options o = options();
+    o.spoolFolder = disk + QStringLiteral("/spool");
+    o.writer.connectionString = connectionString;
+    auto recorder = started(true, o);
+    feed(*recorder, report("1013", "1425", QStringLiteral("5550100")));
+    ASSERT_TRUE(waitFor([&] { return heard.stored.size() == 1; }, 10000));
+
+    // Kept full: a log that closes its connection gives back its journal's pages.
+    const QByteArray filler = QFile::encodeName(disk + QStringLiteral("/filler"));
+    auto fill = [&] {
+        const int fd = ::open(filler.constData(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+        const QByteArray page(4096, 'x');
+        while (::write(fd, page.constData(), page.size()) > 0) {
+        }
+        ::close(fd);
+    };
+    fill();
+
+    feed(*recorder, report("1013", "1425", QStringLiteral("5550101")) +
+                        report("1013", "1425", QStringLiteral("5550102")));
+    ASSERT_TRUE(waitFor(
+        [&] {
+            fill();
+            return heard.unsafe.size() == 2;
+        },
+        15000))
+        << "the calls are not yet safe, and said so";
+    EXPECT_TRUE(heard.reasons.last().contains(QString::fromLocal8Bit(std::strerror(ENOSPC))))
+        << qPrintable(heard.reasons.last());
+    EXPECT_EQ(recorder->waitingCount(), 2);
+
+    ASSERT_EQ(::unlink(filler.constData()), 0);
+    ASSERT_TRUE(waitFor([&] { return heard.waitingSaved == QList<qsizetype>{2}; }, 20000));
+    EXPECT_EQ(numbers(), (QStringList{QStringLiteral("5550100"), QStringLiteral("5550101"),
+                                      QStringLiteral("5550102")}));
+    recorder.reset();
+    QString error;
+    const auto spool = CallSpool::open(o.spoolFolder, o.spoolKey, &error);
+    ASSERT_TRUE(spool) << qPrintable(error);
+    EXPECT_TRUE(spool->pending().isEmpty());
+    EXPECT_TRUE(spool->damage().isEmpty());
+}
+
+TEST(UnansweredCommit, ACallCountsAsStoredOnlyWhenItsRowsGrewByAllItsCopies)
+{
+    const QDateTime at = dates::makeDateTime(QDate(2002, 10, 13), QTime(14, 25));
+    const SpooledCall a1{1, Call{at, QStringLiteral("555"), {}}};
+    const SpooledCall a2{2, Call{at, QStringLiteral("555"), {}}};
+    const SpooledCall b{3, Call{at.addSecs(60), QStringLiteral("555"), {}}};
+    const SpooledCall empty{4, Call{at, QString(), {}}};
+    auto counts = [](std::initializer_list<std::pair<const SpooledCall *, qint64>> rows) {
+        RowCounts c;
+        for (const auto &[call, n] : rows)
+            c.insert(rowKey(call->call), n);
+        return c;
+    };
+    const struct
+    {
+        const char *what;
+        QList<SpooledCall> calls;
+        RowCounts before;
+        RowCounts after;
+        QList<quint64> stored;
+    } cases[] = {
+        {"committed", {a1}, {}, counts({{&a1, 1}}), {1}},
+        {"not committed", {a1}, {}, {}, {}},
+        {"an equal row was there before", {a1}, counts({{&a1, 1}}), counts({{&a1, 1}}), {}},
+        {"two equal calls, both rows", {a1, a2}, counts({{&a1, 1}}), counts({{&a1, 3}}), {1, 2}},
+        {"two equal calls, one row more: stored again", {a1, a2}, {}, counts({{&a1, 1}}), {}},
+        {"only one minute's row grew", {a1, b}, {}, counts({{&b, 1}}), {3}},
+        {"an empty number", {empty}, {}, counts({{&empty, 1}}), {4}},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(storedDespiteDoubt(c.calls, c.before, c.after), c.stored) << c.what;
+}
