@@ -5,7 +5,7 @@
 
 namespace {
 
-enum class Tag { Date, Time, Nmbr, DdnNmbr, Ddn };
+enum class Tag { Date, Time, Nmbr, DdnNmbr, Ddn, Name };
 
 struct FieldLine
 {
@@ -37,7 +37,7 @@ std::optional<FieldLine> parseFieldLine(QStringView line)
 {
     static constexpr std::pair<std::u16string_view, Tag> tags[] = {
         {u"DATE", Tag::Date},        {u"TIME", Tag::Time}, {u"NMBR", Tag::Nmbr},
-        {u"DDN_NMBR", Tag::DdnNmbr}, {u"DDN", Tag::Ddn},
+        {u"DDN_NMBR", Tag::DdnNmbr}, {u"DDN", Tag::Ddn},   {u"NAME", Tag::Name},
     };
     for (const auto &[name, tag] : tags) {
         if (!line.startsWith(name))
@@ -54,6 +54,12 @@ std::optional<FieldLine> parseFieldLine(QStringView line)
         return FieldLine{tag, line.sliced(i)};
     }
     return std::nullopt;
+}
+
+// "RING", alone or followed by a blank and whatever a modem says about the ring.
+bool isRingLine(QStringView line)
+{
+    return line.startsWith(u"RING") && (line.size() == 4 || isBlank(line[4]));
 }
 
 // Exactly four ASCII digits as two 2-digit numbers; QChar::isDigit would let other
@@ -93,6 +99,9 @@ void CallerIdDecoder::reset()
     m_monthDay.reset();
     m_hourMinute.reset();
     m_report.reset();
+    m_nextName.reset();
+    m_completed.clear();
+    m_consumed = Consumed::Text;
     m_discarding = false;
     m_scanned = 0;
 }
@@ -115,17 +124,24 @@ QList<DecodedCall> CallerIdDecoder::decode(QString &buffer, const QString &dateS
         const qsizetype end = findLineEnd(data, from, size);
         if (end == size)
             break;
-        // A CR LF pair is a line and an empty line; empty lines are dropped like any
-        // foreign one, so CR-only and LF-only modems lose nothing either.
-        if (!m_discarding && end - pos <= MaxLineLength)
+        // CR LF, CR alone and LF alone all end a line; an empty line is the LF of a pair
+        // or a blank line, which ends the report.
+        const bool cr = data[end] == QLatin1Char('\r');
+        if (end == pos && !m_discarding) {
+            if (m_consumed == Consumed::Lf || (m_consumed == Consumed::Cr && cr))
+                endReport(calls);
+        } else if (!m_discarding && end - pos <= MaxLineLength) {
             takeLine(QStringView(data + pos, end - pos), calls, dateSep, timeSep);
+        }
         m_discarding = false;
+        m_consumed = cr ? Consumed::Cr : Consumed::Lf;
         pos = end + 1;
         from = pos;
     }
     if (size - pos > MaxLineLength) {
         // Whatever follows until this line's end is its tail, not a field line.
         m_discarding = true;
+        m_consumed = Consumed::Text;
         pos = size;
     }
     buffer.remove(0, pos);
@@ -137,18 +153,21 @@ void CallerIdDecoder::takeLine(QStringView line, QList<DecodedCall> &calls, cons
                                const QString &timeSep)
 {
     const std::optional<FieldLine> field = parseFieldLine(line);
-    if (!field)
+    if (!field) {
+        if (isRingLine(line))
+            endReport(calls);
         return;
+    }
     switch (field->tag) {
     case Tag::Date:
-        calls += closeReport(); // a new report begins
+        endReport(calls); // a new report begins
         if (const auto md = twoPairs(field->value))
             m_monthDay = MonthDay{md->first, md->second};
         else
             m_monthDay.reset();
         break;
     case Tag::Time:
-        calls += closeReport();
+        endReport(calls);
         if (const auto hm = twoPairs(field->value); hm && QTime::isValid(hm->first, hm->second, 0))
             m_hourMinute = HourMinute{hm->first, hm->second};
         else
@@ -163,6 +182,9 @@ void CallerIdDecoder::takeLine(QStringView line, QList<DecodedCall> &calls, cons
     case Tag::Ddn:
         takeNumber(1u << 2, false, field->value, calls, dateSep, timeSep);
         break;
+    case Tag::Name:
+        takeName(field->value);
+        break;
     }
 }
 
@@ -171,17 +193,17 @@ void CallerIdDecoder::takeNumber(unsigned tagBit, bool isNmbr, QStringView numbe
                                  const QString &timeSep)
 {
     // A number line of a kind the open report already had is the next report (a modem
-    // that sends number lines alone, or the same report again).
+    // that sends number lines alone, or the same report again). A name that came for the
+    // next report stays for it.
     if (m_report && (m_report->numberTags & tagBit))
-        calls += closeReport();
+        closeOpenReport(calls);
 
     if (!m_report) {
-        m_report = OpenReport{++m_reportsOpened, tagBit, std::nullopt};
         DecodedCall call = completeCall(number, dateSep, timeSep);
         if (isNmbr)
-            calls.append(std::move(call));
-        else
-            m_report->held = std::move(call);
+            calls.append(call);
+        m_report = OpenReport{++m_reportsOpened, tagBit, !isNmbr, std::move(call),
+                              std::exchange(m_nextName, std::nullopt)};
         return;
     }
 
@@ -189,17 +211,43 @@ void CallerIdDecoder::takeNumber(unsigned tagBit, bool isNmbr, QStringView numbe
     // after NMBR, or after the first DDN line, changes nothing.
     m_report->numberTags |= tagBit;
     if (isNmbr && m_report->held) {
-        m_report->held->number = number.toString();
-        calls.append(*std::exchange(m_report->held, std::nullopt));
+        m_report->call.number = number.toString();
+        m_report->held = false;
+        calls.append(m_report->call);
     }
+}
+
+void CallerIdDecoder::takeName(QStringView name)
+{
+    // The first name of a report is its name; one more, after the number line, is taken
+    // for the report that follows (a modem that sends NAME before NMBR, without a pause).
+    if (m_report && !m_report->name)
+        m_report->name = name.toString();
+    else if (!m_nextName)
+        m_nextName = name.toString();
+}
+
+void CallerIdDecoder::closeOpenReport(QList<DecodedCall> &calls)
+{
+    if (!m_report)
+        return;
+    if (m_report->held)
+        calls.append(m_report->call);
+    m_completed.append(
+        CompletedCall{std::move(m_report->call), m_report->name.value_or(QString())});
+    m_report.reset();
+}
+
+void CallerIdDecoder::endReport(QList<DecodedCall> &calls)
+{
+    closeOpenReport(calls);
+    m_nextName.reset();
 }
 
 QList<DecodedCall> CallerIdDecoder::closeReport()
 {
     QList<DecodedCall> calls;
-    if (m_report && m_report->held)
-        calls.append(std::move(*m_report->held));
-    m_report.reset();
+    endReport(calls);
     return calls;
 }
 

@@ -88,6 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QString strReceive;
     QString everything;
     QList<DecodedCall> calls;
+    QList<CompletedCall> completed;
 
     size_t pos = 1;
     while (pos < size) {
@@ -111,6 +112,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         for (const DecodedCall &call : decoded)
             checkCall(call, sep);
         calls += decoded;
+        completed += decoder.takeCompleted();
     }
 
     // Where the stream was cut never matters: the same text in one piece gives the same
@@ -122,6 +124,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (const DecodedCall &call : held)
         checkCall(call, sep);
     calls += held;
+    completed += decoder.takeCompleted();
+    FUZZ_CHECK(decoder.openReport() == 0);
+
+    // Every call shown is completed once, in the order shown, its name one line's value.
+    FUZZ_CHECK(completed.size() == calls.size());
+    for (qsizetype i = 0; i < completed.size(); ++i) {
+        FUZZ_CHECK(completed[i].call == calls[i]);
+        const QString &name = completed[i].name;
+        FUZZ_CHECK(name.size() <= CallerIdDecoder::MaxLineLength);
+        FUZZ_CHECK(!name.contains(QLatin1Char('\r')) && !name.contains(QLatin1Char('\n')));
+    }
 
     CallerIdDecoder whole(clock);
     everything += QLatin1Char('\n');
@@ -129,5 +142,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     wholeCalls += whole.closeReport();
     FUZZ_CHECK(everything.isEmpty());
     FUZZ_CHECK(wholeCalls == calls);
+    FUZZ_CHECK(whole.takeCompleted() == completed);
     return 0;
 }

@@ -14,6 +14,12 @@ void PrintTo(const DecodedCall &call, std::ostream *os)
         << call.number.toStdString() << "\"}";
 }
 
+void PrintTo(const CompletedCall &call, std::ostream *os)
+{
+    PrintTo(call.call, os);
+    *os << " \"" << call.name.toStdString() << '"';
+}
+
 namespace {
 
 const QString kSlash = QStringLiteral("/");
@@ -40,6 +46,7 @@ struct Decoded
 {
     QList<DecodedCall> calls;
     QString leftover;
+    QList<CompletedCall> completed;
 };
 
 // Feeds `stream` in pieces ending at the given positions, then the rest; then the time
@@ -53,12 +60,14 @@ Decoded decodeInPieces(const QString &stream, const std::vector<qsizetype> &cuts
     auto feed = [&](qsizetype to) {
         out.leftover += stream.sliced(from, to - from);
         out.calls += decoder.decode(out.leftover, kSlash, kColon);
+        out.completed += decoder.takeCompleted();
         from = to;
     };
     for (const qsizetype cut : cuts)
         feed(cut);
     feed(stream.size());
     out.calls += decoder.closeReport();
+    out.completed += decoder.takeCompleted();
     return out;
 }
 
@@ -193,12 +202,13 @@ TEST(CallerIdDecoder, CutsAnywhereGiveTheSameCalls)
         QString stream;
         QList<DecodedCall> calls;
         QString leftover = {};
+        QStringList names = {}; // of the calls in order; none given: no call has a name
     };
     // clang-format off
     const Case cases[] = {
         {u"RING\r\n\r\nDATE = 1012\r\nTIME = 0930\r\nNMBR = 5550123\r\n\r\nRING\r\n"_qs, {reportCall("5550123")}},
-        {u"DATE=1012\r\nTIME=0930\r\nNAME=JOHN DOE\r\nNMBR=5550123\r\n"_qs, {reportCall("5550123")}},
-        {u"MESG=030000\r\nDATE=1012\r\nTIME=0930\r\nNMBR=5550123\r\nNAME=NMBR=1\r\n"_qs, {reportCall("5550123")}},
+        {u"DATE=1012\r\nTIME=0930\r\nNAME=JOHN DOE\r\nNMBR=5550123\r\n"_qs, {reportCall("5550123")}, {}, {u"JOHN DOE"_qs}},
+        {u"MESG=030000\r\nDATE=1012\r\nTIME=0930\r\nNMBR=5550123\r\nNAME=NMBR=1\r\n"_qs, {reportCall("5550123")}, {}, {u"NMBR=1"_qs}},
         {u"RING\r\rDATE=1012\rTIME=0930\rNMBR=5550123\r\rRING\r"_qs, {reportCall("5550123")}},
         {u"RING\n\nDATE=1012\nTIME=0930\nNMBR=5550123\n"_qs, {reportCall("5550123")}},
         {u"RING\r\n\r\nNMBR=5550123\r\n\r\nRING\r\n"_qs, {clockCall("5550123")}},
@@ -212,7 +222,24 @@ TEST(CallerIdDecoder, CutsAnywhereGiveTheSameCalls)
          {reportCall("5550123")}},
         {u"NMBR=5550123\r\nDATE=10"_qs, {clockCall("5550123")}, u"DATE=10"_qs},
         {u"RING\r\n\r\nDATE = 1012\r\nTIME = 0930\r\nDDN_NMBR = 5550123\r\n\r\nRING\r\n"_qs, {reportCall("5550123")}},
-        {u"RING\rDATE=1012\rTIME=0930\rDDN=5550123\rNAME=JOHN DOE\r\rRING\r"_qs, {reportCall("5550123")}},
+        {u"RING\rDATE=1012\rTIME=0930\rDDN=5550123\rNAME=JOHN DOE\r\rRING\r"_qs, {reportCall("5550123")}, {}, {u"JOHN DOE"_qs}},
+        // A name after its number line, until the report closes; MESG does not close it.
+        {u"RING\r\n\r\nDATE=1012\r\nTIME=0930\r\nNMBR=5550123\r\nMESG=030000\r\nNAME = <B>X</B> &AMP; \"O'NEIL\"\r\n\r\nRING\r\n"_qs,
+         {reportCall("5550123")}, {}, {u"<B>X</B> &AMP; \"O'NEIL\""_qs}},
+        {u"DATE=1012\r\nTIME=0930\r\nNAME=ANN\r\nDDN_NMBR=1\r\nNMBR=5550123\r\nNAME=BOB\r\n"_qs, {reportCall("5550123")}, {}, {u"ANN"_qs}},
+        // Closed by a blank line (CR LF, CR or LF alone), RING or the next report's DATE: a
+        // later NAME is the next report's, or nobody's.
+        {u"NMBR=1\r\n\r\nNAME=LATE\r\nNMBR=2\r\n"_qs, {clockCall("1"), clockCall("2")}, {}, {u""_qs, u"LATE"_qs}},
+        {u"NMBR=1\r\rNAME=X\r"_qs, {clockCall("1")}, {}, {u""_qs}},
+        {u"NMBR=1\nNAME=A\n\nNAME=B\n"_qs, {clockCall("1")}, {}, {u"A"_qs}},
+        {u"NMBR=1\r\nRING 2\r\nNAME=X\r\n"_qs, {clockCall("1")}, {}, {u""_qs}},
+        {u"NMBR=1\r\nNAME=A\r\nNAME=B\r\nDATE=1012\r\nTIME=0930\r\nNMBR=5550123\r\n"_qs,
+         {clockCall("1"), reportCall("5550123")}, {}, {u"A"_qs, u""_qs}},
+        {u"NAME=NOBODY\r\n"_qs, {}},
+        {u"NAME=NOBODY\r\n\r\nNMBR=1\r\n"_qs, {clockCall("1")}, {}, {u""_qs}},
+        // Number lines alone, the name before or after each.
+        {u"NAME=A\r\nNMBR=1\r\nNAME=B\r\nNMBR=2\r\n"_qs, {clockCall("1"), clockCall("2")}, {}, {u"A"_qs, u"B"_qs}},
+        {u"NMBR=1\r\nNAME=A\r\nNMBR=2\r\nNAME= B \r\n"_qs, {clockCall("1"), clockCall("2")}, {}, {u"A"_qs, u"B "_qs}},
         {u"DATE=1012\r\nTIME=0930\r\nDDN_NMBR=1\r\nNMBR=5550123\r\nDATE=1012\r\nTIME=0930\r\nNMBR=5550123\r\nDDN=2\r\n"_qs,
          {reportCall("5550123"), reportCall("5550123")}},
         {u"DDN_NMBR=1\r\nDATE=1012\r\nTIME=0930\r\nDDN=5550123\r\nDDN=\r\n"_qs,
@@ -222,14 +249,19 @@ TEST(CallerIdDecoder, CutsAnywhereGiveTheSameCalls)
     std::mt19937 random(20021013);
     for (const Case &c : cases) {
         const std::string name = c.stream.left(60).toStdString();
+        QList<CompletedCall> completed;
+        for (qsizetype i = 0; i < c.calls.size(); ++i)
+            completed.append({c.calls[i], c.names.value(i)});
         const Decoded whole = decodeInPieces(c.stream, {});
         EXPECT_EQ(whole.calls, c.calls) << name;
         EXPECT_EQ(whole.leftover, c.leftover) << name;
+        EXPECT_EQ(whole.completed, completed) << name;
 
         for (qsizetype cut = 1; cut < c.stream.size(); ++cut) {
             const Decoded two = decodeInPieces(c.stream, {cut});
             ASSERT_EQ(two.calls, c.calls) << name << " cut at " << cut;
             ASSERT_EQ(two.leftover, c.leftover) << name << " cut at " << cut;
+            ASSERT_EQ(two.completed, completed) << name << " cut at " << cut;
         }
         for (const int largest : {3, 64}) {
             std::uniform_int_distribution<int> size(1, largest);
@@ -239,6 +271,7 @@ TEST(CallerIdDecoder, CutsAnywhereGiveTheSameCalls)
                     cuts.push_back(at);
                 const Decoded pieces = decodeInPieces(c.stream, cuts);
                 ASSERT_EQ(pieces.calls, c.calls) << name << " pieces up to " << largest;
+                ASSERT_EQ(pieces.completed, completed) << name << " pieces up to " << largest;
                 ASSERT_EQ(pieces.leftover, c.leftover) << name << " pieces up to " << largest;
             }
         }
@@ -297,7 +330,7 @@ TEST(CallerIdDecoder, EachReportOpensUnderANewNumber)
     EXPECT_EQ(decoder.openReport(), 0u);
     EXPECT_EQ(feed("NMBR=1\r\n").size(), 1);
     EXPECT_EQ(decoder.openReport(), 1u);
-    EXPECT_TRUE(feed("RING\r\nDDN=2\r\n").isEmpty());
+    EXPECT_TRUE(feed("MESG=0101\r\nDDN=2\r\n").isEmpty());
     EXPECT_EQ(decoder.openReport(), 1u) << "the same report";
     EXPECT_TRUE(feed("DATE=1012\r\n").isEmpty());
     EXPECT_EQ(decoder.openReport(), 0u) << "closed by the next report's first line";
