@@ -3,8 +3,8 @@
 #include "Database.h"
 #include "DateServices.h"
 #include "Failure.h"
+#include "TAPI.h"
 
-#include <QFileInfo>
 #include <QSet>
 #include <QThread>
 #include <QTimer>
@@ -29,31 +29,6 @@ QList<quint64> idsOf(const QList<SpooledCall> &calls)
     for (const SpooledCall &call : calls)
         ids << call.id;
     return ids;
-}
-
-// The SQLite file a connection string leads to (its Database entry, in the string itself or
-// in the data source it names); empty for any other kind of data source.
-QString sqliteFileOf(const QString &connectionString)
-{
-    QString driver;
-    QString database;
-    const QString dsn = db::dataSourceName(connectionString);
-    if (!dsn.isEmpty()) {
-        const db::DataSourceInfo info = db::describeDataSource(dsn);
-        driver = info.driver + QLatin1Char(' ') + info.driverLibrary;
-        database = info.database;
-    }
-    for (const QString &part : connectionString.split(QLatin1Char(';'))) {
-        const QString key = part.section(QLatin1Char('='), 0, 0).trimmed();
-        const QString value = part.section(QLatin1Char('='), 1).trimmed();
-        if (key.compare(QLatin1String("DRIVER"), Qt::CaseInsensitive) == 0)
-            driver = value;
-        else if (key.compare(QLatin1String("Database"), Qt::CaseInsensitive) == 0)
-            database = value;
-    }
-    if (!driver.contains(QLatin1String("sqlite"), Qt::CaseInsensitive) || database.isEmpty())
-        return {};
-    return QFileInfo(database).absoluteFilePath();
 }
 
 } // namespace
@@ -294,33 +269,30 @@ CallWriter::Attempt CallWriter::attempt(const QList<SpooledCall> &calls)
         return failed(failure, -2);
     }
 
-    // The table's first two columns, as the store uses them; the rows go in a few
+    // The table's first two columns, as the store uses them, and the caller's name where
+    // the table has a column for it; read once per connection. The rows go in a few
     // statements of many rows each, every value bound. The date-time column holds the day
     // number the store would write for the call's stamp; any other first column its text.
     qsizetype at = -2;
     try {
-        QString columns;
-        bool dayNumbers = false;
-        {
-            db::Recordset table;
-            table.Open(QStringLiteral("IDList"), connection, 0, db::Recordset::LockOptimistic,
-                       db::Recordset::CmdTable);
-            const QString first = table.Fields(0).Name();
-            dayNumbers = first.compare(QLatin1String("datetime"), Qt::CaseInsensitive) == 0;
-            columns = quotedName(first) + QLatin1Char(',') + quotedName(table.Fields(1).Name());
-        }
+        if (!m_columns)
+            m_columns = readColumns();
+        const Columns &columns = *m_columns;
+        const QString row = columns.withName ? QStringLiteral("(?,?,?)") : QStringLiteral("(?,?)");
         for (qsizetype from = 0; from < calls.size(); from += kRowsPerStatement) {
             const qsizetype n = qMin(kRowsPerStatement, calls.size() - from);
             // Several rows in one statement name no culprit when refused: the commit's case.
             at = n == 1 ? from : -1;
-            QString sql =
-                QStringLiteral("INSERT INTO IDList (") + columns + QStringLiteral(") VALUES ");
+            QString sql = QStringLiteral("INSERT INTO IDList (") + columns.names +
+                          QStringLiteral(") VALUES ");
             QVariantList values;
-            values.reserve(2 * n);
+            values.reserve((columns.withName ? 3 : 2) * n);
             for (qsizetype i = 0; i < n; ++i) {
                 const Call &call = calls.at(from + i).call;
-                sql += i == 0 ? QStringLiteral("(?,?)") : QStringLiteral(",(?,?)");
-                if (dayNumbers)
+                if (i > 0)
+                    sql += QLatin1Char(',');
+                sql += row;
+                if (columns.dayNumbers)
                     values << dates::toDayNumber(
                         dates::makeDateTime(call.when.date(), QTime(call.when.time().hour(),
                                                                     call.when.time().minute())));
@@ -328,6 +300,8 @@ CallWriter::Attempt CallWriter::attempt(const QList<SpooledCall> &calls)
                     values << dates::formatCallStamp(call.when, QStringLiteral("/"),
                                                      QStringLiteral(":"));
                 values << call.number;
+                if (columns.withName)
+                    values << (call.name.isEmpty() ? QVariant() : QVariant(call.name));
             }
             connection.Execute(sql, values);
         }
@@ -354,6 +328,22 @@ CallWriter::Attempt CallWriter::attempt(const QList<SpooledCall> &calls)
     if (!logFileStillThere())
         return {Outcome::Gone, -1, kLogFileGone};
     return {};
+}
+
+CallWriter::Columns CallWriter::readColumns()
+{
+    db::Recordset table;
+    table.Open(QStringLiteral("IDList"), *m_connection, 0, db::Recordset::LockOptimistic,
+               db::Recordset::CmdTable);
+    Columns columns;
+    const QString first = table.Fields(0).Name();
+    columns.dayNumbers = first.compare(QLatin1String("datetime"), Qt::CaseInsensitive) == 0;
+    columns.names = quotedName(first) + QLatin1Char(',') + quotedName(table.Fields(1).Name());
+    const int name = TAPI::NameColumn(table);
+    columns.withName = name >= 0;
+    if (columns.withName)
+        columns.names += QLatin1Char(',') + quotedName(table.Fields(short(name)).Name());
+    return columns;
 }
 
 RowCounts CallWriter::countRows(const QList<SpooledCall> &calls)
@@ -420,7 +410,7 @@ bool CallWriter::open(QString *reason)
         *reason = failure.description();
         return false;
     }
-    m_logFile = sqliteFileOf(m_settings.connectionString);
+    m_logFile = TAPI::CallLogFile(m_settings.connectionString);
     m_logFileIdentity = m_logFile.isEmpty() ? std::nullopt : fileIdentity(m_logFile);
     m_connection = std::move(connection);
     return true;
@@ -429,6 +419,7 @@ bool CallWriter::open(QString *reason)
 void CallWriter::close()
 {
     m_connection.reset();
+    m_columns.reset();
     m_logFile.clear();
     m_logFileIdentity.reset();
     if (m_state == State::Open)

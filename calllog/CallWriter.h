@@ -85,6 +85,14 @@ private:
         QList<SpooledCall> calls;
         RowCounts before;
     };
+    // Where the table takes a call: its first two columns, quoted, and "name" where it
+    // has that column.
+    struct Columns
+    {
+        QString names;
+        bool dayNumbers = false; // the first column is "datetime"
+        bool withName = false;
+    };
     struct Attempt
     {
         Outcome outcome = Outcome::Stored;
@@ -97,6 +105,7 @@ private:
     void storeBatch(QList<SpooledCall> batch);
     Attempt attempt(const QList<SpooledCall> &calls);
     bool open(QString *reason);
+    Columns readColumns();
     RowCounts countRows(const QList<SpooledCall> &calls);
     // After a reconnect: which calls of an unanswered commit are in the log after all.
     bool settleDoubt();
@@ -115,6 +124,7 @@ private:
     QString m_logFile;
     std::optional<FileIdentity> m_logFileIdentity;
     std::optional<InDoubt> m_inDoubt;
+    std::optional<Columns> m_columns; // read at the first store on a connection
 
     QList<SpooledCall> m_queue;
     // Refused alone while others were stored: tried again on their own back-off.

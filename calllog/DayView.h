@@ -1,8 +1,10 @@
 #pragma once
 
+#include "Call.h"
 #include "Database.h"
 
 #include <QDate>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -30,10 +32,15 @@ QString storedCallLine(int listNumber, const QString &decimalSep, const QVariant
                        const QVariant &number, const QString &dateSep, const QString &timeSep);
 
 // The lines of the rows from the open recordset's current row on, numbered from
-// firstNumber, at most capacity of them; reading stops there. Failures of the data layer
-// pass through.
+// firstNumber, at most capacity of them; reading stops there. names, when given, gets the
+// caller's name of each line (empty where the row or the table has none). Failures of the
+// data layer pass through.
 QStringList readDayLines(db::Recordset &recordset, int firstNumber, int capacity,
-                         const QString &decimalSep, const QString &dateSep,
-                         const QString &timeSep);
+                         const QString &decimalSep, const QString &dateSep, const QString &timeSep,
+                         QStringList *names = nullptr);
+
+// The calls of the rows from the open recordset's current row on, at most capacity of
+// them, with their names where the table has them. Failures of the data layer pass through.
+QList<Call> readDayCalls(db::Recordset &recordset, int capacity);
 
 } // namespace dayview

@@ -3,6 +3,7 @@
 #include "Failure.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 
 #include <optional>
 
@@ -162,13 +163,63 @@ StoreOutcome AddCallRecord(const QString &dateTime, const QString &number)
     return {StoreOutcome::Stored, {}};
 }
 
-void CreateCallLogTable(db::Connection &connection)
+void CreateCallLogTable(db::Connection &connection, bool withNameColumn)
 {
     // Unquoted names: "IDList" and the day query's "idlist" fold to one table everywhere.
-    connection.Execute(QStringLiteral(
-        "CREATE TABLE IF NOT EXISTS IDList (datetime DOUBLE PRECISION, number TEXT)"));
+    connection.Execute(withNameColumn ? QStringLiteral("CREATE TABLE IF NOT EXISTS IDList "
+                                                       "(datetime DOUBLE PRECISION, number TEXT, "
+                                                       "name TEXT)")
+                                      : QStringLiteral("CREATE TABLE IF NOT EXISTS IDList "
+                                                       "(datetime DOUBLE PRECISION, number TEXT)"));
     connection.Execute(
         QStringLiteral("CREATE INDEX IF NOT EXISTS IDList_datetime ON IDList (datetime)"));
+}
+
+bool AddNameColumn(db::Connection &connection)
+{
+    // Asked of the table itself: SQLite knows no ADD COLUMN IF NOT EXISTS.
+    {
+        db::Recordset table;
+        table.Open(QStringLiteral("IDList"), connection, 0, db::Recordset::LockOptimistic,
+                   db::Recordset::CmdTable);
+        if (NameColumn(table) >= 0)
+            return false;
+    }
+    connection.Execute(QStringLiteral("ALTER TABLE IDList ADD COLUMN name TEXT"));
+    return true;
+}
+
+int NameColumn(db::Recordset &recordset)
+{
+    for (int i = 2; i < recordset.FieldCount(); ++i) {
+        const QString column = recordset.Fields(short(i)).Name();
+        if (column.compare(QLatin1String("name"), Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+QString CallLogFile(const QString &connectionString)
+{
+    QString driver;
+    QString database;
+    const QString dsn = db::dataSourceName(connectionString);
+    if (!dsn.isEmpty()) {
+        const db::DataSourceInfo info = db::describeDataSource(dsn);
+        driver = info.driver + QLatin1Char(' ') + info.driverLibrary;
+        database = info.database;
+    }
+    for (const QString &part : connectionString.split(QLatin1Char(';'))) {
+        const QString key = part.section(QLatin1Char('='), 0, 0).trimmed();
+        const QString value = part.section(QLatin1Char('='), 1).trimmed();
+        if (key.compare(QLatin1String("DRIVER"), Qt::CaseInsensitive) == 0)
+            driver = value;
+        else if (key.compare(QLatin1String("Database"), Qt::CaseInsensitive) == 0)
+            database = value;
+    }
+    if (!driver.contains(QLatin1String("sqlite"), Qt::CaseInsensitive) || database.isEmpty())
+        return {};
+    return QFileInfo(database).absoluteFilePath();
 }
 
 QStringList strParity;

@@ -51,8 +51,17 @@ struct StoreOutcome
 // LogClosed (the call log is off) is meant to be silent; Failed should reach the user.
 StoreOutcome AddCallRecord(const QString &dateTime, const QString &number);
 
-// Creates the call-log table and its index where they are missing; rows are untouched.
-void CreateCallLogTable(db::Connection &connection);
+// Creates the call-log table and its index where they are missing; rows are untouched. A
+// new table gets the column "name" after the first two when asked.
+void CreateCallLogTable(db::Connection &connection, bool withNameColumn = false);
+// Adds the column "name" (text) to a table that has none; false when it had one.
+bool AddNameColumn(db::Connection &connection);
+// Where the open recordset has the caller's name: a column "name" after the first two;
+// -1 when it has none.
+int NameColumn(db::Recordset &recordset);
+// The SQLite file a connection string leads to (its Database entry, in the string itself
+// or in the data source it names), as an absolute path; empty for any other data source.
+QString CallLogFile(const QString &connectionString);
 
 // The parity letters by the serial settings' parity code: N, O, E, M, S.
 extern QStringList strParity;

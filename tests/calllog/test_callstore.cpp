@@ -2,8 +2,10 @@
 // RINGVANE_TEST_POSTGRES. The program's own path is used throughout: the data source
 // "CallerID" opened as start-up opens it, calls appended by AddCallRecord, the day query.
 
+#include "CallWriter.h"
 #include "OdbcSandbox.h"
 #include "TAPI.h"
+#include "TestHelpers.h"
 
 #include "DateServices.h"
 #include "Failure.h"
@@ -228,6 +230,57 @@ TEST_F(CallStore, TableMadeAnewWithMoreColumnsTakesTheNextCall)
     ASSERT_EQ(found.size(), 1);
     EXPECT_EQ(found[0].when, at(2002, 10, 13, 14, 26));
     EXPECT_EQ(found[0].number.toString(), QStringLiteral("2"));
+}
+
+// The writer stores the caller's name where the table has a column for it, and the two
+// columns everything else reads exactly as before.
+TEST_F(CallStore, TheWriterStoresNamesOnlyWhereTheTableHasTheirColumn)
+{
+    const QDateTime when = at(2002, 10, 13, 14, 25);
+    const QString name = QStringLiteral("<b>x</b> &amp; 'O''NEIL' \"; DROP TABLE IDList; --");
+    const struct
+    {
+        const char *table;
+        bool withName;
+    } cases[] = {{"two columns", false}, {"made with the name", true}, {"name added", true}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.table);
+        TearDown();
+        SetUp();
+        db::Connection &admin = OdbcSandbox::instance().admin();
+        if (c.table == std::string("made with the name")) {
+            admin.Execute(QStringLiteral("DROP TABLE IDList"));
+            TAPI::CreateCallLogTable(admin, true);
+        } else if (c.withName) {
+            EXPECT_TRUE(TAPI::AddNameColumn(admin));
+        }
+
+        CallWriter writer(CallWriter::Settings{});
+        QList<quint64> stored;
+        QObject::connect(&writer, &CallWriter::stored,
+                         [&](const QList<quint64> &ids) { stored += ids; });
+        writer.start();
+        writer.store({{1, Call{when, QStringLiteral("5550123"), name}},
+                      {2, Call{when, QStringLiteral("5550124"), {}}}});
+        ASSERT_TRUE(waitFor([&] { return stored.size() == 2; }, 10000));
+        // The store's own way still takes a call, without a name.
+        ASSERT_EQ(TAPI::AddCallRecord(QStringLiteral("2002/10/13 14:26"), QStringLiteral("3")).kind,
+                  TAPI::StoreOutcome::Stored);
+
+        const QList<StoredCall> found = callsOn(37542);
+        ASSERT_EQ(found.size(), 3);
+        EXPECT_EQ(found[0].when, when);
+        EXPECT_EQ(found[0].number.toString(), QStringLiteral("5550123"));
+        const QList<QVariantList> rows =
+            queryRows(admin, QStringLiteral("select * from idlist order by number desc"));
+        ASSERT_EQ(rows.size(), 3);
+        ASSERT_EQ(rows[0].size(), c.withName ? 3 : 2);
+        if (c.withName) {
+            EXPECT_TRUE(rows[0][2].isNull()) << "no name: NULL";
+            EXPECT_EQ(rows[1][2].toString(), name);
+            EXPECT_TRUE(rows[2][2].isNull());
+        }
+    }
 }
 
 TEST_F(CallStore, AppendingNeverReadsTheStoredRows)
