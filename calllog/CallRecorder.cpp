@@ -174,8 +174,28 @@ void CallRecorder::timeOpenReport()
 
 void CallRecorder::take(const QList<DecodedCall> &decoded)
 {
-    if (decoded.isEmpty())
+    if (!decoded.isEmpty())
+        show(decoded);
+    const QList<CompletedCall> ended = m_decoder.takeCompleted();
+    if (ended.isEmpty())
         return;
+    QList<ReceivedCall> calls;
+    calls.reserve(ended.size());
+    for (const CompletedCall &end : ended) {
+        // Shown first, and in the same order: the head is this report's call.
+        Q_ASSERT(!m_open.empty() && m_open.front().shown == end.call);
+        if (m_open.empty())
+            break;
+        ReceivedCall call = std::move(m_open.front());
+        m_open.pop_front();
+        call.call.name = end.name;
+        calls.append(std::move(call));
+    }
+    complete(calls);
+}
+
+void CallRecorder::show(const QList<DecodedCall> &decoded)
+{
     QList<ReceivedCall> calls;
     calls.reserve(decoded.size());
     // The calls of a burst mostly share their minute: read it once.
@@ -189,8 +209,8 @@ void CallRecorder::take(const QList<DecodedCall> &decoded)
         previous = &shown;
         calls.append(ReceivedCall{m_nextId++, shown, Call{when, shown.number, {}}});
     }
+    m_open.insert(m_open.end(), calls.cbegin(), calls.cend());
     Q_EMIT callsDecoded(calls);
-    complete(calls);
 }
 
 void CallRecorder::complete(const QList<ReceivedCall> &calls)
@@ -409,12 +429,12 @@ void CallRecorder::onAvailable()
 
 bool CallRecorder::full() const
 {
-    return qsizetype(m_entries.size()) - m_fromEarlierRuns >= m_options.memoryLimit;
+    return qsizetype(m_entries.size() + m_open.size()) - m_fromEarlierRuns >= m_options.memoryLimit;
 }
 
 bool CallRecorder::busy() const
 {
-    return m_inFlight > 0 || m_spooling > 0;
+    return !m_open.empty() || m_inFlight > 0 || m_spooling > 0;
 }
 
 void CallRecorder::checkRoom()

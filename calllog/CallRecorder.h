@@ -33,7 +33,8 @@ struct ReceivedCall
 // the calls the log has not taken within a few seconds, until it takes them. What happens
 // to the calls is told through signals; the window lists and reports, later listeners
 // notify. A call is "decoded" when its number line came and "completed" when its report
-// closed (both at once today); only completed calls go to the log.
+// closed, with the caller's name when the report had one; only completed calls go to the
+// log, the spool and whoever passes calls on.
 class CallRecorder : public QObject
 {
     Q_OBJECT
@@ -85,7 +86,7 @@ public:
 Q_SIGNALS:
     // The calls of one decoding pass, in order.
     void callsDecoded(const QList<ReceivedCall> &calls);
-    // Their reports closed: the calls go to the log and may be passed on.
+    // Their reports closed: the calls, with their names, go to the log and may be passed on.
     void callsCompleted(const QList<ReceivedCall> &calls);
     // Committed in time.
     void callsStored(const QList<quint64> &ids);
@@ -114,8 +115,10 @@ private:
     };
 
     void startThreads(const Options &options, bool withLog);
-    // The decoder's calls, numbered, decoded and completed.
+    // The decoder's calls: those shown numbered and decoded, those whose reports closed
+    // completed.
     void take(const QList<DecodedCall> &decoded);
+    void show(const QList<DecodedCall> &decoded);
     // A report stays open a moment after its number line; this closes it then.
     void timeOpenReport();
     void complete(const QList<ReceivedCall> &calls);
@@ -152,6 +155,8 @@ private:
     std::map<quint64, Entry> m_entries;
     // Calls in flight in order of their deadlines.
     std::deque<quint64> m_fresh;
+    // Decoded, their reports not yet closed (the open report's call, at most a few).
+    std::deque<ReceivedCall> m_open;
     // Completed before the spool was read: they go to the log after its calls.
     QList<SpooledCall> m_deferred;
     bool m_spoolReady = false;

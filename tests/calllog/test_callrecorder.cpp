@@ -38,6 +38,7 @@ QString report(const char *date, const char *time, const QString &number)
 struct Heard
 {
     QList<QList<ReceivedCall>> decoded;
+    QList<ReceivedCall> completed;
     QList<quint64> stored;
     QList<SpooledCall> kept;
     QList<SpooledCall> unsafe;
@@ -51,6 +52,8 @@ struct Heard
     {
         QObject::connect(&recorder, &CallRecorder::callsDecoded,
                          [this](const QList<ReceivedCall> &calls) { decoded << calls; });
+        QObject::connect(&recorder, &CallRecorder::callsCompleted,
+                         [this](const QList<ReceivedCall> &calls) { completed << calls; });
         QObject::connect(&recorder, &CallRecorder::callsStored,
                          [this](const QList<quint64> &ids) { stored << ids; });
         QObject::connect(&recorder, &CallRecorder::callsWaiting,
@@ -297,7 +300,8 @@ TEST_F(Recorder, FinishingPutsEveryCallNotYetStoredIntoTheSpool)
 TEST_F(Recorder, WithoutDatabaseSupportCallsAreKeptAtOnce)
 {
     auto recorder = started(false);
-    feed(*recorder, report("1013", "1425", QStringLiteral("5550101")));
+    // The blank line ends the report at once.
+    feed(*recorder, report("1013", "1425", QStringLiteral("5550101")) + QStringLiteral("\r\n"));
     QElapsedTimer waited;
     waited.start();
     ASSERT_TRUE(waitFor([&] { return heard.kept.size() == 1; }, 10000));
@@ -441,6 +445,56 @@ TEST_F(Recorder, AFullDiskUnderTheLogAndTheSpoolLosesNoCallOnceSpaceIsFreed)
     ASSERT_TRUE(spool) << qPrintable(error);
     EXPECT_TRUE(spool->pending().isEmpty());
     EXPECT_TRUE(spool->damage().isEmpty());
+}
+
+// The name comes with the report's end: a blank line at once, else the report hold; a NAME
+// after that belongs to no call. Each row is written once, with its name.
+TEST_F(Recorder, ANameFindsItsCallAndItsRowIsWrittenOnceTheReportCloses)
+{
+    TAPI::AddNameColumn(OdbcSandbox::instance().admin());
+    auto recorder = started();
+    const QString head = QStringLiteral("DATE = 1013\r\nTIME = 1425\r\n");
+
+    feed(*recorder, head + QStringLiteral("NMBR = 1\r\nNAME = <B>ANN</B> &AMP; 'O'\r\n\r\n"));
+    ASSERT_EQ(heard.completed.size(), 1) << "a blank line ends the report at once";
+    EXPECT_EQ(heard.completed[0].call.name, QStringLiteral("<B>ANN</B> &AMP; 'O'"));
+
+    feed(*recorder, head + QStringLiteral("NAME = BOB\r\nNMBR = 2\r\n"));
+    EXPECT_EQ(heard.decoded.size(), 2) << "listed at its number line";
+    EXPECT_EQ(heard.completed.size(), 1);
+    ASSERT_TRUE(waitFor([&] { return heard.completed.size() == 2; }, 5000));
+    EXPECT_EQ(heard.completed[1].call.name, QStringLiteral("BOB"));
+
+    feed(*recorder, head + QStringLiteral("NMBR = 3\r\n"));
+    ASSERT_TRUE(waitFor([&] { return heard.completed.size() == 3; }, 5000));
+    feed(*recorder, QStringLiteral("NAME = LATE\r\n"));
+    EXPECT_TRUE(heard.completed[2].call.name.isEmpty());
+
+    ASSERT_TRUE(waitFor([&] { return heard.stored.size() == 3; }, 10000));
+    QStringList rows;
+    for (const QVariantList &row :
+         queryRows(OdbcSandbox::instance().admin(),
+                   QStringLiteral("select number, name from idlist order by rowid")))
+        rows << row[0].toString() + u'|' + (row[1].isNull() ? u"NULL"_qs : row[1].toString());
+    EXPECT_EQ(rows, (QStringList{u"1|<B>ANN</B> &AMP; 'O'"_qs, u"2|BOB"_qs, u"3|NULL"_qs}));
+}
+
+TEST_F(Recorder, ANameWaitsWithItsCallInTheSpoolAndIsStoredWithIt)
+{
+    {
+        auto recorder = started();
+        LogLock lock;
+        feed(*recorder, QStringLiteral("NMBR = 5550123\r\nNAME = JOHN\r\n\r\n"));
+        recorder->finish(1500);
+    }
+    ASSERT_EQ(openSpool()->pending().size(), 1);
+    EXPECT_EQ(openSpool()->pending().at(0).call.name, QStringLiteral("JOHN"));
+
+    TAPI::AddNameColumn(OdbcSandbox::instance().admin());
+    auto recorder = started();
+    ASSERT_TRUE(waitFor([&] { return heard.waitingSaved == QList<qsizetype>{1}; }, 10000));
+    EXPECT_EQ(queryRows(OdbcSandbox::instance().admin(), QStringLiteral("select name from idlist")),
+              QList<QVariantList>{{QStringLiteral("JOHN")}});
 }
 
 TEST(UnansweredCommit, ACallCountsAsStoredOnlyWhenItsRowsGrewByAllItsCopies)
