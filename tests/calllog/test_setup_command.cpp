@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -39,7 +40,8 @@ protected:
     QString ini() const { return home() + QStringLiteral("/.odbc.ini"); }
     QString dbFile() const { return home() + QStringLiteral("/.local/share/ringvane/calllog.db"); }
 
-    CommandRun run(const QString &iniPath, const QString &xdgDataHome = {})
+    CommandRun run(const QString &iniPath, const QString &xdgDataHome = {},
+                   const QStringList &arguments = {})
     {
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -51,7 +53,7 @@ protected:
             env.insert(QStringLiteral("XDG_DATA_HOME"), xdgDataHome);
         process.setProcessEnvironment(env);
         process.setProcessChannelMode(QProcess::MergedChannels);
-        process.start(QStringLiteral(RINGVANE_SETUP_COMMAND), {});
+        process.start(QStringLiteral(RINGVANE_SETUP_COMMAND), arguments);
         if (!process.waitForFinished(30000))
             return {};
         return {process.exitCode(), QString::fromUtf8(process.readAll())};
@@ -125,6 +127,8 @@ TEST_F(SetupCommand, CreatesTheDataSourceFileTableAndIndexOnAFreshHome)
         EXPECT_EQ(contents.rows, 0);
         ASSERT_EQ(contents.objects.size(), 2) << contents.objects.join(QLatin1Char('|')).toStdString();
         EXPECT_TRUE(contents.objects[0].startsWith(QStringLiteral("table IDList ")));
+        EXPECT_TRUE(contents.objects[0].contains(QStringLiteral("number TEXT, name TEXT)")))
+            << contents.objects[0].toStdString();
         EXPECT_TRUE(contents.objects[1].startsWith(QStringLiteral("index IDList_datetime ")));
         EXPECT_TRUE(contents.objects[1].contains(QStringLiteral("(datetime)")));
     }
@@ -138,7 +142,8 @@ TEST_F(SetupCommand, SecondRunKeepsRowsAndTheIniAsTheyAre)
         c.Open(QStringLiteral("DRIVER=%1;Database=%2;NoCreat=1")
                    .arg(OdbcSandbox::instance().sqliteDriver(), dbFile()),
                {}, {}, -1);
-        c.Execute(QStringLiteral("insert into IDList values (37542.6, '5550123')"));
+        c.Execute(
+            QStringLiteral("insert into IDList (datetime, number) values (37542.6, '5550123')"));
     }
     const QByteArray iniBefore = readAll(ini());
 
@@ -149,13 +154,23 @@ TEST_F(SetupCommand, SecondRunKeepsRowsAndTheIniAsTheyAre)
     EXPECT_EQ(contentsOf(dbFile()).rows, 1);
 }
 
-TEST_F(SetupCommand, DeletedCallLogFileIsAnErrorNotANewEmptyLog)
+TEST_F(SetupCommand, ADeletedCallLogFileIsMadeAnewWithItsTableAndTheEntryKept)
 {
     ASSERT_EQ(run(ini()).exitCode, 0);
+    const QByteArray iniBefore = readAll(ini());
     ASSERT_TRUE(QFile::remove(dbFile()));
     const CommandRun again = run(ini());
-    EXPECT_EQ(again.exitCode, 3) << again.output.toStdString();
-    EXPECT_FALSE(QFile::exists(dbFile()));
+    EXPECT_EQ(again.exitCode, 0) << again.output.toStdString();
+    EXPECT_EQ(readAll(ini()), iniBefore);
+    const FileContents contents = contentsOf(dbFile());
+    EXPECT_EQ(contents.rows, 0);
+    ASSERT_EQ(contents.objects.size(), 2);
+    EXPECT_TRUE(contents.objects[0].contains(QStringLiteral("name TEXT")));
+
+    // Its folder gone too: that is not ours to make where the entry points.
+    QDir(QFileInfo(dbFile()).absolutePath()).removeRecursively();
+    EXPECT_EQ(run(ini()).exitCode, 2);
+    EXPECT_FALSE(QFileInfo::exists(QFileInfo(dbFile()).absolutePath()));
 }
 
 TEST_F(SetupCommand, UsageAndWrongArguments)
@@ -186,7 +201,8 @@ TEST_F(SetupCommand, ExistingPostgresSourceGetsTheTableOnlyOnce)
         const CommandRun result = run(sandbox.userIni());
         ASSERT_EQ(result.exitCode, 0) << result.output.toStdString();
         if (pass == 0)
-            sandbox.admin().Execute(QStringLiteral("insert into idlist values (37542.6, '1')"));
+            sandbox.admin().Execute(
+                QStringLiteral("insert into idlist (datetime, number) values (37542.6, '1')"));
     }
     EXPECT_EQ(readAll(sandbox.userIni()), iniBefore);
     EXPECT_FALSE(QFile::exists(dbFile()));
@@ -199,5 +215,39 @@ TEST_F(SetupCommand, ExistingPostgresSourceGetsTheTableOnlyOnce)
 }
 
 #endif
+
+// A log of an earlier version gets the name column only when asked; its rows, and what the
+// day query reads of them, stay as they were.
+TEST_F(SetupCommand, AddNameColumnKeepsRowsAndTheDayQuery)
+{
+    OdbcSandbox &sandbox = OdbcSandbox::instance();
+    sandbox.resetCallLog(); // two columns, as earlier versions made it
+    sandbox.admin().Execute(QStringLiteral("insert into idlist values (37542.6, '5550123')"));
+    const QString dayQuery =
+        QStringLiteral("select * from idlist where datetime>=37542 and datetime<37543");
+    const QList<QVariantList> before = queryRows(sandbox.admin(), dayQuery);
+    ASSERT_EQ(before.size(), 1);
+    ASSERT_EQ(before[0].size(), 2);
+
+    const CommandRun plain = run(sandbox.userIni());
+    ASSERT_EQ(plain.exitCode, 0) << plain.output.toStdString();
+    EXPECT_TRUE(plain.output.contains(QStringLiteral("--add-name-column")));
+    EXPECT_EQ(queryRows(sandbox.admin(), dayQuery), before) << "not without being asked";
+
+    for (int pass = 0; pass < 2; ++pass) {
+        const CommandRun added = run(sandbox.userIni(), {}, {QStringLiteral("--add-name-column")});
+        ASSERT_EQ(added.exitCode, 0) << added.output.toStdString();
+        EXPECT_EQ(added.output.contains(QStringLiteral("Added the column name")), pass == 0);
+        // A connection opened before the change may go on seeing the table as it was.
+        db::Connection reader;
+        reader.Open(QStringLiteral("DSN=CallerID;ODBC;"), {}, {}, -1);
+        const QList<QVariantList> after = queryRows(reader, dayQuery);
+        ASSERT_EQ(after.size(), 1);
+        ASSERT_EQ(after[0].size(), 3);
+        EXPECT_EQ(after[0].mid(0, 2), before[0]);
+        EXPECT_TRUE(after[0].at(2).isNull());
+    }
+    EXPECT_EQ(sandbox.rowCount(), 1);
+}
 
 } // namespace

@@ -25,21 +25,28 @@ enum ExitCode {
     ExitNoOdbc = 4,
 };
 
-const char *const kUsage = R"(Usage: ringvane-setup-calllog [--help]
+const char *const kUsage = R"(Usage: ringvane-setup-calllog [--add-name-column] [--help]
 
 Prepares Ringvane's call log: the table IDList (with an index on its datetime column)
-in the ODBC data source "CallerID".
+in the ODBC data source "CallerID". A new table has three columns: datetime, number and
+name (the caller's name, where the line sends one).
 
 When no data source "CallerID" exists yet, it adds one to your ODBC file ($ODBCINI, or
 ~/.odbc.ini when ODBCINI is not set), keeping every other entry of that file. It uses the
 SQLite ODBC driver and the file $XDG_DATA_HOME/ringvane/calllog.db (by default
 ~/.local/share/ringvane/calllog.db), written with a write-ahead journal and full sync.
 The file must then stay where it is: if it goes missing, Ringvane reports the call log
-as unavailable instead of starting a new, empty one.
+as unavailable instead of starting a new, empty one. Run this command again to make a
+new, empty file there; Ringvane then stores the calls that waited meanwhile.
 
 When "CallerID" already exists (yours, or the system's in /etc/odbc.ini), it is left as
-it is, and only the table and its index are created where they are missing. Existing
-rows are never changed.
+it is, and only the table and its index are created where they are missing (and, for a
+SQLite data source, its file). Existing rows are never changed.
+
+  --add-name-column  adds the column name to an existing table that has only the
+                     first two; Ringvane stores names there from its next connection.
+                     Programs that insert into the table by position must name their
+                     columns once the table has a third one.
 
 To keep the call log in PostgreSQL, define "CallerID" before running this command, for
 example in ~/.odbc.ini:
@@ -58,6 +65,8 @@ not hang at start-up waiting for it.
 Exit status: 0 done, 1 wrong arguments, 2 a file could not be written, 3 the data source
 could not be opened or the table not created, 4 the ODBC support is not installed.
 )";
+
+const QString kAddNameColumn = QStringLiteral("--add-name-column");
 
 QTextStream &out()
 {
@@ -94,6 +103,22 @@ bool readText(const QString &path, QString &text)
     return true;
 }
 
+// The driver is told never to create the file, so it is made here (empty is a valid
+// SQLite database). An existing file is kept with its rows. false after a message.
+bool createCallLogFile(const QString &dbPath)
+{
+    if (QFileInfo::exists(dbPath))
+        return true;
+    QFile db(dbPath);
+    if (!db.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        err() << "Could not create the call log file " << dbPath << ": " << db.errorString()
+              << ".\n";
+        return false;
+    }
+    db.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    return true;
+}
+
 // Creates the data file and the data source section; false after a message.
 bool addDataSource(const QString &iniPath, const QString &iniText)
 {
@@ -103,17 +128,8 @@ bool addDataSource(const QString &iniPath, const QString &iniText)
         return false;
     }
     const QString dbPath = dir + QStringLiteral("/calllog.db");
-    // The driver is told never to create the file, so it is made here (empty is a valid
-    // SQLite database). An existing file is kept with its rows.
-    if (!QFileInfo::exists(dbPath)) {
-        QFile db(dbPath);
-        if (!db.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-            err() << "Could not create the call log file " << dbPath << ": " << db.errorString()
-                  << ".\n";
-            return false;
-        }
-        db.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    }
+    if (!createCallLogFile(dbPath))
+        return false;
 
     const QString text = odbcini::withSection(
         iniText, kDataSource,
@@ -149,11 +165,12 @@ bool addDataSource(const QString &iniPath, const QString &iniText)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments().mid(1);
+    QStringList args = app.arguments().mid(1);
     if (args == QStringList{QStringLiteral("--help")} || args == QStringList{QStringLiteral("-h")}) {
         out() << kUsage;
         return ExitOk;
     }
+    const bool addNameColumn = args.removeAll(kAddNameColumn) > 0;
     if (!args.isEmpty()) {
         err() << "Unknown argument: " << args.first() << "\n\n" << kUsage;
         return ExitUsage;
@@ -170,15 +187,34 @@ int main(int argc, char **argv)
 
     if (odbcini::hasSection(userText, kDataSource) || odbcini::hasSection(systemText, kDataSource)) {
         out() << "The data source CallerID already exists; it is left as it is.\n";
+        // A SQLite file deleted under it is made anew, empty, where the entry says; the
+        // entry itself, and a file that is there, stay as they are.
+        const QString dbPath = TAPI::CallLogFile(QStringLiteral("DSN=CallerID;ODBC;"));
+        if (!dbPath.isEmpty() && !QFileInfo::exists(dbPath)) {
+            if (!createCallLogFile(dbPath))
+                return ExitFiles;
+            out() << "The call log file " << dbPath << " was missing; it was made anew.\n";
+        }
     } else if (!addDataSource(userIni, userText)) {
         return ExitFiles;
     }
     out().flush();
 
+    bool withName = false;
+    bool nameAdded = false;
     try {
         db::Connection connection;
         connection.Open(QStringLiteral("DSN=CallerID;ODBC;"), {}, {}, -1);
-        TAPI::CreateCallLogTable(connection);
+        TAPI::CreateCallLogTable(connection, true);
+        if (addNameColumn) {
+            nameAdded = TAPI::AddNameColumn(connection);
+            withName = true;
+        } else {
+            db::Recordset table;
+            table.Open(QStringLiteral("IDList"), connection, 0, db::Recordset::LockOptimistic,
+                       db::Recordset::CmdTable);
+            withName = TAPI::NameColumn(table) >= 0;
+        }
     } catch (const Failure &failure) {
         if (failure.number() == ErrorNumber::ProviderNotFound) {
             err() << "The ODBC support is not installed (package unixodbc).\n";
@@ -188,6 +224,12 @@ int main(int argc, char **argv)
               << failure.description() << "\n";
         return ExitDatabase;
     }
+    if (nameAdded)
+        out() << "Added the column name to the call log table IDList.\n";
     out() << "The call log table IDList is ready.\n";
+    if (!withName)
+        out() << "It has no column for callers' names; " << kAddNameColumn
+              << " adds one (programs that insert into it by position must then name their "
+                 "columns).\n";
     return ExitOk;
 }
