@@ -27,6 +27,10 @@ struct OptionEntry
 const OptionEntry kOptions[] = {
     {"no-notifications", nullptr, "Raise no desktop notifications for calls.",
      "notifications/enabled", &ProgramOptions::notifications},
+    {"feed", "ADDRESS:PORT",
+     "Send calls to caller-ID clients (NCID) listening here; a port alone means this computer "
+     "only.",
+     "feed/listen", &ProgramOptions::feed},
 };
 
 std::optional<bool> settingsBool(const QVariant &value)
@@ -57,18 +61,17 @@ QString programSettingsPath()
            QStringLiteral("/ringvane/ringvane.conf");
 }
 
-ParsedProgramOptions parseProgramOptions(const QStringList &arguments, const QString &settingsPath)
-{
-    using Outcome = ParsedProgramOptions::Outcome;
-    ParsedProgramOptions result;
+namespace {
 
-    QCommandLineParser parser;
+// The parser with the help, the version and every option of the table, in table order.
+QList<QCommandLineOption> setUpParser(QCommandLineParser &parser, const QString &settingsPath)
+{
     parser.setApplicationDescription(
         QStringLiteral("Shows who is calling on your telephone line and keeps a log of the calls.\n"
                        "Settings: %1")
             .arg(settingsPath));
-    const QCommandLineOption help = parser.addHelpOption();
-    const QCommandLineOption version = parser.addVersionOption();
+    parser.addHelpOption();
+    parser.addVersionOption();
     QList<QCommandLineOption> lineOptions;
     for (const OptionEntry &entry : kOptions) {
         QCommandLineOption option(QString::fromLatin1(entry.name),
@@ -78,18 +81,43 @@ ParsedProgramOptions parseProgramOptions(const QStringList &arguments, const QSt
         parser.addOption(option);
         lineOptions << option;
     }
+    return lineOptions;
+}
+
+bool asksForHelp(const QCommandLineParser &parser)
+{
+    return parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"));
+}
+
+} // namespace
+
+bool asksOnlyToPrint(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    setUpParser(parser, QString());
+    return parser.parse(arguments) &&
+           (asksForHelp(parser) || parser.isSet(QStringLiteral("version")));
+}
+
+ParsedProgramOptions parseProgramOptions(const QStringList &arguments, const QString &settingsPath)
+{
+    using Outcome = ParsedProgramOptions::Outcome;
+    ParsedProgramOptions result;
+
+    QCommandLineParser parser;
+    const QList<QCommandLineOption> lineOptions = setUpParser(parser, settingsPath);
 
     if (!parser.parse(arguments)) {
         result.outcome = Outcome::Error;
         result.message = parser.errorText();
         return result;
     }
-    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
+    if (asksForHelp(parser)) {
         result.outcome = Outcome::Help;
         result.message = parser.helpText();
         return result;
     }
-    if (parser.isSet(version)) {
+    if (parser.isSet(QStringLiteral("version"))) {
         result.outcome = Outcome::Version;
         result.message = QStringLiteral("Ringvane %1\n").arg(QStringLiteral(RINGVANE_VERSION));
         return result;

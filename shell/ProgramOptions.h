@@ -9,6 +9,7 @@
 struct ProgramOptions
 {
     bool notifications = true; // --no-notifications; [notifications] enabled=
+    QString feed;              // --feed ADDRESS:PORT; [feed] listen=; empty: no feed
 };
 
 struct ParsedProgramOptions
@@ -26,6 +27,10 @@ QString programSettingsPath();
 // arguments as QCoreApplication::arguments() gives them, the program's name first.
 ParsedProgramOptions parseProgramOptions(const QStringList &arguments,
                                          const QString &settingsPath = programSettingsPath());
+
+// Whether the command line asks for the help or the version and nothing else to be done:
+// then the program needs no display. Qt's own options are not known here.
+bool asksOnlyToPrint(const QStringList &arguments);
 
 // For main(): prints the help or the version and ends the process with status 0, or what
 // is wrong with the command line and ends it with 2; prints warnings to the standard

@@ -2,6 +2,7 @@
 
 #include "CallRecorder.h"
 #include "DateServices.h"
+#include "DesktopNotifications.h"
 #include "LayoutData.h"
 
 #include <QByteArray>
@@ -12,11 +13,15 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <utility>
 
+class CallNotifier;
 class Comm;
 class FailureTrap;
+class FeedServer;
+struct ProgramOptions;
 class QMouseEvent;
 class start;
 class QComboBox;
@@ -135,6 +140,15 @@ public:
     // source and the process must end without waiting for it.
     bool finishCalls(int budgetMs);
 
+    // Passes each call on once its report has closed: a desktop notice and the network
+    // feed, as the options ask (after Form_Load). makeService gives the notification
+    // service, the session's own unless tests say.
+    void startCallOutlets(const ProgramOptions &options,
+                          const std::function<std::unique_ptr<DesktopNotifications>()>
+                              &makeService = makeDesktopNotifications);
+    // The network feed while it listens; null otherwise.
+    FeedServer *feed() const { return m_feed; }
+
 Q_SIGNALS:
     // The window has been unloaded by btnClose; the program ends with it.
     void unloaded();
@@ -169,6 +183,12 @@ private:
     void takeReceived();
     // The calls of one decoding pass into the list, the last one into the tip line.
     void listCalls(const QList<ReceivedCall> &calls);
+    // Calls whose reports closed: their names onto their list lines.
+    void nameCalls(const QList<ReceivedCall> &calls);
+    // A click on a call's desktop notice: the window shown and raised, restored first.
+    void showFromNotice();
+    // A list line's caller name, kept for its tooltip.
+    static constexpr int kNameRole = Qt::UserRole;
     // What the call path tells about calls that wait for the call log, and about the log.
     void reportWaitingCalls(const QList<SpooledCall> &calls, bool kept, const QString &reason);
     void markCallsSaved(const QList<quint64> &ids);
@@ -199,6 +219,8 @@ private:
     // The call log was said to be unavailable (at start-up or later) and not yet back.
     bool m_callLogReportedDown = false;
     QThread *m_dayViewReopen = nullptr;
+    CallNotifier *m_notifier = nullptr;
+    FeedServer *m_feed = nullptr;
     modem::ModemReturnWatch *m_modemReturn = nullptr;
     QImage m_background;
     quint32 m_backColor = 0;

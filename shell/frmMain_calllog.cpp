@@ -2,6 +2,7 @@
 // calls that wait for the call log and about the log itself.
 #include "frmMain.h"
 
+#include "CallToolTip.h"
 #include "Failure.h"
 #include "LocaleDates.h"
 #include "ReceiveLog.h"
@@ -16,7 +17,6 @@
 namespace {
 
 const QChar kCR(13);
-const QString kNotYetSaved = QStringLiteral("Not yet saved in the call log");
 
 QString callsText(qsizetype count, const char *one, const char *many)
 {
@@ -28,6 +28,7 @@ QString callsText(qsizetype count, const char *one, const char *many)
 void frmMain::connectCallRecorder()
 {
     connect(m_calls, &CallRecorder::callsDecoded, this, &frmMain::listCalls);
+    connect(m_calls, &CallRecorder::callsCompleted, this, &frmMain::nameCalls);
     connect(m_calls, &CallRecorder::callsStored, this, [this](const QList<quint64> &ids) {
         for (quint64 id : ids)
             m_callRows.remove(id);
@@ -108,7 +109,7 @@ void frmMain::reportWaitingCalls(const QList<SpooledCall> &calls, bool kept, con
     for (const SpooledCall &call : calls) {
         if (const auto row = m_callRows.constFind(call.id); row != m_callRows.constEnd()) {
             if (QListWidgetItem *item = lstCID->item(*row))
-                item->setToolTip(kNotYetSaved);
+                item->setToolTip(callToolTip(call.call.name, true));
         }
     }
     const qsizetype n = calls.size();
@@ -137,7 +138,7 @@ void frmMain::markCallsSaved(const QList<quint64> &ids)
     for (quint64 id : ids) {
         if (const auto row = m_callRows.constFind(id); row != m_callRows.constEnd()) {
             if (QListWidgetItem *item = lstCID->item(*row))
-                item->setToolTip(QString());
+                item->setToolTip(callToolTip(item->data(kNameRole).toString(), false));
             m_callRows.erase(row);
         }
     }

@@ -1,6 +1,7 @@
 // The day history view and the two tabs over the call list.
 #include "frmMain.h"
 
+#include "CallToolTip.h"
 #include "DayView.h"
 #include "Failure.h"
 #include "LocaleDates.h"
@@ -50,11 +51,12 @@ void frmMain::ShowDay(const QString &dayText)
     m_callRows.clear();
 
     QStringList lines;
+    QStringList names;
     if (opened) {
         try {
-            lines = dayview::readDayLines(TAPI::recordset(), lstCID->count() + 1,
-                                          dayview::ListCapacity - lstCID->count(),
-                                          dates::decimalSeparator(), strDateSep, strTimeSep);
+            lines = dayview::readDayLines(
+                TAPI::recordset(), lstCID->count() + 1, dayview::ListCapacity - lstCID->count(),
+                dates::decimalSeparator(), strDateSep, strTimeSep, &names);
         } catch (const Failure &f) {
             opened = false;
             failure = f.description();
@@ -66,7 +68,16 @@ void frmMain::ShowDay(const QString &dayText)
         return;
     }
     // One insertion for the whole day rather than a layout pass per row.
+    const int first = lstCID->count();
     lstCID->addItems(lines);
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        if (names.at(i).isEmpty())
+            continue;
+        if (QListWidgetItem *item = lstCID->item(first + int(i))) {
+            item->setData(kNameRole, names.at(i));
+            item->setToolTip(callToolTip(names.at(i), false));
+        }
+    }
 }
 
 void frmMain::brDay_KeyDown(int KeyCode, int)

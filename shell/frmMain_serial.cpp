@@ -2,6 +2,7 @@
 // decoding of caller-ID reports from what arrives.
 #include "frmMain.h"
 
+#include "CallToolTip.h"
 #include "Comm.h"
 #include "CommandOutput.h"
 #include "Failure.h"
@@ -105,4 +106,19 @@ void frmMain::listCalls(const QList<ReceivedCall> &calls)
     }
     lstCID->addItems(lines);
     ShowTip(callTip(last.shown), 0x8080FF, false);
+}
+
+void frmMain::nameCalls(const QList<ReceivedCall> &calls)
+{
+    // The name comes when the report closes, a moment after the line was listed.
+    for (const ReceivedCall &call : calls) {
+        if (call.call.name.isEmpty())
+            continue;
+        if (const auto row = m_callRows.constFind(call.id); row != m_callRows.constEnd()) {
+            if (QListWidgetItem *item = lstCID->item(*row)) {
+                item->setData(kNameRole, call.call.name);
+                item->setToolTip(callToolTip(call.call.name, false));
+            }
+        }
+    }
 }

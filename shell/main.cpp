@@ -1,3 +1,4 @@
+#include "ProgramOptions.h"
 #include "TAPI.h"
 #include "frmMain.h"
 
@@ -61,13 +62,20 @@ int main(int argc, char *argv[])
     catchTerminationSignals();
 
     // Topmost, centring and the window manager's move need an X11 window; under Wayland
-    // the program runs through XWayland unless the user chose a platform.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "xcb");
+    // the program runs through XWayland unless the user chose a platform. The help and
+    // the version are printed without a display, so that a console without one has them.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        QStringList arguments;
+        for (int i = 0; i < argc; ++i)
+            arguments << QString::fromLocal8Bit(argv[i]);
+        qputenv("QT_QPA_PLATFORM", asksOnlyToPrint(arguments) ? "offscreen" : "xcb");
+    }
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ringvane"));
     QApplication::setDesktopFileName(QStringLiteral("ringvane"));
+    // After QApplication, which takes its own options (-platform, ...) off the line first.
+    const ProgramOptions options = programOptionsOrExit(QApplication::arguments());
 
     frmMain window;
     endOnTerminationSignals(window);
@@ -81,6 +89,7 @@ int main(int argc, char *argv[])
         if (!window.isUnloaded())
             window.btnClose_Click();
     } else {
+        window.startCallOutlets(options);
         status = app.exec();
     }
     // Calls not yet in the log go into the spool; a writer that hangs in the data source

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
+#include <QTextDocument>
 
 #include <gtest/gtest.h>
 
@@ -101,6 +102,37 @@ TEST_F(DayView, TodayListsTodaysCallsOnly)
     EXPECT_EQ(day(), QStringLiteral("10/13/2002"));
     EXPECT_EQ(listLines(), (QStringList{QStringLiteral("001.[2002/10/13 00:00] 5550101"),
                                         QStringLiteral("002.[2002/10/13 14:25] ")}));
+}
+
+TEST_F(DayView, NamesInTheLogAreTheTooltipsOfTheirLines)
+{
+    db::Connection &admin = OdbcSandbox::instance().admin();
+    TAPI::AddNameColumn(admin);
+    const struct
+    {
+        int minute;
+        QVariant name;
+    } rows[] = {{1, QStringLiteral("<b>x</b>")}, {2, QStringLiteral("&amp;")}, {3, QVariant()}};
+    for (const auto &row : rows)
+        admin.Execute(
+            QStringLiteral("INSERT INTO IDList (datetime, number, name) VALUES (?, ?, ?)"),
+            {dates::toDayNumber(dates::makeDateTime(QDate(2002, 10, 13), QTime(9, row.minute))),
+             QStringLiteral("555"), row.name});
+    // The window's connection sees the column from its next open, as after a restart.
+    TAPI::releaseConnection();
+    TAPI::connection().Open(QStringLiteral("DSN=CallerID;ODBC;"), QString(), QString(), -1);
+
+    click(window->brToday);
+    ASSERT_EQ(listLines().size(), 3);
+    QStringList shown;
+    for (int i = 0; i < 3; ++i) {
+        const QString tip = window->lstCID->item(i)->toolTip();
+        QTextDocument document;
+        document.setHtml(tip);
+        shown << (Qt::mightBeRichText(tip) ? document.toPlainText() : tip);
+    }
+    EXPECT_EQ(shown, (QStringList{QStringLiteral("<b>x</b>"), QStringLiteral("&amp;"), QString()}));
+    EXPECT_EQ(listLines().at(0), QStringLiteral("001.[2002/10/13 09:01] 555"));
 }
 
 TEST_F(DayView, PagingCrossesMonthEndsLeapDaysAndYearEnds)

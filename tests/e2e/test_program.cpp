@@ -240,3 +240,17 @@ TEST_F(Program, ATerminationSignalAtAnyMomentOfStartUpEndsTheProgramCleanly)
         modem.clearReceived();
     }
 }
+
+TEST(ProgramHelp, IsPrintedWithoutADisplay)
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(RINGVANE_PROGRAM), {QStringLiteral("--help")});
+    ASSERT_TRUE(process.waitForFinished(20000));
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    EXPECT_TRUE(process.readAllStandardOutput().contains("--feed <ADDRESS:PORT>"));
+}

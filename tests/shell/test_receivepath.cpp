@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QTest>
+#include <QTextDocument>
 
 #include <gtest/gtest.h>
 
@@ -152,6 +153,32 @@ TEST_F(ReceivePath, WithoutDatabaseSupportCallsAreListedAndKeptForLater)
     EXPECT_EQ(window->lblTipForeColor(), 0x0000FFu);
     EXPECT_EQ(window->callRecorder().waitingCount(), 2);
     EXPECT_EQ(OdbcSandbox::instance().rowCount(), 0);
+}
+
+// Qt would read a tooltip that looks like markup as rich text: a name is escaped, and shares
+// the tooltip with the notice of a call still waiting for the call log.
+TEST_F(ReceivePath, NamesAreTooltipsInPlainTextBesideTheWaitingNotice)
+{
+    TAPI::releaseConnection();
+    window->startCallLog(true);
+    const QString waiting = QStringLiteral("Not yet saved in the call log");
+    const struct
+    {
+        const char *nameLine;
+        QString shown;
+    } cases[] = {
+        {"NAME = <b>x</b>\r\n", QStringLiteral("<B>X</B>\n") + waiting},
+        {"NAME=&amp;  \"O'NEIL\"\r\n", QStringLiteral("&AMP;  \"O'NEIL\"\n") + waiting},
+        {"", waiting},
+    };
+    for (const auto &c : cases) {
+        deliver(QStringLiteral("NMBR = 5550123\r\n") + QString::fromUtf8(c.nameLine) +
+                QStringLiteral("\r\n"));
+        const QString tip = window->lstCID->item(window->lstCID->count() - 1)->toolTip();
+        QTextDocument shown;
+        shown.setHtml(tip);
+        EXPECT_EQ(Qt::mightBeRichText(tip) ? shown.toPlainText() : tip, c.shown) << c.nameLine;
+    }
 }
 
 TEST_F(ReceivePath, HostileCallerTextIsShownAndStoredLiterally)
