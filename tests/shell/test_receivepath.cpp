@@ -1,6 +1,11 @@
 #include "FakeClock.h"
 #include "FakeComm.h"
+#include "FeedServer.h"
+#include "FeedTestClient.h"
+#include "FreedesktopNotifications.h"
 #include "OdbcSandbox.h"
+#include "PrivateSessionBus.h"
+#include "ProgramOptions.h"
 #include "ReceiveLogView.h"
 #include "TAPI.h"
 #include "frmMain.h"
@@ -8,7 +13,9 @@
 #include "TestHelpers.h"
 
 #include <QDir>
+#include <QJsonObject>
 #include <QLabel>
+#include <QTcpServer>
 #include <QTest>
 #include <QTextDocument>
 
@@ -61,6 +68,15 @@ protected:
     }
 
     QString log() const { return window->RcvText->toPlainText(); }
+
+    // The last list line's tooltip, read as Qt reads it.
+    QString shownToolTip() const
+    {
+        const QString tip = window->lstCID->item(window->lstCID->count() - 1)->toolTip();
+        QTextDocument shown;
+        shown.setHtml(tip);
+        return Qt::mightBeRichText(tip) ? shown.toPlainText() : tip;
+    }
 
     FakeClock clock{dates::makeDateTime(QDate(2002, 10, 13), QTime(15, 0))};
     FakeComm *line = nullptr;
@@ -174,11 +190,70 @@ TEST_F(ReceivePath, NamesAreTooltipsInPlainTextBesideTheWaitingNotice)
     for (const auto &c : cases) {
         deliver(QStringLiteral("NMBR = 5550123\r\n") + QString::fromUtf8(c.nameLine) +
                 QStringLiteral("\r\n"));
-        const QString tip = window->lstCID->item(window->lstCID->count() - 1)->toolTip();
-        QTextDocument shown;
-        shown.setHtml(tip);
-        EXPECT_EQ(Qt::mightBeRichText(tip) ? shown.toPlainText() : tip, c.shown) << c.nameLine;
+        EXPECT_EQ(shownToolTip(), c.shown) << c.nameLine;
     }
+}
+
+// A named call through the real decoder and call log to a desktop notice on a private
+// session bus and to a network feed client on the loopback interface.
+TEST_F(ReceivePath, ANamedCallReachesTheDesktopAndTheFeed)
+{
+    db::Connection &admin = OdbcSandbox::instance().admin();
+    TAPI::AddNameColumn(admin);
+    admin.Execute(QStringLiteral("INSERT INTO IDList (datetime, number, name) VALUES (?, ?, ?)"),
+                  {dates::toDayNumber(dates::makeDateTime(QDate(2002, 10, 13), QTime(9, 30))),
+                   QStringLiteral("5550100"), QStringLiteral("ANN <i>")});
+    PrivateSessionBus bus;
+    ASSERT_TRUE(bus.isRunning()) << qPrintable(bus.failure());
+    ASSERT_TRUE(bus.startNotificationService(
+        {{QStringLiteral("actions"), QStringLiteral("body-markup")}, {}}));
+    ProgramOptions options;
+    options.feed = QStringLiteral("127.0.0.1:0");
+    window->startCallOutlets(
+        options, [&bus] { return std::make_unique<FreedesktopNotifications>(bus.connect()); });
+    ASSERT_NE(window->feed(), nullptr);
+    FeedTestClient client(QHostAddress(QHostAddress::LocalHost), window->feed()->serverPort());
+    ASSERT_TRUE(client.waitForLines(5));
+    EXPECT_EQ(client.lines().at(2),
+              "CIDLOG: *DATE*10132002*TIME*0930*LINE*-*NMBR*5550100*MESG*NONE*NAME*ANN <i>*");
+
+    window->btn5_Click();
+    ASSERT_TRUE(window->isMinimized());
+    deliver(QStringLiteral("RING\r\n\r\nDATE = 1013\r\nTIME = 1425\r\nNMBR = 5550123\r\n"
+                           "NAME = <b>x</b> &amp;\r\n\r\n"));
+    ASSERT_TRUE(waitFor([&] { return !bus.notices().isEmpty(); }, 10000));
+    const QJsonValue notice = bus.notices().at(0);
+    EXPECT_EQ(notice[QLatin1String("summary")].toString(), QStringLiteral("5550123"));
+    EXPECT_EQ(notice[QLatin1String("body")].toString(),
+              QStringLiteral("&lt;B&gt;X&lt;/B&gt; &amp;AMP;\n10/13/2002 14:25"));
+    ASSERT_TRUE(client.waitForLines(6));
+    EXPECT_EQ(client.lines().at(5),
+              "CID: *DATE*10132002*TIME*1425*LINE*-*NMBR*5550123*MESG*NONE*NAME*<B>X</B> &AMP;*");
+    EXPECT_EQ(shownToolTip(), QStringLiteral("<B>X</B> &AMP;"));
+
+    // A click on the notice brings the window back, under its normal caption.
+    bus.invokeAction(uint(notice[QLatin1String("id")].toInteger()), QStringLiteral("default"));
+    ASSERT_TRUE(waitFor([&] { return !window->isMinimized(); }, 10000));
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("hi"));
+}
+
+TEST_F(ReceivePath, AFeedThatCannotListenAndNoSessionBusAreEachSaidOnce)
+{
+    QTcpServer holder;
+    ASSERT_TRUE(holder.listen(QHostAddress::LocalHost));
+    ProgramOptions options;
+    options.feed = QStringLiteral("127.0.0.1:%1").arg(holder.serverPort());
+    window->startCallOutlets(options); // the test environment's bus address leads nowhere
+    EXPECT_EQ(window->feed(), nullptr);
+    EXPECT_TRUE(window->lblTip->text().startsWith(QStringLiteral("Network feed off: ")));
+    EXPECT_EQ(window->lblTipForeColor(), 0x8080FFu);
+
+    deliver(QStringLiteral("NMBR = 1\r\n\r\nNMBR = 2\r\n\r\n"));
+    ASSERT_TRUE(waitFor([&] { return log().contains(u"notifications are not available"_qs); }));
+    waitFor([] { return false; }, 300);
+    EXPECT_EQ(log().count(QStringLiteral("Network feed off: ")), 1);
+    EXPECT_EQ(log().count(QStringLiteral("Desktop notifications are not available")), 1);
 }
 
 TEST_F(ReceivePath, HostileCallerTextIsShownAndStoredLiterally)
