@@ -37,6 +37,7 @@ protected:
         const long long now = monotonicNs();
         rusage usage{};
         getrusage(RUSAGE_SELF, &usage);
+        keepMemoryMap();
         std::printf(STARTUP_REPORT_FORMAT "\n", now, now, usage.ru_maxrss, usage.ru_maxrss,
                     statusKb("RssAnon:"), statusKb("RssFile:"), privateKb());
         std::fflush(stdout);

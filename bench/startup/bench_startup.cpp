@@ -26,6 +26,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <utility>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -48,14 +49,7 @@ long peakKb()
 
 [[noreturn]] void reportAndLeave(qint64 firstNs, qint64 readyNs, long firstKb)
 {
-    // BENCH_STARTUP_SMAPS=PREFIX keeps each start's memory map (PREFIX.PID), to see where
-    // the memory goes.
-    if (const QString prefix = qEnvironmentVariable("BENCH_STARTUP_SMAPS"); !prefix.isEmpty()) {
-        QFile map(QStringLiteral("/proc/self/smaps"));
-        QFile copy(prefix + QLatin1Char('.') + QString::number(QCoreApplication::applicationPid()));
-        if (map.open(QIODevice::ReadOnly) && copy.open(QIODevice::WriteOnly))
-            copy.write(map.readAll()); // proc files have no size: QFile::copy would copy nothing
-    }
+    keepMemoryMap();
     std::printf(STARTUP_REPORT_FORMAT "\n", static_cast<long long>(firstNs), static_cast<long long>(readyNs),
                 peakKb(), firstKb, statusKb("RssAnon:"), statusKb("RssFile:"), privateKb());
     std::fflush(stdout);
@@ -129,6 +123,13 @@ bool measure(const QString &mode, const QProcessEnvironment &env, Sample &sample
     child.setProcessEnvironment(env);
     child.setProcessChannelMode(QProcess::SeparateChannels);
     const qint64 started = monotonicNs();
+    // BENCH_STARTUP_WRAP="heaptrack -o /tmp/start" runs the program's starts under a tool.
+    if (const QString wrap = qEnvironmentVariable("BENCH_STARTUP_WRAP");
+        mode == QLatin1String("--program") && !wrap.isEmpty()) {
+        QStringList tool = QProcess::splitCommand(wrap);
+        arguments.prepend(std::exchange(program, tool.takeFirst()));
+        arguments = tool + arguments;
+    }
     child.start(program, arguments);
     // The simulated modem lives in this process: keep its event loop running, asleep
     // between events so it takes no processor time from the start being measured.
