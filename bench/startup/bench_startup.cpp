@@ -18,6 +18,7 @@
 #include <QDate>
 #include <QEventLoop>
 #include <QFile>
+#include <QPixmap>
 #include <QProcess>
 #include <QSysInfo>
 #include <QTemporaryDir>
@@ -47,11 +48,17 @@ long peakKb()
 }
 
 
-[[noreturn]] void reportAndLeave(qint64 firstNs, qint64 readyNs, long firstKb)
+[[noreturn]] void reportAndLeave(qint64 firstNs, qint64 readyNs, long firstKb, QWidget *window)
 {
+    const long peak = peakKb(), anon = statusKb("RssAnon:"), file = statusKb("RssFile:"), unshared = privateKb();
     keepMemoryMap();
+    // BENCH_STARTUP_GRAB=PREFIX keeps the window as painted when ready (PREFIX.PID.png), to
+    // compare two builds pixel for pixel; taken after the figures, which it would change.
+    if (const QString prefix = qEnvironmentVariable("BENCH_STARTUP_GRAB"); !prefix.isEmpty())
+        window->grab().save(prefix + QLatin1Char('.') + QString::number(QCoreApplication::applicationPid()) +
+                            QLatin1String(".png"));
     std::printf(STARTUP_REPORT_FORMAT "\n", static_cast<long long>(firstNs), static_cast<long long>(readyNs),
-                peakKb(), firstKb, statusKb("RssAnon:"), statusKb("RssFile:"), privateKb());
+                peak, firstKb, anon, file, unshared);
     std::fflush(stdout);
     ::_exit(0); // the figure is taken; tearing down is not part of the start
 }
@@ -76,7 +83,7 @@ protected:
     {
         const bool handled = frmMain::event(event);
         if (loaded && event->type() == QEvent::UpdateRequest)
-            reportAndLeave(m_firstNs, monotonicNs(), m_firstKb);
+            reportAndLeave(m_firstNs, monotonicNs(), m_firstKb, this);
         return handled;
     }
 
