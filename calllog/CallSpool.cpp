@@ -5,7 +5,6 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 #include <algorithm>
 #include <vector>
@@ -27,6 +26,22 @@ bool usableKey(const QString &key)
 {
     return !key.isEmpty() && key.size() <= 200 && !key.startsWith(QLatin1Char('.')) &&
            !key.contains(QLatin1Char('/')) && !key.contains(QChar(0));
+}
+
+// Whether a file name is one of the key's spool files, "KEY.spool" or "KEY-N.spool". Plain
+// string work: the spool is opened at every start, and a regular expression here was the
+// only one there, paging in the pattern library and its compiler (about 350 KB).
+bool isSiblingName(QStringView name, QStringView key)
+{
+    const QLatin1StringView suffix(".spool");
+    if (name.size() < key.size() + suffix.size() || !name.startsWith(key) || !name.endsWith(suffix))
+        return false;
+    const QStringView slot = name.sliced(key.size(), name.size() - key.size() - suffix.size());
+    if (slot.isEmpty())
+        return true;
+    return slot.size() > 1 && slot.front() == QLatin1Char('-') &&
+           std::all_of(slot.begin() + 1, slot.end(),
+                       [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); });
 }
 
 qint64 bytesOf(const QList<spoolrecord::Waiting> &waiting)
@@ -128,13 +143,11 @@ QString CallSpool::path() const
 
 void CallSpool::takeOverSiblings(const QString &folder, const QString &key, bool tidy)
 {
-    const QRegularExpression sibling(QLatin1Char('^') + QRegularExpression::escape(key) +
-                                     QLatin1String("(-[0-9]+)?\\.spool$"));
     const QString ownName = QFileInfo(path()).fileName();
     std::vector<std::unique_ptr<LockedFile>> taken;
     QList<spoolrecord::Waiting> adopted;
     for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name)) {
-        if (name == ownName || !sibling.match(name).hasMatch())
+        if (name == ownName || !isSiblingName(name, key))
             continue;
         LockedFile::Opening opening = LockedFile::open(QDir(folder).filePath(name), false);
         QByteArray bytes;

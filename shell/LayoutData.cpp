@@ -11,9 +11,8 @@
 #include <limits>
 
 // Outside any namespace, as the resource initialisers require.
-static void initSkinAndLayoutResources()
+static void initLayoutResources()
 {
-    Q_INIT_RESOURCE(skin);
     Q_INIT_RESOURCE(layout);
 }
 
@@ -517,7 +516,7 @@ int himetricToPixels(int himetric)
 
 void initResources()
 {
-    initSkinAndLayoutResources();
+    initLayoutResources();
 }
 
 } // namespace layoutdata

@@ -2,6 +2,7 @@
 // and with 1,000,000 calls, against a bare prepared INSERT through the ODBC C API on the
 // same data source, and what the day query costs on that log, against the same query run
 // through the C API directly.
+#include "BenchFiles.h"
 #include "DateServices.h"
 #include "TAPI.h"
 
@@ -44,23 +45,7 @@ qint64 busyDay()
     return firstDayNumber() + 800;
 }
 
-QString driverPath()
-{
-    for (const char *dir : {"/usr/lib/x86_64-linux-gnu/odbc", "/usr/lib/aarch64-linux-gnu/odbc",
-                            "/usr/lib/odbc", "/usr/lib64", "/usr/lib"}) {
-        const QString path = QString::fromLatin1(dir) + QStringLiteral("/libsqlite3odbc.so");
-        if (QFile::exists(path))
-            return path;
-    }
-    throw std::runtime_error("the SQLite ODBC driver (libsqliteodbc) is not installed");
-}
 
-void writeFile(const QString &path, const QByteArray &text)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text) != text.size())
-        throw std::runtime_error("cannot write " + path.toStdString());
-}
 
 // A private unixODBC configuration over two log files, the empty one and the full one,
 // each as the setup command writes it (write-ahead journal, full sync) and once more
@@ -72,9 +57,9 @@ public:
     {
         if (!m_dir.isValid())
             throw std::runtime_error("no temporary folder");
-        writeFile(m_dir.filePath(QStringLiteral("odbcinst.ini")),
-                  "[SQLite3]\nDriver=" + driverPath().toUtf8() + "\n");
-        writeFile(m_dir.filePath(QStringLiteral("odbc.ini")), "");
+        bench::writeFile(m_dir.filePath(QStringLiteral("odbcinst.ini")),
+                  "[SQLite3]\nDriver=" + bench::sqliteDriverPath().toUtf8() + "\n");
+        bench::writeFile(m_dir.filePath(QStringLiteral("odbc.ini")), "");
         QByteArray ini;
         for (const char *log : {"Empty", "Full"}) {
             const QByteArray file = logFile(QString::fromLatin1(log)).toUtf8();
@@ -83,7 +68,7 @@ public:
             ini += QByteArray("[") + log + "NoSync]\nDriver=SQLite3\nDatabase=" + file +
                    "\nNoCreat=1\nJournalMode=WAL\nSyncPragma=OFF\nTimeout=2000\n\n";
         }
-        writeFile(m_dir.filePath(QStringLiteral("user.ini")), ini);
+        bench::writeFile(m_dir.filePath(QStringLiteral("user.ini")), ini);
         // unixODBC reads these once, before its first call.
         qputenv("ODBCSYSINI", m_dir.path().toUtf8());
         qputenv("ODBCINI", m_dir.filePath(QStringLiteral("user.ini")).toUtf8());
@@ -97,7 +82,7 @@ public:
     // A log with the table and index the program creates; the full one then gets its calls.
     void makeLog(const QString &log)
     {
-        writeFile(logFile(log), "");
+        bench::writeFile(logFile(log), "");
         const bool full = log == QLatin1String("Full");
         {
             db::Connection admin;

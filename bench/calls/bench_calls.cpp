@@ -1,6 +1,7 @@
 // ringvane-calls over 1,000,000 calls of a SQLite call log, output to /dev/null, against a
 // bare ODBC C API loop that runs the same query on the same data source and fetches
 // every column of every row; and the command's peak memory for that range and for a day.
+#include "BenchFiles.h"
 #include "CallsCommand.h"
 #include "DateServices.h"
 #include "TAPI.h"
@@ -33,38 +34,22 @@ const QDate kFirstDay(2021, 1, 1);
 constexpr int kLogDays = 3 * 365;
 const QString kDsn = QStringLiteral("Calls");
 
-QString driverPath()
-{
-    for (const char *dir : {"/usr/lib/x86_64-linux-gnu/odbc", "/usr/lib/aarch64-linux-gnu/odbc",
-                            "/usr/lib/odbc", "/usr/lib64", "/usr/lib"}) {
-        const QString path = QString::fromLatin1(dir) + QStringLiteral("/libsqlite3odbc.so");
-        if (QFile::exists(path))
-            return path;
-    }
-    throw std::runtime_error("the SQLite ODBC driver (libsqliteodbc) is not installed");
-}
 
-void writeFile(const QString &path, const QByteArray &text)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text) != text.size())
-        throw std::runtime_error("cannot write " + path.toStdString());
-}
 
 // The data source as the setup command makes it, in a private unixODBC configuration
 // that the command inherits, filled by the sqlite3 shell in one transaction.
 void makeLog(const QTemporaryDir &dir)
 {
     const QByteArray file = dir.filePath(QStringLiteral("calllog.db")).toUtf8();
-    writeFile(dir.filePath(QStringLiteral("odbcinst.ini")),
-              "[SQLite3]\nDriver=" + driverPath().toUtf8() + "\n");
-    writeFile(dir.filePath(QStringLiteral("odbc.ini")), "");
-    writeFile(dir.filePath(QStringLiteral("user.ini")),
+    bench::writeFile(dir.filePath(QStringLiteral("odbcinst.ini")),
+              "[SQLite3]\nDriver=" + bench::sqliteDriverPath().toUtf8() + "\n");
+    bench::writeFile(dir.filePath(QStringLiteral("odbc.ini")), "");
+    bench::writeFile(dir.filePath(QStringLiteral("user.ini")),
               "[" + kDsn.toUtf8() + "]\nDriver=SQLite3\nDatabase=" + file +
                   "\nNoCreat=1\nJournalMode=WAL\nSyncPragma=FULL\nTimeout=2000\n");
     qputenv("ODBCSYSINI", dir.path().toUtf8());
     qputenv("ODBCINI", dir.filePath(QStringLiteral("user.ini")).toUtf8());
-    writeFile(QString::fromUtf8(file), "");
+    bench::writeFile(QString::fromUtf8(file), "");
     {
         db::Connection admin;
         admin.Open(kDsn, {}, {}, -1);

@@ -4,6 +4,7 @@
 // writes it (write-ahead journal, full sync), against the same flood with the sync off,
 // measured in the same run; the program's CPU time (all its threads) per call; and the disk
 // syncs it asks for, counted by strace over a whole run.
+#include "BenchFiles.h"
 #include "Database.h"
 #include "LineSimulator.h"
 
@@ -195,7 +196,7 @@ public:
         start();
         db::Connection reader;
         reader.Open(
-            QStringLiteral("DRIVER=%1;Database=%2;NoCreat=1;").arg(sqliteDriver(), database()), {},
+            QStringLiteral("DRIVER=%1;Database=%2;NoCreat=1;").arg(bench::sqliteDriverPath(), database()), {},
             {}, -1);
         const QByteArray bytes = ::flood(calls);
 
@@ -237,7 +238,7 @@ public:
         start();
         db::Connection reader;
         reader.Open(
-            QStringLiteral("DRIVER=%1;Database=%2;NoCreat=1;").arg(sqliteDriver(), database()), {},
+            QStringLiteral("DRIVER=%1;Database=%2;NoCreat=1;").arg(bench::sqliteDriverPath(), database()), {},
             {}, -1);
         QList<double> latencies;
         for (int i = 0; i < calls; ++i) {
@@ -270,16 +271,6 @@ private:
         return env;
     }
 
-    static QString sqliteDriver()
-    {
-        for (const char *dir : {"/usr/lib/x86_64-linux-gnu/odbc", "/usr/lib/aarch64-linux-gnu/odbc",
-                                "/usr/lib/odbc", "/usr/lib64", "/usr/lib"}) {
-            const QString path = QString::fromLatin1(dir) + QStringLiteral("/libsqlite3odbc.so");
-            if (QFile::exists(path))
-                return path;
-        }
-        throw std::runtime_error("the SQLite ODBC driver (libsqliteodbc) is not installed");
-    }
 
     static int rows(db::Connection &reader)
     {

@@ -2,6 +2,9 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QString>
+
+#include <unistd.h>
 
 // A "Field:" of a /proc/self file in kB.
 inline long procKb(const char *file, const char *field)
@@ -30,6 +33,19 @@ inline long statusKb(const char *field)
 inline long privateKb()
 {
     return procKb("/proc/self/smaps_rollup", "Private_Dirty:");
+}
+
+// BENCH_STARTUP_SMAPS=PREFIX keeps each start's memory map (PREFIX.PID), to see where the
+// memory goes.
+inline void keepMemoryMap()
+{
+    const QString prefix = qEnvironmentVariable("BENCH_STARTUP_SMAPS");
+    if (prefix.isEmpty())
+        return;
+    QFile map(QStringLiteral("/proc/self/smaps"));
+    QFile copy(prefix + QLatin1Char('.') + QString::number(::getpid()));
+    if (map.open(QIODevice::ReadOnly) && copy.open(QIODevice::WriteOnly))
+        copy.write(map.readAll()); // proc files have no size: QFile::copy would copy nothing
 }
 
 // The one line each measured start prints, read back by bench_startup.

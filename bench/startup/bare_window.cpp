@@ -37,8 +37,10 @@ protected:
         const long long now = monotonicNs();
         rusage usage{};
         getrusage(RUSAGE_SELF, &usage);
-        std::printf(STARTUP_REPORT_FORMAT "\n", now, now, usage.ru_maxrss, usage.ru_maxrss,
-                    statusKb("RssAnon:"), statusKb("RssFile:"), privateKb());
+        const long anon = statusKb("RssAnon:"), file = statusKb("RssFile:"), unshared = privateKb();
+        keepMemoryMap(); // after the figures, which reading the map would change
+        std::printf(STARTUP_REPORT_FORMAT "\n", now, now, usage.ru_maxrss, usage.ru_maxrss, anon, file,
+                    unshared);
         std::fflush(stdout);
         ::_exit(0);
     }

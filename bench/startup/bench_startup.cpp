@@ -18,6 +18,7 @@
 #include <QDate>
 #include <QEventLoop>
 #include <QFile>
+#include <QPixmap>
 #include <QProcess>
 #include <QSysInfo>
 #include <QTemporaryDir>
@@ -26,6 +27,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <utility>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -46,18 +48,17 @@ long peakKb()
 }
 
 
-[[noreturn]] void reportAndLeave(qint64 firstNs, qint64 readyNs, long firstKb)
+[[noreturn]] void reportAndLeave(qint64 firstNs, qint64 readyNs, long firstKb, QWidget *window)
 {
-    // BENCH_STARTUP_SMAPS=PREFIX keeps each start's memory map (PREFIX.PID), to see where
-    // the memory goes.
-    if (const QString prefix = qEnvironmentVariable("BENCH_STARTUP_SMAPS"); !prefix.isEmpty()) {
-        QFile map(QStringLiteral("/proc/self/smaps"));
-        QFile copy(prefix + QLatin1Char('.') + QString::number(QCoreApplication::applicationPid()));
-        if (map.open(QIODevice::ReadOnly) && copy.open(QIODevice::WriteOnly))
-            copy.write(map.readAll()); // proc files have no size: QFile::copy would copy nothing
-    }
+    const long peak = peakKb(), anon = statusKb("RssAnon:"), file = statusKb("RssFile:"), unshared = privateKb();
+    keepMemoryMap();
+    // BENCH_STARTUP_GRAB=PREFIX keeps the window as painted when ready (PREFIX.PID.png), to
+    // compare two builds pixel for pixel; taken after the figures, which it would change.
+    if (const QString prefix = qEnvironmentVariable("BENCH_STARTUP_GRAB"); !prefix.isEmpty())
+        window->grab().save(prefix + QLatin1Char('.') + QString::number(QCoreApplication::applicationPid()) +
+                            QLatin1String(".png"));
     std::printf(STARTUP_REPORT_FORMAT "\n", static_cast<long long>(firstNs), static_cast<long long>(readyNs),
-                peakKb(), firstKb, statusKb("RssAnon:"), statusKb("RssFile:"), privateKb());
+                peak, firstKb, anon, file, unshared);
     std::fflush(stdout);
     ::_exit(0); // the figure is taken; tearing down is not part of the start
 }
@@ -82,7 +83,7 @@ protected:
     {
         const bool handled = frmMain::event(event);
         if (loaded && event->type() == QEvent::UpdateRequest)
-            reportAndLeave(m_firstNs, monotonicNs(), m_firstKb);
+            reportAndLeave(m_firstNs, monotonicNs(), m_firstKb, this);
         return handled;
     }
 
@@ -129,6 +130,13 @@ bool measure(const QString &mode, const QProcessEnvironment &env, Sample &sample
     child.setProcessEnvironment(env);
     child.setProcessChannelMode(QProcess::SeparateChannels);
     const qint64 started = monotonicNs();
+    // BENCH_STARTUP_WRAP="heaptrack -o /tmp/start" runs the program's starts under a tool.
+    if (const QString wrap = qEnvironmentVariable("BENCH_STARTUP_WRAP");
+        mode == QLatin1String("--program") && !wrap.isEmpty()) {
+        QStringList tool = QProcess::splitCommand(wrap);
+        arguments.prepend(std::exchange(program, tool.takeFirst()));
+        arguments = tool + arguments;
+    }
     child.start(program, arguments);
     // The simulated modem lives in this process: keep its event loop running, asleep
     // between events so it takes no processor time from the start being measured.

@@ -149,6 +149,31 @@ TEST_F(Database, MisuseFailsWithoutTouchingTheTable)
     EXPECT_EQ(OdbcSandbox::instance().rowCount(), 0);
 }
 
+// Only a plain, optionally schema-qualified, name opens as a table; anything else is
+// refused before it reaches SQL.
+TEST_F(Database, TablesOpenByPlainNamesOnly)
+{
+    for (const char *name : {"IDList", "idlist", "main.IDList"}) {
+        db::Recordset rs;
+        EXPECT_NO_THROW(rs.Open(QLatin1String(name), m_connection, 0, 3, 2)) << name;
+    }
+    const QString refused[] = {QStringLiteral("IDList\n"),      QStringLiteral("1IDList"),
+                               QStringLiteral("main.IDList.x"), QStringLiteral("main."),
+                               QStringLiteral(".IDList"),       QStringLiteral("ID List"),
+                               QStringLiteral("IDList--"),      QStringLiteral("\u00cfDList"),
+                               QStringLiteral("\"IDList\""),    QString()};
+    for (const QString &name : refused) {
+        db::Recordset rs;
+        try {
+            rs.Open(name, m_connection, 0, 3, 2);
+            ADD_FAILURE() << "opened " << name.toStdString();
+        } catch (const Failure &failure) {
+            EXPECT_EQ(failure.description(), QStringLiteral("The table name is not a plain name."))
+                << name.toStdString();
+        }
+    }
+}
+
 TEST_F(Database, MaxRecordsLimitsTheRowsRead)
 {
     for (int minute = 0; minute < 5; ++minute)

@@ -269,6 +269,35 @@ TEST_F(Spool, ASecondInstanceGetsItsOwnAndACrashedOnesCallsAreTakenOver)
         EXPECT_FALSE(QFile::exists(gone)) << qPrintable(gone);
 }
 
+TEST_F(Spool, OnlyTheKeysOwnFilesAreTakenOver)
+{
+    ASSERT_TRUE(QDir().mkpath(folder()));
+    int made = 0;
+    const auto leave = [&](const QString &name) {
+        const QString scratchFolder = m_dir.filePath(QStringLiteral("scratch%1").arg(++made));
+        ASSERT_TRUE(CallSpool::open(scratchFolder, Key)->append({call(1, name)}));
+        overwrite(folder() + QLatin1Char('/') + name,
+                  contents(scratchFolder + QLatin1Char('/') + Key + ".spool"));
+    };
+    const QString sibling = Key + QStringLiteral("-17.spool");
+    leave(sibling);
+    QStringList strangers;
+    for (const QString &slot : {QStringLiteral("-"), QStringLiteral("-2x"), QStringLiteral("--2"),
+                                QStringLiteral("0"), QStringLiteral("-") + QChar(0x0662)})
+        strangers << Key + slot + QStringLiteral(".spool");
+    strangers << Key + QStringLiteral("-2.spool.old") << Key + QStringLiteral(".SPOOL")
+              << QStringLiteral("x") + Key + QStringLiteral(".spool") << QStringLiteral(".spool");
+    for (const QString &name : strangers)
+        leave(name);
+
+    auto spool = open();
+    EXPECT_EQ(spool->path(), slot(1));
+    EXPECT_EQ(numbers(spool->pending()), QStringList{sibling});
+    EXPECT_FALSE(QFile::exists(folder() + QLatin1Char('/') + sibling));
+    for (const QString &name : strangers)
+        EXPECT_TRUE(QFile::exists(folder() + QLatin1Char('/') + name)) << qPrintable(name);
+}
+
 TEST_F(Spool, StoredCallsLeaveAndTheFileDoesNotGrowForEver)
 {
     {
