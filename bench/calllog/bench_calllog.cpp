@@ -2,6 +2,7 @@
 // and with 1,000,000 calls, against a bare prepared INSERT through the ODBC C API on the
 // same data source, and what the day query costs on that log, against the same query run
 // through the C API directly.
+#include "BareOdbc.h"
 #include "BenchFiles.h"
 #include "DateServices.h"
 #include "TAPI.h"
@@ -125,16 +126,7 @@ private:
             background, static_cast<long long>(firstDayNumber()), kLogDays - 2,
             static_cast<long long>(quietDay()), static_cast<long long>(busyDay()), kDayCalls,
             static_cast<long long>(quietDay()), kBusyDayCalls, static_cast<long long>(busyDay()));
-        QProcess shell;
-        shell.start(QStringLiteral("sqlite3"), {file});
-        if (!shell.waitForStarted())
-            throw std::runtime_error("the sqlite3 shell is not installed");
-        shell.write(sql.toUtf8());
-        shell.closeWriteChannel();
-        if (!shell.waitForFinished(600000) || shell.exitCode() != 0)
-            throw std::runtime_error("sqlite3 could not fill the log: " +
-                                     shell.readAllStandardError().toStdString());
-        const int rows = shell.readAllStandardOutput().trimmed().toInt();
+        const int rows = bench::runSqliteShell(file, sql.toUtf8()).trimmed().toInt();
         if (rows != kLogCalls)
             throw std::runtime_error("the log holds " + std::to_string(rows) + " rows");
     }
@@ -207,7 +199,7 @@ public:
         SQLSetEnvAttr(m_env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
         SQLAllocHandle(SQL_HANDLE_DBC, m_env, &m_dbc);
         const std::string connect = "DSN=" + dsn.toStdString() + ";";
-        check(SQL_HANDLE_DBC, m_dbc,
+        bench::checkOdbc(SQL_HANDLE_DBC, m_dbc,
               SQLDriverConnect(m_dbc, nullptr, (SQLCHAR *)connect.c_str(), SQL_NTS, nullptr, 0,
                                nullptr, SQL_DRIVER_NOPROMPT),
               "connect");
@@ -226,7 +218,7 @@ public:
     void prepareInsert()
     {
         SQLAllocHandle(SQL_HANDLE_STMT, m_dbc, &m_insert);
-        check(SQL_HANDLE_STMT, m_insert,
+        bench::checkOdbc(SQL_HANDLE_STMT, m_insert,
               SQLPrepare(m_insert,
                          (SQLCHAR *)"INSERT INTO IDList (datetime, number) VALUES (?, ?)",
                          SQL_NTS),
@@ -241,7 +233,7 @@ public:
         SQLBindParameter(m_insert, 2, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR,
                          SQLULEN(numberLength), 0, const_cast<char *>(number), numberLength,
                          &numberLength);
-        check(SQL_HANDLE_STMT, m_insert, SQLExecute(m_insert), "insert");
+        bench::checkOdbc(SQL_HANDLE_STMT, m_insert, SQLExecute(m_insert), "insert");
     }
 
     // Statement, execute, fetch, get both columns: the rows read.
@@ -249,7 +241,7 @@ public:
     {
         SQLHSTMT stmt = SQL_NULL_HSTMT;
         SQLAllocHandle(SQL_HANDLE_STMT, m_dbc, &stmt);
-        check(SQL_HANDLE_STMT, stmt, SQLExecDirect(stmt, (SQLCHAR *)query.c_str(), SQL_NTS),
+        bench::checkOdbc(SQL_HANDLE_STMT, stmt, SQLExecDirect(stmt, (SQLCHAR *)query.c_str(), SQL_NTS),
               "day query");
         int rows = 0;
         while (SQL_SUCCEEDED(SQLFetch(stmt))) {
@@ -266,20 +258,6 @@ public:
     }
 
 private:
-    static void check(SQLSMALLINT type, SQLHANDLE handle, SQLRETURN rc, const char *what)
-    {
-        if (SQL_SUCCEEDED(rc))
-            return;
-        SQLCHAR state[6] = {};
-        SQLCHAR message[512] = {};
-        SQLINTEGER native = 0;
-        SQLSMALLINT length = 0;
-        SQLGetDiagRec(type, handle, 1, state, &native, message, sizeof message, &length);
-        throw std::runtime_error(std::string("bare ODBC ") + what + ": " +
-                                 reinterpret_cast<const char *>(state) + " " +
-                                 reinterpret_cast<const char *>(message));
-    }
-
     SQLHENV m_env = SQL_NULL_HENV;
     SQLHDBC m_dbc = SQL_NULL_HDBC;
     SQLHSTMT m_insert = SQL_NULL_HSTMT;

@@ -1,6 +1,7 @@
 // ringvane-calls over 1,000,000 calls of a SQLite call log, output to /dev/null, against a
 // bare ODBC C API loop that runs the same query on the same data source and fetches
 // every column of every row; and the command's peak memory for that range and for a day.
+#include "BareOdbc.h"
 #include "BenchFiles.h"
 #include "CallsCommand.h"
 #include "DateServices.h"
@@ -62,15 +63,7 @@ void makeLog(const QTemporaryDir &dir)
         "INSERT INTO IDList (datetime, number) SELECT %lld + x * %d.0 / %d, "
         "printf('555%%04d', x %% 10000) FROM c;\nCOMMIT;\n",
         kLogCalls, static_cast<long long>(dates::toDayNumber(kFirstDay)), kLogDays, kLogCalls);
-    QProcess shell;
-    shell.start(QStringLiteral("sqlite3"), {QString::fromUtf8(file)});
-    if (!shell.waitForStarted())
-        throw std::runtime_error("the sqlite3 shell is not installed");
-    shell.write(sql.toUtf8());
-    shell.closeWriteChannel();
-    if (!shell.waitForFinished(600000) || shell.exitCode() != 0)
-        throw std::runtime_error("sqlite3 could not fill the log: " +
-                                 shell.readAllStandardError().toStdString());
+    bench::runSqliteShell(QString::fromUtf8(file), sql.toUtf8());
     db::Connection admin;
     admin.Open(kDsn, {}, {}, -1);
     TAPI::CreateCallLogTable(admin); // the index, built once over all rows
@@ -129,20 +122,6 @@ Run runCommand(const QStringList &arguments, const QString &report)
     return run;
 }
 
-void check(SQLSMALLINT type, SQLHANDLE handle, SQLRETURN rc, const char *what)
-{
-    if (SQL_SUCCEEDED(rc))
-        return;
-    SQLCHAR state[6] = {};
-    SQLCHAR message[512] = {};
-    SQLINTEGER native = 0;
-    SQLSMALLINT length = 0;
-    SQLGetDiagRec(type, handle, 1, state, &native, message, sizeof message, &length);
-    throw std::runtime_error(std::string("bare ODBC ") + what + ": " +
-                             reinterpret_cast<const char *>(state) + " " +
-                             reinterpret_cast<const char *>(message));
-}
-
 // Binds values to statement's markers as a C API program would; storage keeps them alive.
 void bindValues(SQLHSTMT stmt, const QVariantList &values, std::vector<double> &reals,
                 std::vector<std::string> &texts, std::vector<SQLLEN> &lengths)
@@ -179,7 +158,7 @@ Run runBare(const calls::Query &query, long long &rows)
     SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
     SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
     const std::string connect = calls::connectionString(kDsn).toStdString();
-    check(SQL_HANDLE_DBC, dbc,
+    bench::checkOdbc(SQL_HANDLE_DBC, dbc,
           SQLDriverConnect(dbc, nullptr, (SQLCHAR *)connect.c_str(), SQL_NTS, nullptr, 0, nullptr,
                            SQL_DRIVER_NOPROMPT),
           "connect");
@@ -192,7 +171,7 @@ Run runBare(const calls::Query &query, long long &rows)
         bindValues(stmt, statement.parameters, reals, texts, lengths);
         const std::string sql = statement.sql.toStdString();
         const SQLRETURN rc = SQLExecDirect(stmt, (SQLCHAR *)sql.c_str(), SQL_NTS);
-        check(SQL_HANDLE_STMT, stmt, rc == SQL_NO_DATA ? SQL_SUCCESS : rc, "statement");
+        bench::checkOdbc(SQL_HANDLE_STMT, stmt, rc == SQL_NO_DATA ? SQL_SUCCESS : rc, "statement");
         return stmt;
     };
     for (const calls::Statement &statement : query.preparation)

@@ -3,6 +3,7 @@
 // by Form_Load) on the real serial port and SQLite call log, in this process; the modem
 // simulator runs on a thread of its own, as the modem is a machine of its own. Reference:
 // the goal of 5 ms.
+#include "BenchFiles.h"
 #include "LineSimulator.h"
 #include "TAPI.h"
 #include "frmMain.h"
@@ -28,17 +29,6 @@ qint64 monotonicNs()
     timespec t{};
     clock_gettime(CLOCK_MONOTONIC, &t);
     return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
-}
-
-bool waitFor(const std::function<bool()> &condition, int timeoutMs = 20000)
-{
-    QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
-    }
-    return true;
 }
 
 // Notes the first paint of the list after a line was added.
@@ -112,7 +102,7 @@ int main(int argc, char **argv)
         frmMain window;
         window.Form_Load();
         int commands = 0;
-        if (!waitFor([&] {
+        if (!bench::waitFor([&] {
                 QMetaObject::invokeMethod(&simContext, [&] { commands = int(sim->commands().size()); },
                                           Qt::BlockingQueuedConnection);
                 return commands >= 3;
@@ -145,7 +135,7 @@ int main(int argc, char **argv)
                 sim->send(report);
                 writtenNs = monotonicNs();
             });
-            if (!waitFor([&] { return window.lstCID->count() > before && watch.paintedNs != 0 && writtenNs != 0; },
+            if (!bench::waitFor([&] { return window.lstCID->count() > before && watch.paintedNs != 0 && writtenNs != 0; },
                          10000)) {
                 std::fprintf(stderr, "bench_calltoscreen: call %d never reached the list\n", i);
                 result = 1;
@@ -156,7 +146,7 @@ int main(int argc, char **argv)
                 painted << (watch.paintedNs - writtenNs) / 1e6;
             }
             // Calls come seconds apart on a real line; let the window settle in between.
-            waitFor([] { return false; }, 20);
+            bench::waitFor([] { return false; }, 20);
         }
         if (result == 0) {
             std::printf("calltoscreen: %d calls, SQLite call log on disk (write-ahead, full sync)\n",

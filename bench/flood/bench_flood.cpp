@@ -47,17 +47,6 @@ void pause(int ms)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
-bool waitFor(const std::function<bool()> &condition, int timeoutMs)
-{
-    QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
-    }
-    return true;
-}
-
 // CPU time of every thread of a process, in nanoseconds (the scheduler's own count, far
 // finer than the ticks of /proc/PID/stat).
 // By thread name ("ringvane" is the window's thread, "call writer" the writer's).
@@ -204,7 +193,7 @@ public:
         const qint64 firstByte = monotonicNs();
         m_modem.send(bytes);
         int stored = 0;
-        const bool done = waitFor(
+        const bool done = bench::waitFor(
             [&] {
                 stored = rows(reader);
                 return stored >= calls;
@@ -246,7 +235,7 @@ public:
                 ::flood(1).replace("5550000", QByteArray::number(5560000 + i));
             const qint64 sent = monotonicNs();
             m_modem.send(report);
-            if (!waitFor([&] { return rows(reader) > i; }, 10000))
+            if (!bench::waitFor([&] { return rows(reader) > i; }, 10000))
                 throw std::runtime_error("a lone call was not stored");
             latencies << double(monotonicNs() - sent) / 1e6;
             pause(100);
@@ -297,7 +286,7 @@ private:
         }
         if (!m_process.waitForStarted(10000))
             throw std::runtime_error("the program did not start");
-        if (!waitFor([&] { return m_modem.commands() >= before + 3; }, 30000))
+        if (!bench::waitFor([&] { return m_modem.commands() >= before + 3; }, 30000))
             throw std::runtime_error("the modem was not opened");
         pause(500); // start-up done, today's (empty) day listed
     }
