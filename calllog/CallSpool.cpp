@@ -57,7 +57,7 @@ qint64 bytesOf(const QList<spoolrecord::Waiting> &waiting)
 QString CallSpool::defaultFolder()
 {
     const QString state = qEnvironmentVariable("XDG_STATE_HOME");
-    // The base directory specification says a relative path is to be ignored.
+    // XDG base directories: a relative path is to be ignored.
     const QString base =
         QDir::isAbsolutePath(state) ? state : QDir::homePath() + QLatin1String("/.local/state");
     return QDir::cleanPath(base + QLatin1String("/ringvane"));
