@@ -6,20 +6,17 @@
 #include "TAPI.h"
 
 #include "FakeClock.h"
+#include "SmallDisk.h"
+#include "SqliteLock.h"
 #include "TestHelpers.h"
 
-#include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/mount.h>
-#include <unistd.h>
 
 void PrintTo(const QString &text, std::ostream *out)
 {
@@ -28,10 +25,15 @@ void PrintTo(const QString &text, std::ostream *out)
 
 namespace {
 
-QString report(const char *date, const char *time, const QString &number)
+const QDateTime k1425 = dates::makeDateTime(QDate(2002, 10, 13), QTime(14, 25));
+
+// The modem's reports of calls at k1425, one after another.
+QString reports(const QStringList &numbers)
 {
-    return QStringLiteral("DATE = %1\r\nTIME = %2\r\nNMBR = %3\r\n")
-        .arg(QLatin1String(date), QLatin1String(time), number);
+    QString text;
+    for (const QString &number : numbers)
+        text += QStringLiteral("DATE = 1013\r\nTIME = 1425\r\nNMBR = %1\r\n").arg(number);
+    return text;
 }
 
 // What the recorder says, as it says it.
@@ -69,27 +71,6 @@ struct Heard
                          [this](qsizetype n, const QStringList &) { earlier = n; });
         QObject::connect(&recorder, &CallRecorder::roomAgain, [this] { ++rooms; });
     }
-};
-
-// Another connection holding the log's write lock, as a backup or a reader might.
-class LogLock
-{
-public:
-    LogLock()
-    {
-        m_connection.Open(QStringLiteral("DSN=CallerID;ODBC;"), {}, {}, -1);
-        m_connection.Execute(QStringLiteral("BEGIN EXCLUSIVE"));
-    }
-    ~LogLock() { release(); }
-    void release()
-    {
-        if (std::exchange(m_held, false))
-            m_connection.Execute(QStringLiteral("COMMIT"));
-    }
-
-private:
-    db::Connection m_connection;
-    bool m_held = true;
 };
 
 class Recorder : public ::testing::Test
@@ -145,15 +126,20 @@ protected:
         return out;
     }
 
-    static QString row(const QDateTime &when, const QString &number)
+    // The same for calls at one moment.
+    static QStringList rowsOf(const QStringList &numbers, const QDateTime &when = k1425)
     {
-        return QStringLiteral("%1|%2").arg(dates::toDayNumber(when), 0, 'f', 6).arg(number);
+        QStringList out;
+        for (const QString &number : numbers)
+            out << QStringLiteral("%1|%2").arg(dates::toDayNumber(when), 0, 'f', 6).arg(number);
+        return out;
     }
 
-    std::unique_ptr<CallSpool> openSpool() const
+    std::unique_ptr<CallSpool> openSpool(const QString &folder = {}) const
     {
         QString error;
-        auto spool = CallSpool::open(options().spoolFolder, options().spoolKey, &error);
+        auto spool = CallSpool::open(folder.isEmpty() ? options().spoolFolder : folder,
+                                     options().spoolKey, &error);
         EXPECT_TRUE(spool) << qPrintable(error);
         return spool;
     }
@@ -162,8 +148,6 @@ protected:
     QTemporaryDir m_spoolDir;
     Heard heard;
 };
-
-const QDateTime k1425 = dates::makeDateTime(QDate(2002, 10, 13), QTime(14, 25));
 
 } // namespace
 
@@ -179,12 +163,12 @@ TEST_F(Recorder, ABurstIsOneDecodingPassStoredWithTheDayNumbersOfItsMoment)
     int n = 0;
     QStringList expected;
     for (const auto &sep : separators) {
-        QString burst;
-        for (int i = 0; i < 3; ++i, ++n) {
-            burst += report("1013", "1425", QString::number(5550100 + n));
-            expected << row(k1425, QString::number(5550100 + n));
-        }
-        feed(*recorder, burst, QString::fromLatin1(sep.date), QString::fromLatin1(sep.time));
+        QStringList burst;
+        for (int i = 0; i < 3; ++i, ++n)
+            burst << QString::number(5550100 + n);
+        expected << rowsOf(burst);
+        feed(*recorder, reports(burst), QString::fromLatin1(sep.date),
+             QString::fromLatin1(sep.time));
         ASSERT_EQ(heard.decoded.size(), expected.size() / 3) << sep.date;
         EXPECT_EQ(heard.decoded.last().size(), 3) << "one burst, one signal";
         EXPECT_EQ(heard.decoded.last().last().call.when, k1425) << sep.date;
@@ -195,19 +179,15 @@ TEST_F(Recorder, ABurstIsOneDecodingPassStoredWithTheDayNumbersOfItsMoment)
     // To the last bit what the store writes for the call's stamp.
     db::Connection &admin = OdbcSandbox::instance().admin();
     db::Recordset store;
-    store.Open(QStringLiteral("IDList"), admin, 0, db::Recordset::LockOptimistic,
-               db::Recordset::CmdTable);
+    store.Open(QStringLiteral("IDList"), admin, 0, 3, 2);
     store.AddNew();
     store.Fields(0).setValue(QStringLiteral("2002/10/13 14:25"));
     store.Fields(1).setValue(QStringLiteral("STORE"));
     store.Update();
-    EXPECT_EQ(
-        queryRows(admin, QStringLiteral("select count(*) from idlist where datetime = "
-                                        "(select datetime from idlist where number = 'STORE')"))
-            .value(0)
-            .value(0)
-            .toInt(),
-        n + 1);
+    const QString sameStamp =
+        QStringLiteral("select count(*) from idlist where datetime = "
+                       "(select datetime from idlist where number = 'STORE')");
+    EXPECT_EQ(queryRows(admin, sameStamp).value(0).value(0).toInt(), n + 1);
     EXPECT_EQ(recorder->waitingCount(), 0);
     EXPECT_TRUE(heard.kept.isEmpty());
 }
@@ -215,9 +195,8 @@ TEST_F(Recorder, ABurstIsOneDecodingPassStoredWithTheDayNumbersOfItsMoment)
 TEST_F(Recorder, CallsTheLogDoesNotTakeInTimeWaitInTheSpoolAndAreSavedWhenItIsBack)
 {
     auto recorder = started();
-    LogLock lock;
-    feed(*recorder, report("1013", "1425", QStringLiteral("5550101")) +
-                        report("1013", "1425", QStringLiteral("5550102")));
+    SqliteLock lock(OdbcSandbox::instance().sqliteFile());
+    feed(*recorder, reports({"5550101", "5550102"}));
     ASSERT_TRUE(waitFor([&] { return heard.kept.size() == 2; }, 10000));
     EXPECT_EQ(recorder->waitingCount(), 2);
     EXPECT_TRUE(heard.stored.isEmpty());
@@ -226,8 +205,7 @@ TEST_F(Recorder, CallsTheLogDoesNotTakeInTimeWaitInTheSpoolAndAreSavedWhenItIsBa
     ASSERT_TRUE(waitFor([&] { return !heard.waitingSaved.isEmpty(); }, 15000));
     EXPECT_EQ(heard.waitingSaved, QList<qsizetype>{2});
     EXPECT_EQ(heard.savedLater.size(), 2);
-    EXPECT_EQ(rows(), (QStringList{row(k1425, QStringLiteral("5550101")),
-                                   row(k1425, QStringLiteral("5550102"))}));
+    EXPECT_EQ(rows(), rowsOf({"5550101", "5550102"}));
     // Out of the spool once stored: a later run replays nothing.
     recorder.reset();
     EXPECT_TRUE(openSpool()->pending().isEmpty());
@@ -242,15 +220,13 @@ TEST_F(Recorder, CallsOfAnEarlierRunGoFirstThenTheNewOnes)
                                    {8, Call{earlier, QStringLiteral("OLD2"), {}}}}));
     }
     auto recorder = started();
-    feed(*recorder, report("1013", "1425", QStringLiteral("NEW")));
+    feed(*recorder, reports({"NEW"}));
     ASSERT_TRUE(
         waitFor([&] { return !heard.waitingSaved.isEmpty() && heard.stored.size() == 1; }, 10000));
     EXPECT_EQ(heard.earlier, 2);
     EXPECT_EQ(heard.waitingSaved, QList<qsizetype>{2});
     EXPECT_GT(heard.decoded.at(0).at(0).id, 8u) << "new ids never meet the spool's";
-    EXPECT_EQ(rows(), (QStringList{row(earlier, QStringLiteral("OLD1")),
-                                   row(earlier, QStringLiteral("OLD2")),
-                                   row(k1425, QStringLiteral("NEW"))}));
+    EXPECT_EQ(rows(), rowsOf({"OLD1", "OLD2"}, earlier) + rowsOf({"NEW"}));
     recorder.reset();
     EXPECT_TRUE(openSpool()->pending().isEmpty());
 }
@@ -262,29 +238,25 @@ TEST_F(Recorder, ACallTheSourceRefusesDoesNotHoldBackItsBurstAndIsKeptUntilTaken
         QStringLiteral("CREATE TRIGGER NoSpoof BEFORE INSERT ON IDList WHEN "
                        "NEW.number = 'SPOOF' BEGIN SELECT RAISE(ABORT, 'no spoofing'); END"));
     auto recorder = started();
-    feed(*recorder, report("1013", "1425", QStringLiteral("5550101")) +
-                        report("1013", "1425", QStringLiteral("SPOOF")) +
-                        report("1013", "1425", QStringLiteral("5550103")));
+    feed(*recorder, reports({"5550101", "SPOOF", "5550103"}));
     ASSERT_TRUE(waitFor([&] { return heard.stored.size() == 2 && heard.kept.size() == 1; }, 10000));
     EXPECT_EQ(heard.kept.at(0).call.number, QStringLiteral("SPOOF"));
     EXPECT_TRUE(heard.reasons.join(u'\n').contains(QStringLiteral("no spoofing")));
-    EXPECT_EQ(rows(), (QStringList{row(k1425, QStringLiteral("5550101")),
-                                   row(k1425, QStringLiteral("5550103"))}));
+    EXPECT_EQ(rows(), rowsOf({"5550101", "5550103"}));
 
     // Tried again by itself; taken once the source takes it.
     admin.Execute(QStringLiteral("DROP TRIGGER NoSpoof"));
     ASSERT_TRUE(waitFor([&] { return heard.waitingSaved == QList<qsizetype>{1}; }, 10000));
     EXPECT_EQ(rows().size(), 3);
-    EXPECT_EQ(rows().last(), row(k1425, QStringLiteral("SPOOF")));
+    EXPECT_EQ(rows().last(), rowsOf({"SPOOF"}).at(0));
 }
 
 TEST_F(Recorder, FinishingPutsEveryCallNotYetStoredIntoTheSpool)
 {
     {
         auto recorder = started();
-        LogLock lock;
-        feed(*recorder, report("1013", "1425", QStringLiteral("5550101")) +
-                            report("1013", "1425", QStringLiteral("5550102")));
+        SqliteLock lock(OdbcSandbox::instance().sqliteFile());
+        feed(*recorder, reports({"5550101", "5550102"}));
         QElapsedTimer clockOnFinish;
         clockOnFinish.start();
         recorder->finish(1500);
@@ -301,7 +273,7 @@ TEST_F(Recorder, WithoutDatabaseSupportCallsAreKeptAtOnce)
 {
     auto recorder = started(false);
     // The blank line ends the report at once.
-    feed(*recorder, report("1013", "1425", QStringLiteral("5550101")) + QStringLiteral("\r\n"));
+    feed(*recorder, reports({"5550101"}) + QStringLiteral("\r\n"));
     QElapsedTimer waited;
     waited.start();
     ASSERT_TRUE(waitFor([&] { return heard.kept.size() == 1; }, 10000));
@@ -318,8 +290,8 @@ TEST_F(Recorder, ASpoolThatCannotBeWrittenLeavesCallsHeldAndIsTriedAgain)
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     auto recorder = started(true, o);
-    LogLock lock;
-    feed(*recorder, report("1013", "1425", QStringLiteral("5550101")));
+    SqliteLock lock(OdbcSandbox::instance().sqliteFile());
+    feed(*recorder, reports({"5550101"}));
     ASSERT_TRUE(waitFor([&] { return heard.unsafe.size() == 1; }, 10000));
     EXPECT_FALSE(heard.reasons.last().isEmpty()) << "the report says why";
     EXPECT_EQ(recorder->waitingCount(), 1);
@@ -328,7 +300,7 @@ TEST_F(Recorder, ASpoolThatCannotBeWrittenLeavesCallsHeldAndIsTriedAgain)
     ASSERT_TRUE(waitFor([&] { return heard.kept.size() == 1; }, 10000));
     lock.release();
     ASSERT_TRUE(waitFor([&] { return heard.waitingSaved == QList<qsizetype>{1}; }, 15000));
-    EXPECT_EQ(rows(), QStringList{row(k1425, QStringLiteral("5550101"))});
+    EXPECT_EQ(rows(), rowsOf({"5550101"}));
 }
 
 TEST_F(Recorder, HeldCallsAreBoundedAndTheLineIsReadAgainOnceTheyAreStored)
@@ -336,11 +308,10 @@ TEST_F(Recorder, HeldCallsAreBoundedAndTheLineIsReadAgainOnceTheyAreStored)
     CallRecorder::Options o = options();
     o.memoryLimit = 3;
     auto recorder = started(true, o);
-    LogLock lock;
-    feed(*recorder,
-         report("1013", "1425", QStringLiteral("1")) + report("1013", "1425", QStringLiteral("2")));
+    SqliteLock lock(OdbcSandbox::instance().sqliteFile());
+    feed(*recorder, reports({"1", "2"}));
     EXPECT_FALSE(recorder->full());
-    feed(*recorder, report("1013", "1425", QStringLiteral("3")));
+    feed(*recorder, reports({"3"}));
     EXPECT_TRUE(recorder->full());
     lock.release();
     ASSERT_TRUE(waitFor([&] { return heard.rooms == 1; }, 15000));
@@ -349,39 +320,12 @@ TEST_F(Recorder, HeldCallsAreBoundedAndTheLineIsReadAgainOnceTheyAreStored)
 
 TEST_F(Recorder, AFullDiskUnderTheLogAndTheSpoolLosesNoCallOnceSpaceIsFreed)
 {
-    if (!qEnvironmentVariableIsSet("RINGVANE_PRIVATE_MOUNTS")) {
-        // The disk is a small tmpfs, mounted in a mount namespace of a child run of this test.
-        QStringList reasons;
-        for (const QString &way : {QStringLiteral("-m"), QStringLiteral("-Urm")}) {
-            QProcess child;
-            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-            env.insert(QStringLiteral("RINGVANE_PRIVATE_MOUNTS"), QStringLiteral("1"));
-            child.setProcessEnvironment(env);
-            child.setProcessChannelMode(QProcess::MergedChannels);
-            child.start(QStringLiteral("unshare"),
-                        {way, QCoreApplication::applicationFilePath(),
-                         QStringLiteral("--gtest_filter=Recorder.AFullDisk*")});
-            child.waitForFinished(90000);
-            const QString out = QString::fromLocal8Bit(child.readAll());
-            if (out.contains(QLatin1String("[  PASSED  ] 1 test")))
-                return;
-            if (out.contains(QLatin1String("[ RUN")) &&
-                !out.contains(QLatin1String("[  SKIPPED ]")))
-                FAIL() << "the run on a small disk failed:\n" << qPrintable(out);
-            reasons << QStringLiteral("unshare %1: %2").arg(way, out.trimmed().right(200));
-        }
-        GTEST_SKIP() << qPrintable(reasons.join(QLatin1String("; ")));
-    }
-
+    if (!smalldisk::inOwnMountNamespace("Recorder.AFullDisk*", 90000))
+        return;
     const QString disk = m_spoolDir.filePath(QStringLiteral("disk"));
-    ASSERT_TRUE(QDir().mkpath(disk));
-    if (::mount("tmpfs", QFile::encodeName(disk).constData(), "tmpfs", 0, "size=256k") != 0)
-        GTEST_SKIP() << "mount: " << std::strerror(errno);
-    struct Unmount
-    {
-        QByteArray path;
-        ~Unmount() { ::umount2(path.constData(), MNT_DETACH); }
-    } unmount{QFile::encodeName(disk)};
+    const smalldisk::Tmpfs mounted(disk, "256k");
+    if (!mounted.mounted())
+        return;
 
     // The log and the spool on the one small disk.
     const QString log = disk + QStringLiteral("/calllog.db");
@@ -408,26 +352,18 @@ TEST_F(Recorder, AFullDiskUnderTheLogAndTheSpoolLosesNoCallOnceSpaceIsFreed)
     o.spoolFolder = disk + QStringLiteral("/spool");
     o.writer.connectionString = connectionString;
     auto recorder = started(true, o);
-    feed(*recorder, report("1013", "1425", QStringLiteral("5550100")));
+    feed(*recorder, reports({"5550100"}));
     ASSERT_TRUE(waitFor([&] { return heard.stored.size() == 1; }, 10000));
 
     // Kept full: a log that closes its connection gives back its journal's pages.
-    const QByteArray filler = QFile::encodeName(disk + QStringLiteral("/filler"));
-    auto fill = [&] {
-        const int fd = ::open(filler.constData(), O_WRONLY | O_CREAT | O_APPEND, 0600);
-        const QByteArray page(4096, 'x');
-        while (::write(fd, page.constData(), page.size()) > 0) {
-        }
-        ::close(fd);
-    };
-    fill();
+    const QString filler = disk + QStringLiteral("/filler");
+    smalldisk::fill(filler);
 
     // Both reports end in this pass (the blank line), so the two calls wait together.
-    feed(*recorder, report("1013", "1425", QStringLiteral("5550101")) +
-                        report("1013", "1425", QStringLiteral("5550102")) + u"\r\n"_qs);
+    feed(*recorder, reports({"5550101", "5550102"}) + u"\r\n"_qs);
     ASSERT_TRUE(waitFor(
         [&] {
-            fill();
+            smalldisk::fill(filler);
             return heard.unsafe.size() == 2;
         },
         15000))
@@ -436,14 +372,12 @@ TEST_F(Recorder, AFullDiskUnderTheLogAndTheSpoolLosesNoCallOnceSpaceIsFreed)
         << qPrintable(heard.reasons.last());
     EXPECT_EQ(recorder->waitingCount(), 2);
 
-    ASSERT_EQ(::unlink(filler.constData()), 0);
+    ASSERT_TRUE(QFile::remove(filler));
     ASSERT_TRUE(waitFor([&] { return heard.waitingSaved == QList<qsizetype>{2}; }, 20000));
-    EXPECT_EQ(numbers(), (QStringList{QStringLiteral("5550100"), QStringLiteral("5550101"),
-                                      QStringLiteral("5550102")}));
+    EXPECT_EQ(numbers(), QStringList({"5550100", "5550101", "5550102"}));
     recorder.reset();
-    QString error;
-    const auto spool = CallSpool::open(o.spoolFolder, o.spoolKey, &error);
-    ASSERT_TRUE(spool) << qPrintable(error);
+    const auto spool = openSpool(o.spoolFolder);
+    ASSERT_TRUE(spool);
     EXPECT_TRUE(spool->pending().isEmpty());
     EXPECT_TRUE(spool->damage().isEmpty());
 }
@@ -456,7 +390,7 @@ TEST_F(Recorder, ANameFindsItsCallAndItsRowIsWrittenOnceTheReportCloses)
     TAPI::AddNameColumn(OdbcSandbox::instance().admin());
     {
         auto recorder = started();
-        LogLock lock;
+        SqliteLock lock(OdbcSandbox::instance().sqliteFile());
         feed(*recorder, QStringLiteral("NMBR = 0\r\nNAME = SPOOLED\r\n\r\n"));
         recorder->finish(1500);
     }
@@ -484,7 +418,7 @@ TEST_F(Recorder, ANameFindsItsCallAndItsRowIsWrittenOnceTheReportCloses)
 
 TEST(UnansweredCommit, ACallCountsAsStoredOnlyWhenItsRowsGrewByAllItsCopies)
 {
-    const QDateTime at = dates::makeDateTime(QDate(2002, 10, 13), QTime(14, 25));
+    const QDateTime at = k1425;
     const SpooledCall a1{1, Call{at, QStringLiteral("555"), {}}};
     const SpooledCall a2{2, Call{at, QStringLiteral("555"), {}}};
     const SpooledCall b{3, Call{at.addSecs(60), QStringLiteral("555"), {}}};

@@ -5,8 +5,8 @@
 
 #include "DateServices.h"
 #include "LocaleScope.h"
+#include "SmallDisk.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QLocale>
 #include <QProcess>
@@ -19,10 +19,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -95,31 +92,28 @@ TEST_F(Spool, DamagedBytesAreSkippedWithOneLineAndHideNoCallAfterThem)
         ASSERT_TRUE(scratch->append({call(7, QStringLiteral("FORGED"))}));
         forged = contents(scratch->path());
     }
+    const QStringList all = {QStringLiteral("5550101"), QString::fromLatin1(forged),
+                             QStringLiteral("5550303")};
     qint64 end[4] = {0, 0, 0, 0};
     {
         auto spool = open();
-        const QString texts[] = {QStringLiteral("5550101"), QString::fromLatin1(forged),
-                                 QStringLiteral("5550303")};
         for (int i = 0; i < 3; ++i) {
-            ASSERT_TRUE(spool->append({call(i + 1, texts[i])}));
+            ASSERT_TRUE(spool->append({call(i + 1, all[i])}));
             end[i + 1] = QFileInfo(spool->path()).size();
         }
     }
     const QByteArray whole = contents(slot(1));
-    const QStringList firstTwo = {QStringLiteral("5550101"), QString::fromLatin1(forged)};
-    const QStringList outer = {QStringLiteral("5550101"), QStringLiteral("5550303")};
-    const QStringList all = firstTwo + QStringList{QStringLiteral("5550303")};
+    const QStringList firstTwo = all.mid(0, 2), outer = {all[0], all[2]};
     static constexpr char Garbage[] = "\x1eRVS1 0000ffff x\r\n\0\x1e\x1eRVS";
     static constexpr char Junk[] = "\n\r\0junk";
     QByteArray flipped = whole;
     flipped[end[1] + 40] = char(flipped[end[1] + 40] ^ 0x01);
-    struct Case
+    const struct
     {
         const char *what;
         QByteArray bytes;
         QStringList expected;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"last record torn", whole.left(end[2] + 20), firstTwo},
         {"last record without its line end", whole.left(end[3] - 1), firstTwo},
         {"middle record torn inside the forged one",
@@ -129,7 +123,7 @@ TEST_F(Spool, DamagedBytesAreSkippedWithOneLineAndHideNoCallAfterThem)
         {"garbage appended", whole + QByteArray(Garbage, sizeof Garbage - 1), all},
         {"garbage in front", QByteArray(Junk, sizeof Junk - 1) + whole, all},
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
         overwrite(slot(1), c.bytes);
         {
@@ -216,19 +210,18 @@ TEST_F(Spool, OpenFailsWithTheReason)
 {
     overwrite(m_dir.filePath(QStringLiteral("file")), "x");
     ASSERT_TRUE(QDir().mkpath(slot(1)));
-    struct Case
+    const struct
     {
         QString folder;
         QString key;
         const char *reason;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {m_dir.filePath(QStringLiteral("file/ringvane")), Key, "Not a directory"},
         {folder(), Key, "Is a directory"},
         {folder(), QStringLiteral("../CallerID"), "cannot name"},
         {folder(), QString(), "cannot name"},
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         QString error;
         EXPECT_FALSE(CallSpool::open(c.folder, c.key, &error));
         EXPECT_TRUE(error.contains(QLatin1String(c.reason))) << qPrintable(error);
@@ -341,49 +334,12 @@ TEST_F(Spool, StoredCallsLeaveAndTheFileDoesNotGrowForEver)
 
 TEST_F(Spool, AFullDiskFailsWithTheReasonAndCorruptsNothing)
 {
-    if (!qEnvironmentVariableIsSet("RINGVANE_PRIVATE_MOUNTS")) {
-        // The disk is a small tmpfs, mounted in a mount namespace of a child run of this test.
-        QStringList reasons;
-        const QList<QStringList> ways = {{QStringLiteral("-m")}, {QStringLiteral("-Urm")}};
-        for (const QStringList &way : ways) {
-            QProcess child;
-            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-            env.insert(QStringLiteral("RINGVANE_PRIVATE_MOUNTS"), QStringLiteral("1"));
-            child.setProcessEnvironment(env);
-            child.setProcessChannelMode(QProcess::MergedChannels);
-            child.start(QStringLiteral("unshare"),
-                        way + QStringList{QCoreApplication::applicationFilePath(),
-                                          QStringLiteral("--gtest_filter=Spool.AFullDisk*")});
-            child.waitForFinished(50000);
-            const QString out = QString::fromLocal8Bit(child.readAll());
-            if (out.contains(QLatin1String("[  PASSED  ] 1 test")))
-                return;
-            // A run that started and neither passed nor skipped failed (or crashed).
-            const bool ran = out.contains(QLatin1String("[ RUN"));
-            const bool skipped = out.contains(QLatin1String("[  SKIPPED ]"));
-            if (ran && !skipped)
-                FAIL() << "the run on a small disk failed:\n" << qPrintable(out);
-            reasons.append(QStringLiteral("unshare %1: %2").arg(way[0], out.trimmed().right(200)));
-        }
-        GTEST_SKIP() << qPrintable(reasons.join(QLatin1String("; ")));
-    }
-    const QByteArray disk = QFile::encodeName(m_dir.filePath(QStringLiteral("state")));
-    ASSERT_TRUE(QDir().mkpath(QString::fromLocal8Bit(disk)));
-    if (::mount("tmpfs", disk.constData(), "tmpfs", 0, "size=64k") != 0)
-        GTEST_SKIP() << "mount: " << std::strerror(errno);
-    struct Unmount
-    {
-        QByteArray path;
-        ~Unmount() { ::umount2(path.constData(), MNT_DETACH); }
-    } unmount{disk};
+    if (!smalldisk::inOwnMountNamespace("Spool.AFullDisk*", 50000))
+        return;
+    const smalldisk::Tmpfs disk(m_dir.filePath(QStringLiteral("state")), "64k");
+    if (!disk.mounted())
+        return;
     const QString filler = m_dir.filePath(QStringLiteral("state/filler"));
-    auto fill = [&] {
-        const int fd = ::open(QFile::encodeName(filler).constData(), O_WRONLY | O_CREAT, 0600);
-        const QByteArray page(4096, 'x');
-        while (::write(fd, page.constData(), page.size()) > 0) {
-        }
-        ::close(fd);
-    };
     const QString noSpace = QString::fromLocal8Bit(std::strerror(ENOSPC));
     // Ids of 19 digits make a stored mark for 300 calls larger than a page.
     const quint64 base = 1'000'000'000'000'000'000ull;
@@ -394,7 +350,7 @@ TEST_F(Spool, AFullDiskFailsWithTheReasonAndCorruptsNothing)
             calls.append(call(base + i, QStringLiteral("5550%1").arg(i)));
         ASSERT_TRUE(spool->append(calls));
         const qint64 before = QFileInfo(spool->path()).size();
-        fill();
+        smalldisk::fill(filler);
 
         const QString big(4096, QLatin1Char('7'));
         EXPECT_FALSE(spool->append({call(1, big), call(2, big), call(3, big)}));
@@ -419,7 +375,7 @@ TEST_F(Spool, AFullDiskFailsWithTheReasonAndCorruptsNothing)
         EXPECT_EQ(spool->pending().constLast().call.number.size(), 4096);
 
         // With every call stored the file is emptied, which needs no space.
-        fill();
+        smalldisk::fill(filler);
         QList<quint64> all;
         for (const SpooledCall &c : spool->pending())
             all.append(c.id);
