@@ -151,7 +151,7 @@ TEST_F(CallsCommand, ExitCodesSayWhatWentWrong)
         ExitCode exitCode;
         const char *says;
     } cases[] = {
-        {{"--help"}, ExitOk, nullptr},
+        {{"--help"}, ExitOk, ""},
         {{"--dsn", "NoSuchSource"}, ExitNoDataSource, "no ODBC data source \"NoSuchSource\""},
         {{"--dsn", "Gone"}, ExitUnreachable, "cannot be reached"},
         {{"--dsn", "BrokenDriver"}, ExitDatabase, "could not give the call log"},
@@ -162,9 +162,7 @@ TEST_F(CallsCommand, ExitCodesSayWhatWentWrong)
         const CommandRun run = runCalls(c.args);
         EXPECT_EQ(run.exitCode, c.exitCode)
             << c.args.join(u' ').toStdString() << run.err.toStdString();
-        if (c.says) {
-            EXPECT_TRUE(run.err.contains(QLatin1String(c.says))) << run.err.toStdString();
-        }
+        EXPECT_TRUE(run.err.contains(QLatin1String(c.says))) << run.err.toStdString();
     }
     EXPECT_TRUE(runCalls({"--help"}).out.startsWith("Usage: ringvane-calls"));
     // Output that cannot be written: a full disk, a closed descriptor (which the call log's
@@ -222,25 +220,18 @@ TEST_F(CallsCommand, StreamsAMillionCallsInLittleMemory)
 {
     const long long first = dates::toDayNumber(QDate(2026, 1, 1));
     OdbcSandbox &sandbox = OdbcSandbox::instance();
-    if (sandbox.backend() == OdbcSandbox::Postgres) {
-        sandbox.admin().Execute(QStringLiteral("INSERT INTO IDList SELECT %1 + x / 10000.0, "
-                                               "'555' || x FROM generate_series(0, 999999) x")
-                                    .arg(first));
-    } else {
-        sandbox.admin().Close();
-        QProcess shell;
-        shell.start(u"sqlite3"_qs, {sandbox.sqliteFile()});
-        ASSERT_TRUE(shell.waitForStarted());
-        shell.write(
-            QString::asprintf("BEGIN;\nWITH RECURSIVE c(x) AS (SELECT 0 UNION ALL SELECT x "
-                              "+ 1 FROM c WHERE x < 999999)\nINSERT INTO IDList SELECT %lld "
-                              "+ x / 10000.0, '555' || x FROM c;\nCOMMIT;\n",
-                              first)
-                .toUtf8());
-        shell.closeWriteChannel();
-        ASSERT_TRUE(shell.waitForFinished(120000) && shell.exitCode() == 0)
-            << shell.readAllStandardError().toStdString();
-    }
+    // Made in the data source itself: a million bound inserts would take minutes.
+    ASSERT_EQ(
+        sandbox.admin().Execute(
+            sandbox.backend() == OdbcSandbox::Postgres
+                ? QStringLiteral("INSERT INTO IDList SELECT %1 + x / 10000.0, '555' || x "
+                                 "FROM generate_series(0, 999999) x")
+                      .arg(first)
+                : QStringLiteral("INSERT INTO IDList WITH RECURSIVE c(x) AS (SELECT 0 UNION ALL "
+                                 "SELECT x + 1 FROM c WHERE x < 999999) SELECT %1 + x / 10000.0, "
+                                 "'555' || x FROM c")
+                      .arg(first)),
+        1000000);
 
     QTemporaryDir dir;
     auto peakKb = [&](const QStringList &range) {

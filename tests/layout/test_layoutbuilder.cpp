@@ -38,47 +38,31 @@ ControlLayout described(const char *name)
 // The control as the main window builds it, reduced to one observable value.
 using Probe = std::function<QString(QObject *)>;
 
+template <class W, class Base = W>
+std::unique_ptr<QObject> made(const ControlLayout &c, void (*apply)(Base *, const ControlLayout &))
+{
+    auto w = std::make_unique<W>();
+    apply(w.get(), c);
+    return w;
+}
+
 std::unique_ptr<QObject> build(const ControlLayout &c)
 {
+    using namespace layoutbuilder;
     const QString &name = c.name;
-    if (name == QLatin1String("RcvText")) {
-        auto box = std::make_unique<QPlainTextEdit>();
-        layoutbuilder::applyTextBox(box.get(), c);
-        return box;
-    }
-    if (name == QLatin1String("brDay")) {
-        auto box = std::make_unique<QLineEdit>();
-        layoutbuilder::applyTextBox(box.get(), c);
-        return box;
-    }
-    if (name == QLatin1String("cboMODEM")) {
-        auto box = std::make_unique<QComboBox>();
-        layoutbuilder::applyComboBox(box.get(), c);
-        return box;
-    }
-    if (name == QLatin1String("lstCID")) {
-        auto list = std::make_unique<QListWidget>();
-        layoutbuilder::applyListBox(list.get(), c);
-        return list;
-    }
-    if (name == QLatin1String("lblTip")) {
-        auto label = std::make_unique<QLabel>();
-        layoutbuilder::applyLabel(label.get(), c);
-        return label;
-    }
-    if (name == QLatin1String("imgTitle")) {
-        auto image = std::make_unique<QLabel>();
-        layoutbuilder::applyImage(image.get(), c);
-        return image;
-    }
-    if (name == QLatin1String("Timer1")) {
-        auto timer = std::make_unique<QTimer>();
-        layoutbuilder::applyTimer(timer.get(), c);
-        return timer;
-    }
-    auto port = std::make_unique<FakeComm>();
-    layoutbuilder::applySerialPort(port.get(), c);
-    return port;
+    if (name == u"RcvText")
+        return made<QPlainTextEdit>(c, applyTextBox);
+    if (name == u"brDay")
+        return made<QLineEdit>(c, applyTextBox);
+    if (name == u"cboMODEM")
+        return made<QComboBox>(c, applyComboBox);
+    if (name == u"lstCID")
+        return made<QListWidget>(c, applyListBox);
+    if (name == u"Timer1")
+        return made<QTimer>(c, applyTimer);
+    if (name == u"comm")
+        return made<FakeComm, Comm>(c, applySerialPort);
+    return made<QLabel>(c, name == u"imgTitle" ? applyImage : applyLabel);
 }
 
 template <class W> W *as(QObject *o)
@@ -86,6 +70,11 @@ template <class W> W *as(QObject *o)
     auto *w = qobject_cast<W *>(o);
     EXPECT_NE(w, nullptr);
     return w;
+}
+
+template <class W, class V> Probe read(V (W::*get)() const)
+{
+    return [get](QObject *o) { return QString::number((as<W>(o)->*get)()); };
 }
 
 QString alignment(Qt::Alignment a)
@@ -104,15 +93,10 @@ TEST(LayoutBuilder, AChangedSettingChangesTheControl)
     struct Case
     {
         const char *control;
-        const char *setting;
         std::function<void(ControlLayout &)> change;
         Probe probe;
         const char *asDescribed;
         const char *changed;
-    };
-    const Probe wrap = [](QObject *o) {
-        return QString::number(as<QPlainTextEdit>(o)->lineWrapMode() ==
-                               QPlainTextEdit::WidgetWidth);
     };
     const Probe bars = [](QObject *o) {
         auto *box = as<QPlainTextEdit>(o);
@@ -127,55 +111,51 @@ TEST(LayoutBuilder, AChangedSettingChangesTheControl)
             .arg(port->Settings(), port->calls.join(u' '));
     };
     const Case cases[] = {
-        {"RcvText", "wordWrap", [](ControlLayout &c) { c.wordWrap = false; }, wrap, "1", "0"},
-        {"RcvText", "scrollBars", [](ControlLayout &c) { c.scrollBars = ScrollBars::Both; }, bars,
-         "1/2", "2/2"},
-        {"RcvText", "alignment", [](ControlLayout &c) { c.alignment = Alignment::Center; },
+        {"RcvText", [](ControlLayout &c) { c.wordWrap = false; },
+         read(&QPlainTextEdit::lineWrapMode), "1", "0"},
+        {"RcvText", [](ControlLayout &c) { c.scrollBars = ScrollBars::Both; }, bars, "1/2", "2/2"},
+        {"RcvText", [](ControlLayout &c) { c.alignment = Alignment::Center; },
          [](QObject *o) {
              return alignment(as<QPlainTextEdit>(o)->document()->defaultTextOption().alignment());
          },
          "left", "center"},
-        {"RcvText", "locked", [](ControlLayout &c) { c.locked = true; },
-         [](QObject *o) { return QString::number(as<QPlainTextEdit>(o)->isReadOnly()); }, "0", "1"},
-        {"brDay", "alignment", [](ControlLayout &c) { c.alignment = Alignment::Right; },
+        {"RcvText", [](ControlLayout &c) { c.locked = true; }, read(&QPlainTextEdit::isReadOnly),
+         "0", "1"},
+        {"brDay", [](ControlLayout &c) { c.alignment = Alignment::Right; },
          [](QObject *o) { return alignment(as<QLineEdit>(o)->alignment()); }, "center", "right"},
-        {"brDay", "locked", [](ControlLayout &c) { c.locked = true; },
-         [](QObject *o) { return QString::number(as<QLineEdit>(o)->isReadOnly()); }, "0", "1"},
-        {"brDay", "text", [](ControlLayout &c) { c.text = QStringLiteral("5/14/2024"); },
-         [](QObject *o) { return as<QLineEdit>(o)->text(); }, "", "5/14/2024"},
-        {"cboMODEM", "style", [](ControlLayout &c) { c.comboStyle = ComboStyle::DropDownCombo; },
-         [](QObject *o) { return QString::number(as<QComboBox>(o)->isEditable()); }, "0", "1"},
-        {"lstCID", "multiSelect", [](ControlLayout &c) { c.multiSelect = true; },
-         [](QObject *o) { return QString::number(as<QListWidget>(o)->selectionMode()); }, "1", "2"},
-        {"lstCID", "sorted", [](ControlLayout &c) { c.sorted = true; },
-         [](QObject *o) { return QString::number(as<QListWidget>(o)->isSortingEnabled()); }, "0",
+        {"brDay", [](ControlLayout &c) { c.locked = true; }, read(&QLineEdit::isReadOnly), "0",
          "1"},
-        {"lblTip", "alignment", [](ControlLayout &c) { c.alignment = Alignment::Center; },
+        {"brDay", [](ControlLayout &c) { c.text = QStringLiteral("5/14/2024"); },
+         [](QObject *o) { return as<QLineEdit>(o)->text(); }, "", "5/14/2024"},
+        {"cboMODEM", [](ControlLayout &c) { c.comboStyle = ComboStyle::DropDownCombo; },
+         read(&QComboBox::isEditable), "0", "1"},
+        {"lstCID", [](ControlLayout &c) { c.multiSelect = true; },
+         read(&QListWidget::selectionMode), "1", "2"},
+        {"lstCID", [](ControlLayout &c) { c.sorted = true; }, read(&QListWidget::isSortingEnabled),
+         "0", "1"},
+        {"lblTip", [](ControlLayout &c) { c.alignment = Alignment::Center; },
          [](QObject *o) { return alignment(as<QLabel>(o)->alignment()); }, "left", "center"},
-        {"lblTip", "wordWrap", [](ControlLayout &c) { c.wordWrap = true; },
-         [](QObject *o) { return QString::number(as<QLabel>(o)->wordWrap()); }, "0", "1"},
-        {"lblTip", "backColor", [](ControlLayout &c) { c.backColor = 0x0000FF; },
+        {"lblTip", [](ControlLayout &c) { c.wordWrap = true; }, read(&QLabel::wordWrap), "0", "1"},
+        {"lblTip", [](ControlLayout &c) { c.backColor = 0x0000FF; },
          [](QObject *o) {
              auto *label = as<QLabel>(o);
              return label->autoFillBackground() ? label->palette().color(QPalette::Window).name()
                                                 : QStringLiteral("none");
          },
          "none", "#ff0000"},
-        {"imgTitle", "stretch", [](ControlLayout &c) { c.stretch = true; },
-         [](QObject *o) { return QString::number(as<QLabel>(o)->hasScaledContents()); }, "0", "1"},
-        {"Timer1", "enabled", [](ControlLayout &c) { c.enabled = false; },
-         [](QObject *o) { return QString::number(as<QTimer>(o)->isActive()); }, "1", "0"},
-        {"Timer1", "interval", [](ControlLayout &c) { c.interval = 500; },
-         [](QObject *o) { return QString::number(as<QTimer>(o)->interval()); }, "300", "500"},
+        {"imgTitle", [](ControlLayout &c) { c.stretch = true; }, read(&QLabel::hasScaledContents),
+         "0", "1"},
+        {"Timer1", [](ControlLayout &c) { c.enabled = false; }, read(&QTimer::isActive), "1", "0"},
+        {"Timer1", [](ControlLayout &c) { c.interval = 500; }, read(&QTimer::interval), "300",
+         "500"},
         // A port that already has the described settings sees no call at all.
-        {"comm", "commPort", [](ControlLayout &c) { c.serial.port = 3; }, serial, "1 9600,n,8,1 []",
+        {"comm", [](ControlLayout &c) { c.serial.port = 3; }, serial, "1 9600,n,8,1 []",
          "3 9600,n,8,1 [CommPort=3]"},
-        {"comm", "settings",
-         [](ControlLayout &c) { c.serial.settings = QStringLiteral("2400,e,7,1"); }, serial,
+        {"comm", [](ControlLayout &c) { c.serial.settings = QStringLiteral("2400,e,7,1"); }, serial,
          "1 9600,n,8,1 []", "1 2400,e,7,1 [Settings=2400,e,7,1]"},
     };
     for (const Case &c : cases) {
-        SCOPED_TRACE(std::string(c.control) + " " + c.setting);
+        SCOPED_TRACE(std::string(c.control) + " to " + c.changed);
         ControlLayout control = described(c.control);
         EXPECT_EQ(c.probe(build(control).get()), QString::fromUtf8(c.asDescribed));
         c.change(control);
@@ -185,45 +165,39 @@ TEST(LayoutBuilder, AChangedSettingChangesTheControl)
 
 TEST(LayoutBuilder, AOneLineBoxRefusesToWrapOrScroll)
 {
-    const std::function<void(ControlLayout &)> changes[] = {
-        [](ControlLayout &c) { c.wordWrap = true; },
-        [](ControlLayout &c) { c.scrollBars = ScrollBars::Vertical; },
-    };
-    for (const auto &change : changes) {
+    const struct
+    {
+        std::optional<bool> wordWrap;
+        std::optional<ScrollBars> scrollBars;
+        bool refused; // saying it does neither is fine
+    } cases[] = {
+        {true, {}, true}, {{}, ScrollBars::Vertical, true}, {false, ScrollBars::None, false}};
+    for (const auto &c : cases) {
         ControlLayout day = described("brDay");
-        change(day);
+        day.wordWrap = c.wordWrap;
+        day.scrollBars = c.scrollBars;
         QLineEdit box;
-        EXPECT_THROW(layoutbuilder::applyTextBox(&box, day), layoutbuilder::Mismatch);
+        if (c.refused)
+            EXPECT_THROW(layoutbuilder::applyTextBox(&box, day), layoutbuilder::Mismatch);
+        else
+            EXPECT_NO_THROW(layoutbuilder::applyTextBox(&box, day));
     }
-    ControlLayout day = described("brDay");
-    day.wordWrap = false;
-    day.scrollBars = ScrollBars::None;
-    QLineEdit box;
-    EXPECT_NO_THROW(layoutbuilder::applyTextBox(&box, day)) << "saying it does neither is fine";
 }
 
+// The window as described (frameless, with its icon) is pinned by the main window's tests.
 TEST(LayoutBuilder, TheWindowSettings)
 {
     WindowLayout layout = description();
-    QWidget described;
-    layoutbuilder::applyWindow(&described, layout);
-    EXPECT_EQ(described.objectName(), QStringLiteral("frmMain"));
-    EXPECT_EQ(described.windowTitle(), QStringLiteral("ringvane"));
-    EXPECT_TRUE(described.windowFlags() & Qt::FramelessWindowHint);
-    EXPECT_EQ(described.size(), QSize(509, 410));
-    EXPECT_FALSE(described.windowIcon().isNull());
-
     layout.border = true;
     layout.caption = QStringLiteral("Form1");
     layout.clientSize = QSize(300, 200);
-    layout.icon.clear();
     QWidget changed;
     layoutbuilder::applyWindow(&changed, layout);
+    EXPECT_EQ(changed.objectName(), QStringLiteral("frmMain"));
     EXPECT_FALSE(changed.windowFlags() & Qt::FramelessWindowHint);
     EXPECT_EQ(changed.windowTitle(), QStringLiteral("Form1"));
     EXPECT_EQ(changed.size(), QSize(300, 200));
     EXPECT_EQ(changed.maximumSize(), QSize(300, 200));
-    EXPECT_TRUE(changed.windowIcon().isNull());
 }
 
 // The back colour shows only where the picture does not reach.

@@ -49,10 +49,6 @@ TEST(PackedSkin, PackedAsTheFilesHoldThem)
         EXPECT_EQ(packed.format(),
                   opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied);
     }
-    EXPECT_EQ(picturestore::packed(QStringLiteral(":/skin/background.png")).format(),
-              QImage::Format_RGB32);
-    EXPECT_EQ(picturestore::packed(QStringLiteral(":/picturebutton/hand.png")).format(),
-              QImage::Format_ARGB32_Premultiplied);
 }
 
 // Asking costs no copy: every image of a name, and of equal pictures, reads the same
