@@ -22,14 +22,14 @@ bool writeFile(const QString &path, const QByteArray &text)
     return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
 }
 
-} // namespace
-
-QStringList PrivateSessionBus::serviceArguments(const Service &service)
+QStringList serviceArguments(const PrivateSessionBus::Service &service)
 {
     return {QStringLiteral("--capabilities=") + service.capabilities.join(u','),
             QStringLiteral("--never-answer=") + service.neverAnswer.join(u','),
             QStringLiteral("--exit-with=%1").arg(::getpid())};
 }
+
+} // namespace
 
 PrivateSessionBus::PrivateSessionBus(std::optional<Service> activatable)
 {
@@ -71,10 +71,7 @@ PrivateSessionBus::PrivateSessionBus(std::optional<Service> activatable)
     m_daemon.start(QStringLiteral("dbus-daemon"),
                    {QStringLiteral("--config-file=") + config, QStringLiteral("--nofork"),
                     QStringLiteral("--nosyslog"), QStringLiteral("--print-address=1")});
-    if (!m_daemon.waitForStarted(10000)) {
-        m_failure = QStringLiteral("dbus-daemon did not start: ") + m_daemon.errorString();
-        return;
-    }
+    m_daemon.waitForStarted(10000);
     QDeadlineTimer deadline(10000);
     while (!m_daemon.canReadLine() && !deadline.hasExpired() &&
            m_daemon.state() == QProcess::Running)
@@ -83,8 +80,8 @@ PrivateSessionBus::PrivateSessionBus(std::optional<Service> activatable)
     if (address.isEmpty()) {
         QFile words(log);
         words.open(QIODevice::ReadOnly);
-        m_failure =
-            QStringLiteral("dbus-daemon gave no address: ") + QString::fromUtf8(words.readAll());
+        m_failure = QStringLiteral("dbus-daemon gave no address (%1): %2")
+                        .arg(m_daemon.errorString(), QString::fromUtf8(words.readAll()));
         return;
     }
     m_address = address;
@@ -132,17 +129,22 @@ QDBusConnection PrivateSessionBus::connect()
 
 bool PrivateSessionBus::startNotificationService(const Service &service)
 {
+    if (!isRunning())
+        return false;
     m_service = std::make_unique<QProcess>();
     m_service->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_service->start(QStringLiteral(RINGVANE_TEST_NOTIFICATIONS),
                      QStringList{QStringLiteral("--bus=") + m_address} + serviceArguments(service));
-    if (!m_service->waitForStarted(10000))
-        return false;
+    m_service->waitForStarted(10000);
     QDeadlineTimer deadline(10000);
     while (!m_service->canReadLine() && !deadline.hasExpired() &&
            m_service->state() == QProcess::Running)
         m_service->waitForReadyRead(200);
-    return m_service->readLine().trimmed() == "ready";
+    if (m_service->readLine().trimmed() == "ready")
+        return true;
+    m_failure =
+        QStringLiteral("the notification service is not ready: ") + m_service->errorString();
+    return false;
 }
 
 bool PrivateSessionBus::serviceRunning()
