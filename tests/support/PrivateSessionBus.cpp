@@ -29,6 +29,15 @@ QStringList serviceArguments(const PrivateSessionBus::Service &service)
             QStringLiteral("--exit-with=%1").arg(::getpid())};
 }
 
+// Waits for a process asked to end, and kills it when it lingers.
+void endProcess(QProcess &process, int ms)
+{
+    if (process.state() != QProcess::NotRunning && !process.waitForFinished(ms)) {
+        process.kill();
+        process.waitForFinished(ms);
+    }
+}
+
 } // namespace
 
 PrivateSessionBus::PrivateSessionBus(std::optional<Service> activatable)
@@ -95,24 +104,14 @@ PrivateSessionBus::~PrivateSessionBus()
         QDBusMessage quit = QDBusMessage::createMethodCall(kService, kProbePath, kProbeInterface,
                                                            QStringLiteral("Quit"));
         quit.setAutoStartService(false);
-        quit.setDelayedReply(false);
         connect().send(quit);
     }
-    if (m_service && m_service->state() != QProcess::NotRunning) {
-        if (!m_service->waitForFinished(3000)) {
-            m_service->kill();
-            m_service->waitForFinished(3000);
-        }
-    }
+    if (m_service)
+        endProcess(*m_service, 3000);
     for (const QString &name : std::as_const(m_connections))
         QDBusConnection::disconnectFromBus(name);
-    if (m_daemon.state() != QProcess::NotRunning) {
-        m_daemon.terminate();
-        if (!m_daemon.waitForFinished(5000)) {
-            m_daemon.kill();
-            m_daemon.waitForFinished(5000);
-        }
-    }
+    m_daemon.terminate();
+    endProcess(m_daemon, 5000);
     if (m_hadAddress)
         qputenv("DBUS_SESSION_BUS_ADDRESS", m_savedAddress);
     else
