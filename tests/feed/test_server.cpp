@@ -3,7 +3,6 @@
 #include "FeedTestClient.h"
 #include "NcidLines.h"
 
-#include <QMutex>
 #include <QNetworkInterface>
 #include <QSemaphore>
 #include <QTcpServer>
@@ -43,6 +42,7 @@ FeedServer::TodaysCalls fixedLog(std::optional<QList<Call>> log)
 }
 
 // Today's calls handed out one read at a time, each read waiting until the test lets it go.
+// The semaphores order the hand-over of m_next between the threads.
 class GatedLog
 {
 public:
@@ -51,24 +51,19 @@ public:
         return [this] {
             m_entered.release();
             m_release.acquire();
-            QMutexLocker lock(&m_mutex);
-            return m_next;
+            return std::optional<QList<Call>>(m_next);
         };
     }
     bool waitUntilReading() { return m_entered.tryAcquire(1, 20000); }
     void release(const QList<Call> &log)
     {
-        {
-            QMutexLocker lock(&m_mutex);
-            m_next = log;
-        }
+        m_next = log;
         m_release.release();
     }
 
 private:
     QSemaphore m_entered;
     QSemaphore m_release;
-    QMutex m_mutex;
     QList<Call> m_next;
 };
 
@@ -88,61 +83,45 @@ TEST(FeedServer, IsOffUntilStarted)
     EXPECT_EQ(reads, 0);
 }
 
-struct StartupCase
+TEST(FeedServer, StartupLinesThenEachCallAsItCompletes)
 {
-    const char *what;
-    FeedServer::TodaysCalls log;
-    QByteArrayList logLines;
-};
+    const Call early = callAt(8, 1, QStringLiteral("5550001"), QStringLiteral("ANN"));
+    const Call later = callAt(9, 30, QStringLiteral("P"));
+    const struct
+    {
+        const char *what;
+        FeedServer::TodaysCalls log;
+        QByteArrayList logLines;
+    } cases[] = {
+        {"today's calls",
+         fixedLog(QList<Call>{early, later}),
+         {logLine(early), logLine(later), "250 End of call log"}},
+        {"none today", fixedLog(QList<Call>{}), {"252 Call log empty"}},
+        {"log unreadable", fixedLog(std::nullopt), {"253 No Call log"}},
+        {"log throws",
+         []() -> std::optional<QList<Call>> { throw std::runtime_error("gone"); },
+         {"253 No Call log"}},
+        {"no log at all", {}, {"253 No Call log"}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        FeedServer feed(c.log);
+        ASSERT_TRUE(feed.start(QStringLiteral("127.0.0.1:0"))) << feed.errorString().toStdString();
+        // Exact lines: a CR or a missing LF would show in them.
+        FeedTestClient client(Loopback, feed.serverPort());
+        const QByteArrayList expected =
+            QByteArrayList{ServerLine, ApiLine} + c.logLines + QByteArrayList{EndOfStartup};
+        ASSERT_TRUE(client.waitForLines(expected.size()));
+        EXPECT_EQ(client.lines(), expected);
 
-void PrintTo(const StartupCase &c, std::ostream *os)
-{
-    *os << c.what;
+        feed.sendCall(callAt(10, 15, QStringLiteral("5550123")));
+        ASSERT_TRUE(client.waitForLines(expected.size() + 1));
+        EXPECT_EQ(client.lines().last(),
+                  "CID: *DATE*" +
+                      QDate::currentDate().toString(QStringLiteral("MMddyyyy")).toLatin1() +
+                      "*TIME*1015*LINE*-*NMBR*5550123*MESG*NONE*NAME*NO NAME*");
+    }
 }
-
-class StartupLines : public ::testing::TestWithParam<StartupCase>
-{
-};
-
-TEST_P(StartupLines, ThenEachCallAsItCompletes)
-{
-    const StartupCase &c = GetParam();
-    FeedServer feed(c.log);
-    ASSERT_TRUE(feed.start(QStringLiteral("127.0.0.1:0"))) << feed.errorString().toStdString();
-
-    FeedTestClient client(Loopback, feed.serverPort());
-    const QByteArrayList expected =
-        QByteArrayList{ServerLine, ApiLine} + c.logLines + QByteArrayList{EndOfStartup};
-    ASSERT_TRUE(client.waitForLines(expected.size())) << c.what;
-    EXPECT_EQ(client.lines(), expected) << c.what;
-    // Clients take the version from the last word of the first line.
-    EXPECT_EQ(client.lines().first().split(' ').last(), QByteArray(RINGVANE_VERSION));
-
-    const Call call = callAt(10, 15, QStringLiteral("5550123"));
-    feed.sendCall(call);
-    ASSERT_TRUE(client.waitForLines(expected.size() + 1));
-    EXPECT_EQ(client.lines().last(),
-              "CID: *DATE*" + QDate::currentDate().toString(QStringLiteral("MMddyyyy")).toLatin1() +
-                  "*TIME*1015*LINE*-*NMBR*5550123*MESG*NONE*NAME*NO NAME*");
-    EXPECT_TRUE(client.received().endsWith('\n'));
-    EXPECT_FALSE(client.received().contains('\r'));
-}
-
-const Call Early = callAt(8, 1, QStringLiteral("5550001"), QStringLiteral("ANN"));
-const Call Later = callAt(9, 30, QStringLiteral("P"));
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, StartupLines,
-    ::testing::Values(StartupCase{"today's calls",
-                                  fixedLog(QList<Call>{Early, Later}),
-                                  {logLine(Early), logLine(Later), "250 End of call log"}},
-                      StartupCase{"none today", fixedLog(QList<Call>{}), {"252 Call log empty"}},
-                      StartupCase{"log unreadable", fixedLog(std::nullopt), {"253 No Call log"}},
-                      StartupCase{
-                          "log throws",
-                          []() -> std::optional<QList<Call>> { throw std::runtime_error("gone"); },
-                          {"253 No Call log"}},
-                      StartupCase{"no log at all", {}, {"253 No Call log"}}));
 
 TEST(FeedServer, CallsDuringStartupFollowItOnceAndInOrder)
 {
@@ -199,13 +178,11 @@ TEST(FeedServer, ALongDaysLogIsPacedNotDropped)
     feed.sendCall(live);
 
     ASSERT_TRUE(client.waitForLines(2 + 20000 + 2 + 1, 60000));
-    const QByteArrayList lines = client.lines();
     EXPECT_GT(client.received().size(), 4 * FeedClient::MaxBehind);
-    EXPECT_EQ(lines.at(2), logLine(day.first()));
-    EXPECT_EQ(lines.at(20001), logLine(day.last()));
-    EXPECT_EQ(lines.at(20002), "250 End of call log");
-    EXPECT_EQ(lines.at(20003), EndOfStartup);
-    EXPECT_EQ(lines.at(20004), liveLine(live));
+    QByteArrayList expected{ServerLine, ApiLine};
+    for (const Call &call : day)
+        expected << logLine(call);
+    EXPECT_EQ(client.lines(), expected << "250 End of call log" << EndOfStartup << liveLine(live));
     EXPECT_EQ(feed.clientCount(), 1);
 }
 
@@ -299,37 +276,41 @@ TEST(FeedServer, ClientInputIsReadAndDiscarded)
     EXPECT_EQ(feed.clientCount(), 2);
 }
 
-TEST(FeedServer, APortAloneMeansLoopback)
+TEST(FeedServer, APortAloneMeansLoopbackAndIPv6IsServed)
 {
-    FeedServer feed(fixedLog(QList<Call>{}));
-    ASSERT_TRUE(feed.start(QStringLiteral("0")));
-    EXPECT_EQ(feed.listeningOn(), QStringLiteral("127.0.0.1:%1").arg(feed.serverPort()));
-    FeedTestClient client(Loopback, feed.serverPort());
-    ASSERT_TRUE(client.waitForLines(4));
-
-    // Another address of this computer does not reach it.
-    for (const QHostAddress &address : QNetworkInterface::allAddresses()) {
-        if (address.isLoopback() || address.protocol() != QAbstractSocket::IPv4Protocol)
+    const struct
+    {
+        const char *where;
+        const char *shown; // %1: the port
+        QHostAddress client;
+    } cases[] = {
+        {"0", "127.0.0.1:%1", Loopback},
+        {"[::1]:0", "[::1]:%1", QHostAddress(QHostAddress::LocalHostIPv6)},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.where);
+        FeedServer feed(fixedLog(QList<Call>{}));
+        if (!feed.start(QString::fromLatin1(c.where)))
+            GTEST_SKIP() << "no IPv6 loopback here: " << feed.errorString().toStdString();
+        EXPECT_EQ(feed.listeningOn(), QString::fromLatin1(c.shown).arg(feed.serverPort()));
+        FeedTestClient client(c.client, feed.serverPort());
+        ASSERT_TRUE(client.waitForLines(4));
+        const Call call = callAt(6, 6, QStringLiteral("O"));
+        feed.sendCall(call);
+        ASSERT_TRUE(client.waitForLines(5));
+        EXPECT_EQ(client.lines().last(), liveLine(call));
+        if (c.client.protocol() != QAbstractSocket::IPv4Protocol)
             continue;
-        FeedTestClient outside(address, feed.serverPort());
-        ASSERT_TRUE(outside.waitForClosed());
-        EXPECT_EQ(outside.socket().error(), QAbstractSocket::ConnectionRefusedError)
-            << address.toString().toStdString();
+        // Another address of this computer does not reach a feed on a port alone.
+        for (const QHostAddress &address : QNetworkInterface::allAddresses()) {
+            if (address.isLoopback() || address.protocol() != QAbstractSocket::IPv4Protocol)
+                continue;
+            FeedTestClient outside(address, feed.serverPort());
+            ASSERT_TRUE(outside.waitForClosed());
+            EXPECT_EQ(outside.socket().error(), QAbstractSocket::ConnectionRefusedError)
+                << address.toString().toStdString();
+        }
     }
-}
-
-TEST(FeedServer, IPv6Loopback)
-{
-    FeedServer feed(fixedLog(QList<Call>{}));
-    if (!feed.start(QStringLiteral("[::1]:0")))
-        GTEST_SKIP() << "no IPv6 loopback here: " << feed.errorString().toStdString();
-    EXPECT_EQ(feed.listeningOn(), QStringLiteral("[::1]:%1").arg(feed.serverPort()));
-    FeedTestClient client(QHostAddress(QHostAddress::LocalHostIPv6), feed.serverPort());
-    ASSERT_TRUE(client.waitForLines(4));
-    const Call call = callAt(6, 6, QStringLiteral("O"));
-    feed.sendCall(call);
-    ASSERT_TRUE(client.waitForLines(5));
-    EXPECT_EQ(client.lines().last(), liveLine(call));
 }
 
 TEST(FeedServer, AnAddressThatCannotBeUsedLeavesTheFeedOff)

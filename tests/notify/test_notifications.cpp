@@ -2,16 +2,16 @@
 #include "DateServices.h"
 #include "FreedesktopNotifications.h"
 #include "PrivateSessionBus.h"
-#include "ProgramOptions.h"
 #include "TestHelpers.h"
 
 #include <QElapsedTimer>
 #include <QJsonObject>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 namespace {
 
@@ -27,13 +27,9 @@ Call call(const QString &number, const QString &name = {})
 }
 
 // The notices go to the private bus through a connection of their own.
-CallNotifier::ServiceMaker on(PrivateSessionBus &bus, int *made = nullptr)
+CallNotifier::ServiceMaker on(PrivateSessionBus &bus)
 {
-    return [&bus, made]() -> std::unique_ptr<DesktopNotifications> {
-        if (made)
-            ++*made;
-        return std::make_unique<FreedesktopNotifications>(bus.connect());
-    };
+    return [&bus] { return std::make_unique<FreedesktopNotifications>(bus.connect()); };
 }
 
 bool waitForNotices(PrivateSessionBus &bus, qsizetype count, int ms = 10000)
@@ -58,32 +54,9 @@ qint64 number(const QJsonValue &notice, const char *field)
 
 } // namespace
 
-TEST(DesktopNotices, CarryTheCallTheProgramAndItsIcon)
+TEST(DesktopNotices, CarryTheCallInPlainWordsWithTheProgramAndItsIcon)
 {
-    PrivateSessionBus bus;
-    ASSERT_TRUE(bus.isRunning()) << qPrintable(bus.failure());
-    ASSERT_TRUE(bus.startNotificationService({kFullService, {}}));
-
-    CallNotifier notifier(true, on(bus));
-    notifier.notify(call(QStringLiteral("5551234"), QStringLiteral("JOHN SMITH")));
-    ASSERT_TRUE(waitForNotices(bus, 1));
-
-    const QJsonValue notice = bus.notices().at(0);
-    EXPECT_EQ(text(notice, "app_name"), QStringLiteral("Ringvane"));
-    EXPECT_EQ(text(notice, "summary"), QStringLiteral("5551234"));
-    EXPECT_EQ(text(notice, "body"), QStringLiteral("JOHN SMITH\n") + kOct13);
-    EXPECT_EQ(number(notice, "replaces_id"), 0);
-    EXPECT_EQ(number(notice, "expire_timeout"), -1);
-    EXPECT_EQ(notice[QLatin1String("actions")].toVariant().toStringList(),
-              (QStringList{QStringLiteral("default"), QStringLiteral("Show Ringvane")}));
-    EXPECT_EQ(notice[QLatin1String("hints")][QLatin1String("desktop-entry")].toString(),
-              QStringLiteral("ringvane"));
-    EXPECT_EQ(text(notice, "app_icon"), callNoticeIcon());
-    EXPECT_FALSE(callNoticeIcon().isEmpty());
-}
-
-TEST(DesktopNotices, ShowMarkersInWordsAndNamesAsPlainText)
-{
+    const QStringList markupOnly{QStringLiteral("body-markup")};
     const struct
     {
         const char *what;
@@ -91,115 +64,59 @@ TEST(DesktopNotices, ShowMarkersInWordsAndNamesAsPlainText)
         const char *number;
         const char *name;
         const char *summary;
-        const char *firstLine; // of the body; null when the body is the moment alone
-        bool actions;
+        const char *firstLine; // of the body, before the moment
     } cases[] = {
-        {"private", kFullService, "P", "", "Private number", nullptr, true},
-        {"out of area", kFullService, "OUT-OF-AREA", "O", "Number unavailable", nullptr, true},
-        {"tags escaped", kFullService, "5551234", "<b>x</b>", "5551234", "&lt;b&gt;x&lt;/b&gt;",
-         true},
-        {"entity escaped", kFullService, "5551234", "&amp;", "5551234", "&amp;amp;", true},
-        {"quotes escaped", kFullService, "5551234", "JOHN \"JJ\" O'NEIL", "5551234",
-         "JOHN &quot;JJ&quot; O'NEIL", true},
-        {"summary never markup", kFullService, "<b>1</b>", "", "<b>1</b>", nullptr, true},
+        {"a call with its name", kFullService, "5551234", "JOHN SMITH", "5551234", "JOHN SMITH"},
+        {"a marker in words, the name's markup escaped", kFullService, "OUT-OF-AREA",
+         "<b>x</b> &amp; \"JJ\" O'NEIL", "Number unavailable",
+         "&lt;b&gt;x&lt;/b&gt; &amp;amp; &quot;JJ&quot; O'NEIL"},
         {"a service without markup gets the text",
          {},
          "5551234",
          "<b>x</b> &amp;",
          "5551234",
-         "<b>x</b> &amp;",
-         false},
-        {"a service with markup only",
-         {QStringLiteral("body-markup")},
-         "5551234",
-         "A&B",
-         "5551234",
-         "A&amp;B",
-         false},
+         "<b>x</b> &amp;"},
+        {"the summary is never markup", markupOnly, "<b>1</b>", "A&B", "<b>1</b>", "A&amp;B"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
         PrivateSessionBus bus;
-        ASSERT_TRUE(bus.isRunning()) << qPrintable(bus.failure());
-        ASSERT_TRUE(bus.startNotificationService({c.capabilities, {}}));
+        ASSERT_TRUE(bus.startNotificationService({c.capabilities, {}}))
+            << qPrintable(bus.failure());
         CallNotifier notifier(true, on(bus));
         notifier.notify(call(QString::fromUtf8(c.number), QString::fromUtf8(c.name)));
         ASSERT_TRUE(waitForNotices(bus, 1));
 
         const QJsonValue notice = bus.notices().at(0);
         EXPECT_EQ(text(notice, "summary"), QString::fromUtf8(c.summary));
-        const QString body = c.firstLine ? QString::fromUtf8(c.firstLine) + u'\n' + kOct13 : kOct13;
-        EXPECT_EQ(text(notice, "body"), body);
-        EXPECT_EQ(notice[QLatin1String("actions")].toArray().isEmpty(), !c.actions);
+        EXPECT_EQ(text(notice, "body"), QString::fromUtf8(c.firstLine) + u'\n' + kOct13);
+        EXPECT_EQ(text(notice, "app_name"), QStringLiteral("Ringvane"));
+        EXPECT_EQ(text(notice, "app_icon"), callNoticeIcon());
+        EXPECT_EQ(number(notice, "replaces_id"), 0);
+        EXPECT_EQ(number(notice, "expire_timeout"), -1);
+        EXPECT_EQ(notice[QLatin1String("hints")][QLatin1String("desktop-entry")].toString(),
+                  QStringLiteral("ringvane"));
+        // Actions only where the service offers them.
+        const QStringList actions{QStringLiteral("default"), QStringLiteral("Show Ringvane")};
+        EXPECT_EQ(notice[QLatin1String("actions")].toVariant().toStringList(),
+                  c.capabilities.contains(QStringLiteral("actions")) ? actions : QStringList());
     }
 }
 
-TEST(DesktopNotices, ClickingOneOfOursActivates)
+TEST(DesktopNotices, SwitchedOffNeverTouchTheBus)
 {
     PrivateSessionBus bus;
-    ASSERT_TRUE(bus.isRunning()) << qPrintable(bus.failure());
-    ASSERT_TRUE(bus.startNotificationService({kFullService, {}}));
-    CallNotifier notifier(true, on(bus));
-    QSignalSpy activated(&notifier, &CallNotifier::activated);
+    ASSERT_TRUE(bus.startNotificationService({kFullService, {}})) << qPrintable(bus.failure());
+    CallNotifier notifier(false, on(bus));
     notifier.notify(call(QStringLiteral("5551234")));
-    ASSERT_TRUE(waitForNotices(bus, 1));
-    const uint id = uint(number(bus.notices().at(0), "id"));
-
-    // Signals come in order: once the last has arrived the others were looked at.
-    bus.invokeAction(id + 100, QStringLiteral("default")); // another program's notice
-    bus.invokeAction(id, QStringLiteral("reply"));
-    bus.invokeAction(id, QStringLiteral("default"));
-    ASSERT_TRUE(waitFor([&] { return activated.size() >= 1; }, 10000));
-    runEventsFor(200);
-    EXPECT_EQ(activated.size(), 1);
-}
-
-TEST(DesktopNotices, StayOffWhenTheUserSaysSo)
-{
-    QTemporaryDir dir;
-    const QString settings = dir.filePath(QStringLiteral("ringvane.conf"));
-    const struct
-    {
-        const char *what;
-        QStringList arguments;
-        QByteArray settingsText;
-        bool expectNotice;
-    } cases[] = {
-        {"on by default", {}, "", true},
-        {"the option", {QStringLiteral("--no-notifications")}, "", false},
-        {"the settings file", {}, "[notifications]\nenabled=false\n", false},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.what);
-        QFile file(settings);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(c.settingsText);
-        file.close();
-        const ParsedProgramOptions parsed =
-            parseProgramOptions(QStringList{QStringLiteral("ringvane")} + c.arguments, settings);
-        ASSERT_EQ(parsed.outcome, ParsedProgramOptions::Outcome::Run);
-
-        PrivateSessionBus bus;
-        ASSERT_TRUE(bus.isRunning()) << qPrintable(bus.failure());
-        ASSERT_TRUE(bus.startNotificationService({kFullService, {}}));
-        int made = 0;
-        CallNotifier notifier(parsed.options.notifications, on(bus, &made));
-        notifier.notify(call(QStringLiteral("5551234")));
-        if (c.expectNotice) {
-            EXPECT_TRUE(waitForNotices(bus, 1));
-        } else {
-            runEventsFor(500);
-            EXPECT_EQ(made, 0);
-            EXPECT_TRUE(bus.received().isEmpty()) << "not even a question to the service";
-        }
-    }
+    runEventsFor(500);
+    EXPECT_TRUE(bus.received().isEmpty()) << "not even a question to the service";
 }
 
 TEST(DesktopNotices, AFloodReplacesOneNoticeAndCountsTheCalls)
 {
     PrivateSessionBus bus;
-    ASSERT_TRUE(bus.isRunning()) << qPrintable(bus.failure());
-    ASSERT_TRUE(bus.startNotificationService({kFullService, {}}));
+    ASSERT_TRUE(bus.startNotificationService({kFullService, {}})) << qPrintable(bus.failure());
     CallNotifier notifier(true, on(bus));
 
     for (int i = 0; i < 10; ++i)
@@ -258,8 +175,8 @@ TEST(DesktopNotices, AServiceThatNeverAnswersIsGivenUpAfterFiveSeconds)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
         PrivateSessionBus bus;
-        ASSERT_TRUE(bus.isRunning()) << qPrintable(bus.failure());
-        ASSERT_TRUE(bus.startNotificationService({kFullService, c.neverAnswer}));
+        ASSERT_TRUE(bus.startNotificationService({kFullService, c.neverAnswer}))
+            << qPrintable(bus.failure());
 
         QElapsedTimer clock;
         clock.start();
@@ -289,36 +206,36 @@ TEST(DesktopNotices, AServiceThatNeverAnswersIsGivenUpAfterFiveSeconds)
     }
 }
 
-TEST(DesktopNotices, NoServiceOnTheBusIsSaidOnce)
+TEST(DesktopNotices, NoServiceOrNoSessionBusIsSaidOnce)
 {
-    PrivateSessionBus bus;
-    ASSERT_TRUE(bus.isRunning()) << qPrintable(bus.failure());
-    CallNotifier notifier(true, on(bus));
-    QSignalSpy unavailable(&notifier, &CallNotifier::unavailable);
-    notifier.notify(call(QStringLiteral("5551234")));
-    ASSERT_TRUE(waitFor([&] { return !unavailable.isEmpty(); }, 10000));
-    EXPECT_EQ(unavailable.at(0).at(0).toString(),
-              QStringLiteral("Desktop notifications are not available: no notification service "
-                             "on the session bus"));
-    notifier.notify(call(QStringLiteral("5551235")));
-    runEventsFor(300);
-    EXPECT_EQ(unavailable.size(), 1);
-}
-
-TEST(DesktopNotices, NoSessionBusIsSaidOnce)
-{
-    // The test environment names a bus address where nothing listens.
-    CallNotifier notifier;
-    QSignalSpy unavailable(&notifier, &CallNotifier::unavailable);
-    EXPECT_TRUE(unavailable.isEmpty()) << "said from the event loop, once connected";
-    notifier.notify(call(QStringLiteral("5551234")));
-    ASSERT_TRUE(waitFor([&] { return !unavailable.isEmpty(); }, 10000));
-    EXPECT_TRUE(unavailable.at(0).at(0).toString().startsWith(
-        QStringLiteral("Desktop notifications are not available: no session bus")))
-        << qPrintable(unavailable.at(0).at(0).toString());
-    notifier.notify(call(QStringLiteral("5551235")));
-    runEventsFor(300);
-    EXPECT_EQ(unavailable.size(), 1);
+    const struct
+    {
+        bool privateBus; // else the test environment's bus address, where nothing listens
+        const char *says;
+    } cases[] = {
+        {true, "Desktop notifications are not available: no notification service on the "
+               "session bus"},
+        {false, "Desktop notifications are not available: no session bus"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.says);
+        std::optional<PrivateSessionBus> bus;
+        if (c.privateBus)
+            bus.emplace();
+        ASSERT_TRUE(!bus || bus->isRunning()) << qPrintable(bus->failure());
+        CallNotifier notifier(true, bus ? on(*bus)
+                                        : CallNotifier::ServiceMaker(makeDesktopNotifications));
+        QSignalSpy unavailable(&notifier, &CallNotifier::unavailable);
+        EXPECT_TRUE(unavailable.isEmpty()) << "said from the event loop, once connected";
+        notifier.notify(call(QStringLiteral("5551234")));
+        ASSERT_TRUE(waitFor([&] { return !unavailable.isEmpty(); }, 10000));
+        // What follows " (" is the bus's own detail.
+        EXPECT_EQ(unavailable.at(0).at(0).toString().section(QStringLiteral(" ("), 0, 0),
+                  QString::fromUtf8(c.says));
+        notifier.notify(call(QStringLiteral("5551235")));
+        runEventsFor(300);
+        EXPECT_EQ(unavailable.size(), 1);
+    }
 }
 
 TEST(DesktopNotices, AServiceStartedOnDemandGetsTheFirstCall)
@@ -336,11 +253,10 @@ TEST(DesktopNotices, AServiceStartedOnDemandGetsTheFirstCall)
     EXPECT_TRUE(unavailable.isEmpty());
 }
 
-TEST(NotificationClient, AReplacementWaitsForTheIdOfItsNotice)
+TEST(NotificationClient, FollowsItsNoticesByTheIdsTheServiceGave)
 {
     PrivateSessionBus bus;
-    ASSERT_TRUE(bus.isRunning()) << qPrintable(bus.failure());
-    ASSERT_TRUE(bus.startNotificationService({kFullService, {}}));
+    ASSERT_TRUE(bus.startNotificationService({kFullService, {}})) << qPrintable(bus.failure());
     FreedesktopNotifications client(bus.connect());
     QSignalSpy closed(&client, &DesktopNotifications::closed);
     const auto notice = [](const char *summary) {
@@ -366,8 +282,20 @@ TEST(NotificationClient, AReplacementWaitsForTheIdOfItsNotice)
     EXPECT_EQ(text(notices[2], "summary"), QStringLiteral("C"));
     EXPECT_EQ(number(notices[2], "replaces_id"), number(notices[1], "id"));
 
+    // Only the default action on one of ours activates it. Signals come in order: once the
+    // last has arrived the others were looked at.
+    QSignalSpy activated(&client, &DesktopNotifications::activated);
+    const uint id = uint(number(notices[2], "id"));
+    bus.invokeAction(id + 100, QStringLiteral("default")); // another program's notice
+    bus.invokeAction(id, QStringLiteral("reply"));
+    bus.invokeAction(id, QStringLiteral("default"));
+    ASSERT_TRUE(waitFor([&] { return !activated.isEmpty(); }, 10000));
+    runEventsFor(200);
+    EXPECT_EQ(activated.size(), 1);
+    EXPECT_EQ(activated.at(0).at(0).toInt(), handle);
+
     // Once the desktop has closed it, the handle shows a new notice.
-    bus.closeNotice(uint(number(notices[2], "id")));
+    bus.closeNotice(id);
     ASSERT_TRUE(waitFor([&] { return !closed.isEmpty(); }, 10000));
     EXPECT_EQ(closed.at(0).at(0).toInt(), handle);
     client.show(notice("D"), handle);

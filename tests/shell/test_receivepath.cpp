@@ -204,9 +204,9 @@ TEST_F(ReceivePath, ANamedCallReachesTheDesktopAndTheFeed)
                   {dates::toDayNumber(dates::makeDateTime(QDate(2002, 10, 13), QTime(9, 30))),
                    QStringLiteral("5550100"), QStringLiteral("ANN <i>")});
     PrivateSessionBus bus;
-    ASSERT_TRUE(bus.isRunning()) << qPrintable(bus.failure());
     ASSERT_TRUE(bus.startNotificationService(
-        {{QStringLiteral("actions"), QStringLiteral("body-markup")}, {}}));
+        {{QStringLiteral("actions"), QStringLiteral("body-markup")}, {}}))
+        << qPrintable(bus.failure());
     ProgramOptions options;
     options.feed = QStringLiteral("127.0.0.1:0");
     window->startCallOutlets(

@@ -22,14 +22,23 @@ bool writeFile(const QString &path, const QByteArray &text)
     return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
 }
 
-} // namespace
-
-QStringList PrivateSessionBus::serviceArguments(const Service &service)
+QStringList serviceArguments(const PrivateSessionBus::Service &service)
 {
     return {QStringLiteral("--capabilities=") + service.capabilities.join(u','),
             QStringLiteral("--never-answer=") + service.neverAnswer.join(u','),
             QStringLiteral("--exit-with=%1").arg(::getpid())};
 }
+
+// Waits for a process asked to end, and kills it when it lingers.
+void endProcess(QProcess &process, int ms)
+{
+    if (process.state() != QProcess::NotRunning && !process.waitForFinished(ms)) {
+        process.kill();
+        process.waitForFinished(ms);
+    }
+}
+
+} // namespace
 
 PrivateSessionBus::PrivateSessionBus(std::optional<Service> activatable)
 {
@@ -71,10 +80,7 @@ PrivateSessionBus::PrivateSessionBus(std::optional<Service> activatable)
     m_daemon.start(QStringLiteral("dbus-daemon"),
                    {QStringLiteral("--config-file=") + config, QStringLiteral("--nofork"),
                     QStringLiteral("--nosyslog"), QStringLiteral("--print-address=1")});
-    if (!m_daemon.waitForStarted(10000)) {
-        m_failure = QStringLiteral("dbus-daemon did not start: ") + m_daemon.errorString();
-        return;
-    }
+    m_daemon.waitForStarted(10000);
     QDeadlineTimer deadline(10000);
     while (!m_daemon.canReadLine() && !deadline.hasExpired() &&
            m_daemon.state() == QProcess::Running)
@@ -83,8 +89,8 @@ PrivateSessionBus::PrivateSessionBus(std::optional<Service> activatable)
     if (address.isEmpty()) {
         QFile words(log);
         words.open(QIODevice::ReadOnly);
-        m_failure =
-            QStringLiteral("dbus-daemon gave no address: ") + QString::fromUtf8(words.readAll());
+        m_failure = QStringLiteral("dbus-daemon gave no address (%1): %2")
+                        .arg(m_daemon.errorString(), QString::fromUtf8(words.readAll()));
         return;
     }
     m_address = address;
@@ -98,24 +104,14 @@ PrivateSessionBus::~PrivateSessionBus()
         QDBusMessage quit = QDBusMessage::createMethodCall(kService, kProbePath, kProbeInterface,
                                                            QStringLiteral("Quit"));
         quit.setAutoStartService(false);
-        quit.setDelayedReply(false);
         connect().send(quit);
     }
-    if (m_service && m_service->state() != QProcess::NotRunning) {
-        if (!m_service->waitForFinished(3000)) {
-            m_service->kill();
-            m_service->waitForFinished(3000);
-        }
-    }
+    if (m_service)
+        endProcess(*m_service, 3000);
     for (const QString &name : std::as_const(m_connections))
         QDBusConnection::disconnectFromBus(name);
-    if (m_daemon.state() != QProcess::NotRunning) {
-        m_daemon.terminate();
-        if (!m_daemon.waitForFinished(5000)) {
-            m_daemon.kill();
-            m_daemon.waitForFinished(5000);
-        }
-    }
+    m_daemon.terminate();
+    endProcess(m_daemon, 5000);
     if (m_hadAddress)
         qputenv("DBUS_SESSION_BUS_ADDRESS", m_savedAddress);
     else
@@ -132,17 +128,22 @@ QDBusConnection PrivateSessionBus::connect()
 
 bool PrivateSessionBus::startNotificationService(const Service &service)
 {
+    if (!isRunning())
+        return false;
     m_service = std::make_unique<QProcess>();
     m_service->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_service->start(QStringLiteral(RINGVANE_TEST_NOTIFICATIONS),
                      QStringList{QStringLiteral("--bus=") + m_address} + serviceArguments(service));
-    if (!m_service->waitForStarted(10000))
-        return false;
+    m_service->waitForStarted(10000);
     QDeadlineTimer deadline(10000);
     while (!m_service->canReadLine() && !deadline.hasExpired() &&
            m_service->state() == QProcess::Running)
         m_service->waitForReadyRead(200);
-    return m_service->readLine().trimmed() == "ready";
+    if (m_service->readLine().trimmed() == "ready")
+        return true;
+    m_failure =
+        QStringLiteral("the notification service is not ready: ") + m_service->errorString();
+    return false;
 }
 
 bool PrivateSessionBus::serviceRunning()

@@ -31,13 +31,13 @@ public:
     PrivateSessionBus &operator=(const PrivateSessionBus &) = delete;
 
     bool isRunning() const { return !m_address.isEmpty(); }
-    QString address() const { return m_address; }
+    // Why the bus or the service did not start.
     QString failure() const { return m_failure; }
 
     // A new connection to this bus, closed when the bus object goes.
     QDBusConnection connect();
 
-    // Starts the notification service and waits until it owns its name.
+    // Starts the notification service on the running bus and waits until it owns its name.
     bool startNotificationService(const Service &service);
     // Whether anything owns org.freedesktop.Notifications now.
     bool serviceRunning();
@@ -50,8 +50,6 @@ public:
     // Makes the service raise ActionInvoked or NotificationClosed.
     void invokeAction(uint id, const QString &actionKey);
     void closeNotice(uint id, uint reason = 2);
-
-    static QStringList serviceArguments(const Service &service);
 
 private:
     QDBusMessage probeCall(const QString &method, const QList<QVariant> &arguments = {});
