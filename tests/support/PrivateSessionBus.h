@@ -43,7 +43,7 @@ public:
     bool serviceRunning();
 
     // The calls the service got, oldest first: objects with "method" and, for Notify,
-    // its arguments by their names in the specification plus "id", the id it answered.
+    // its arguments by their freedesktop names plus "id", the id it answered.
     QJsonArray received();
     // Only the Notify calls.
     QJsonArray notices();
