@@ -4,6 +4,7 @@
 #include "Failure.h"
 #include "LocaleSupport.h"
 #include "Nls.h"
+#include "OneLine.h"
 
 #include <QStringList>
 
@@ -11,17 +12,6 @@ namespace {
 
 const QString kPrivate = QStringLiteral("Private number");
 const QString kUnavailable = QStringLiteral("Number unavailable");
-
-// Line text shown on one line: control characters (line breaks among them) become blanks.
-QString oneLine(const QString &text)
-{
-    QString line = text;
-    for (QChar &c : line) {
-        if (c.category() == QChar::Other_Control)
-            c = u' ';
-    }
-    return line.trimmed();
-}
 
 QString dateAndTime(const QDateTime &when)
 {
@@ -51,8 +41,8 @@ QString markerInWords(const QString &field)
 
 CallNoticeText callNoticeText(const Call &call, qint64 callsInFlood)
 {
-    const QString number = oneLine(call.number);
-    const QString name = oneLine(call.name);
+    const QString number = oneLine(call.number).trimmed();
+    const QString name = oneLine(call.name).trimmed();
     const QString numberWords = markerInWords(number);
     const QString nameWords = name.size() == 1 ? markerInWords(name) : QString();
 
