@@ -170,6 +170,7 @@ private:
     void comm_DeviceLost();
     // Steps of the monitoring switch: the port reopened with the modem's settings, and the
     // three commands that make the modem report callers.
+    void closeModemPort(FailureTrap &trap);
     void openModemPort(FailureTrap &trap);
     void sendModemCommands(FailureTrap &trap);
     // The device behind the chosen port, as its path is configured.

@@ -84,10 +84,7 @@ void frmMain::Power_Click()
         // A rejected port number leaves the component's previous one in force, and the
         // open may then have reached another device: the switch reads off, so the port is
         // closed too.
-        trap.run([this] {
-            if (comm->PortOpen())
-                comm->setPortOpen(false);
-        });
+        closeModemPort(trap);
     }
     if (Power->Value() == 0)
         return;
@@ -95,12 +92,17 @@ void frmMain::Power_Click()
     sendModemCommands(trap);
 }
 
-void frmMain::openModemPort(FailureTrap &trap)
+void frmMain::closeModemPort(FailureTrap &trap)
 {
     trap.run([this] {
         if (comm->PortOpen())
             comm->setPortOpen(false);
     });
+}
+
+void frmMain::openModemPort(FailureTrap &trap)
+{
+    closeModemPort(trap);
     trap.run([this] { comm->setSettings(modem::serialSettingsText(dcbModem, TAPI::strParity)); });
     trap.run([this] { comm->setCommPort(modem::portNumber(strPortName)); });
     trap.run([this] { comm->setPortOpen(true); });
@@ -124,10 +126,7 @@ QString frmMain::modemDevicePath() const
 void frmMain::comm_DeviceLost()
 {
     FailureTrap trap;
-    trap.run([this] {
-        if (comm->PortOpen())
-            comm->setPortOpen(false);
-    });
+    closeModemPort(trap);
     const modem::ModemReport report = modem::deviceLostReport();
     trap.run([&] { ReportModemProblem(report.message, report.detail, report.extraLines); });
     trap.run([this] { Power->Value(0); });
@@ -167,10 +166,7 @@ bool frmMain::reopenModemQuietly()
     const int status = trap.lastNumber();
     if (status == ErrorNumber::InvalidPortNumber || status == ErrorNumber::PortAlreadyOpen) {
         // As in the switch: an open that reached another device does not count.
-        trap.run([this] {
-            if (comm->PortOpen())
-                comm->setPortOpen(false);
-        });
+        closeModemPort(trap);
         return false;
     }
     return comm->PortOpen();
