@@ -2,6 +2,7 @@
 
 #include "CallSpool.h"
 #include "FileIdentity.h"
+#include "TAPI.h"
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -14,9 +15,6 @@
 #include <optional>
 
 class QTimer;
-namespace db {
-class Connection;
-}
 
 // Rows of the call log by day number and number.
 using RowCounts = QHash<QPair<double, QString>, qint64>;
@@ -41,7 +39,7 @@ class CallWriter : public QObject
 public:
     struct Settings
     {
-        QString connectionString = QStringLiteral("DSN=CallerID;ODBC;");
+        QString connectionString = TAPI::callLogSource();
         int firstRetryMs = 1000;
         int longestRetryMs = 30000;
         // Calls per transaction at most; a flood goes in transactions this big. A log on a

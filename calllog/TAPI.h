@@ -20,6 +20,11 @@ void releaseConnection();
 void adoptConnection(std::unique_ptr<db::Connection> connection);
 // A new connection, not yet opened, as connection() would make it.
 std::unique_ptr<db::Connection> newConnection();
+// What the program opens its call-log connections with.
+inline QString callLogSource()
+{
+    return QStringLiteral("DSN=CallerID;ODBC;");
+}
 // Closes the recordset, then the connection, as the program ends: the drivers must be
 // left while the process is still whole, not from static teardown.
 void releaseCallLog();

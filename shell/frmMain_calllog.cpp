@@ -74,7 +74,7 @@ void frmMain::reopenDayViewConnection()
     m_dayViewReopen = QThread::create([opened] {
         try {
             (*opened)->setCursorLocation(3);
-            (*opened)->Open(QStringLiteral("DSN=CallerID;ODBC;"), QString(), QString(), -1);
+            (*opened)->Open(TAPI::callLogSource(), QString(), QString(), -1);
         } catch (const Failure &) {
             opened->reset();
         }

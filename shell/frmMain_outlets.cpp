@@ -22,7 +22,7 @@ FeedServer::TodaysCalls todaysCallsFromLog(const dates::Clock &clock)
         try {
             if (!*connection) {
                 std::unique_ptr<db::Connection> opened = TAPI::newConnection();
-                opened->Open(QStringLiteral("DSN=CallerID;ODBC;"), QString(), QString(), -1);
+                opened->Open(TAPI::callLogSource(), QString(), QString(), -1);
                 *connection = std::move(opened);
             }
             db::Recordset rows;

@@ -43,9 +43,7 @@ void frmMain::Form_Load()
     // From here every failure is trapped: the step is skipped and start-up goes on.
     FailureTrap trap;
     trap.run([] { TAPI::connection().setCursorLocation(3); });
-    trap.run([] {
-        TAPI::connection().Open(QStringLiteral("DSN=CallerID;ODBC;"), QString(), QString(), -1);
-    });
+    trap.run([] { TAPI::connection().Open(TAPI::callLogSource(), QString(), QString(), -1); });
 
     const int openFailure = trap.lastNumber();
     if (openFailure == ErrorNumber::ProviderNotFound) {
