@@ -93,7 +93,7 @@ void CallRecorder::startThreads(const Options &options, bool withLog)
         m_writer = new CallWriter(m_options.writer);
         m_writer->moveToThread(&m_writerThread);
         connect(m_writer, &CallWriter::stored, this, &CallRecorder::onStored);
-        connect(m_writer, &CallWriter::refused, this, &CallRecorder::onRefused);
+        connect(m_writer, &CallWriter::refused, this, &CallRecorder::keep);
         connect(m_writer, &CallWriter::unavailable, this, &CallRecorder::onUnavailable);
         connect(m_writer, &CallWriter::available, this, &CallRecorder::onAvailable);
         m_writerThread.setObjectName(QStringLiteral("call writer"));
@@ -141,17 +141,11 @@ void CallRecorder::onSpoolOpened(const QList<SpooledCall> &pending, const QStrin
     if (!pending.isEmpty() || !damage.isEmpty())
         Q_EMIT earlierCallsWaiting(pending.size(), damage);
 
-    QList<SpooledCall> deferred = std::exchange(m_deferred, {});
-    if (m_writer) {
-        if (!pending.isEmpty())
-            QMetaObject::invokeMethod(
-                m_writer, [w = m_writer, pending] { w->storeFirst(pending); },
-                Qt::QueuedConnection);
-        if (!deferred.isEmpty())
-            handOn(deferred);
-    } else if (!deferred.isEmpty()) {
+    if (m_writer && !pending.isEmpty())
+        QMetaObject::invokeMethod(
+            m_writer, [w = m_writer, pending] { w->storeFirst(pending); }, Qt::QueuedConnection);
+    if (const QList<SpooledCall> deferred = std::exchange(m_deferred, {}); !deferred.isEmpty())
         handOn(deferred);
-    }
     checkRoom();
 }
 
@@ -406,11 +400,6 @@ void CallRecorder::markStoredInSpool(const QList<quint64> &ids)
         if (CallSpool *s = spool(&error))
             s->markStored(ids);
     });
-}
-
-void CallRecorder::onRefused(const QList<quint64> &ids, const QString &reason)
-{
-    keep(ids, reason);
 }
 
 void CallRecorder::onUnavailable(const QString &reason)

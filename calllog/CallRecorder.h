@@ -126,7 +126,6 @@ private:
     void onSpoolOpened(const QList<SpooledCall> &pending, const QStringList &damage,
                        quint64 nextFreeId);
     void onStored(const QList<quint64> &ids);
-    void onRefused(const QList<quint64> &ids, const QString &reason);
     void onUnavailable(const QString &reason);
     void onAvailable();
     void onDeadline();

@@ -35,7 +35,10 @@ QList<quint64> idsOf(const QList<SpooledCall> &calls)
 
 QPair<double, QString> rowKey(const Call &call)
 {
-    return {dates::toDayNumber(call.when), call.number};
+    const QTime time = call.when.time();
+    return {dates::toDayNumber(
+                dates::makeDateTime(call.when.date(), QTime(time.hour(), time.minute()))),
+            call.number};
 }
 
 QList<quint64> storedDespiteDoubt(const QList<SpooledCall> &calls, const RowCounts &before,
@@ -293,9 +296,7 @@ CallWriter::Attempt CallWriter::attempt(const QList<SpooledCall> &calls)
                     sql += QLatin1Char(',');
                 sql += row;
                 if (columns.dayNumbers)
-                    values << dates::toDayNumber(
-                        dates::makeDateTime(call.when.date(), QTime(call.when.time().hour(),
-                                                                    call.when.time().minute())));
+                    values << rowKey(call).first;
                 else
                     values << dates::formatCallStamp(call.when, QStringLiteral("/"),
                                                      QStringLiteral(":"));

@@ -25,7 +25,8 @@ using RowCounts = QHash<QPair<double, QString>, qint64>;
 // lost call is not).
 QList<quint64> storedDespiteDoubt(const QList<SpooledCall> &calls, const RowCounts &before,
                                   const RowCounts &after);
-// The key of a call in RowCounts.
+// The row a call makes: the day number of its minute, as the store writes its stamp, and
+// its number.
 QPair<double, QString> rowKey(const Call &call);
 
 // Stores calls in the call log from a thread of its own over a connection of its own, so a
