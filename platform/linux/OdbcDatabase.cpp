@@ -289,6 +289,15 @@ public:
     }
     void close();
 
+    void setTimeLimit(int &limit, int seconds)
+    {
+        if (isOpen())
+            failOpen();
+        if (seconds < 0)
+            fail(QStringLiteral("A time limit cannot be negative."));
+        limit = seconds;
+    }
+
     Failure failureOn(SQLSMALLINT type, SQLHANDLE handle, const QString &fallback) const
     {
         return diagnosticFailure(*api, type, handle, fallback, dbms);
@@ -742,11 +751,7 @@ int Connection::LoginTimeout() const
 
 void Connection::setLoginTimeout(int seconds)
 {
-    if (m_impl->isOpen())
-        failOpen();
-    if (seconds < 0)
-        fail(QStringLiteral("A time limit cannot be negative."));
-    m_impl->loginTimeout = seconds;
+    m_impl->setTimeLimit(m_impl->loginTimeout, seconds);
 }
 
 int Connection::QueryTimeout() const
@@ -756,11 +761,7 @@ int Connection::QueryTimeout() const
 
 void Connection::setQueryTimeout(int seconds)
 {
-    if (m_impl->isOpen())
-        failOpen();
-    if (seconds < 0)
-        fail(QStringLiteral("A time limit cannot be negative."));
-    m_impl->queryTimeout = seconds;
+    m_impl->setTimeLimit(m_impl->queryTimeout, seconds);
 }
 
 void Connection::Open(const QString &connectionString, const QString &user, const QString &password,
