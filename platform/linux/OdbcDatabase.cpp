@@ -14,7 +14,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstring>
 #include <optional>
 #include <set>
 #include <vector>
