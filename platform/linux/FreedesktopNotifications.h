@@ -10,7 +10,6 @@
 #include <optional>
 
 class QDBusMessage;
-class QDBusPendingCallWatcher;
 
 // org.freedesktop.Notifications on a D-Bus connection, every call asynchronous and given
 // up after 5 seconds. The service is asked for its capabilities first; notices handed over
@@ -46,8 +45,6 @@ private:
     };
     enum class State { Probing, Ready, Gone };
 
-    void onCapabilities(QDBusPendingCallWatcher *watcher);
-    void onNotifyAnswer(int handle, QDBusPendingCallWatcher *watcher);
     void send(int handle, Entry &entry, const DesktopNotice &notice);
     void sendWaiting();
     void forget(int handle);

@@ -45,17 +45,15 @@ bool writeAll(int fd, QByteArrayView bytes)
     return true;
 }
 
-bool syncFolderOf(const QByteArray &path)
+// Best effort: at worst a crash undoes the latest change of a name in the folder.
+void syncFolderOf(const QByteArray &path)
 {
     const QByteArray folder = QFileInfo(QString::fromLocal8Bit(path)).absolutePath().toLocal8Bit();
     const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
-        return false;
-    const bool ok = ::fsync(fd) == 0;
-    const int saved = errno;
+        return;
+    ::fsync(fd);
     ::close(fd);
-    errno = saved;
-    return ok;
 }
 
 } // namespace

@@ -2,12 +2,10 @@
 
 #include "OdbcConfig.h"
 
-#include "OdbcConfig.h"
-
 #include "Database.h"
 
-#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <pwd.h>
 #include <unistd.h>

@@ -14,7 +14,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstring>
 #include <optional>
 #include <set>
 #include <vector>
@@ -289,6 +288,15 @@ public:
     }
     void close();
 
+    void setTimeLimit(int &limit, int seconds)
+    {
+        if (isOpen())
+            failOpen();
+        if (seconds < 0)
+            fail(QStringLiteral("A time limit cannot be negative."));
+        limit = seconds;
+    }
+
     Failure failureOn(SQLSMALLINT type, SQLHANDLE handle, const QString &fallback) const
     {
         return diagnosticFailure(*api, type, handle, fallback, dbms);
@@ -328,6 +336,8 @@ public:
 
     void endTransaction(SQLSMALLINT completion);
 
+    // A statement of its own with text prepared on it, for the connection to keep.
+    SQLHSTMT prepared(const QString &text, const QString &fallback);
     SQLHSTMT columnProbe(const QString &table);
     SQLHSTMT insertFor(const QString &table, const QStringList &columns);
 
@@ -655,6 +665,20 @@ void Connection::Impl::endTransaction(SQLSMALLINT completion)
         throw *failure;
 }
 
+SQLHSTMT Connection::Impl::prepared(const QString &text, const QString &fallback)
+{
+    SQLHSTMT statement = takeStatement();
+    const QByteArray sql = text.toUtf8();
+    if (!SQL_SUCCEEDED(api->Prepare(
+            statement, reinterpret_cast<SQLCHAR *>(const_cast<char *>(sql.constData())),
+            SQLINTEGER(sql.size())))) {
+        const Failure failure = statementFailure(statement, fallback);
+        freeStatement(statement);
+        throw failure;
+    }
+    return statement;
+}
+
 // For appending only the column list is needed: a query that can match no row gives it
 // without reading the table, however many rows it holds.
 SQLHSTMT Connection::Impl::columnProbe(const QString &table)
@@ -662,17 +686,9 @@ SQLHSTMT Connection::Impl::columnProbe(const QString &table)
     auto it = columnProbes.constFind(table);
     if (it != columnProbes.constEnd())
         return *it;
-    SQLHSTMT probe = takeStatement();
-    const QByteArray sql =
-        (QStringLiteral("SELECT * FROM ") + table + QStringLiteral(" WHERE 1=0")).toUtf8();
-    if (!SQL_SUCCEEDED(
-            api->Prepare(probe, reinterpret_cast<SQLCHAR *>(const_cast<char *>(sql.constData())),
-                         SQLINTEGER(sql.size())))) {
-        const Failure failure =
-            statementFailure(probe, QStringLiteral("The source could not be opened."));
-        freeStatement(probe);
-        throw failure;
-    }
+    SQLHSTMT probe =
+        prepared(QStringLiteral("SELECT * FROM ") + table + QStringLiteral(" WHERE 1=0"),
+                 QStringLiteral("The source could not be opened."));
     columnProbes.insert(table, probe);
     return probe;
 }
@@ -698,16 +714,7 @@ SQLHSTMT Connection::Impl::insertFor(const QString &table, const QStringList &co
         sql += QStringLiteral(" (%1) VALUES (%2)")
                    .arg(names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
     }
-    SQLHSTMT insert = takeStatement();
-    const QByteArray text = sql.toUtf8();
-    if (!SQL_SUCCEEDED(
-            api->Prepare(insert, reinterpret_cast<SQLCHAR *>(const_cast<char *>(text.constData())),
-                         SQLINTEGER(text.size())))) {
-        const Failure failure =
-            statementFailure(insert, QStringLiteral("Could not prepare the new row."));
-        freeStatement(insert);
-        throw failure;
-    }
+    SQLHSTMT insert = prepared(sql, QStringLiteral("Could not prepare the new row."));
     inserts.insert(key, insert);
     return insert;
 }
@@ -742,11 +749,7 @@ int Connection::LoginTimeout() const
 
 void Connection::setLoginTimeout(int seconds)
 {
-    if (m_impl->isOpen())
-        failOpen();
-    if (seconds < 0)
-        fail(QStringLiteral("A time limit cannot be negative."));
-    m_impl->loginTimeout = seconds;
+    m_impl->setTimeLimit(m_impl->loginTimeout, seconds);
 }
 
 int Connection::QueryTimeout() const
@@ -756,11 +759,7 @@ int Connection::QueryTimeout() const
 
 void Connection::setQueryTimeout(int seconds)
 {
-    if (m_impl->isOpen())
-        failOpen();
-    if (seconds < 0)
-        fail(QStringLiteral("A time limit cannot be negative."));
-    m_impl->queryTimeout = seconds;
+    m_impl->setTimeLimit(m_impl->queryTimeout, seconds);
 }
 
 void Connection::Open(const QString &connectionString, const QString &user, const QString &password,
