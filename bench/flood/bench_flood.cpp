@@ -6,7 +6,7 @@
 // syncs it asks for, counted by strace over a whole run.
 #include "BenchFiles.h"
 #include "Database.h"
-#include "LineSimulator.h"
+#include "LineSimulatorThread.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -18,13 +18,11 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <ctime>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -72,49 +70,6 @@ qint64 total(const QHash<QString, qint64> &byThread)
     return sum;
 }
 
-// The modem on a thread of its own: it keeps writing while this thread polls the log.
-class Modem
-{
-public:
-    Modem()
-    {
-        m_thread.start();
-        m_context.moveToThread(&m_thread);
-        run([this] { m_sim = new LineSimulator; });
-    }
-    ~Modem()
-    {
-        run([this] { delete m_sim; });
-        m_thread.quit();
-        m_thread.wait();
-    }
-    QString path()
-    {
-        QString p;
-        run([&] { p = m_sim->slavePath(); });
-        return p;
-    }
-    qsizetype commands()
-    {
-        qsizetype n = 0;
-        run([&] { n = m_sim->commands().size(); });
-        return n;
-    }
-    void send(const QByteArray &bytes)
-    {
-        run([&] { m_sim->send(bytes); });
-    }
-
-private:
-    void run(const std::function<void()> &f)
-    {
-        QMetaObject::invokeMethod(&m_context, f, Qt::BlockingQueuedConnection);
-    }
-    QThread m_thread;
-    QObject m_context;
-    LineSimulator *m_sim = nullptr;
-};
-
 QByteArray flood(int calls)
 {
     const QDateTime now = QDateTime::currentDateTime();
@@ -142,7 +97,7 @@ class Program
 public:
     enum Sync { Full, Off };
 
-    Program(Modem &modem, Sync sync, bool traced) : m_modem(modem), m_traced(traced)
+    Program(LineSimulatorThread &modem, Sync sync, bool traced) : m_modem(modem), m_traced(traced)
     {
         if (!m_dir.isValid())
             throw std::runtime_error("no temporary folder");
@@ -271,7 +226,7 @@ private:
 
     void start()
     {
-        const qsizetype before = m_modem.commands();
+        const qsizetype before = m_modem.commands().size();
         m_process.setProcessEnvironment(environment());
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         if (m_traced) {
@@ -286,7 +241,7 @@ private:
         }
         if (!m_process.waitForStarted(10000))
             throw std::runtime_error("the program did not start");
-        if (!bench::waitFor([&] { return m_modem.commands() >= before + 3; }, 30000))
+        if (!bench::waitFor([&] { return m_modem.commands().size() >= before + 3; }, 30000))
             throw std::runtime_error("the modem was not opened");
         pause(500); // start-up done, today's (empty) day listed
     }
@@ -327,7 +282,7 @@ private:
         return syncs;
     }
 
-    Modem &m_modem;
+    LineSimulatorThread &m_modem; // keeps writing while this thread polls the log
     bool m_traced;
     QTemporaryDir m_dir;
     QProcess m_process;
@@ -346,7 +301,7 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     const int calls = argc > 1 ? qMax(10, atoi(argv[1])) : 2000;
     try {
-        Modem modem;
+        LineSimulatorThread modem;
         QList<double> fullWall, offWall, fullCpu, offCpu, windowCpu, writerCpu;
         for (int round = 0; round < kRounds; ++round) {
             for (const Program::Sync sync : {Program::Full, Program::Off}) {
