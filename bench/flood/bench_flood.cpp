@@ -4,6 +4,7 @@
 // writes it (write-ahead journal, full sync), against the same flood with the sync off,
 // measured in the same run; the program's CPU time (all its threads) per call; and the disk
 // syncs it asks for, counted by strace over a whole run.
+#include "BenchClock.h"
 #include "BenchFiles.h"
 #include "Database.h"
 #include "LineSimulatorThread.h"
@@ -30,13 +31,6 @@
 namespace {
 
 constexpr int kRounds = 5;
-
-qint64 monotonicNs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
-}
 
 void pause(int ms)
 {
@@ -145,7 +139,7 @@ public:
         const QByteArray bytes = ::flood(calls);
 
         const QHash<QString, qint64> cpuBefore = processCpuNs(programPid());
-        const qint64 firstByte = monotonicNs();
+        const qint64 firstByte = bench::monotonicNs();
         m_modem.send(bytes);
         int stored = 0;
         const bool done = bench::waitFor(
@@ -154,7 +148,7 @@ public:
                 return stored >= calls;
             },
             120000);
-        const qint64 lastRow = monotonicNs();
+        const qint64 lastRow = bench::monotonicNs();
         const QHash<QString, qint64> cpuAfter = processCpuNs(programPid());
         if (!done)
             throw std::runtime_error("only " + std::to_string(stored) +
@@ -188,11 +182,11 @@ public:
         for (int i = 0; i < calls; ++i) {
             const QByteArray report =
                 ::flood(1).replace("5550000", QByteArray::number(5560000 + i));
-            const qint64 sent = monotonicNs();
+            const qint64 sent = bench::monotonicNs();
             m_modem.send(report);
             if (!bench::waitFor([&] { return rows(reader) > i; }, 10000))
                 throw std::runtime_error("a lone call was not stored");
-            latencies << double(monotonicNs() - sent) / 1e6;
+            latencies << double(bench::monotonicNs() - sent) / 1e6;
             pause(100);
         }
         stop();
@@ -288,12 +282,6 @@ private:
     QProcess m_process;
 };
 
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -326,9 +314,9 @@ int main(int argc, char **argv)
             traced = program.flood(calls);
         }
 
-        const double wallFull = median(fullWall);
-        const double wallOff = median(offWall);
-        const double cpu = median(fullCpu);
+        const double wallFull = bench::median(fullWall);
+        const double wallOff = bench::median(offWall);
+        const double cpu = bench::median(fullCpu);
         std::printf("flood: %d reports back to back into the pseudo-terminal, the real program, "
                     "SQLite log as set up (WAL, full sync); medians of %d runs\n",
                     calls, kRounds);
@@ -339,13 +327,13 @@ int main(int argc, char **argv)
         std::printf(
             "flood program CPU time, all threads: %.1f us/call with full sync, %.1f us/call "
             "with sync off (goal <= 40) %s\n",
-            cpu, median(offCpu), cpu <= 40 ? "MET" : "NOT MET");
+            cpu, bench::median(offCpu), cpu <= 40 ? "MET" : "NOT MET");
         std::printf("  of which the window's thread %.1f us/call, the writer's %.1f us/call "
                     "(full sync)\n",
-                    median(windowCpu), median(writerCpu));
+                    bench::median(windowCpu), bench::median(writerCpu));
         std::printf("lone call, last byte of its report to its row synced: median %.1f ms, "
                     "worst %.1f ms of %lld (goal <= 50) %s\n",
-                    median(lone), *std::max_element(lone.cbegin(), lone.cend()),
+                    bench::median(lone), *std::max_element(lone.cbegin(), lone.cend()),
                     static_cast<long long>(lone.size()),
                     *std::max_element(lone.cbegin(), lone.cend()) <= 50 ? "MET" : "NOT MET");
         if (traced) {
