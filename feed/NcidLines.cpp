@@ -1,6 +1,6 @@
 #include "NcidLines.h"
 
-#include <QStringList>
+#include <QString>
 
 namespace NcidLines {
 
@@ -22,26 +22,15 @@ QString fieldValue(const QString &text)
 namespace {
 
 // Caller-ID reports mark a withheld number or name with "P" and an unknown one with "O".
-QString numberValue(const QString &number)
+QString markedValue(const QString &text, const QString &whenEmpty)
 {
-    if (number.isEmpty())
-        return QStringLiteral("NO-NUMBER");
-    if (number == QLatin1String("P"))
+    if (text.isEmpty())
+        return whenEmpty;
+    if (text == QLatin1String("P"))
         return QStringLiteral("PRIVATE");
-    if (number == QLatin1String("O"))
+    if (text == QLatin1String("O"))
         return QStringLiteral("OUT-OF-AREA");
-    return fieldValue(number);
-}
-
-QString nameValue(const QString &name)
-{
-    if (name.isEmpty())
-        return QStringLiteral("NO NAME");
-    if (name == QLatin1String("P"))
-        return QStringLiteral("PRIVATE");
-    if (name == QLatin1String("O"))
-        return QStringLiteral("OUT-OF-AREA");
-    return fieldValue(name);
+    return fieldValue(text);
 }
 
 } // namespace
@@ -58,8 +47,9 @@ QByteArray callLine(Kind kind, const Call &call)
     const QString line =
         (kind == Kind::Live ? QStringLiteral("CID: ") : QStringLiteral("CIDLOG: ")) +
         QStringLiteral("*DATE*") + date + QStringLiteral("*TIME*") + time +
-        QStringLiteral("*LINE*-*NMBR*") + numberValue(call.number) +
-        QStringLiteral("*MESG*NONE*NAME*") + nameValue(call.name) + QStringLiteral("*\n");
+        QStringLiteral("*LINE*-*NMBR*") + markedValue(call.number, QStringLiteral("NO-NUMBER")) +
+        QStringLiteral("*MESG*NONE*NAME*") + markedValue(call.name, QStringLiteral("NO NAME")) +
+        QStringLiteral("*\n");
     return line.toUtf8();
 }
 

@@ -3,6 +3,7 @@
 // same data source, and what the day query costs on that log, against the same query run
 // through the C API directly.
 #include "BareOdbc.h"
+#include "BenchClock.h"
 #include "BenchFiles.h"
 #include "DateServices.h"
 #include "TAPI.h"
@@ -133,12 +134,6 @@ private:
 
     QTemporaryDir m_dir;
 };
-
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 double threadCpuMicroseconds()
 {
@@ -335,8 +330,8 @@ std::pair<AppendCost, AppendCost> measureAppends(const QString &dsnSuffix, int r
         appendBlock(QStringLiteral("Empty") + dsnSuffix, perBlock, stamps, empty);
         appendBlock(QStringLiteral("Full") + dsnSuffix, perBlock, stamps, full);
     }
-    return {{median(empty.add), median(empty.bare), median(empty.reopen)},
-            {median(full.add), median(full.bare), median(full.reopen)}};
+    return {{bench::median(empty.add), bench::median(empty.bare), bench::median(empty.reopen)},
+            {bench::median(full.add), bench::median(full.bare), bench::median(full.reopen)}};
 }
 
 struct QueryCost
@@ -383,7 +378,9 @@ QueryCost measureDayQuery(qint64 day, int repeats)
     if (recordsetRows != directRows)
         throw std::runtime_error("the two ways read different rows");
     TAPI::releaseConnection();
-    return {{median(aWall), median(aCpu)}, {median(bWall), median(bCpu)}, recordsetRows};
+    return {{bench::median(aWall), bench::median(aCpu)},
+            {bench::median(bWall), bench::median(bCpu)},
+            recordsetRows};
 }
 
 const char *verdict(bool met)

@@ -3,6 +3,7 @@
 // by Form_Load) on the real serial port and SQLite call log, in this process; the modem
 // simulator runs on a thread of its own, as the modem is a machine of its own. Reference:
 // the goal of 5 ms.
+#include "BenchClock.h"
 #include "BenchFiles.h"
 #include "LineSimulator.h"
 #include "TAPI.h"
@@ -24,13 +25,6 @@
 
 namespace {
 
-qint64 monotonicNs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
-}
-
 // Notes the first paint of the list after a line was added.
 class PaintWatch : public QObject
 {
@@ -44,7 +38,7 @@ protected:
         if (armed && event->type() == QEvent::Paint) {
             armed = false;
             const bool handled = QObject::eventFilter(watched, event);
-            paintedNs = monotonicNs();
+            paintedNs = bench::monotonicNs();
             return handled;
         }
         return false;
@@ -115,7 +109,7 @@ int main(int argc, char **argv)
         window.lstCID->viewport()->installEventFilter(&watch);
         qint64 addedNs = 0;
         QObject::connect(window.lstCID->model(), &QAbstractItemModel::rowsInserted, &window, [&] {
-            addedNs = monotonicNs();
+            addedNs = bench::monotonicNs();
             watch.armed = true;
         });
 
@@ -133,7 +127,7 @@ int main(int argc, char **argv)
             // Written on the simulator's thread; the clock is read right after the write.
             QMetaObject::invokeMethod(&simContext, [&, report] {
                 sim->send(report);
-                writtenNs = monotonicNs();
+                writtenNs = bench::monotonicNs();
             });
             if (!bench::waitFor([&] { return window.lstCID->count() > before && watch.paintedNs != 0 && writtenNs != 0; },
                          10000)) {

@@ -4,9 +4,10 @@
 // writes it (write-ahead journal, full sync), against the same flood with the sync off,
 // measured in the same run; the program's CPU time (all its threads) per call; and the disk
 // syncs it asks for, counted by strace over a whole run.
+#include "BenchClock.h"
 #include "BenchFiles.h"
 #include "Database.h"
-#include "LineSimulator.h"
+#include "LineSimulatorThread.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -18,13 +19,11 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <ctime>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -32,13 +31,6 @@
 namespace {
 
 constexpr int kRounds = 5;
-
-qint64 monotonicNs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
-}
 
 void pause(int ms)
 {
@@ -72,49 +64,6 @@ qint64 total(const QHash<QString, qint64> &byThread)
     return sum;
 }
 
-// The modem on a thread of its own: it keeps writing while this thread polls the log.
-class Modem
-{
-public:
-    Modem()
-    {
-        m_thread.start();
-        m_context.moveToThread(&m_thread);
-        run([this] { m_sim = new LineSimulator; });
-    }
-    ~Modem()
-    {
-        run([this] { delete m_sim; });
-        m_thread.quit();
-        m_thread.wait();
-    }
-    QString path()
-    {
-        QString p;
-        run([&] { p = m_sim->slavePath(); });
-        return p;
-    }
-    qsizetype commands()
-    {
-        qsizetype n = 0;
-        run([&] { n = m_sim->commands().size(); });
-        return n;
-    }
-    void send(const QByteArray &bytes)
-    {
-        run([&] { m_sim->send(bytes); });
-    }
-
-private:
-    void run(const std::function<void()> &f)
-    {
-        QMetaObject::invokeMethod(&m_context, f, Qt::BlockingQueuedConnection);
-    }
-    QThread m_thread;
-    QObject m_context;
-    LineSimulator *m_sim = nullptr;
-};
-
 QByteArray flood(int calls)
 {
     const QDateTime now = QDateTime::currentDateTime();
@@ -142,7 +91,7 @@ class Program
 public:
     enum Sync { Full, Off };
 
-    Program(Modem &modem, Sync sync, bool traced) : m_modem(modem), m_traced(traced)
+    Program(LineSimulatorThread &modem, Sync sync, bool traced) : m_modem(modem), m_traced(traced)
     {
         if (!m_dir.isValid())
             throw std::runtime_error("no temporary folder");
@@ -190,7 +139,7 @@ public:
         const QByteArray bytes = ::flood(calls);
 
         const QHash<QString, qint64> cpuBefore = processCpuNs(programPid());
-        const qint64 firstByte = monotonicNs();
+        const qint64 firstByte = bench::monotonicNs();
         m_modem.send(bytes);
         int stored = 0;
         const bool done = bench::waitFor(
@@ -199,7 +148,7 @@ public:
                 return stored >= calls;
             },
             120000);
-        const qint64 lastRow = monotonicNs();
+        const qint64 lastRow = bench::monotonicNs();
         const QHash<QString, qint64> cpuAfter = processCpuNs(programPid());
         if (!done)
             throw std::runtime_error("only " + std::to_string(stored) +
@@ -233,11 +182,11 @@ public:
         for (int i = 0; i < calls; ++i) {
             const QByteArray report =
                 ::flood(1).replace("5550000", QByteArray::number(5560000 + i));
-            const qint64 sent = monotonicNs();
+            const qint64 sent = bench::monotonicNs();
             m_modem.send(report);
             if (!bench::waitFor([&] { return rows(reader) > i; }, 10000))
                 throw std::runtime_error("a lone call was not stored");
-            latencies << double(monotonicNs() - sent) / 1e6;
+            latencies << double(bench::monotonicNs() - sent) / 1e6;
             pause(100);
         }
         stop();
@@ -271,7 +220,7 @@ private:
 
     void start()
     {
-        const qsizetype before = m_modem.commands();
+        const qsizetype before = m_modem.commands().size();
         m_process.setProcessEnvironment(environment());
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         if (m_traced) {
@@ -286,7 +235,7 @@ private:
         }
         if (!m_process.waitForStarted(10000))
             throw std::runtime_error("the program did not start");
-        if (!bench::waitFor([&] { return m_modem.commands() >= before + 3; }, 30000))
+        if (!bench::waitFor([&] { return m_modem.commands().size() >= before + 3; }, 30000))
             throw std::runtime_error("the modem was not opened");
         pause(500); // start-up done, today's (empty) day listed
     }
@@ -327,17 +276,11 @@ private:
         return syncs;
     }
 
-    Modem &m_modem;
+    LineSimulatorThread &m_modem; // keeps writing while this thread polls the log
     bool m_traced;
     QTemporaryDir m_dir;
     QProcess m_process;
 };
-
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 } // namespace
 
@@ -346,7 +289,7 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     const int calls = argc > 1 ? qMax(10, atoi(argv[1])) : 2000;
     try {
-        Modem modem;
+        LineSimulatorThread modem;
         QList<double> fullWall, offWall, fullCpu, offCpu, windowCpu, writerCpu;
         for (int round = 0; round < kRounds; ++round) {
             for (const Program::Sync sync : {Program::Full, Program::Off}) {
@@ -371,9 +314,9 @@ int main(int argc, char **argv)
             traced = program.flood(calls);
         }
 
-        const double wallFull = median(fullWall);
-        const double wallOff = median(offWall);
-        const double cpu = median(fullCpu);
+        const double wallFull = bench::median(fullWall);
+        const double wallOff = bench::median(offWall);
+        const double cpu = bench::median(fullCpu);
         std::printf("flood: %d reports back to back into the pseudo-terminal, the real program, "
                     "SQLite log as set up (WAL, full sync); medians of %d runs\n",
                     calls, kRounds);
@@ -384,13 +327,13 @@ int main(int argc, char **argv)
         std::printf(
             "flood program CPU time, all threads: %.1f us/call with full sync, %.1f us/call "
             "with sync off (goal <= 40) %s\n",
-            cpu, median(offCpu), cpu <= 40 ? "MET" : "NOT MET");
+            cpu, bench::median(offCpu), cpu <= 40 ? "MET" : "NOT MET");
         std::printf("  of which the window's thread %.1f us/call, the writer's %.1f us/call "
                     "(full sync)\n",
-                    median(windowCpu), median(writerCpu));
+                    bench::median(windowCpu), bench::median(writerCpu));
         std::printf("lone call, last byte of its report to its row synced: median %.1f ms, "
                     "worst %.1f ms of %lld (goal <= 50) %s\n",
-                    median(lone), *std::max_element(lone.cbegin(), lone.cend()),
+                    bench::median(lone), *std::max_element(lone.cbegin(), lone.cend()),
                     static_cast<long long>(lone.size()),
                     *std::max_element(lone.cbegin(), lone.cend()) <= 50 ? "MET" : "NOT MET");
         if (traced) {

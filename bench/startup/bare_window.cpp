@@ -2,6 +2,7 @@
 // Widgets only. "--text" draws a line of text, so the fonts are loaded as any text needs.
 // Prints the same line as the program's start does. A helper, not a benchmark: it runs
 // only under bench_startup, which gives it the offscreen platform.
+#include "BenchClock.h"
 #include "ProcStatus.h"
 #include <QApplication>
 #include <QFile>
@@ -15,13 +16,6 @@
 
 namespace {
 
-qint64 monotonicNs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
-}
-
 class BareWindow : public QWidget
 {
 public:
@@ -34,7 +28,7 @@ protected:
         painter.fillRect(rect(), Qt::darkGray);
         if (withText)
             painter.drawText(rect(), Qt::AlignCenter, QStringLiteral("[2026/12/09 06:30] 5550123"));
-        const long long now = monotonicNs();
+        const long long now = bench::monotonicNs();
         rusage usage{};
         getrusage(RUSAGE_SELF, &usage);
         const long anon = statusKb("RssAnon:"), file = statusKb("RssFile:"), unshared = privateKb();

@@ -8,6 +8,7 @@
 // reference is startup_bare_window, which links Qt Widgets only. The child prints the
 // monotonic clock at its paint and its peak resident size; the parent took the clock just
 // before starting it.
+#include "BenchClock.h"
 #include "ProcStatus.h"
 #include "CommandOutput.h"
 #include "LineSimulator.h"
@@ -32,13 +33,6 @@
 #include <unistd.h>
 
 namespace {
-
-qint64 monotonicNs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
-}
 
 long peakKb()
 {
@@ -75,7 +69,7 @@ protected:
     {
         frmMain::paintEvent(event);
         if (!m_firstNs) {
-            m_firstNs = monotonicNs();
+            m_firstNs = bench::monotonicNs();
             m_firstKb = peakKb();
         }
     }
@@ -83,7 +77,7 @@ protected:
     {
         const bool handled = frmMain::event(event);
         if (loaded && event->type() == QEvent::UpdateRequest)
-            reportAndLeave(m_firstNs, monotonicNs(), m_firstKb, this);
+            reportAndLeave(m_firstNs, bench::monotonicNs(), m_firstKb, this);
         return handled;
     }
 
@@ -129,7 +123,7 @@ bool measure(const QString &mode, const QProcessEnvironment &env, Sample &sample
     QProcess child;
     child.setProcessEnvironment(env);
     child.setProcessChannelMode(QProcess::SeparateChannels);
-    const qint64 started = monotonicNs();
+    const qint64 started = bench::monotonicNs();
     // BENCH_STARTUP_WRAP="heaptrack -o /tmp/start" runs the program's starts under a tool.
     if (const QString wrap = qEnvironmentVariable("BENCH_STARTUP_WRAP");
         mode == QLatin1String("--program") && !wrap.isEmpty()) {
@@ -158,12 +152,6 @@ bool measure(const QString &mode, const QProcessEnvironment &env, Sample &sample
     }
     sample = {(first - started) / 1e6, (ready - started) / 1e6, rss, firstRss, anon, file, unshared};
     return true;
-}
-
-template <class T> T median(QList<T> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.at(values.size() / 2);
 }
 
 bool run(const QString &program, const QStringList &arguments, const QProcessEnvironment &env)
@@ -246,7 +234,7 @@ int main(int argc, char **argv)
         QList<std::decay_t<decltype(samples.first().*member)>> values;
         for (const Sample &s : samples)
             values << s.*member;
-        return median(values);
+        return bench::median(values);
     };
     const double bareMs = med(bare, &Sample::readyMs);
     const double firstMs = med(program, &Sample::firstMs);
