@@ -3,6 +3,7 @@
 #include "FeedClient.h"
 #include "ListenAddress.h"
 #include "NcidLines.h"
+#include "OneLine.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -13,16 +14,6 @@ namespace {
 const QByteArray Greeting =
     QByteArrayLiteral("200 Server: ringvane (Ringvane) " RINGVANE_FEED_VERSION "\n"
                       "210 API 1.0 Feature Set 1\n");
-
-QString shownAsOneLine(QString text)
-{
-    for (QChar &c : text) {
-        if (c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
-            c == QChar::ParagraphSeparator)
-            c = QLatin1Char(' ');
-    }
-    return text;
-}
 
 QString listenError(const QString &where, const QTcpServer &server)
 {
@@ -69,7 +60,7 @@ bool FeedServer::start(const QString &listenAddress)
     if (!where) {
         m_error = QStringLiteral("Network feed off: \"%1\" is not an address and port such as "
                                  "127.0.0.1:3333")
-                      .arg(shownAsOneLine(listenAddress.left(80)));
+                      .arg(oneLine(listenAddress.left(80)));
         return false;
     }
 
