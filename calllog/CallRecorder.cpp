@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDeadlineTimer>
-#include <QDir>
 #include <QTimer>
 
 #include <utility>
@@ -19,10 +18,7 @@ QString defaultSpoolKey(const QString &connectionString)
 {
     const QString dsn = db::dataSourceName(connectionString);
     const db::DataSourceInfo info = db::describeDataSource(dsn);
-    const QString ini =
-        info.defined
-            ? info.configFile
-            : qEnvironmentVariable("ODBCINI", QDir::homePath() + QStringLiteral("/.odbc.ini"));
+    const QString ini = info.defined ? info.configFile : db::userDataSourceFile();
     return CallSpool::dataSourceKey(ini, dsn.isEmpty() ? connectionString : dsn);
 }
 

@@ -411,7 +411,7 @@ bool CallWriter::open(QString *reason)
         *reason = failure.description();
         return false;
     }
-    m_logFile = TAPI::CallLogFile(m_settings.connectionString);
+    m_logFile = db::sqliteDatabaseFile(m_settings.connectionString);
     m_logFileIdentity = m_logFile.isEmpty() ? std::nullopt : fileIdentity(m_logFile);
     m_connection = std::move(connection);
     return true;

@@ -3,7 +3,6 @@
 #include "Failure.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 
 #include <optional>
 
@@ -197,29 +196,6 @@ int NameColumn(db::Recordset &recordset)
             return i;
     }
     return -1;
-}
-
-QString CallLogFile(const QString &connectionString)
-{
-    QString driver;
-    QString database;
-    const QString dsn = db::dataSourceName(connectionString);
-    if (!dsn.isEmpty()) {
-        const db::DataSourceInfo info = db::describeDataSource(dsn);
-        driver = info.driver + QLatin1Char(' ') + info.driverLibrary;
-        database = info.database;
-    }
-    for (const QString &part : connectionString.split(QLatin1Char(';'))) {
-        const QString key = part.section(QLatin1Char('='), 0, 0).trimmed();
-        const QString value = part.section(QLatin1Char('='), 1).trimmed();
-        if (key.compare(QLatin1String("DRIVER"), Qt::CaseInsensitive) == 0)
-            driver = value;
-        else if (key.compare(QLatin1String("Database"), Qt::CaseInsensitive) == 0)
-            database = value;
-    }
-    if (!driver.contains(QLatin1String("sqlite"), Qt::CaseInsensitive) || database.isEmpty())
-        return {};
-    return QFileInfo(database).absoluteFilePath();
 }
 
 QStringList strParity;

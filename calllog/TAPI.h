@@ -64,9 +64,6 @@ bool AddNameColumn(db::Connection &connection);
 // Where the open recordset has the caller's name: a column "name" after the first two;
 // -1 when it has none.
 int NameColumn(db::Recordset &recordset);
-// The SQLite file a connection string leads to (its Database entry, in the string itself
-// or in the data source it names), as an absolute path; empty for any other data source.
-QString CallLogFile(const QString &connectionString);
 
 // The parity letters by the serial settings' parity code: N, O, E, M, S.
 extern QStringList strParity;

@@ -55,6 +55,14 @@ struct DataSourceInfo
     QString database;      // its Database entry: the SQLite file, the PostgreSQL database
 };
 DataSourceInfo describeDataSource(const QString &dsn);
+// The user's data source file, where unixODBC looks: $ODBCINI, else .odbc.ini in the home
+// folder the password database gives (not $HOME). The system's: odbc.ini in $ODBCSYSINI,
+// else in /etc.
+QString userDataSourceFile();
+QString systemDataSourceFile();
+// The SQLite database file a connection string leads to, absolute; empty when its driver
+// is not the SQLite one or it names no file.
+QString sqliteDatabaseFile(const QString &connectionString);
 // The data source a connection string names: "CallerID" for "DSN=CallerID;ODBC;" and for
 // a bare "CallerID"; empty when it names none (a DRIVER= string).
 QString dataSourceName(const QString &connectionString);

@@ -4,6 +4,7 @@
 
 #include "Database.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -57,18 +58,6 @@ QString entry(const QList<QPair<QString, QString>> &entries, const char *key)
     return {};
 }
 
-QString userIni()
-{
-    const QString fromEnv = qEnvironmentVariable("ODBCINI");
-    if (!fromEnv.isEmpty())
-        return fromEnv;
-    // unixODBC takes the home folder from the password database, not from HOME.
-    const passwd *user = getpwuid(getuid());
-    const QString home = (user && user->pw_dir && *user->pw_dir) ? QFile::decodeName(user->pw_dir)
-                                                                 : QStringLiteral("/home");
-    return home + QStringLiteral("/.odbc.ini");
-}
-
 QString systemDir()
 {
     const QString dir = qEnvironmentVariable("ODBCSYSINI");
@@ -99,12 +88,39 @@ QString driverLibrary(const QString &driver)
 
 } // namespace
 
+QString userDataSourceFile()
+{
+    const QString fromEnv = qEnvironmentVariable("ODBCINI");
+    if (!fromEnv.isEmpty())
+        return fromEnv;
+    // unixODBC takes the home folder from the password database, not from HOME.
+    const passwd *user = getpwuid(getuid());
+    const QString home = (user && user->pw_dir && *user->pw_dir) ? QFile::decodeName(user->pw_dir)
+                                                                 : QDir::homePath();
+    return home + QStringLiteral("/.odbc.ini");
+}
+
+QString systemDataSourceFile()
+{
+    return systemDir() + QStringLiteral("/odbc.ini");
+}
+
+QString sqliteDatabaseFile(const QString &connectionString)
+{
+    if (!odbc::isSqliteDriver(odbc::driverLibraryFor(connectionString)))
+        return {};
+    const QString database =
+        odbc::connectionKeyword(connectionString, QStringLiteral("Database"))
+            .value_or(describeDataSource(dataSourceName(connectionString)).database);
+    return database.isEmpty() ? QString() : QFileInfo(database).absoluteFilePath();
+}
+
 DataSourceInfo describeDataSource(const QString &dsn)
 {
     DataSourceInfo info;
     if (dsn.isEmpty())
         return info;
-    for (const QString &file : {userIni(), systemDir() + QStringLiteral("/odbc.ini")}) {
+    for (const QString &file : {userDataSourceFile(), systemDataSourceFile()}) {
         const auto entries = readSection(file, dsn);
         if (!entries)
             continue;
@@ -148,6 +164,11 @@ QString driverLibraryFor(const QString &connectionString)
             connectionKeyword(connectionString, QStringLiteral("Driver")))
         return driverLibrary(*driver);
     return describeDataSource(dataSourceName(connectionString)).driverLibrary;
+}
+
+bool isSqliteDriver(const QString &library)
+{
+    return QFileInfo(library).fileName().contains(QLatin1String("sqlite"), Qt::CaseInsensitive);
 }
 
 } // namespace odbc

@@ -14,5 +14,8 @@ std::optional<QString> connectionKeyword(const QString &connectionString, const 
 // The driver library a connection string leads to, through its DSN or its Driver keyword;
 // empty when the configuration does not say.
 QString driverLibraryFor(const QString &connectionString);
+// Whether a driver library is the SQLite one, which times statements by its busy timeout
+// and keeps the data source in a file.
+bool isSqliteDriver(const QString &library);
 
 } // namespace db::odbc

@@ -9,7 +9,6 @@
 #include "OdbcApi.h"
 #include "OdbcConfig.h"
 
-#include <QFileInfo>
 #include <QHash>
 
 #include <algorithm>
@@ -780,9 +779,7 @@ void Connection::Open(const QString &connectionString, const QString &user, cons
     // milliseconds) bounds how long a statement waits for a file another program has
     // locked; it waits that long twice for a write, hence half the limit.
     const QString given = connectionStringFor(connectionString, {}, {}, {});
-    const bool sqlite = QFileInfo(odbc::driverLibraryFor(given))
-                            .fileName()
-                            .contains(QLatin1String("sqlite"), Qt::CaseInsensitive);
+    const bool sqlite = odbc::isSqliteDriver(odbc::driverLibraryFor(given));
     QString additions;
     if (sqlite && c.queryTimeout > 0 && !odbc::connectionKeyword(given, QStringLiteral("Timeout")))
         additions = QStringLiteral("Timeout=%1;").arg(qint64(c.queryTimeout) * 500);

@@ -1,30 +1,6 @@
 #include "OdbcIni.h"
 
-#include <QDir>
-
-#include <pwd.h>
-#include <unistd.h>
-
 namespace odbcini {
-
-QString userIniPath()
-{
-    const QString fromEnv = qEnvironmentVariable("ODBCINI");
-    if (!fromEnv.isEmpty())
-        return fromEnv;
-    // unixODBC takes the home folder from the password database, not from HOME.
-    const passwd *entry = getpwuid(getuid());
-    const QString home = (entry && entry->pw_dir && *entry->pw_dir)
-                             ? QString::fromLocal8Bit(entry->pw_dir)
-                             : QDir::homePath();
-    return home + QStringLiteral("/.odbc.ini");
-}
-
-QString systemIniPath()
-{
-    const QString dir = qEnvironmentVariable("ODBCSYSINI");
-    return (dir.isEmpty() ? QStringLiteral("/etc") : dir) + QStringLiteral("/odbc.ini");
-}
 
 bool hasSection(const QString &iniText, const QString &section)
 {

@@ -7,11 +7,6 @@
 // other line of the user's file (comments included) as it was.
 namespace odbcini {
 
-// The user's data source file, where unixODBC looks: ODBCINI, else ~/.odbc.ini.
-QString userIniPath();
-// The system one: $ODBCSYSINI/odbc.ini, else /etc/odbc.ini.
-QString systemIniPath();
-
 // Section names are matched without regard to case, as unixODBC does.
 bool hasSection(const QString &iniText, const QString &section);
 

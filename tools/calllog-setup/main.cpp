@@ -176,20 +176,20 @@ int main(int argc, char **argv)
         return ExitUsage;
     }
 
-    const QString userIni = odbcini::userIniPath();
+    const QString userIni = db::userDataSourceFile();
     QString userText;
     QString systemText;
     if (!readText(userIni, userText)) {
         err() << "Could not read " << userIni << ".\n";
         return ExitFiles;
     }
-    readText(odbcini::systemIniPath(), systemText); // unreadable: treated as not defining it
+    readText(db::systemDataSourceFile(), systemText); // unreadable: treated as not defining it
 
     if (odbcini::hasSection(userText, kDataSource) || odbcini::hasSection(systemText, kDataSource)) {
         out() << "The data source CallerID already exists; it is left as it is.\n";
         // A SQLite file deleted under it is made anew, empty, where the entry says; the
         // entry itself, and a file that is there, stay as they are.
-        const QString dbPath = TAPI::CallLogFile(QStringLiteral("DSN=CallerID;ODBC;"));
+        const QString dbPath = db::sqliteDatabaseFile(TAPI::callLogSource());
         if (!dbPath.isEmpty() && !QFileInfo::exists(dbPath)) {
             if (!createCallLogFile(dbPath))
                 return ExitFiles;
@@ -204,7 +204,7 @@ int main(int argc, char **argv)
     bool nameAdded = false;
     try {
         db::Connection connection;
-        connection.Open(QStringLiteral("DSN=CallerID;ODBC;"), {}, {}, -1);
+        connection.Open(TAPI::callLogSource(), {}, {}, -1);
         TAPI::CreateCallLogTable(connection, true);
         if (addNameColumn) {
             nameAdded = TAPI::AddNameColumn(connection);
