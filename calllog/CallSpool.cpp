@@ -1,6 +1,7 @@
 #include "CallSpool.h"
 
 #include "LockedFile.h"
+#include "XdgFolders.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -56,11 +57,8 @@ qint64 bytesOf(const QList<spoolrecord::Waiting> &waiting)
 
 QString CallSpool::defaultFolder()
 {
-    const QString state = qEnvironmentVariable("XDG_STATE_HOME");
-    // XDG base directories: a relative path is to be ignored.
-    const QString base =
-        QDir::isAbsolutePath(state) ? state : QDir::homePath() + QLatin1String("/.local/state");
-    return QDir::cleanPath(base + QLatin1String("/ringvane"));
+    return QDir::cleanPath(xdgBaseFolder("XDG_STATE_HOME", ".local/state") +
+                           QLatin1String("/ringvane"));
 }
 
 QString CallSpool::dataSourceKey(const QString &odbcIniPath, const QString &dsn)

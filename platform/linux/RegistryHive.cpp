@@ -1,6 +1,7 @@
 #include "RegistryHive.h"
 
 #include "Registry.h"
+#include "XdgFolders.h"
 
 #include <QDir>
 #include <QFile>
@@ -566,10 +567,7 @@ bool writeRegistryFile(const QString &path, const Hive &hive, QString *error)
 
 QString userRegistryFilePath()
 {
-    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (base.isEmpty() || QDir::isRelativePath(base))
-        base = QDir::homePath() + QStringLiteral("/.config");
-    return base + QStringLiteral("/ringvane/registry.reg");
+    return xdgBaseFolder("XDG_CONFIG_HOME", ".config") + QStringLiteral("/ringvane/registry.reg");
 }
 
 QString systemRegistryFilePath()

@@ -3,6 +3,7 @@
 
 #include "OdbcIni.h"
 #include "TAPI.h"
+#include "XdgFolders.h"
 
 #include "Failure.h"
 
@@ -82,12 +83,7 @@ QTextStream &err()
 
 QString dataDirectory()
 {
-    // XDG: a relative XDG_DATA_HOME is to be ignored.
-    const QString xdg = qEnvironmentVariable("XDG_DATA_HOME");
-    const QString base = (!xdg.isEmpty() && QDir::isAbsolutePath(xdg))
-                             ? xdg
-                             : QDir::homePath() + QStringLiteral("/.local/share");
-    return base + QStringLiteral("/ringvane");
+    return xdgBaseFolder("XDG_DATA_HOME", ".local/share") + QStringLiteral("/ringvane");
 }
 
 bool readText(const QString &path, QString &text)
