@@ -1,10 +1,10 @@
-#include "CallNotice.h"
+#include "calllog/CallNotice.h"
 
-#include "DateServices.h"
-#include "Failure.h"
-#include "LocaleSupport.h"
-#include "Nls.h"
-#include "OneLine.h"
+#include "locale/DateServices.h"
+#include "failure/Failure.h"
+#include "locale/LocaleSupport.h"
+#include "locale/Nls.h"
+#include "calllog/OneLine.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
-#include "CallNotifier.h"
+#include "calllog/CallNotifier.h"
 
-#include "CallNotice.h"
+#include "calllog/CallNotice.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

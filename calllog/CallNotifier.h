@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Call.h"
-#include "DesktopNotifications.h"
-#include "NoticePacer.h"
+#include "calllog/Call.h"
+#include "platform/DesktopNotifications.h"
+#include "calllog/NoticePacer.h"
 
 #include <QElapsedTimer>
 #include <QObject>

@@ -1,6 +1,6 @@
-#include "CallRecorder.h"
+#include "calllog/CallRecorder.h"
 
-#include "Database.h"
+#include "platform/Database.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

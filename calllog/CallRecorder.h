@@ -1,10 +1,10 @@
 #pragma once
 
-#include "Call.h"
-#include "CallSpool.h"
-#include "CallWriter.h"
-#include "CallerIdDecoder.h"
-#include "DateServices.h"
+#include "calllog/Call.h"
+#include "calllog/CallSpool.h"
+#include "calllog/CallWriter.h"
+#include "calllog/CallerIdDecoder.h"
+#include "locale/DateServices.h"
 
 #include <QElapsedTimer>
 #include <QList>

@@ -1,7 +1,7 @@
-#include "CallSpool.h"
+#include "calllog/CallSpool.h"
 
-#include "LockedFile.h"
-#include "XdgFolders.h"
+#include "platform/LockedFile.h"
+#include "platform/XdgFolders.h"
 
 #include <QCryptographicHash>
 #include <QDir>

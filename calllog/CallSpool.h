@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SpoolRecord.h"
+#include "calllog/SpoolRecord.h"
 
 #include <QList>
 #include <QSet>

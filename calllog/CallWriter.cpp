@@ -1,9 +1,9 @@
-#include "CallWriter.h"
+#include "calllog/CallWriter.h"
 
-#include "Database.h"
-#include "DateServices.h"
-#include "Failure.h"
-#include "TAPI.h"
+#include "platform/Database.h"
+#include "locale/DateServices.h"
+#include "failure/Failure.h"
+#include "calllog/TAPI.h"
 
 #include <QSet>
 #include <QThread>

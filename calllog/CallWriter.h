@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CallSpool.h"
-#include "FileIdentity.h"
-#include "TAPI.h"
+#include "calllog/CallSpool.h"
+#include "platform/FileIdentity.h"
+#include "calllog/TAPI.h"
 
 #include <QElapsedTimer>
 #include <QHash>

@@ -1,4 +1,4 @@
-#include "CallerIdDecoder.h"
+#include "calllog/CallerIdDecoder.h"
 
 #include <string_view>
 #include <utility>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DateServices.h"
+#include "locale/DateServices.h"
 
 #include <QList>
 #include <QString>

@@ -1,10 +1,10 @@
-#include "DayView.h"
+#include "calllog/DayView.h"
 
-#include "CallerIdDecoder.h"
-#include "DateServices.h"
-#include "ListLine.h"
-#include "LocaleDates.h"
-#include "TAPI.h"
+#include "calllog/CallerIdDecoder.h"
+#include "locale/DateServices.h"
+#include "calllog/ListLine.h"
+#include "locale/LocaleDates.h"
+#include "calllog/TAPI.h"
 
 namespace dayview {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Call.h"
-#include "Database.h"
+#include "calllog/Call.h"
+#include "platform/Database.h"
 
 #include <QDate>
 #include <QList>

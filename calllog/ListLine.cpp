@@ -1,6 +1,6 @@
-#include "ListLine.h"
+#include "calllog/ListLine.h"
 
-#include "DateServices.h"
+#include "locale/DateServices.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CallerIdDecoder.h"
+#include "calllog/CallerIdDecoder.h"
 
 #include <QString>
 

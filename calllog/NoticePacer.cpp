@@ -1,4 +1,4 @@
-#include "NoticePacer.h"
+#include "calllog/NoticePacer.h"
 
 NoticePacer::Step NoticePacer::arrive(qint64 nowMs)
 {

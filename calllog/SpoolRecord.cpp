@@ -1,6 +1,6 @@
-#include "SpoolRecord.h"
+#include "calllog/SpoolRecord.h"
 
-#include "DateServices.h"
+#include "locale/DateServices.h"
 
 #include <QHash>
 

@@ -1,6 +1,6 @@
-#include "TAPI.h"
+#include "calllog/TAPI.h"
 
-#include "Failure.h"
+#include "failure/Failure.h"
 
 #include <QCoreApplication>
 

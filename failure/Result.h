@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Failure.h"
+#include "failure/Failure.h"
 
 #include <type_traits>
 #include <utility>

@@ -1,6 +1,6 @@
-#include "FeedClient.h"
+#include "feed/FeedClient.h"
 
-#include "NcidLines.h"
+#include "feed/NcidLines.h"
 
 #include <QTcpSocket>
 

@@ -1,9 +1,9 @@
-#include "FeedServer.h"
+#include "feed/FeedServer.h"
 
-#include "FeedClient.h"
-#include "ListenAddress.h"
-#include "NcidLines.h"
-#include "OneLine.h"
+#include "feed/FeedClient.h"
+#include "feed/ListenAddress.h"
+#include "feed/NcidLines.h"
+#include "calllog/OneLine.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>

@@ -1,4 +1,4 @@
-#include "ListenAddress.h"
+#include "feed/ListenAddress.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "NcidLines.h"
+#include "feed/NcidLines.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Call.h"
+#include "calllog/Call.h"
 
 #include <QByteArray>
 

@@ -1,9 +1,9 @@
 // The day-text parser on arbitrary text under a few locales. Input: one byte choosing the
 // locale, then the text in UTF-8. Whatever it accepts must be a real day it can show.
-#include "DateServices.h"
-#include "FuzzCheck.h"
-#include "LocaleDates.h"
-#include "LocaleSupport.h"
+#include "locale/DateServices.h"
+#include "fuzz/FuzzCheck.h"
+#include "locale/LocaleDates.h"
+#include "locale/LocaleSupport.h"
 
 #include <QString>
 

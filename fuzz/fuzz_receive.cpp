@@ -1,8 +1,8 @@
 // The window's receive branch and the caller-ID decoder on arbitrary modem output cut
 // into arbitrary pieces. Input: one byte of settings (clock, charset, separators), then
 // pieces, each a size byte (1..64 bytes follow) and its bytes.
-#include "CallerIdDecoder.h"
-#include "FuzzCheck.h"
+#include "calllog/CallerIdDecoder.h"
+#include "fuzz/FuzzCheck.h"
 
 #include <QDate>
 #include <QString>

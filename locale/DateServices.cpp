@@ -1,4 +1,4 @@
-#include "DateServices.h"
+#include "locale/DateServices.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
-#include "LocaleDates.h"
+#include "locale/LocaleDates.h"
 
-#include "LocaleSupport.h"
-#include "Nls.h"
+#include "locale/LocaleSupport.h"
+#include "locale/Nls.h"
 
 #include <QList>
 

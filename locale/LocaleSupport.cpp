@@ -1,7 +1,7 @@
-#include "LocaleSupport.h"
+#include "locale/LocaleSupport.h"
 
-#include "Failure.h"
-#include "Nls.h"
+#include "failure/Failure.h"
+#include "locale/Nls.h"
 
 #include <array>
 #include <climits>

@@ -1,4 +1,4 @@
-#include "Nls.h"
+#include "locale/Nls.h"
 
 #include <QDate>
 #include <QDateTime>

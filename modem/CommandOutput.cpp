@@ -1,7 +1,7 @@
-#include "CommandOutput.h"
+#include "modem/CommandOutput.h"
 
-#include "Comm.h"
-#include "Failure.h"
+#include "platform/Comm.h"
+#include "failure/Failure.h"
 
 #include <QElapsedTimer>
 #include <QThread>

@@ -1,6 +1,6 @@
-#include "ModemCatalogue.h"
+#include "modem/ModemCatalogue.h"
 
-#include "RegistryAccess.h"
+#include "modem/RegistryAccess.h"
 
 namespace modem {
 

@@ -1,7 +1,7 @@
-#include "PortSettings.h"
+#include "modem/PortSettings.h"
 
-#include "Failure.h"
-#include "LocaleDates.h"
+#include "failure/Failure.h"
+#include "locale/LocaleDates.h"
 
 #include <QFile>
 #include <QtEndian>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ModemCatalogue.h"
+#include "modem/ModemCatalogue.h"
 
 #include <QByteArray>
 #include <QString>

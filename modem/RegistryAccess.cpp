@@ -1,6 +1,6 @@
-#include "RegistryAccess.h"
+#include "modem/RegistryAccess.h"
 
-#include "Registry.h"
+#include "platform/Registry.h"
 
 #include <QList>
 

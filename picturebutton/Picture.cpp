@@ -1,7 +1,7 @@
-#include "Picture.h"
+#include "picturebutton/Picture.h"
 
-#include "Failure.h"
-#include "PictureStore.h"
+#include "failure/Failure.h"
+#include "picturebutton/PictureStore.h"
 
 #include <QFileInfo>
 #include <QImageReader>

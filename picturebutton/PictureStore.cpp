@@ -1,4 +1,4 @@
-#include "PictureStore.h"
+#include "picturebutton/PictureStore.h"
 
 #include <QImageReader>
 #include <QList>

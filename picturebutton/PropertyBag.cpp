@@ -1,6 +1,6 @@
-#include "PropertyBag.h"
+#include "picturebutton/PropertyBag.h"
 
-#include "Failure.h"
+#include "failure/Failure.h"
 
 #include <QLocale>
 

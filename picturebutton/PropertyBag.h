@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Font.h"
-#include "Picture.h"
+#include "picturebutton/Font.h"
+#include "picturebutton/Picture.h"
 
 #include <QList>
 #include <QSize>

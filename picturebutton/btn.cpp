@@ -1,7 +1,7 @@
-#include "btn.h"
+#include "picturebutton/btn.h"
 
-#include "Failure.h"
-#include "PictureStore.h"
+#include "failure/Failure.h"
+#include "picturebutton/PictureStore.h"
 
 #include <QCursor>
 #include <QDebug>

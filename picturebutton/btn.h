@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Font.h"
-#include "Picture.h"
-#include "PropertyBag.h"
+#include "picturebutton/Font.h"
+#include "picturebutton/Picture.h"
+#include "picturebutton/PropertyBag.h"
 
 #include <QWidget>
 

@@ -1,8 +1,8 @@
 // Which failures mean the data source is gone for now rather than refusing a statement.
 
-#include "Database.h"
+#include "platform/Database.h"
 
-#include "Failure.h"
+#include "failure/Failure.h"
 
 #include <algorithm>
 #include <iterator>

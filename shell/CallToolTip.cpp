@@ -1,6 +1,6 @@
-#include "CallToolTip.h"
+#include "shell/CallToolTip.h"
 
-#include "OneLine.h"
+#include "calllog/OneLine.h"
 
 namespace {
 

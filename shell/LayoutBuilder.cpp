@@ -1,8 +1,8 @@
-#include "LayoutBuilder.h"
+#include "shell/LayoutBuilder.h"
 
-#include "Comm.h"
-#include "PictureStore.h"
-#include "TipLine.h"
+#include "platform/Comm.h"
+#include "picturebutton/PictureStore.h"
+#include "shell/TipLine.h"
 
 #include <QComboBox>
 #include <QDir>

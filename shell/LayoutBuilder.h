@@ -1,7 +1,7 @@
 #pragma once
 
-#include "LayoutData.h"
-#include "PropertyBag.h"
+#include "shell/LayoutData.h"
+#include "picturebutton/PropertyBag.h"
 
 #include <QFont>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "LayoutData.h"
+#include "shell/LayoutData.h"
 
 #include <QFile>
 #include <QJsonArray>

@@ -1,6 +1,6 @@
-#include "ReceiveLogView.h"
+#include "shell/ReceiveLogView.h"
 
-#include "ReceiveLog.h"
+#include "modem/ReceiveLog.h"
 
 #include <QKeyEvent>
 #include <QTextCursor>

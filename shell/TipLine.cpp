@@ -1,4 +1,4 @@
-#include "TipLine.h"
+#include "shell/TipLine.h"
 
 #include <QGuiApplication>
 #include <QPalette>

@@ -1,14 +1,14 @@
-#include "frmMain.h"
+#include "shell/frmMain.h"
 
-#include "Comm.h"
-#include "Failure.h"
-#include "LayoutBuilder.h"
-#include "PictureStore.h"
-#include "ReceiveLogView.h"
-#include "TipLine.h"
-#include "TtyComm.h"
-#include "WindowSystem.h"
-#include "btn.h"
+#include "platform/Comm.h"
+#include "failure/Failure.h"
+#include "shell/LayoutBuilder.h"
+#include "picturebutton/PictureStore.h"
+#include "shell/ReceiveLogView.h"
+#include "shell/TipLine.h"
+#include "platform/linux/TtyComm.h"
+#include "platform/gui/WindowSystem.h"
+#include "picturebutton/btn.h"
 
 #include <QComboBox>
 #include <QEvent>

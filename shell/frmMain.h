@@ -1,9 +1,9 @@
 #pragma once
 
-#include "CallRecorder.h"
-#include "DateServices.h"
-#include "DesktopNotifications.h"
-#include "LayoutData.h"
+#include "calllog/CallRecorder.h"
+#include "locale/DateServices.h"
+#include "platform/DesktopNotifications.h"
+#include "shell/LayoutData.h"
 
 #include <QByteArray>
 #include <QHash>

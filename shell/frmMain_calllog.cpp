@@ -1,12 +1,12 @@
 // The window's side of the call path: starting and ending it, and telling the user about
 // calls that wait for the call log and about the log itself.
-#include "frmMain.h"
+#include "shell/frmMain.h"
 
-#include "CallToolTip.h"
-#include "Failure.h"
-#include "LocaleDates.h"
-#include "ReceiveLog.h"
-#include "TAPI.h"
+#include "shell/CallToolTip.h"
+#include "failure/Failure.h"
+#include "locale/LocaleDates.h"
+#include "modem/ReceiveLog.h"
+#include "calllog/TAPI.h"
 
 #include <QDeadlineTimer>
 #include <QThread>

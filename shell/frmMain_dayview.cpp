@@ -1,14 +1,14 @@
 // The day history view and the two tabs over the call list.
-#include "frmMain.h"
+#include "shell/frmMain.h"
 
-#include "CallToolTip.h"
-#include "DayView.h"
-#include "Failure.h"
-#include "LocaleDates.h"
-#include "LocaleSupport.h"
-#include "ReceiveLogView.h"
-#include "TAPI.h"
-#include "btn.h"
+#include "shell/CallToolTip.h"
+#include "calllog/DayView.h"
+#include "failure/Failure.h"
+#include "locale/LocaleDates.h"
+#include "locale/LocaleSupport.h"
+#include "shell/ReceiveLogView.h"
+#include "calllog/TAPI.h"
+#include "picturebutton/btn.h"
 
 #include <QLineEdit>
 

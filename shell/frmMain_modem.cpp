@@ -1,16 +1,16 @@
 // The modem catalogue and the monitoring switch.
-#include "frmMain.h"
+#include "shell/frmMain.h"
 
-#include "Comm.h"
-#include "Failure.h"
-#include "LocaleDates.h"
-#include "ModemCatalogue.h"
-#include "ModemReturnWatch.h"
-#include "PortSettings.h"
-#include "SerialPortMap.h"
-#include "TAPI.h"
-#include "TtyComm.h"
-#include "btn.h"
+#include "platform/Comm.h"
+#include "failure/Failure.h"
+#include "locale/LocaleDates.h"
+#include "modem/ModemCatalogue.h"
+#include "modem/ModemReturnWatch.h"
+#include "modem/PortSettings.h"
+#include "platform/SerialPortMap.h"
+#include "calllog/TAPI.h"
+#include "platform/linux/TtyComm.h"
+#include "picturebutton/btn.h"
 
 #include <QComboBox>
 #include <QFileInfo>

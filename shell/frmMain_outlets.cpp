@@ -1,13 +1,13 @@
 // Calls passed on beyond the window once their reports have closed: desktop notices and
 // the network feed for caller-ID clients.
-#include "frmMain.h"
+#include "shell/frmMain.h"
 
-#include "CallNotifier.h"
-#include "DayView.h"
-#include "Failure.h"
-#include "FeedServer.h"
-#include "ProgramOptions.h"
-#include "TAPI.h"
+#include "calllog/CallNotifier.h"
+#include "calllog/DayView.h"
+#include "failure/Failure.h"
+#include "feed/FeedServer.h"
+#include "shell/ProgramOptions.h"
+#include "calllog/TAPI.h"
 
 namespace {
 

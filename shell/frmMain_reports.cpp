@@ -1,8 +1,8 @@
 // How the window tells the user about a failure: a coloured tip and lines in the receive
 // log, never a message box.
-#include "frmMain.h"
+#include "shell/frmMain.h"
 
-#include "LocaleDates.h"
+#include "locale/LocaleDates.h"
 
 namespace {
 

@@ -1,14 +1,14 @@
 // The serial line seen from the window: commands out, text in, the receive log, and the
 // decoding of caller-ID reports from what arrives.
-#include "frmMain.h"
+#include "shell/frmMain.h"
 
-#include "CallToolTip.h"
-#include "Comm.h"
-#include "CommandOutput.h"
-#include "Failure.h"
-#include "ListLine.h"
-#include "LocaleDates.h"
-#include "ReceiveLogView.h"
+#include "shell/CallToolTip.h"
+#include "platform/Comm.h"
+#include "modem/CommandOutput.h"
+#include "failure/Failure.h"
+#include "calllog/ListLine.h"
+#include "locale/LocaleDates.h"
+#include "shell/ReceiveLogView.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 // Start-up and shutdown.
-#include "frmMain.h"
+#include "shell/frmMain.h"
 
-#include "Comm.h"
-#include "Failure.h"
-#include "LocaleSupport.h"
-#include "TAPI.h"
-#include "WindowSystem.h"
-#include "start.h"
+#include "platform/Comm.h"
+#include "failure/Failure.h"
+#include "locale/LocaleSupport.h"
+#include "calllog/TAPI.h"
+#include "platform/gui/WindowSystem.h"
+#include "shell/start.h"
 
 #include <QListWidget>
 

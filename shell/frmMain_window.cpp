@@ -1,7 +1,7 @@
 // Window handling: the drag of a window without a title bar, minimising, the caption.
-#include "frmMain.h"
+#include "shell/frmMain.h"
 
-#include "WindowSystem.h"
+#include "platform/gui/WindowSystem.h"
 
 #include <QMouseEvent>
 

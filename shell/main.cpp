@@ -1,6 +1,6 @@
-#include "ProgramOptions.h"
-#include "TAPI.h"
-#include "frmMain.h"
+#include "shell/ProgramOptions.h"
+#include "calllog/TAPI.h"
+#include "shell/frmMain.h"
 
 #include <QApplication>
 #include <QSocketNotifier>

@@ -1,8 +1,8 @@
-#include "start.h"
+#include "shell/start.h"
 
-#include "LayoutBuilder.h"
-#include "PictureStore.h"
-#include "WindowSystem.h"
+#include "shell/LayoutBuilder.h"
+#include "picturebutton/PictureStore.h"
+#include "platform/gui/WindowSystem.h"
 
 #include <QPainter>
 

@@ -2,11 +2,11 @@
 // and with 1,000,000 calls, against a bare prepared INSERT through the ODBC C API on the
 // same data source, and what the day query costs on that log, against the same query run
 // through the C API directly.
-#include "BareOdbc.h"
-#include "BenchClock.h"
-#include "BenchFiles.h"
-#include "DateServices.h"
-#include "TAPI.h"
+#include "bench/support/BareOdbc.h"
+#include "bench/support/BenchClock.h"
+#include "bench/support/BenchFiles.h"
+#include "locale/DateServices.h"
+#include "calllog/TAPI.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,11 +1,11 @@
 // ringvane-calls over 1,000,000 calls of a SQLite call log, output to /dev/null, against a
 // bare ODBC C API loop that runs the same query on the same data source and fetches
 // every column of every row; and the command's peak memory for that range and for a day.
-#include "BareOdbc.h"
-#include "BenchFiles.h"
-#include "CallsCommand.h"
-#include "DateServices.h"
-#include "TAPI.h"
+#include "bench/support/BareOdbc.h"
+#include "bench/support/BenchFiles.h"
+#include "tools/calls/CallsCommand.h"
+#include "locale/DateServices.h"
+#include "calllog/TAPI.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -3,11 +3,11 @@
 // by Form_Load) on the real serial port and SQLite call log, in this process; the modem
 // simulator runs on a thread of its own, as the modem is a machine of its own. Reference:
 // the goal of 5 ms.
-#include "BenchClock.h"
-#include "BenchFiles.h"
-#include "LineSimulator.h"
-#include "TAPI.h"
-#include "frmMain.h"
+#include "bench/support/BenchClock.h"
+#include "bench/support/BenchFiles.h"
+#include "tools/linesim/LineSimulator.h"
+#include "calllog/TAPI.h"
+#include "shell/frmMain.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>

@@ -4,10 +4,10 @@
 // writes it (write-ahead journal, full sync), against the same flood with the sync off,
 // measured in the same run; the program's CPU time (all its threads) per call; and the disk
 // syncs it asks for, counted by strace over a whole run.
-#include "BenchClock.h"
-#include "BenchFiles.h"
-#include "Database.h"
-#include "LineSimulatorThread.h"
+#include "bench/support/BenchClock.h"
+#include "bench/support/BenchFiles.h"
+#include "platform/Database.h"
+#include "tools/linesim/LineSimulatorThread.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -1,7 +1,7 @@
 // Throughput of the receive path: modem output cut into 1- to 64-byte pieces, each
 // converted, upper-cased and appended as the window does, then decoded. The reference is
 // what a 115200-baud line can carry at most (10 bits a byte).
-#include "CallerIdDecoder.h"
+#include "calllog/CallerIdDecoder.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>

@@ -2,8 +2,8 @@
 // Widgets only. "--text" draws a line of text, so the fonts are loaded as any text needs.
 // Prints the same line as the program's start does. A helper, not a benchmark: it runs
 // only under bench_startup, which gives it the offscreen platform.
-#include "BenchClock.h"
-#include "ProcStatus.h"
+#include "bench/support/BenchClock.h"
+#include "bench/startup/ProcStatus.h"
 #include <QApplication>
 #include <QFile>
 #include <QPainter>

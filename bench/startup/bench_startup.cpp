@@ -8,11 +8,11 @@
 // reference is startup_bare_window, which links Qt Widgets only. The child prints the
 // monotonic clock at its paint and its peak resident size; the parent took the clock just
 // before starting it.
-#include "BenchClock.h"
-#include "ProcStatus.h"
-#include "CommandOutput.h"
-#include "LineSimulator.h"
-#include "frmMain.h"
+#include "bench/support/BenchClock.h"
+#include "bench/startup/ProcStatus.h"
+#include "modem/CommandOutput.h"
+#include "tools/linesim/LineSimulator.h"
+#include "shell/frmMain.h"
 
 #include <QApplication>
 #include <QCoreApplication>

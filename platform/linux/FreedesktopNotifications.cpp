@@ -1,4 +1,4 @@
-#include "FreedesktopNotifications.h"
+#include "platform/linux/FreedesktopNotifications.h"
 
 #include <QDBusMessage>
 #include <QDBusPendingCall>

@@ -1,4 +1,4 @@
-#include "LockedFile.h"
+#include "platform/LockedFile.h"
 
 #include <QDir>
 #include <QFileInfo>

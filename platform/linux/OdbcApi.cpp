@@ -1,4 +1,4 @@
-#include "OdbcApi.h"
+#include "platform/linux/OdbcApi.h"
 
 #include <QFile>
 

@@ -1,8 +1,8 @@
 // Data sources as unixODBC's configuration files define them, read the way it reads them.
 
-#include "OdbcConfig.h"
+#include "platform/linux/OdbcConfig.h"
 
-#include "Database.h"
+#include "platform/Database.h"
 
 #include <QDir>
 #include <QFile>

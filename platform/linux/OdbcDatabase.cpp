@@ -2,12 +2,12 @@
 // and out as UTF-8 (the narrow API): the SQLite driver keeps it as it is, and psqlODBC's
 // Unicode driver takes it as UTF-8 in every locale tried, so any caller text round-trips.
 
-#include "Database.h"
+#include "platform/Database.h"
 
-#include "DateServices.h"
-#include "Failure.h"
-#include "OdbcApi.h"
-#include "OdbcConfig.h"
+#include "locale/DateServices.h"
+#include "failure/Failure.h"
+#include "platform/linux/OdbcApi.h"
+#include "platform/linux/OdbcConfig.h"
 
 #include <QHash>
 

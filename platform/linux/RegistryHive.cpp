@@ -1,7 +1,7 @@
-#include "RegistryHive.h"
+#include "platform/linux/RegistryHive.h"
 
-#include "Registry.h"
-#include "XdgFolders.h"
+#include "platform/Registry.h"
+#include "platform/XdgFolders.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
-#include "SerialPortMap.h"
+#include "platform/SerialPortMap.h"
 
-#include "Registry.h"
-#include "RegistryHive.h"
+#include "platform/Registry.h"
+#include "platform/linux/RegistryHive.h"
 
 QString serialDevicePath(int portNumber)
 {

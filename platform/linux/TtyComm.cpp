@@ -1,7 +1,7 @@
-#include "TtyComm.h"
+#include "platform/linux/TtyComm.h"
 
-#include "Failure.h"
-#include "SerialPortMap.h"
+#include "failure/Failure.h"
+#include "platform/SerialPortMap.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
-#include "OdbcSandbox.h"
+#include "tests/calllog/OdbcSandbox.h"
 
-#include "TAPI.h"
+#include "calllog/TAPI.h"
 
 #include <QCoreApplication>
 #include <QDir>

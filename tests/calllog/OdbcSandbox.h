@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Database.h"
+#include "platform/Database.h"
 
 #include <QString>
 #include <QTemporaryDir>

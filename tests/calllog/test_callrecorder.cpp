@@ -1,14 +1,14 @@
 // The call path without a window: decoding, the writer on its thread and the spool, over
 // the real SQLite driver and a real spool file, with waits shortened so the faults show
 // within a second.
-#include "CallRecorder.h"
-#include "OdbcSandbox.h"
-#include "TAPI.h"
+#include "calllog/CallRecorder.h"
+#include "tests/calllog/OdbcSandbox.h"
+#include "calllog/TAPI.h"
 
-#include "FakeClock.h"
-#include "SmallDisk.h"
-#include "SqliteLock.h"
-#include "TestHelpers.h"
+#include "tests/support/FakeClock.h"
+#include "tests/support/SmallDisk.h"
+#include "tests/support/SqliteLock.h"
+#include "tests/support/TestHelpers.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -2,14 +2,14 @@
 // RINGVANE_TEST_POSTGRES. The program's own path is used throughout: the data source
 // "CallerID" opened as start-up opens it, calls appended by AddCallRecord, the day query.
 
-#include "CallWriter.h"
-#include "OdbcSandbox.h"
-#include "TAPI.h"
-#include "TestHelpers.h"
+#include "calllog/CallWriter.h"
+#include "tests/calllog/OdbcSandbox.h"
+#include "calllog/TAPI.h"
+#include "tests/support/TestHelpers.h"
 
-#include "DateServices.h"
-#include "Failure.h"
-#include "LocaleScope.h"
+#include "locale/DateServices.h"
+#include "failure/Failure.h"
+#include "tests/support/LocaleScope.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // The database objects over the real SQLite ODBC driver: how opens fail, and the
 // recordset rules the store and the day view rely on.
 
-#include "OdbcSandbox.h"
-#include "TAPI.h"
+#include "tests/calllog/OdbcSandbox.h"
+#include "calllog/TAPI.h"
 
-#include "DateServices.h"
-#include "Failure.h"
+#include "locale/DateServices.h"
+#include "failure/Failure.h"
 
 #include <QFile>
 

@@ -2,10 +2,10 @@
 // RINGVANE_TEST_POSTGRES. What a failure says about the data source, time limits, bound
 // parameters, transactions, threads, and reading a data source's definition.
 
-#include "OdbcSandbox.h"
+#include "tests/calllog/OdbcSandbox.h"
 
-#include "Failure.h"
-#include "SqliteLock.h"
+#include "failure/Failure.h"
+#include "tests/support/SqliteLock.h"
 
 #include <QCoreApplication>
 #include <QDir>

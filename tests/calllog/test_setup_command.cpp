@@ -1,9 +1,9 @@
 // ringvane-setup-calllog run as a user would run it, on a fresh home folder.
 
-#include "OdbcSandbox.h"
-#include "TAPI.h"
+#include "tests/calllog/OdbcSandbox.h"
+#include "calllog/TAPI.h"
 
-#include "Failure.h"
+#include "failure/Failure.h"
 
 #include <QDir>
 #include <QFile>

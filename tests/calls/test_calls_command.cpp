@@ -1,10 +1,10 @@
 // ringvane-calls run as a user runs it, on the SQLite driver or, built with
 // RINGVANE_TEST_POSTGRES, on PostgreSQL: what it lists, which numbers match, its exit codes.
 
-#include "OdbcSandbox.h"
+#include "tests/calllog/OdbcSandbox.h"
 
-#include "CallsCommand.h"
-#include "DateServices.h"
+#include "tools/calls/CallsCommand.h"
+#include "locale/DateServices.h"
 
 #include <QFile>
 #include <QJsonDocument>

@@ -1,13 +1,13 @@
 // ringvane-calls without a data source: its options, the query and number patterns, the
 // three output formats with hostile caller text, and what a failure tells the user.
 
-#include "CallsCommand.h"
-#include "Database.h"
-#include "DateServices.h"
-#include "ListLine.h"
-#include "LocaleScope.h"
+#include "tools/calls/CallsCommand.h"
+#include "platform/Database.h"
+#include "locale/DateServices.h"
+#include "calllog/ListLine.h"
+#include "tests/support/LocaleScope.h"
 
-#include "Failure.h"
+#include "failure/Failure.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

@@ -1,9 +1,9 @@
 // The day view's pieces that need no window: the query text, the list line of a stored
 // row and the paging steps.
-#include "DayView.h"
+#include "calllog/DayView.h"
 
-#include "DateServices.h"
-#include "LocaleScope.h"
+#include "locale/DateServices.h"
+#include "tests/support/LocaleScope.h"
 
 #include <gtest/gtest.h>
 

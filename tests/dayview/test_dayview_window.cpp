@@ -1,14 +1,14 @@
 // The day history view in the window, over the real SQLite ODBC driver, with the calls
 // written by the store itself and "today" from a clock the test sets.
-#include "FakeClock.h"
-#include "FakeComm.h"
-#include "LocaleScope.h"
-#include "LocaleSupport.h"
-#include "OdbcSandbox.h"
-#include "ReceiveLogView.h"
-#include "TAPI.h"
-#include "btn.h"
-#include "frmMain.h"
+#include "tests/support/FakeClock.h"
+#include "tests/support/FakeComm.h"
+#include "tests/support/LocaleScope.h"
+#include "locale/LocaleSupport.h"
+#include "tests/calllog/OdbcSandbox.h"
+#include "shell/ReceiveLogView.h"
+#include "calllog/TAPI.h"
+#include "picturebutton/btn.h"
+#include "shell/frmMain.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,6 +1,6 @@
-#include "CallerIdDecoder.h"
-#include "FakeClock.h"
-#include "ListLine.h"
+#include "calllog/CallerIdDecoder.h"
+#include "tests/support/FakeClock.h"
+#include "calllog/ListLine.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "TestHelpers.h"
-#include "DateServices.h"
-#include "LineSimulator.h"
+#include "tests/support/TestHelpers.h"
+#include "locale/DateServices.h"
+#include "tools/linesim/LineSimulator.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "FakeClock.h"
-#include "OdbcSandbox.h"
-#include "ReceiveLogView.h"
-#include "RegistryHive.h"
-#include "SimThread.h"
-#include "TAPI.h"
-#include "btn.h"
-#include "frmMain.h"
+#include "tests/support/FakeClock.h"
+#include "tests/calllog/OdbcSandbox.h"
+#include "shell/ReceiveLogView.h"
+#include "platform/linux/RegistryHive.h"
+#include "tests/serial/SimThread.h"
+#include "calllog/TAPI.h"
+#include "picturebutton/btn.h"
+#include "shell/frmMain.h"
 
 #include <QElapsedTimer>
 #include <QFile>

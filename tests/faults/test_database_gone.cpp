@@ -1,10 +1,10 @@
 // The call log on PostgreSQL and its server stopped while monitoring. The test runs its
 // own throwaway server (not the one the call-log tests share), since it stops it. The
 // window runs in this process so its list and receive log can be read.
-#include "TestHelpers.h"
-#include "WindowRig.h"
+#include "tests/support/TestHelpers.h"
+#include "tests/faults/WindowRig.h"
 
-#include "CallRecorder.h"
+#include "calllog/CallRecorder.h"
 
 #include <QDir>
 #include <QLabel>

@@ -1,9 +1,9 @@
 // Faults against the real program, started as a user starts it (offscreen) with its own
 // registry file, ODBC file and data folder, and watched only from outside: the process,
 // what the simulated modem receives and the rows in the SQLite file.
-#include "TestHelpers.h"
-#include "LineSimulator.h"
-#include "SqliteLock.h"
+#include "tests/support/TestHelpers.h"
+#include "tools/linesim/LineSimulator.h"
+#include "tests/support/SqliteLock.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

@@ -2,10 +2,10 @@
 // connections the system takes while nobody ever replies. The window keeps answering, the
 // calls are kept, and the program still ends in time. The ODBC files of this process (and of
 // the program it starts) name that port.
-#include "TestHelpers.h"
-#include "WindowRig.h"
+#include "tests/support/TestHelpers.h"
+#include "tests/faults/WindowRig.h"
 
-#include "CallSpool.h"
+#include "calllog/CallSpool.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -2,12 +2,12 @@
 // (the sandbox's SQLite file), the modem simulated on another thread. In-process because
 // these checks read the window itself (the switch, the list, the receive log) and time its
 // event loop; the same faults against the separate program are in test_program_faults.
-#include "TestHelpers.h"
-#include "WindowRig.h"
+#include "tests/support/TestHelpers.h"
+#include "tests/faults/WindowRig.h"
 
-#include "Comm.h"
-#include "ReceiveLog.h"
-#include "SqliteLock.h"
+#include "platform/Comm.h"
+#include "modem/ReceiveLog.h"
+#include "tests/support/SqliteLock.h"
 
 #include <QComboBox>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TestHelpers.h"
+#include "tests/support/TestHelpers.h"
 
 #include <QByteArrayList>
 #include <QHostAddress>

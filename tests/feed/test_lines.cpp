@@ -1,5 +1,5 @@
-#include "ListenAddress.h"
-#include "NcidLines.h"
+#include "feed/ListenAddress.h"
+#include "feed/NcidLines.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "FeedClient.h"
-#include "FeedServer.h"
-#include "FeedTestClient.h"
-#include "NcidLines.h"
+#include "feed/FeedClient.h"
+#include "feed/FeedServer.h"
+#include "tests/feed/FeedTestClient.h"
+#include "feed/NcidLines.h"
 
 #include <QNetworkInterface>
 #include <QSemaphore>

@@ -1,6 +1,6 @@
-#include "ModemManager.h"
-#include "ModemProbe.h"
-#include "SerialDevices.h"
+#include "tools/findmodems/ModemManager.h"
+#include "tools/findmodems/ModemProbe.h"
+#include "tools/findmodems/SerialDevices.h"
 
 #include <QDir>
 #include <QFile>

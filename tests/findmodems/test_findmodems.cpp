@@ -1,10 +1,10 @@
-#include "FindModems.h"
-#include "ModemRegistry.h"
-#include "RegistryAccess.h"
-#include "RegistryHive.h"
-#include "SerialPortMap.h"
-#include "SimThread.h"
-#include "TtyComm.h"
+#include "tools/findmodems/FindModems.h"
+#include "tools/findmodems/ModemRegistry.h"
+#include "modem/RegistryAccess.h"
+#include "platform/linux/RegistryHive.h"
+#include "platform/SerialPortMap.h"
+#include "tests/serial/SimThread.h"
+#include "platform/linux/TtyComm.h"
 
 #include <QElapsedTimer>
 #include <QFile>

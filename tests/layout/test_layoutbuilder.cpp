@@ -1,7 +1,7 @@
 // The layout data drives the controls: each row changes one setting of the real
 // description and checks that the control built from it changes with it.
-#include "FakeComm.h"
-#include "LayoutBuilder.h"
+#include "tests/support/FakeComm.h"
+#include "shell/LayoutBuilder.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,9 +1,9 @@
 // The skin as the program draws it: packed when the program is built, and pixel for pixel
 // the pictures the artist's files hold.
-#include "LayoutBuilder.h"
-#include "Picture.h"
-#include "PictureStore.h"
-#include "btn.h"
+#include "shell/LayoutBuilder.h"
+#include "picturebutton/Picture.h"
+#include "picturebutton/PictureStore.h"
+#include "picturebutton/btn.h"
 
 #include <QDir>
 #include <QImageReader>

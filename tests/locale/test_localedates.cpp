@@ -1,8 +1,8 @@
-#include "LocaleDates.h"
-#include "LocaleScope.h"
-#include "LocaleSupport.h"
+#include "locale/LocaleDates.h"
+#include "tests/support/LocaleScope.h"
+#include "locale/LocaleSupport.h"
 
-#include "DateServices.h"
+#include "locale/DateServices.h"
 
 #include <QRandomGenerator>
 

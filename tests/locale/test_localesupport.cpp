@@ -1,9 +1,9 @@
-#include "Failure.h"
-#include "LocaleScope.h"
-#include "LocaleSupport.h"
-#include "Nls.h"
+#include "failure/Failure.h"
+#include "tests/support/LocaleScope.h"
+#include "locale/LocaleSupport.h"
+#include "locale/Nls.h"
 
-#include "DateServices.h"
+#include "locale/DateServices.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
-#include "TestHelpers.h"
-#include "ModemHive.h"
-#include "RegistryFixture.h"
+#include "tests/support/TestHelpers.h"
+#include "tests/modem/ModemHive.h"
+#include "tests/registry/RegistryFixture.h"
 
-#include "Failure.h"
-#include "LocaleScope.h"
-#include "ModemCatalogue.h"
-#include "PortSettings.h"
+#include "failure/Failure.h"
+#include "tests/support/LocaleScope.h"
+#include "modem/ModemCatalogue.h"
+#include "modem/PortSettings.h"
 
 #include <QFile>
 #include <QTemporaryDir>

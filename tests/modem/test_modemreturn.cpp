@@ -1,4 +1,4 @@
-#include "ModemReturnWatch.h"
+#include "modem/ModemReturnWatch.h"
 
 #include <gtest/gtest.h>
 

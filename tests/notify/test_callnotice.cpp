@@ -1,7 +1,7 @@
-#include "CallNotice.h"
-#include "DateServices.h"
-#include "LocaleScope.h"
-#include "NoticePacer.h"
+#include "calllog/CallNotice.h"
+#include "locale/DateServices.h"
+#include "tests/support/LocaleScope.h"
+#include "calllog/NoticePacer.h"
 
 #include <gtest/gtest.h>
 

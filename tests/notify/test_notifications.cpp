@@ -1,8 +1,8 @@
-#include "CallNotifier.h"
-#include "DateServices.h"
-#include "FreedesktopNotifications.h"
-#include "PrivateSessionBus.h"
-#include "TestHelpers.h"
+#include "calllog/CallNotifier.h"
+#include "locale/DateServices.h"
+#include "platform/linux/FreedesktopNotifications.h"
+#include "tests/support/PrivateSessionBus.h"
+#include "tests/support/TestHelpers.h"
 
 #include <QElapsedTimer>
 #include <QJsonObject>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "PropertyBag.h"
-#include "btn.h"
+#include "picturebutton/PropertyBag.h"
+#include "picturebutton/btn.h"
 
 #include <QApplication>
 #include <QColor>

@@ -1,5 +1,5 @@
-#include "ButtonTesting.h"
-#include "Failure.h"
+#include "tests/picturebutton/ButtonTesting.h"
+#include "failure/Failure.h"
 
 #include <QSignalSpy>
 #include <QTest>

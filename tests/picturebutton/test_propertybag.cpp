@@ -1,6 +1,6 @@
-#include "TestHelpers.h"
-#include "Failure.h"
-#include "PropertyBag.h"
+#include "tests/support/TestHelpers.h"
+#include "failure/Failure.h"
+#include "picturebutton/PropertyBag.h"
 
 #include <QTemporaryDir>
 

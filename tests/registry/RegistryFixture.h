@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RegistryHive.h"
+#include "platform/linux/RegistryHive.h"
 
 #include <QByteArray>
 #include <QFile>

@@ -1,8 +1,8 @@
-#include "RegistryFixture.h"
+#include "tests/registry/RegistryFixture.h"
 
-#include "Registry.h"
-#include "RegistryHive.h"
-#include "SerialPortMap.h"
+#include "platform/Registry.h"
+#include "platform/linux/RegistryHive.h"
+#include "platform/SerialPortMap.h"
 
 #include <QDir>
 #include <QRandomGenerator>

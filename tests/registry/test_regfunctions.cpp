@@ -1,6 +1,6 @@
-#include "RegistryFixture.h"
+#include "tests/registry/RegistryFixture.h"
 
-#include "Registry.h"
+#include "platform/Registry.h"
 
 #include <array>
 #include <cstring>

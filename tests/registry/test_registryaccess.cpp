@@ -1,7 +1,7 @@
-#include "RegistryFixture.h"
+#include "tests/registry/RegistryFixture.h"
 
-#include "Registry.h"
-#include "RegistryAccess.h"
+#include "platform/Registry.h"
+#include "modem/RegistryAccess.h"
 
 namespace {
 

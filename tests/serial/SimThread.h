@@ -1,6 +1,6 @@
 #pragma once
 
-#include "LineSimulatorThread.h"
+#include "tools/linesim/LineSimulatorThread.h"
 
 #include <QCoreApplication>
 #include <QtTest/QTest>

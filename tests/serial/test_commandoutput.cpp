@@ -1,7 +1,7 @@
-#include "TestHelpers.h"
-#include "CommandOutput.h"
-#include "Failure.h"
-#include "FakeComm.h"
+#include "tests/support/TestHelpers.h"
+#include "modem/CommandOutput.h"
+#include "failure/Failure.h"
+#include "tests/support/FakeComm.h"
 
 #include <QElapsedTimer>
 

@@ -1,8 +1,8 @@
-#include "CallerIdDecoder.h"
-#include "FakeClock.h"
-#include "LocaleScope.h"
-#include "SimThread.h"
-#include "TtyComm.h"
+#include "calllog/CallerIdDecoder.h"
+#include "tests/support/FakeClock.h"
+#include "tests/support/LocaleScope.h"
+#include "tests/serial/SimThread.h"
+#include "platform/linux/TtyComm.h"
 
 #include <QRandomGenerator>
 

@@ -1,4 +1,4 @@
-#include "ReceiveLog.h"
+#include "modem/ReceiveLog.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "ReceiveLog.h"
-#include "ReceiveLogView.h"
+#include "modem/ReceiveLog.h"
+#include "shell/ReceiveLogView.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,9 +1,9 @@
-#include "TestHelpers.h"
-#include "CommandOutput.h"
-#include "Failure.h"
-#include "LocaleScope.h"
-#include "SimThread.h"
-#include "TtyComm.h"
+#include "tests/support/TestHelpers.h"
+#include "modem/CommandOutput.h"
+#include "failure/Failure.h"
+#include "tests/support/LocaleScope.h"
+#include "tests/serial/SimThread.h"
+#include "platform/linux/TtyComm.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "ProgramOptions.h"
+#include "shell/ProgramOptions.h"
 
 #include <QFile>
 #include <QRegularExpression>

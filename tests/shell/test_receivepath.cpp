@@ -1,16 +1,16 @@
-#include "FakeClock.h"
-#include "FakeComm.h"
-#include "FeedServer.h"
-#include "FeedTestClient.h"
-#include "FreedesktopNotifications.h"
-#include "OdbcSandbox.h"
-#include "PrivateSessionBus.h"
-#include "ProgramOptions.h"
-#include "ReceiveLogView.h"
-#include "TAPI.h"
-#include "frmMain.h"
+#include "tests/support/FakeClock.h"
+#include "tests/support/FakeComm.h"
+#include "feed/FeedServer.h"
+#include "tests/feed/FeedTestClient.h"
+#include "platform/linux/FreedesktopNotifications.h"
+#include "tests/calllog/OdbcSandbox.h"
+#include "tests/support/PrivateSessionBus.h"
+#include "shell/ProgramOptions.h"
+#include "shell/ReceiveLogView.h"
+#include "calllog/TAPI.h"
+#include "shell/frmMain.h"
 
-#include "TestHelpers.h"
+#include "tests/support/TestHelpers.h"
 
 #include <QDir>
 #include <QJsonObject>

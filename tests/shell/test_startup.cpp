@@ -1,10 +1,10 @@
-#include "FakeClock.h"
-#include "FakeComm.h"
-#include "ReceiveLogView.h"
-#include "RegistryHive.h"
-#include "TAPI.h"
-#include "btn.h"
-#include "frmMain.h"
+#include "tests/support/FakeClock.h"
+#include "tests/support/FakeComm.h"
+#include "shell/ReceiveLogView.h"
+#include "platform/linux/RegistryHive.h"
+#include "calllog/TAPI.h"
+#include "picturebutton/btn.h"
+#include "shell/frmMain.h"
 
 #include <QComboBox>
 #include <QFile>

@@ -1,8 +1,8 @@
-#include "FakeClock.h"
-#include "FakeComm.h"
-#include "OdbcSandbox.h"
-#include "TAPI.h"
-#include "frmMain.h"
+#include "tests/support/FakeClock.h"
+#include "tests/support/FakeComm.h"
+#include "tests/calllog/OdbcSandbox.h"
+#include "calllog/TAPI.h"
+#include "shell/frmMain.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,6 +1,6 @@
-#include "Failure.h"
-#include "TipLine.h"
-#include "frmMain.h"
+#include "failure/Failure.h"
+#include "shell/TipLine.h"
+#include "shell/frmMain.h"
 
 #include <QLabel>
 #include <QTimer>

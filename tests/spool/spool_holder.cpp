@@ -2,8 +2,8 @@
 // and under the key given, keeps the calls given (number@yyyy-MM-ddTHH:mm), prints the
 // spool's path and then holds it until its input closes or it is killed.
 
-#include "CallSpool.h"
-#include "DateServices.h"
+#include "calllog/CallSpool.h"
+#include "locale/DateServices.h"
 
 #include <cstdio>
 

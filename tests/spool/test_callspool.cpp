@@ -1,11 +1,11 @@
 // The spool of waiting calls on real files: damaged bytes, hostile text, locales,
 // permissions, a second and a crashed instance, stored marks and a full disk.
 
-#include "CallSpool.h"
+#include "calllog/CallSpool.h"
 
-#include "DateServices.h"
-#include "LocaleScope.h"
-#include "SmallDisk.h"
+#include "locale/DateServices.h"
+#include "tests/support/LocaleScope.h"
+#include "tests/support/SmallDisk.h"
 
 #include <QFile>
 #include <QLocale>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DateServices.h"
+#include "locale/DateServices.h"
 
 // A clock the test sets by hand.
 class FakeClock final : public dates::Clock

@@ -1,6 +1,6 @@
-#include "FakeComm.h"
+#include "tests/support/FakeComm.h"
 
-#include "Failure.h"
+#include "failure/Failure.h"
 
 #include <QTimer>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Comm.h"
+#include "platform/Comm.h"
 
 #include <QList>
 #include <QString>

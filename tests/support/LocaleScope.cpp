@@ -1,4 +1,4 @@
-#include "LocaleScope.h"
+#include "tests/support/LocaleScope.h"
 
 #include <QtGlobal>
 

@@ -1,4 +1,4 @@
-#include "PrivateSessionBus.h"
+#include "tests/support/PrivateSessionBus.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "FakeComm.h"
-#include "frmMain.h"
+#include "tests/support/FakeComm.h"
+#include "shell/frmMain.h"
 
 #include <QDir>
 #include <QTemporaryDir>

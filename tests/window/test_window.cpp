@@ -1,7 +1,7 @@
-#include "WindowSystem.h"
-#include "ReceiveLogView.h"
-#include "WindowTestSupport.h"
-#include "btn.h"
+#include "platform/gui/WindowSystem.h"
+#include "shell/ReceiveLogView.h"
+#include "tests/window/WindowTestSupport.h"
+#include "picturebutton/btn.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,9 +1,9 @@
 // Runs on a real X server (xvfb-run, no window manager): what the window tells X, and a
 // screenshot of the whole window kept as an artefact for people to look at.
-#include "WindowSystem.h"
-#include "ReceiveLogView.h"
-#include "WindowTestSupport.h"
-#include "btn.h"
+#include "platform/gui/WindowSystem.h"
+#include "shell/ReceiveLogView.h"
+#include "tests/window/WindowTestSupport.h"
+#include "picturebutton/btn.h"
 
 #include <QApplication>
 #include <QComboBox>

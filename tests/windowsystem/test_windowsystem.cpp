@@ -1,4 +1,4 @@
-#include "WindowSystem.h"
+#include "platform/gui/WindowSystem.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,4 +1,4 @@
-#include "OdbcIni.h"
+#include "tools/calllog-setup/OdbcIni.h"
 
 namespace odbcini {
 

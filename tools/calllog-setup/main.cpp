@@ -1,11 +1,11 @@
 // ringvane-setup-calllog: prepares the call log the program writes to, the table IDList of
 // the ODBC data source "CallerID". Safe to run again: it never touches existing rows.
 
-#include "OdbcIni.h"
-#include "TAPI.h"
-#include "XdgFolders.h"
+#include "tools/calllog-setup/OdbcIni.h"
+#include "calllog/TAPI.h"
+#include "platform/XdgFolders.h"
 
-#include "Failure.h"
+#include "failure/Failure.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,9 +1,9 @@
-#include "CallsCommand.h"
+#include "tools/calls/CallsCommand.h"
 
-#include "Database.h"
-#include "Failure.h"
-#include "LocaleDates.h"
-#include "LocaleSupport.h"
+#include "platform/Database.h"
+#include "failure/Failure.h"
+#include "locale/LocaleDates.h"
+#include "locale/LocaleSupport.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>

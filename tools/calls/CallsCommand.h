@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CallsFormat.h"
-#include "CallsQuery.h"
+#include "tools/calls/CallsFormat.h"
+#include "tools/calls/CallsQuery.h"
 
 #include <QDate>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "CallsFormat.h"
+#include "tools/calls/CallsFormat.h"
 
 #include <optional>
 

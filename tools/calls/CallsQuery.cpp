@@ -1,6 +1,6 @@
-#include "CallsQuery.h"
+#include "tools/calls/CallsQuery.h"
 
-#include "DateServices.h"
+#include "locale/DateServices.h"
 
 namespace calls {
 

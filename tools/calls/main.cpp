@@ -1,14 +1,14 @@
 // ringvane-calls: the call log from the command line, as text like the call list, CSV or
 // JSON lines. Rows are read and written one at a time, whatever the range.
 
-#include "CallsCommand.h"
+#include "tools/calls/CallsCommand.h"
 
-#include "Database.h"
-#include "DateServices.h"
-#include "Failure.h"
-#include "LocaleDates.h"
-#include "LocaleSupport.h"
-#include "Nls.h"
+#include "platform/Database.h"
+#include "locale/DateServices.h"
+#include "failure/Failure.h"
+#include "locale/LocaleDates.h"
+#include "locale/LocaleSupport.h"
+#include "locale/Nls.h"
 
 #include <QCoreApplication>
 

@@ -1,7 +1,7 @@
-#include "FindModems.h"
+#include "tools/findmodems/FindModems.h"
 
-#include "ModemManager.h"
-#include "ModemRegistry.h"
+#include "tools/findmodems/ModemManager.h"
+#include "tools/findmodems/ModemRegistry.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ModemProbe.h"
-#include "SerialDevices.h"
+#include "tools/findmodems/ModemProbe.h"
+#include "tools/findmodems/SerialDevices.h"
 
 #include <QString>
 #include <QStringList>

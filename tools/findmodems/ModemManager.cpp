@@ -1,4 +1,4 @@
-#include "ModemManager.h"
+#include "tools/findmodems/ModemManager.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SerialDevices.h"
+#include "tools/findmodems/SerialDevices.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "ModemProbe.h"
+#include "tools/findmodems/ModemProbe.h"
 
 #include <QDeadlineTimer>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "ModemRegistry.h"
+#include "tools/findmodems/ModemRegistry.h"
 
-#include "Registry.h"
+#include "platform/Registry.h"
 
 #include <QFile>
 #include <QFileInfo>

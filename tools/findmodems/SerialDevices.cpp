@@ -1,4 +1,4 @@
-#include "SerialDevices.h"
+#include "tools/findmodems/SerialDevices.h"
 
 #include <QDir>
 #include <QFile>

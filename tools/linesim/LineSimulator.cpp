@@ -1,4 +1,4 @@
-#include "LineSimulator.h"
+#include "tools/linesim/LineSimulator.h"
 
 #include <QFile>
 #include <QFileInfo>

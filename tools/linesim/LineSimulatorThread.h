@@ -1,6 +1,6 @@
 #pragma once
 
-#include "LineSimulator.h"
+#include "tools/linesim/LineSimulator.h"
 
 #include <QObject>
 #include <QThread>

@@ -5,7 +5,7 @@
 //   hold | release         stop / resume reading what the program sends
 //   unplug                 close the device (the program sees it vanish) and quit
 //   quit
-#include "LineSimulator.h"
+#include "tools/linesim/LineSimulator.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

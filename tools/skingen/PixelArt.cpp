@@ -1,4 +1,4 @@
-#include "PixelArt.h"
+#include "tools/skingen/PixelArt.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,4 +1,4 @@
-#include "SkinArt.h"
+#include "tools/skingen/SkinArt.h"
 
 #include <QFont>
 #include <QFontMetricsF>

@@ -1,5 +1,5 @@
-#include "PixelArt.h"
-#include "SkinArt.h"
+#include "tools/skingen/PixelArt.h"
+#include "tools/skingen/SkinArt.h"
 
 #include <QCommandLineParser>
 #include <QDir>
