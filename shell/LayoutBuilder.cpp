@@ -208,11 +208,12 @@ layoutdata::WindowLayout loadWindow(const QString &resource)
     layoutdata::initResources();
     static const bool skinReady = (registerSkinPictures(), true);
     Q_UNUSED(skinReady)
-    QString error;
-    std::optional<layoutdata::WindowLayout> layout = layoutdata::load(resource, &error);
+    Result<layoutdata::WindowLayout> layout = layoutdata::load(resource);
+    // The layout is built into the program: a broken one is a build fault, not a user's.
     if (!layout)
-        qFatal("window layout %s is broken: %s", qPrintable(resource), qPrintable(error));
-    return *layout;
+        qFatal("window layout %s is broken: %s", qPrintable(resource),
+               qPrintable(layout.errorString()));
+    return std::move(layout).value();
 }
 
 QString localPathFor(const QString &windowsUrl)

@@ -474,7 +474,7 @@ QStringList WindowLayout::tabOrder() const
     return names;
 }
 
-std::optional<WindowLayout> parse(const QByteArray &description, QString *error)
+Result<WindowLayout> parse(const QByteArray &description)
 {
     QJsonParseError jsonError;
     const QJsonDocument document = QJsonDocument::fromJson(description, &jsonError);
@@ -484,28 +484,21 @@ std::optional<WindowLayout> parse(const QByteArray &description, QString *error)
                                 .arg(jsonError.errorString()).arg(jsonError.offset));
         if (!document.isObject())
             fail(QString(), QStringLiteral("not a layout description: the top is not an object"));
-        WindowLayout layout = readWindow(document.object());
-        if (error)
-            error->clear();
-        return layout;
+        return readWindow(document.object());
     } catch (const Malformed &malformed) {
-        if (error)
-            *error = malformed.message;
-        return std::nullopt;
+        return Failure(0, malformed.message);
     }
 }
 
-std::optional<WindowLayout> load(const QString &fileName, QString *error)
+Result<WindowLayout> load(const QString &fileName)
 {
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = QStringLiteral("%1: %2").arg(fileName, file.errorString());
-        return std::nullopt;
-    }
-    std::optional<WindowLayout> layout = parse(file.readAll(), error);
-    if (!layout && error)
-        *error = fileName + QStringLiteral(": ") + *error;
+    if (!file.open(QIODevice::ReadOnly))
+        return Failure(ErrorNumber::FileNotFound,
+                       QStringLiteral("%1: %2").arg(fileName, file.errorString()));
+    Result<WindowLayout> layout = parse(file.readAll());
+    if (!layout)
+        return Failure(0, fileName + QStringLiteral(": ") + layout.errorString());
     return layout;
 }
 

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "failure/Result.h"
+
+#include <optional>
+
 #include <QByteArray>
 #include <QList>
 #include <QRect>
@@ -7,7 +11,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <optional>
 
 // The windows' layouts are data (":/layout/<window>.json") rather than code, so the skin
 // can be changed without touching the window classes. This reads one description into
@@ -116,10 +119,10 @@ struct WindowLayout
     QStringList tabOrder() const;
 };
 
-// Reads a description. Anything malformed rejects the whole description: the result is
-// empty and *error says what and where.
-std::optional<WindowLayout> parse(const QByteArray &description, QString *error = nullptr);
-std::optional<WindowLayout> load(const QString &fileName, QString *error = nullptr);
+// Reads a description. Anything malformed rejects the whole description: the failure says
+// what and where.
+Result<WindowLayout> parse(const QByteArray &description);
+Result<WindowLayout> load(const QString &fileName);
 
 // Size kept by a picture button's host, in hundredths of a millimetre at 96 dpi.
 int himetricToPixels(int himetric);

@@ -24,11 +24,10 @@ QByteArray resource(const QString &path)
 WindowLayout loadOrDie(const QString &path)
 {
     initResources();
-    QString error;
-    const std::optional<WindowLayout> layout = load(path, &error);
+    const Result<WindowLayout> layout = load(path);
     if (!layout)
-        ADD_FAILURE() << error.toStdString();
-    return layout.value_or(WindowLayout());
+        ADD_FAILURE() << layout.errorString().toStdString();
+    return layout.valueOr(WindowLayout());
 }
 
 const WindowLayout &mainWindow()
@@ -386,17 +385,17 @@ TEST(LayoutParser, RejectsMalformedDescriptions)
         SCOPED_TRACE(c.what);
         QJsonObject root = good;
         c.edit(root);
-        QString error;
-        EXPECT_FALSE(parse(QJsonDocument(root).toJson(), &error).has_value());
+        const QString error = parse(QJsonDocument(root).toJson()).errorString();
         EXPECT_TRUE(error.contains(QLatin1String(c.mentions))) << error.toStdString();
     }
 
-    QString error;
     const QByteArray text = resource(":/layout/frmMain.json");
-    EXPECT_FALSE(parse(text.left(text.size() / 2), &error).has_value());
-    EXPECT_FALSE(error.isEmpty());
-    EXPECT_FALSE(parse("[]", &error).has_value());
+    const Result<WindowLayout> cut = parse(text.left(text.size() / 2));
+    EXPECT_FALSE(cut.ok());
+    EXPECT_FALSE(cut.errorString().isEmpty());
+    EXPECT_FALSE(parse("[]").ok());
 
     // The unspoilt description still reads, so the cases above fail for their own reason.
-    EXPECT_TRUE(parse(QJsonDocument(good).toJson(), &error).has_value()) << error.toStdString();
+    const Result<WindowLayout> unspoilt = parse(QJsonDocument(good).toJson());
+    EXPECT_TRUE(unspoilt.ok()) << unspoilt.errorString().toStdString();
 }
