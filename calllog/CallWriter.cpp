@@ -1,9 +1,7 @@
 #include "calllog/CallWriter.h"
 
 #include "platform/Database.h"
-#include "locale/DateServices.h"
 #include "failure/Failure.h"
-#include "calllog/TAPI.h"
 
 #include <QSet>
 #include <QThread>
@@ -12,16 +10,6 @@
 namespace {
 
 const QString kLogFileGone = QStringLiteral("The call log file was deleted or replaced");
-// Rows per INSERT statement: a few hundred bound values, well within every driver's limit.
-constexpr qsizetype kRowsPerStatement = 250;
-
-// A column name as the source gave it, quoted so that it reaches the statement unchanged.
-QString quotedName(const QString &name)
-{
-    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
-           QLatin1Char('"');
-}
-
 QList<quint64> idsOf(const QList<SpooledCall> &calls)
 {
     QList<quint64> ids;
@@ -32,29 +20,6 @@ QList<quint64> idsOf(const QList<SpooledCall> &calls)
 }
 
 } // namespace
-
-QPair<double, QString> rowKey(const Call &call)
-{
-    const QTime time = call.when.time();
-    return {dates::toDayNumber(
-                dates::makeDateTime(call.when.date(), QTime(time.hour(), time.minute()))),
-            call.number};
-}
-
-QList<quint64> storedDespiteDoubt(const QList<SpooledCall> &calls, const RowCounts &before,
-                                  const RowCounts &after)
-{
-    RowCounts held;
-    for (const SpooledCall &call : calls)
-        ++held[rowKey(call.call)];
-    QList<quint64> stored;
-    for (const SpooledCall &call : calls) {
-        const QPair<double, QString> key = rowKey(call.call);
-        if (after.value(key) - before.value(key) >= held.value(key))
-            stored << call.id;
-    }
-    return stored;
-}
 
 CallWriter::CallWriter(Settings settings) : m_settings(std::move(settings)) {}
 
@@ -272,46 +237,34 @@ CallWriter::Attempt CallWriter::attempt(const QList<SpooledCall> &calls)
         return failed(failure, -2);
     }
 
-    // The table's first two columns, as the store uses them, and the caller's name where
-    // the table has a column for it; read once per connection. The rows go in a few
-    // statements of many rows each, every value bound. The date-time column holds the day
-    // number the store would write for the call's stamp; any other first column its text.
-    qsizetype at = -2;
-    try {
-        if (!m_columns)
-            m_columns = readColumns();
-        const Columns &columns = *m_columns;
-        const QString row = columns.withName ? QStringLiteral("(?,?,?)") : QStringLiteral("(?,?)");
-        for (qsizetype from = 0; from < calls.size(); from += kRowsPerStatement) {
-            const qsizetype n = qMin(kRowsPerStatement, calls.size() - from);
-            // Several rows in one statement name no culprit when refused: the commit's case.
-            at = n == 1 ? from : -1;
-            QString sql = QStringLiteral("INSERT INTO IDList (") + columns.names +
-                          QStringLiteral(") VALUES ");
-            QVariantList values;
-            values.reserve((columns.withName ? 3 : 2) * n);
-            for (qsizetype i = 0; i < n; ++i) {
-                const Call &call = calls.at(from + i).call;
-                if (i > 0)
-                    sql += QLatin1Char(',');
-                sql += row;
-                if (columns.dayNumbers)
-                    values << rowKey(call).first;
-                else
-                    values << dates::formatCallStamp(call.when, QStringLiteral("/"),
-                                                     QStringLiteral(":"));
-                values << call.number;
-                if (columns.withName)
-                    values << (call.name.isEmpty() ? QVariant() : QVariant(call.name));
-            }
-            connection.Execute(sql, values);
-        }
-    } catch (const Failure &failure) {
+    // The rows go in a few statements of many rows each, every value bound; CallLog knows
+    // the table's columns (read once per connection). A table that cannot be read refuses
+    // before any call came in.
+    if (const Result<CallLog::Columns> columns = m_log->columns(); !columns) {
         try {
             connection.RollbackTrans();
         } catch (const Failure &) {
+            // Only the table's failure is worth telling; a connection that cannot roll back
+            // is found gone by the next step.
         }
-        return failed(failure, at);
+        return failed(columns.failure(), -2);
+    }
+    for (qsizetype from = 0; from < calls.size(); from += CallLog::RowsPerStatement) {
+        const qsizetype n = qMin(CallLog::RowsPerStatement, calls.size() - from);
+        QList<Call> part;
+        part.reserve(n);
+        for (qsizetype i = 0; i < n; ++i)
+            part << calls.at(from + i).call;
+        if (const Result<void> appended = m_log->append(part); !appended) {
+            try {
+                connection.RollbackTrans();
+            } catch (const Failure &) {
+                // The failure that counts is the append's; a connection that cannot roll
+                // back is found gone by the next step.
+            }
+            // Several rows in one statement name no culprit when refused: the commit's case.
+            return failed(appended.failure(), n == 1 ? from : -1);
+        }
     }
     try {
         connection.CommitTrans();
@@ -322,6 +275,7 @@ CallWriter::Attempt CallWriter::attempt(const QList<SpooledCall> &calls)
         try {
             connection.RollbackTrans();
         } catch (const Failure &) {
+            // The commit's failure is the one reported; the calls stay queued either way.
         }
         return a;
     }
@@ -331,53 +285,16 @@ CallWriter::Attempt CallWriter::attempt(const QList<SpooledCall> &calls)
     return {};
 }
 
-CallWriter::Columns CallWriter::readColumns()
-{
-    db::Recordset table;
-    table.Open(QStringLiteral("IDList"), *m_connection, 0, db::Recordset::LockOptimistic,
-               db::Recordset::CmdTable);
-    Columns columns;
-    const QString first = table.Fields(0).Name();
-    columns.dayNumbers = first.compare(QLatin1String("datetime"), Qt::CaseInsensitive) == 0;
-    columns.names = quotedName(first) + QLatin1Char(',') + quotedName(table.Fields(1).Name());
-    const int name = TAPI::NameColumn(table);
-    columns.withName = name >= 0;
-    if (columns.withName)
-        columns.names += QLatin1Char(',') + quotedName(table.Fields(short(name)).Name());
-    return columns;
-}
-
 RowCounts CallWriter::countRows(const QList<SpooledCall> &calls)
 {
-    // One grouped query for the batch, every value bound.
-    QList<double> days;
-    QStringList numbers;
-    for (const SpooledCall &call : calls) {
-        const QPair<double, QString> key = rowKey(call.call);
-        if (!days.contains(key.first))
-            days << key.first;
-        if (!numbers.contains(key.second))
-            numbers << key.second;
-    }
-    QVariantList parameters;
-    for (double day : std::as_const(days))
-        parameters << day;
-    for (const QString &number : std::as_const(numbers))
-        parameters << number;
-    auto marks = [](qsizetype n) {
-        QStringList m(n, QStringLiteral("?"));
-        return m.join(QLatin1Char(','));
-    };
-    db::Recordset rows;
-    rows.Open(QStringLiteral("SELECT datetime + 0, number, count(*) FROM IDList WHERE datetime IN "
-                             "(%1) AND number IN (%2) GROUP BY datetime, number")
-                  .arg(marks(days.size()), marks(numbers.size())),
-              *m_connection, 0, db::Recordset::LockReadOnly, db::Recordset::CmdText, parameters);
-    RowCounts counts;
-    for (; !rows.Eof(); rows.MoveNext())
-        counts.insert({rows.Fields(0).Value().toDouble(), rows.Fields(1).Value().toString()},
-                      rows.Fields(2).Value().toLongLong());
-    return counts;
+    QList<Call> rows;
+    rows.reserve(calls.size());
+    for (const SpooledCall &call : calls)
+        rows << call.call;
+    Result<RowCounts> counts = m_log->countRows(rows);
+    if (!counts)
+        throw counts.failure();
+    return std::move(counts).value();
 }
 
 bool CallWriter::settleDoubt()
@@ -414,13 +331,14 @@ bool CallWriter::open(QString *reason)
     m_logFile = db::sqliteDatabaseFile(m_settings.connectionString);
     m_logFileIdentity = m_logFile.isEmpty() ? std::nullopt : fileIdentity(m_logFile);
     m_connection = std::move(connection);
+    m_log.emplace(*m_connection);
     return true;
 }
 
 void CallWriter::close()
 {
+    m_log.reset();
     m_connection.reset();
-    m_columns.reset();
     m_logFile.clear();
     m_logFileIdentity.reset();
     if (m_state == State::Open)

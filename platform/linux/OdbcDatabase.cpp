@@ -344,7 +344,7 @@ public:
     const Api *api = nullptr;
     SQLHENV env = SQL_NULL_HENV;
     SQLHDBC dbc = SQL_NULL_HDBC;
-    int cursorLocation = 2;
+    int cursorLocation = adUseServer;
     int loginTimeout = DefaultLoginTimeout;
     int queryTimeout = DefaultQueryTimeout;
     // The SQLite driver ignores the query timeout; its busy timeout is set instead.
@@ -837,7 +837,7 @@ void Connection::Close()
 
 int Connection::State() const
 {
-    return m_impl->isOpen() ? 1 : 0;
+    return m_impl->isOpen() ? adStateOpen : adStateClosed;
 }
 
 qint64 Connection::Execute(const QString &statement, const QVariantList &parameters)
@@ -890,7 +890,7 @@ Recordset::~Recordset() = default;
 
 int Recordset::State() const
 {
-    return m_impl->isOpen ? 1 : 0;
+    return m_impl->isOpen ? adStateOpen : adStateClosed;
 }
 
 void Recordset::Close()
@@ -913,8 +913,8 @@ void Recordset::setMaxRecords(int maxRecords)
     m_impl->maxRecords = maxRecords;
 }
 
-void Recordset::Open(const QString &source, Connection &connection, int /*cursorType*/,
-                     int lockType, int options, const QVariantList &parameters)
+void Recordset::Open(const QString &source, Connection &connection, CursorType /*cursorType*/,
+                     LockType lockType, CommandOption options, const QVariantList &parameters)
 {
     Impl &d = *m_impl;
     if (d.isOpen)
@@ -924,13 +924,13 @@ void Recordset::Open(const QString &source, Connection &connection, int /*cursor
         fail(QStringLiteral("The connection cannot be used to perform this operation. It is "
                             "either closed or invalid in this context."));
 
-    const bool isTable = options == CmdTable;
+    const bool isTable = options == CommandOption::Table;
     if (isTable && !isPlainTableName(source))
         fail(QStringLiteral("The table name is not a plain name."));
     if (isTable && !parameters.isEmpty())
         fail(QStringLiteral("Parameters go with command text only."));
 
-    const bool appendOnly = isTable && lockType != LockReadOnly;
+    const bool appendOnly = isTable && lockType != LockType::ReadOnly;
     SQLHSTMT statement = SQL_NULL_HSTMT;
     std::vector<Column> columns;
     if (appendOnly) {

@@ -1,6 +1,7 @@
 // The call path without a window: decoding, the writer on its thread and the spool, over
 // the real SQLite driver and a real spool file, with waits shortened so the faults show
 // within a second.
+#include "calllog/CallLog.h"
 #include "calllog/CallRecorder.h"
 #include "tests/calllog/OdbcSandbox.h"
 #include "calllog/TAPI.h"
@@ -179,7 +180,7 @@ TEST_F(Recorder, ABurstIsOneDecodingPassStoredWithTheDayNumbersOfItsMoment)
     // To the last bit what the store writes for the call's stamp.
     db::Connection &admin = OdbcSandbox::instance().admin();
     db::Recordset store;
-    store.Open(QStringLiteral("IDList"), admin, 0, 3, 2);
+    store.Open(QStringLiteral("IDList"), admin, db::CursorType::ForwardOnly, db::LockType::Optimistic, db::CommandOption::Table);
     store.AddNew();
     store.Fields(0).setValue(QStringLiteral("2002/10/13 14:25"));
     store.Fields(1).setValue(QStringLiteral("STORE"));
@@ -346,7 +347,8 @@ TEST_F(Recorder, AFullDiskUnderTheLogAndTheSpoolLosesNoCallOnceSpaceIsFreed)
     {
         db::Connection admin;
         admin.Open(connectionString, {}, {}, -1);
-        TAPI::CreateCallLogTable(admin);
+        if (const Result<void> made = CallLog::create(admin); !made)
+        throw made.failure();
     }
     CallRecorder::Options o = options();
     o.spoolFolder = disk + QStringLiteral("/spool");
@@ -387,7 +389,8 @@ TEST_F(Recorder, AFullDiskUnderTheLogAndTheSpoolLosesNoCallOnceSpaceIsFreed)
 // in the spool keeps its name.
 TEST_F(Recorder, ANameFindsItsCallAndItsRowIsWrittenOnceTheReportCloses)
 {
-    TAPI::AddNameColumn(OdbcSandbox::instance().admin());
+    if (const Result<bool> added = CallLog::addNameColumn(OdbcSandbox::instance().admin()); !added)
+        throw added.failure();
     {
         auto recorder = started();
         SqliteLock lock(OdbcSandbox::instance().sqliteFile());

@@ -2,6 +2,7 @@
 // RINGVANE_TEST_POSTGRES. The program's own path is used throughout: the data source
 // "CallerID" opened as start-up opens it, calls appended by AddCallRecord, the day query.
 
+#include "calllog/CallLog.h"
 #include "calllog/CallWriter.h"
 #include "tests/calllog/OdbcSandbox.h"
 #include "calllog/TAPI.h"
@@ -47,7 +48,7 @@ protected:
     // Start-up's open of the call log.
     static void openCallLog()
     {
-        TAPI::connection().setCursorLocation(3);
+        TAPI::connection().setCursorLocation(db::adUseClient);
         TAPI::connection().Open(QStringLiteral("DSN=CallerID;ODBC;"), {}, {}, -1);
     }
 
@@ -55,11 +56,11 @@ protected:
     static QList<StoredCall> callsOn(qint64 day)
     {
         TAPI::OpenRecordset(dayQuery(day), TAPI::recordsetVariable(), 0,
-                            db::Recordset::CmdText, db::Recordset::LockReadOnly);
+                            db::CommandOption::Text, db::LockType::ReadOnly);
         db::Recordset &rs = TAPI::recordset();
-        EXPECT_EQ(rs.State(), 1) << "the day query did not open";
+        EXPECT_EQ(rs.State(), db::adStateOpen) << "the day query did not open";
         QList<StoredCall> calls;
-        while (rs.State() == 1 && !rs.Eof()) {
+        while (rs.State() == db::adStateOpen && !rs.Eof()) {
             calls.append({rs.Fields(0).Value().toDateTime(), rs.Fields(1).Value()});
             rs.MoveNext();
         }
@@ -124,7 +125,7 @@ TEST_F(CallStore, CallsInARowAreAllStoredAndTheTableStaysOpen)
                       .kind,
                   TAPI::StoreOutcome::Stored);
     }
-    EXPECT_EQ(TAPI::recordset().State(), 1);
+    EXPECT_EQ(TAPI::recordset().State(), db::adStateOpen);
     EXPECT_EQ(OdbcSandbox::instance().rowCount(), 3);
 }
 
@@ -161,7 +162,7 @@ TEST_F(CallStore, CallerTextIsStoredExactly)
 TEST_F(CallStore, ClosedCallLogStoresNothingAndSaysSo)
 {
     TAPI::releaseConnection(); // a new connection that was never opened
-    EXPECT_EQ(TAPI::connection().State(), 0);
+    EXPECT_EQ(TAPI::connection().State(), db::adStateClosed);
     const TAPI::StoreOutcome outcome =
         TAPI::AddCallRecord(QStringLiteral("2002/10/13 14:25"), QStringLiteral("5550123"));
     EXPECT_EQ(outcome.kind, TAPI::StoreOutcome::LogClosed);
@@ -201,10 +202,11 @@ TEST_F(CallStore, StoreFailureIsReportedAndLeavesNoHalfRow)
     EXPECT_EQ(outcome.kind, TAPI::StoreOutcome::Failed);
     EXPECT_TRUE(outcome.description.contains(QStringLiteral("idlist"), Qt::CaseInsensitive))
         << outcome.description.toStdString();
-    EXPECT_EQ(TAPI::recordset().State(), 0);
+    EXPECT_EQ(TAPI::recordset().State(), db::adStateClosed);
 
     // Once the table is back, the next call goes in, and only that one.
-    TAPI::CreateCallLogTable(OdbcSandbox::instance().admin());
+    if (const Result<void> made = CallLog::create(OdbcSandbox::instance().admin()); !made)
+        throw made.failure();
     EXPECT_EQ(TAPI::AddCallRecord(QStringLiteral("2002/10/13 14:26"), QStringLiteral("5550124")).kind,
               TAPI::StoreOutcome::Stored);
     const QList<StoredCall> found = callsOn(37542);
@@ -244,7 +246,7 @@ TEST_F(CallStore, TheWriterStoresNamesOnlyWhereTheTableHasTheirColumn)
         SetUp();
         db::Connection &admin = OdbcSandbox::instance().admin();
         if (withName) {
-            EXPECT_TRUE(TAPI::AddNameColumn(admin));
+            EXPECT_TRUE(CallLog::addNameColumn(admin).valueOr(false));
         }
 
         CallWriter writer(CallWriter::Settings{});

@@ -36,8 +36,8 @@ protected:
     void append(const QString &stamp, const QString &number)
     {
         db::Recordset rs;
-        rs.Open(QStringLiteral("IDList"), m_connection, 0, db::Recordset::LockOptimistic,
-                db::Recordset::CmdTable);
+        rs.Open(QStringLiteral("IDList"), m_connection, db::CursorType::ForwardOnly, db::LockType::Optimistic,
+                db::CommandOption::Table);
         rs.AddNew();
         rs.Fields(0).setValue(stamp);
         rs.Fields(1).setValue(number);
@@ -75,26 +75,26 @@ TEST(DatabaseOpen, FailuresCarryTheirNumberAndTheDriversWords)
         EXPECT_FALSE(failure.description().isEmpty());
         EXPECT_TRUE(failure.description().contains(QString::fromLatin1(c.words)))
             << failure.description().toStdString();
-        EXPECT_EQ(connection.State(), 0);
+        EXPECT_EQ(connection.State(), db::adStateClosed);
     }
     EXPECT_FALSE(QFile::exists(OdbcSandbox::instance().dir() + QStringLiteral("/gone/missing.db")));
 }
 
 TEST_F(Database, OpenConnectionCanBeClosedAndReopened)
 {
-    EXPECT_EQ(m_connection.State(), 1);
+    EXPECT_EQ(m_connection.State(), db::adStateOpen);
     EXPECT_ANY_THROW(m_connection.Open(QStringLiteral("DSN=CallerID;ODBC;"), {}, {}, -1));
     m_connection.Close();
-    EXPECT_EQ(m_connection.State(), 0);
+    EXPECT_EQ(m_connection.State(), db::adStateClosed);
     m_connection.Open(QStringLiteral("CallerID"), {}, {}, -1); // without the "DSN=" too
-    EXPECT_EQ(m_connection.State(), 1);
+    EXPECT_EQ(m_connection.State(), db::adStateOpen);
 }
 
 TEST_F(Database, DateTimeFieldTakesOnlyACallStamp)
 {
     db::Recordset rs;
-    rs.Open(QStringLiteral("IDList"), m_connection, 0, db::Recordset::LockOptimistic,
-            db::Recordset::CmdTable);
+    rs.Open(QStringLiteral("IDList"), m_connection, db::CursorType::ForwardOnly, db::LockType::Optimistic,
+            db::CommandOption::Table);
     rs.AddNew();
     for (const char *bad : {"", "yesterday", "2002/10/13", "2002/02/30 10:00", "2002/10/13 24:00",
                             "12002/10/13 14:25"}) {
@@ -121,26 +121,26 @@ TEST_F(Database, DateTimeFieldTakesOnlyACallStamp)
 TEST_F(Database, MisuseFailsWithoutTouchingTheTable)
 {
     db::Recordset rs;
-    EXPECT_EQ(rs.State(), 0);
+    EXPECT_EQ(rs.State(), db::adStateClosed);
     EXPECT_THROW(rs.Close(), Failure);
     EXPECT_THROW(rs.AddNew(), Failure);
 
     db::Connection closed;
-    EXPECT_THROW(rs.Open(QStringLiteral("IDList"), closed, 0, 3, 2), Failure);
-    EXPECT_THROW(rs.Open(QStringLiteral("IDList; DROP TABLE IDList"), m_connection, 0, 3, 2),
+    EXPECT_THROW(rs.Open(QStringLiteral("IDList"), closed, db::CursorType::ForwardOnly, db::LockType::Optimistic, db::CommandOption::Table), Failure);
+    EXPECT_THROW(rs.Open(QStringLiteral("IDList; DROP TABLE IDList"), m_connection, db::CursorType::ForwardOnly, db::LockType::Optimistic, db::CommandOption::Table),
                  Failure);
 
-    rs.Open(QStringLiteral("select * from idlist"), m_connection, 0, 1, 1);
+    rs.Open(QStringLiteral("select * from idlist"), m_connection, db::CursorType::ForwardOnly, db::LockType::ReadOnly, db::CommandOption::Text);
     EXPECT_TRUE(rs.Eof());
     EXPECT_THROW(rs.MoveNext(), Failure);
     EXPECT_THROW(rs.Fields(0).Value(), Failure);
     EXPECT_THROW(rs.Fields(2), Failure);
     EXPECT_THROW(rs.AddNew(), Failure); // read-only
     EXPECT_THROW(rs.setMaxRecords(1), Failure); // only while closed
-    EXPECT_THROW(rs.Open(QStringLiteral("select * from idlist"), m_connection, 0, 1, 1), Failure);
+    EXPECT_THROW(rs.Open(QStringLiteral("select * from idlist"), m_connection, db::CursorType::ForwardOnly, db::LockType::ReadOnly, db::CommandOption::Text), Failure);
     rs.Close();
 
-    rs.Open(QStringLiteral("IDList"), m_connection, 0, 3, 2);
+    rs.Open(QStringLiteral("IDList"), m_connection, db::CursorType::ForwardOnly, db::LockType::Optimistic, db::CommandOption::Table);
     EXPECT_THROW(rs.Update(), Failure); // no row started
     rs.AddNew();
     rs.Fields(1).setValue(QStringLiteral("5550123"));
@@ -155,7 +155,7 @@ TEST_F(Database, TablesOpenByPlainNamesOnly)
 {
     for (const char *name : {"IDList", "idlist", "main.IDList"}) {
         db::Recordset rs;
-        EXPECT_NO_THROW(rs.Open(QLatin1String(name), m_connection, 0, 3, 2)) << name;
+        EXPECT_NO_THROW(rs.Open(QLatin1String(name), m_connection, db::CursorType::ForwardOnly, db::LockType::Optimistic, db::CommandOption::Table)) << name;
     }
     const QString refused[] = {QStringLiteral("IDList\n"),      QStringLiteral("1IDList"),
                                QStringLiteral("main.IDList.x"), QStringLiteral("main."),
@@ -165,7 +165,7 @@ TEST_F(Database, TablesOpenByPlainNamesOnly)
     for (const QString &name : refused) {
         db::Recordset rs;
         try {
-            rs.Open(name, m_connection, 0, 3, 2);
+            rs.Open(name, m_connection, db::CursorType::ForwardOnly, db::LockType::Optimistic, db::CommandOption::Table);
             ADD_FAILURE() << "opened " << name.toStdString();
         } catch (const Failure &failure) {
             EXPECT_EQ(failure.description(), QStringLiteral("The table name is not a plain name."))
@@ -182,7 +182,7 @@ TEST_F(Database, MaxRecordsLimitsTheRowsRead)
     for (const auto &[limit, expected] : {std::pair{0, 5}, {2, 2}, {9, 5}}) {
         rs.setMaxRecords(limit);
         rs.Open(QStringLiteral("select * from idlist where datetime>=37542 and datetime<37543"),
-                m_connection, 0, 1, 1);
+                m_connection, db::CursorType::ForwardOnly, db::LockType::ReadOnly, db::CommandOption::Text);
         int count = 0;
         for (; !rs.Eof(); rs.MoveNext())
             ++count;
@@ -196,10 +196,10 @@ TEST_F(Database, RecordsetOutlivingItsConnectionIsClosed)
     auto connection = std::make_unique<db::Connection>();
     connection->Open(QStringLiteral("DSN=CallerID;ODBC;"), {}, {}, -1);
     db::Recordset rs;
-    rs.Open(QStringLiteral("IDList"), *connection, 0, 3, 2);
+    rs.Open(QStringLiteral("IDList"), *connection, db::CursorType::ForwardOnly, db::LockType::Optimistic, db::CommandOption::Table);
     rs.AddNew();
     connection.reset();
-    EXPECT_EQ(rs.State(), 0);
+    EXPECT_EQ(rs.State(), db::adStateClosed);
     EXPECT_THROW(rs.Update(), Failure);
 }
 
