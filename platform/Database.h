@@ -180,11 +180,9 @@ private:
     friend class Field;
 };
 
-// One column of the current row. The column named "datetime" holds a day number (days
-// since 1899-12-30, time as the fraction): it reads as a QDateTime and takes the call
-// stamp text ("2002/10/13 14:25" with any separators) when written. Other columns read as
-// a QString (text), a double, a qlonglong (integers) or a QByteArray (binary); NULL reads
-// as a null QVariant of the column's type.
+// One column of the current row, whatever its name: it reads as the driver gives it, a
+// QString (text), a double, a qlonglong (integers) or a QByteArray (binary); NULL reads as
+// a null QVariant of the column's type. What a value means is the caller's business.
 class Field
 {
 public:

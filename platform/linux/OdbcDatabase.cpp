@@ -4,7 +4,6 @@
 
 #include "platform/Database.h"
 
-#include "locale/DateServices.h"
 #include "failure/Failure.h"
 #include "platform/linux/OdbcApi.h"
 #include "platform/linux/OdbcConfig.h"
@@ -23,7 +22,6 @@ namespace {
 
 using odbc::Api;
 
-const QString kDateTimeColumn = QStringLiteral("datetime");
 const QString kLayer = QStringLiteral("Database");
 
 // Enough of a driver's diagnostics to say what went wrong; a driver that repeats itself
@@ -420,10 +418,6 @@ public:
                 row[qsizetype(i)] = readColumn(SQLUSMALLINT(i + 1), column.readAs);
             } else if (column.indicator == SQL_NULL_DATA) {
                 row[qsizetype(i)] = QVariant(metaTypeFor(column.readAs));
-            } else if (int(i) == dateColumn) {
-                // Read as the date it is once, rather than at every look.
-                const QDateTime when = dates::fromDayNumber(column.real);
-                row[qsizetype(i)] = when.isValid() ? QVariant(when) : QVariant(column.real);
             } else {
                 row[qsizetype(i)] = column.readAs == ReadAs::Double
                                         ? QVariant(column.real)
@@ -526,7 +520,6 @@ public:
     int maxRecords = 0;
     std::vector<Column> columns;
     QVariantList row;
-    int dateColumn = -1;
     int rowsRead = 0;
     bool atEnd = true;
     QString table;
@@ -971,13 +964,6 @@ void Recordset::Open(const QString &source, Connection &connection, CursorType /
     d.statement = statement;
     d.columns = std::move(columns);
     d.row = QVariantList(qsizetype(d.columns.size()));
-    d.dateColumn = -1;
-    for (size_t i = 0; i < d.columns.size(); ++i) {
-        if (d.columns[i].name.compare(kDateTimeColumn, Qt::CaseInsensitive) == 0) {
-            d.dateColumn = int(i);
-            break;
-        }
-    }
     d.appendOnly = appendOnly;
     d.table = isTable ? source : QString();
     d.rowsRead = 0;
@@ -1092,15 +1078,7 @@ QVariant Field::Value() const
         failNoCurrentRow();
     else
         raw = d.row.at(m_index);
-
-    if (m_index != d.dateColumn || raw.isNull() || raw.typeId() == QMetaType::QDateTime)
-        return raw;
-    bool ok = false;
-    const double dayNumber = raw.toDouble(&ok);
-    const QDateTime dateTime = ok ? dates::fromDayNumber(dayNumber) : QDateTime();
-    if (!dateTime.isValid())
-        fail(QStringLiteral("The stored value is not a date and time."));
-    return dateTime;
+    return raw;
 }
 
 void Field::setValue(const QString &text)
@@ -1110,14 +1088,7 @@ void Field::setValue(const QString &text)
     if (!d.pending)
         failNoCurrentRow();
     // A null QString is still a text: bound as an empty one, never as NULL.
-    QVariant value = text.isNull() ? QString::fromLatin1("") : text;
-    if (m_index == d.dateColumn) {
-        const std::optional<QDateTime> stamp = dates::parseCallStamp(text);
-        if (!stamp)
-            fail(QStringLiteral("Could not convert the text to a date and time."));
-        value = dates::toDayNumber(*stamp);
-    }
-    d.values[m_index] = value;
+    d.values[m_index] = text.isNull() ? QString::fromLatin1("") : text;
     d.assigned[m_index] = true;
 }
 

@@ -179,12 +179,8 @@ TEST_F(Recorder, ABurstIsOneDecodingPassStoredWithTheDayNumbersOfItsMoment)
     EXPECT_FALSE(recorder->busy());
     // To the last bit what the store writes for the call's stamp.
     db::Connection &admin = OdbcSandbox::instance().admin();
-    db::Recordset store;
-    store.Open(QStringLiteral("IDList"), admin, db::CursorType::ForwardOnly, db::LockType::Optimistic, db::CommandOption::Table);
-    store.AddNew();
-    store.Fields(0).setValue(QStringLiteral("2002/10/13 14:25"));
-    store.Fields(1).setValue(QStringLiteral("STORE"));
-    store.Update();
+    admin.Execute(QStringLiteral("insert into idlist (datetime, number) values (?, 'STORE')"),
+                  {37542.0 + (14 * 60 + 25) / 1440.0});
     const QString sameStamp =
         QStringLiteral("select count(*) from idlist where datetime = "
                        "(select datetime from idlist where number = 'STORE')");

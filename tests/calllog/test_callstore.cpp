@@ -61,7 +61,7 @@ protected:
         EXPECT_EQ(rs.State(), db::adStateOpen) << "the day query did not open";
         QList<StoredCall> calls;
         while (rs.State() == db::adStateOpen && !rs.Eof()) {
-            calls.append({rs.Fields(0).Value().toDateTime(), rs.Fields(1).Value()});
+            calls.append({CallLog::dateTimeOf(rs.Fields(0).Value()), rs.Fields(1).Value()});
             rs.MoveNext();
         }
         return calls;
@@ -190,10 +190,13 @@ TEST_F(CallStore, MissingProviderIs3706AndLeavesTheLogClosed)
 TEST_F(CallStore, StoreFailureIsReportedAndLeavesNoHalfRow)
 {
     // A date-time that cannot be set: the row is dropped, not stored with the number only.
-    TAPI::StoreOutcome outcome = TAPI::AddCallRecord(QStringLiteral("2002/13/45 99:99"),
-                                                     QStringLiteral("5550123"));
-    EXPECT_EQ(outcome.kind, TAPI::StoreOutcome::Failed);
-    EXPECT_FALSE(outcome.description.isEmpty());
+    TAPI::StoreOutcome outcome;
+    for (const char *bad : {"2002/13/45 99:99", "", "yesterday", "2002/10/13", "2002/02/30 10:00",
+                            "2002/10/13 24:00", "12002/10/13 14:25"}) {
+        outcome = TAPI::AddCallRecord(QString::fromLatin1(bad), QStringLiteral("5550123"));
+        EXPECT_EQ(outcome.kind, TAPI::StoreOutcome::Failed) << bad;
+        EXPECT_FALSE(outcome.description.isEmpty()) << bad;
+    }
     EXPECT_EQ(OdbcSandbox::instance().rowCount(), 0);
 
     // The table dropped under the program: the driver's words come back.
