@@ -306,8 +306,9 @@ Result<CallLog::Columns> CallLog::columns()
             Columns columns;
             const QString first = table.Fields(0).Name();
             columns.dayNumbers = named(first, "datetime");
-            columns.names =
-                quotedName(first) + QLatin1Char(',') + quotedName(table.Fields(1).Name());
+            columns.when = quotedName(first);
+            columns.number = quotedName(table.Fields(1).Name());
+            columns.names = columns.when + QLatin1Char(',') + columns.number;
             const int name = nameColumn(table);
             columns.withName = name >= 0;
             if (columns.withName)
@@ -326,13 +327,6 @@ Result<void> CallLog::append(const QList<Call> &calls)
     if (!found)
         return found.failure();
     const Columns &columns = *found;
-    // A first column other than the day number holds the stamp as the user writes it.
-    QString dateSep;
-    QString timeSep;
-    if (!columns.dayNumbers) {
-        dateSep = GetLocaleString(LOCALE_SDATE);
-        timeSep = GetLocaleString(LOCALE_STIME);
-    }
     const QString row = columns.withName ? QStringLiteral("(?,?,?)") : QStringLiteral("(?,?)");
     QString sql = QStringLiteral("INSERT INTO IDList (") + columns.names + QStringLiteral(") VALUES ");
     QVariantList values;
@@ -342,11 +336,7 @@ Result<void> CallLog::append(const QList<Call> &calls)
         if (i > 0)
             sql += QLatin1Char(',');
         sql += row;
-        if (columns.dayNumbers)
-            values << rowKey(call).first;
-        else
-            values << dates::formatCallStamp(call.when, dateSep, timeSep);
-        values << call.number;
+        values << storedWhen(columns, call) << call.number;
         if (columns.withName)
             values << (call.name.isEmpty() ? QVariant() : QVariant(call.name));
     }
@@ -371,35 +361,52 @@ Result<QList<Call>> CallLog::readDay(QDate day, int capacity)
     });
 }
 
+QVariant CallLog::storedWhen(const Columns &columns, const Call &call) const
+{
+    if (columns.dayNumbers)
+        return rowKey(call).first;
+    // A first column other than the day number holds the stamp as the user writes it.
+    return dates::formatCallStamp(call.when, GetLocaleString(LOCALE_SDATE),
+                                  GetLocaleString(LOCALE_STIME));
+}
+
 Result<RowCounts> CallLog::countRows(const QList<Call> &calls)
 {
+    const Result<Columns> found = columns();
+    if (!found)
+        return found.failure();
+    const Columns &columns = *found;
     // One grouped query for the batch, every value bound.
-    QList<double> days;
+    QVariantList whens;
     QStringList numbers;
     for (const Call &call : calls) {
-        const QPair<double, QString> key = rowKey(call);
-        if (!days.contains(key.first))
-            days << key.first;
-        if (!numbers.contains(key.second))
-            numbers << key.second;
+        const QVariant when = storedWhen(columns, call);
+        if (!whens.contains(when))
+            whens << when;
+        if (!numbers.contains(call.number))
+            numbers << call.number;
     }
-    QVariantList parameters;
-    for (double day : std::as_const(days))
-        parameters << day;
+    QVariantList parameters = whens;
     for (const QString &number : std::as_const(numbers))
         parameters << number;
     auto marks = [](qsizetype n) { return QStringList(n, QStringLiteral("?")).join(QLatin1Char(',')); };
+    // "+ 0" reads a day number as a double whatever type the driver gives the column.
+    const QString when = columns.dayNumbers ? columns.when + QStringLiteral(" + 0") : columns.when;
     return tryResult([&] {
         db::Recordset rows;
-        rows.Open(QStringLiteral("SELECT datetime + 0, number, count(*) FROM IDList WHERE datetime "
-                                 "IN (%1) AND number IN (%2) GROUP BY datetime, number")
-                      .arg(marks(days.size()), marks(numbers.size())),
+        rows.Open(QStringLiteral("SELECT %1, %2, count(*) FROM IDList WHERE %3 IN (%4) AND %2 IN "
+                                 "(%5) GROUP BY %3, %2")
+                      .arg(when, columns.number, columns.when, marks(whens.size()),
+                           marks(numbers.size())),
                   m_connection, db::CursorType::ForwardOnly, db::LockType::ReadOnly,
                   db::CommandOption::Text, parameters);
         RowCounts counts;
-        for (; !rows.Eof(); rows.MoveNext())
-            counts.insert({rows.Fields(0).Value().toDouble(), rows.Fields(1).Value().toString()},
-                          rows.Fields(2).Value().toLongLong());
+        for (; !rows.Eof(); rows.MoveNext()) {
+            const QVariant stored = rows.Fields(0).Value();
+            const double day = columns.dayNumbers ? stored.toDouble()
+                                                  : dayNumber(dateTimeOf(stored));
+            counts[{day, rows.Fields(1).Value().toString()}] += rows.Fields(2).Value().toLongLong();
+        }
         return counts;
     });
 }

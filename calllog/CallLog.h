@@ -43,6 +43,8 @@ public:
     struct Columns
     {
         QString names;           // the columns an append fills, quoted, in order
+        QString when;            // the first column, quoted
+        QString number;          // the second column, quoted
         bool dayNumbers = false; // the first column is "datetime"; else it holds stamp text
         bool withName = false;
     };
@@ -124,6 +126,10 @@ public:
     Result<RowCounts> countRows(const QList<Call> &calls);
 
 private:
+    // What the first column holds for a call: its day number, or its stamp as the user
+    // writes it.
+    QVariant storedWhen(const Columns &columns, const Call &call) const;
+
     db::Connection &m_connection;
     std::optional<Columns> m_columns;
 };

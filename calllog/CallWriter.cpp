@@ -30,15 +30,11 @@ void CallWriter::start()
     m_reconnectTimer = new QTimer(this);
     m_reconnectTimer->setSingleShot(true);
     connect(m_reconnectTimer, &QTimer::timeout, this, &CallWriter::reconnect);
-    m_heldTimer = new QTimer(this);
-    m_heldTimer->setSingleShot(true);
-    connect(m_heldTimer, &QTimer::timeout, this, &CallWriter::retryHeld);
     m_spacingTimer = new QTimer(this);
     m_spacingTimer->setSingleShot(true);
     m_spacingTimer->setTimerType(Qt::PreciseTimer);
     connect(m_spacingTimer, &QTimer::timeout, this, &CallWriter::drain);
     m_retryMs = m_settings.firstRetryMs;
-    m_heldRetryMs = m_settings.firstRetryMs;
     reconnect();
 }
 
@@ -69,8 +65,6 @@ void CallWriter::finish()
     m_finishing = true;
     if (m_reconnectTimer)
         m_reconnectTimer->stop();
-    if (m_heldTimer)
-        m_heldTimer->stop();
     if (m_spacingTimer)
         m_spacingTimer->stop();
     close();
@@ -123,6 +117,7 @@ struct BatchResult
     QList<SpooledCall> stored;
     QList<SpooledCall> refused;
     QString refusal;
+    bool tableRefused = false; // refused before any call came in, not a row of its own
     std::optional<QString> gone;
 };
 
@@ -153,6 +148,7 @@ void CallWriter::storeBatch(QList<SpooledCall> batch)
                     // Alone, or refused before any call came in (the table itself).
                     result.refused += part;
                     result.refusal = a.reason;
+                    result.tableRefused = result.tableRefused || a.failedAt == -2;
                     return true;
                 }
                 if (a.failedAt < 0) {
@@ -194,9 +190,9 @@ void CallWriter::storeBatch(QList<SpooledCall> batch)
     }
     if (!result.refused.isEmpty()) {
         Q_EMIT refused(idsOf(result.refused), result.refusal);
-        if (result.stored.isEmpty() && !result.gone) {
-            // Every call refused: perhaps the connection is at fault, so it is opened anew.
-            // Refused again after a good open, the failure is real and said once.
+        if (result.tableRefused && result.stored.isEmpty() && !result.gone) {
+            // The table refused every call: perhaps the connection is at fault, so it is
+            // opened anew. Refused again after a good open, the failure is real and said once.
             m_queue = result.refused + m_queue;
             if (m_refusedAfterOpen)
                 markUnavailable(result.refusal);
@@ -204,11 +200,10 @@ void CallWriter::storeBatch(QList<SpooledCall> batch)
             lose(result.refusal, false);
             return;
         }
+        // Rows the source will not take as they are (a narrower column, a constraint, a
+        // trigger): set aside so that they hold up neither the other calls nor the log,
+        // and tried again only on a new connection, when the table may have changed.
         m_held += result.refused;
-        if (!m_heldTimer->isActive()) {
-            m_heldTimer->start(m_heldRetryMs);
-            m_heldRetryMs = qMin(m_heldRetryMs * 2, m_settings.longestRetryMs);
-        }
     }
     if (result.gone)
         lose(*result.gone, true);
@@ -369,6 +364,7 @@ void CallWriter::reconnect()
     QString reason;
     if (open(&reason)) {
         m_state = State::Open;
+        retryHeld();
         if (settleDoubt())
             scheduleDrain();
         return;
@@ -391,7 +387,6 @@ void CallWriter::markAvailable()
         return;
     m_said = true;
     m_unavailable = false;
-    m_heldRetryMs = m_settings.firstRetryMs;
     Q_EMIT available();
 }
 

@@ -55,7 +55,8 @@ public Q_SLOTS:
 Q_SIGNALS:
     // Committed.
     void stored(const QList<quint64> &ids);
-    // Refused by the data source even when stored alone; kept and tried again later.
+    // Refused by the data source even when stored alone; tried again at the next
+    // connection, when the table may have changed.
     void refused(const QList<quint64> &ids, const QString &reason);
     // The log cannot be reached, or refuses every call even after opening it anew: said
     // once, then the writer keeps trying.
@@ -105,7 +106,7 @@ private:
     std::optional<CallLog> m_log; // over m_connection while it is open
 
     QList<SpooledCall> m_queue;
-    // Refused alone while others were stored: tried again on their own back-off.
+    // Refused row by row: tried again at the next connection only.
     QList<SpooledCall> m_held;
     bool m_drainQueued = false;
     bool m_finishing = false;
@@ -117,9 +118,7 @@ private:
     // A good open was followed by refusals of every call: the next such is no accident.
     bool m_refusedAfterOpen = false;
     int m_retryMs = 0;
-    int m_heldRetryMs = 0;
     QTimer *m_reconnectTimer = nullptr;
-    QTimer *m_heldTimer = nullptr;
     QTimer *m_spacingTimer = nullptr;
     QElapsedTimer m_lastBatch;
     bool m_finishingDrain = false;

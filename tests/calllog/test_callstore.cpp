@@ -295,4 +295,69 @@ TEST_F(CallStore, AppendingNeverReadsTheStoredRows)
     EXPECT_EQ(sandbox.trappedAppends(), 2);
 }
 
+// Tables made by others: rows the table refuses for good are set aside and never hold up
+// the calls around them or the log; a text first column gets the user's separators.
+TEST_F(CallStore, TheWriterSetsAsideARowTheTableRefusesAndWritesTextStampsTheUsersWay)
+{
+    db::Connection &admin = OdbcSandbox::instance().admin();
+    const bool postgres = OdbcSandbox::instance().backend() == OdbcSandbox::Postgres;
+    admin.Execute(QStringLiteral("DROP TABLE IDList"));
+    // SQLite does not hold a text to its declared length: a CHECK does it there.
+    admin.Execute(postgres ? QStringLiteral("CREATE TABLE IDList (datetime DOUBLE PRECISION, "
+                                            "number varchar(8))")
+                           : QStringLiteral("CREATE TABLE IDList (datetime DOUBLE PRECISION, "
+                                            "number varchar(8) CHECK (length(number) <= 8))"));
+    const QDateTime when = at(2002, 10, 13, 14, 25);
+    CallWriter writer(CallWriter::Settings{});
+    QList<quint64> stored;
+    QList<quint64> refused;
+    QString refusal;
+    int unavailable = 0;
+    QObject::connect(&writer, &CallWriter::stored, [&](const QList<quint64> &ids) { stored += ids; });
+    QObject::connect(&writer, &CallWriter::refused, [&](const QList<quint64> &ids, const QString &why) {
+        refused += ids;
+        refusal = why;
+    });
+    QObject::connect(&writer, &CallWriter::unavailable, [&](const QString &) { ++unavailable; });
+    writer.start();
+    writer.store({{1, Call{when, QStringLiteral("5550123"), {}}},
+                  {2, Call{when, QStringLiteral("555012345678"), {}}},
+                  {3, Call{when, QStringLiteral("5550124"), {}}}});
+    ASSERT_TRUE(waitFor([&] { return stored.size() == 2 && refused.size() == 1; }, 10000))
+        << stored.size() << " stored, " << refused.size() << " refused: " << refusal.toStdString();
+    EXPECT_EQ(stored, (QList<quint64>{1, 3}));
+    EXPECT_EQ(refused, QList<quint64>{2});
+    EXPECT_FALSE(refusal.isEmpty()) << "the driver's words";
+    // Alone in the queue, the refused row neither blocks the next call nor the log.
+    writer.store({{4, Call{when, QStringLiteral("5550125"), {}}}});
+    ASSERT_TRUE(waitFor([&] { return stored.size() == 3; }, 10000));
+    waitFor([] { return false; }, 300);
+    EXPECT_EQ(refused.size(), 1) << "tried again only on a new connection";
+    EXPECT_EQ(unavailable, 0);
+    EXPECT_EQ(callsOn(37542).size(), 3);
+    writer.finish();
+
+    struct Case
+    {
+        const char *locale;
+        bool slashes;
+    };
+    for (const Case &c : {Case{"C.UTF-8", true}, Case{"de_DE.UTF-8", false}}) {
+        SCOPED_TRACE(c.locale);
+        LocaleScope locale(c.locale);
+        admin.Execute(QStringLiteral("DROP TABLE IDList"));
+        admin.Execute(QStringLiteral("CREATE TABLE IDList (stamp TEXT, number TEXT)"));
+        CallWriter textWriter(CallWriter::Settings{});
+        bool done = false;
+        QObject::connect(&textWriter, &CallWriter::stored, [&] { done = true; });
+        textWriter.start();
+        textWriter.store({{5, Call{when, QStringLiteral("5550123"), {}}}});
+        ASSERT_TRUE(waitFor([&] { return done; }, 10000));
+        textWriter.finish();
+        const QString text = queryRows(admin, QStringLiteral("select stamp from idlist")).value(0).value(0).toString();
+        EXPECT_EQ(text == QStringLiteral("2002/10/13 14:25"), c.slashes) << text.toStdString();
+        EXPECT_EQ(CallLog::dateTimeOf(QVariant(text)), when) << text.toStdString();
+    }
+}
+
 } // namespace

@@ -196,7 +196,7 @@ TEST_F(OdbcLayer, ATransactionStoresAllOrNothing)
     rs.Open(QStringLiteral("IDList"), m_connection, db::CursorType::ForwardOnly, db::LockType::Optimistic, db::CommandOption::Table);
     for (int i = 0; i < 3; ++i) {
         rs.AddNew();
-        rs.Fields(0).setValue(QStringLiteral("2002/10/13 14:25"));
+        rs.Fields(0).setValue(QStringLiteral("37542.6006944444")); // 2002-10-13 14:25
         rs.Fields(1).setValue(QString::number(i));
         rs.Update();
     }
@@ -219,7 +219,7 @@ TEST_F(OdbcLayer, AConnectionOpenedOnOneThreadWorksOnAnother)
     db::Recordset rs;
     rs.Open(QStringLiteral("IDList"), connection, db::CursorType::ForwardOnly, db::LockType::Optimistic, db::CommandOption::Table);
     rs.AddNew();
-    rs.Fields(0).setValue(QStringLiteral("2002/10/13 14:25"));
+    rs.Fields(0).setValue(QStringLiteral("37542.6006944444")); // 2002-10-13 14:25
     rs.Fields(1).setValue(QStringLiteral("5550123"));
     rs.Update();
 
@@ -229,7 +229,7 @@ TEST_F(OdbcLayer, AConnectionOpenedOnOneThreadWorksOnAnother)
             db::Recordset again; // the kept INSERT runs here too
             again.Open(QStringLiteral("IDList"), connection, db::CursorType::ForwardOnly, db::LockType::Optimistic, db::CommandOption::Table);
             again.AddNew();
-            again.Fields(0).setValue(QStringLiteral("2002/10/13 14:26"));
+            again.Fields(0).setValue(QStringLiteral("37542.6013888889")); // 14:26
             again.Update();
             rows = queryRows(connection, QStringLiteral("select * from idlist")).size();
             connection.Close();
