@@ -347,6 +347,8 @@ Result<QList<Call>> CallLog::readDay(QDate day, int capacity)
 {
     return tryResult([&] {
         db::Recordset rows;
+        // A huge value another program wrote is cut at the driver, not read whole.
+        rows.setMaxTextLength(CallerIdDecoder::MaxLineLength);
         rows.Open(dayQuery(day), m_connection, db::CursorType::ForwardOnly, db::LockType::ReadOnly,
                   db::CommandOption::Text);
         const RowColumns columns = rowColumns(rows);

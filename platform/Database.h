@@ -151,6 +151,10 @@ public:
     int MaxRecords() const;
     // Only while closed; 0 means no limit.
     void setMaxRecords(int maxRecords);
+    // The most characters of a text value read, the rest left with the driver; only
+    // while closed; 0 means no limit.
+    int MaxTextLength() const;
+    void setMaxTextLength(int characters);
 
     // CommandOption::Text: source is a query, its rows arrive in the order the source gives them,
     // fetched one at a time, and no more than MaxRecords of them. Its ? markers take

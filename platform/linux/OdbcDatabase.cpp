@@ -505,9 +505,17 @@ public:
             whole.append(piece, got);
             if (!truncated)
                 break;
+            // Enough bytes for the longest text wanted, however wide its characters: the
+            // rest of the value is never fetched.
+            if (readAs == ReadAs::Text && maxTextLength > 0 && whole.size() >= 4 * qsizetype(maxTextLength))
+                break;
         }
-        if (readAs == ReadAs::Text)
-            return QString::fromUtf8(whole);
+        if (readAs == ReadAs::Text) {
+            QString text = QString::fromUtf8(whole);
+            if (maxTextLength > 0)
+                text.truncate(maxTextLength);
+            return text;
+        }
         return whole;
     }
 
@@ -518,6 +526,7 @@ public:
     bool isOpen = false;
     bool appendOnly = false;
     int maxRecords = 0;
+    int maxTextLength = 0;
     std::vector<Column> columns;
     QVariantList row;
     int rowsRead = 0;
@@ -904,6 +913,20 @@ void Recordset::setMaxRecords(int maxRecords)
     if (maxRecords < 0)
         fail(QStringLiteral("MaxRecords cannot be negative."));
     m_impl->maxRecords = maxRecords;
+}
+
+int Recordset::MaxTextLength() const
+{
+    return m_impl->maxTextLength;
+}
+
+void Recordset::setMaxTextLength(int characters)
+{
+    if (m_impl->isOpen)
+        failOpen();
+    if (characters < 0)
+        fail(QStringLiteral("MaxTextLength cannot be negative."));
+    m_impl->maxTextLength = characters;
 }
 
 void Recordset::Open(const QString &source, Connection &connection, CursorType /*cursorType*/,

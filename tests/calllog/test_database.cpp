@@ -177,6 +177,41 @@ TEST_F(Database, MaxRecordsLimitsTheRowsRead)
     }
 }
 
+TEST_F(Database, MaxTextLengthCutsLongTextAtTheDriver)
+{
+    struct Case
+    {
+        QString text;
+        int limit;
+        QString expected;
+    };
+    const QString wide = QString(3000, QChar(0x00e9)) + QString(3000, QChar(0x260e));
+    const QString huge(2 * 1024 * 1024, QLatin1Char('9'));
+    const Case cases[] = {
+        {QStringLiteral("5550123"), 4096, QStringLiteral("5550123")},
+        {wide, 0, wide},
+        {wide, 4096, wide.left(4096)},
+        {wide, 3001, wide.left(3001)},
+        {huge, 4096, huge.left(4096)},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.limit);
+        m_connection.Execute(QStringLiteral("delete from idlist"));
+        m_connection.Execute(QStringLiteral("insert into idlist values (37542.5, ?)"), {c.text});
+        db::Recordset rs;
+        rs.setMaxTextLength(c.limit);
+        rs.Open(QStringLiteral("select number from idlist"), m_connection, db::CursorType::ForwardOnly,
+                db::LockType::ReadOnly, db::CommandOption::Text);
+        ASSERT_FALSE(rs.Eof());
+        EXPECT_EQ(rs.Fields(0).Value().toString(), c.expected);
+    }
+    // The feed's start-up lines read through it.
+    const Result<QList<Call>> day = CallLog(m_connection).readDay(QDate(2002, 10, 13), 10);
+    ASSERT_TRUE(day.ok()) << day.errorString().toStdString();
+    ASSERT_EQ(day->size(), 1);
+    EXPECT_EQ(day->at(0).number, huge.left(4096));
+}
+
 TEST_F(Database, RecordsetOutlivingItsConnectionIsClosed)
 {
     auto connection = std::make_unique<db::Connection>();
