@@ -103,8 +103,14 @@ int listCalls(const Options &options)
     std::string &out = output.buffer();
     db::Connection connection;
     connection.setQueryTimeout(kQueryTimeout);
-    Result<void> listed = tryResult(
-        [&] { connection.Open(connectionString(options.dataSource), {}, {}, -1); });
+    Result<void> listed = tryResult([&] {
+        // Longer than any data source name ODBC allows: the driver manager would complain
+        // of its keyword instead of saying there is no such source.
+        if (options.dataSource.size() > MaxDataSourceNameLength)
+            throw Failure(db::GeneralFailure, QStringLiteral("Data source name too long"),
+                          QStringLiteral("Database"), QStringLiteral("IM002"), 0);
+        connection.Open(connectionString(options.dataSource), {}, {}, -1);
+    });
     bool tooMany = false;
     if (listed) {
         if (options.format == Format::Csv)
