@@ -1,9 +1,7 @@
 #include "calllog/CallWriter.h"
 
 #include "platform/Database.h"
-#include "locale/DateServices.h"
 #include "failure/Failure.h"
-#include "calllog/TAPI.h"
 
 #include <QSet>
 #include <QThread>
@@ -12,16 +10,6 @@
 namespace {
 
 const QString kLogFileGone = QStringLiteral("The call log file was deleted or replaced");
-// Rows per INSERT statement: a few hundred bound values, well within every driver's limit.
-constexpr qsizetype kRowsPerStatement = 250;
-
-// A column name as the source gave it, quoted so that it reaches the statement unchanged.
-QString quotedName(const QString &name)
-{
-    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
-           QLatin1Char('"');
-}
-
 QList<quint64> idsOf(const QList<SpooledCall> &calls)
 {
     QList<quint64> ids;
@@ -33,29 +21,6 @@ QList<quint64> idsOf(const QList<SpooledCall> &calls)
 
 } // namespace
 
-QPair<double, QString> rowKey(const Call &call)
-{
-    const QTime time = call.when.time();
-    return {dates::toDayNumber(
-                dates::makeDateTime(call.when.date(), QTime(time.hour(), time.minute()))),
-            call.number};
-}
-
-QList<quint64> storedDespiteDoubt(const QList<SpooledCall> &calls, const RowCounts &before,
-                                  const RowCounts &after)
-{
-    RowCounts held;
-    for (const SpooledCall &call : calls)
-        ++held[rowKey(call.call)];
-    QList<quint64> stored;
-    for (const SpooledCall &call : calls) {
-        const QPair<double, QString> key = rowKey(call.call);
-        if (after.value(key) - before.value(key) >= held.value(key))
-            stored << call.id;
-    }
-    return stored;
-}
-
 CallWriter::CallWriter(Settings settings) : m_settings(std::move(settings)) {}
 
 CallWriter::~CallWriter() = default;
@@ -65,15 +30,11 @@ void CallWriter::start()
     m_reconnectTimer = new QTimer(this);
     m_reconnectTimer->setSingleShot(true);
     connect(m_reconnectTimer, &QTimer::timeout, this, &CallWriter::reconnect);
-    m_heldTimer = new QTimer(this);
-    m_heldTimer->setSingleShot(true);
-    connect(m_heldTimer, &QTimer::timeout, this, &CallWriter::retryHeld);
     m_spacingTimer = new QTimer(this);
     m_spacingTimer->setSingleShot(true);
     m_spacingTimer->setTimerType(Qt::PreciseTimer);
     connect(m_spacingTimer, &QTimer::timeout, this, &CallWriter::drain);
     m_retryMs = m_settings.firstRetryMs;
-    m_heldRetryMs = m_settings.firstRetryMs;
     reconnect();
 }
 
@@ -104,8 +65,6 @@ void CallWriter::finish()
     m_finishing = true;
     if (m_reconnectTimer)
         m_reconnectTimer->stop();
-    if (m_heldTimer)
-        m_heldTimer->stop();
     if (m_spacingTimer)
         m_spacingTimer->stop();
     close();
@@ -158,6 +117,7 @@ struct BatchResult
     QList<SpooledCall> stored;
     QList<SpooledCall> refused;
     QString refusal;
+    bool tableRefused = false; // refused before any call came in, not a row of its own
     std::optional<QString> gone;
 };
 
@@ -188,6 +148,7 @@ void CallWriter::storeBatch(QList<SpooledCall> batch)
                     // Alone, or refused before any call came in (the table itself).
                     result.refused += part;
                     result.refusal = a.reason;
+                    result.tableRefused = result.tableRefused || a.failedAt == -2;
                     return true;
                 }
                 if (a.failedAt < 0) {
@@ -229,9 +190,9 @@ void CallWriter::storeBatch(QList<SpooledCall> batch)
     }
     if (!result.refused.isEmpty()) {
         Q_EMIT refused(idsOf(result.refused), result.refusal);
-        if (result.stored.isEmpty() && !result.gone) {
-            // Every call refused: perhaps the connection is at fault, so it is opened anew.
-            // Refused again after a good open, the failure is real and said once.
+        if (result.tableRefused && result.stored.isEmpty() && !result.gone) {
+            // The table refused every call: perhaps the connection is at fault, so it is
+            // opened anew. Refused again after a good open, the failure is real and said once.
             m_queue = result.refused + m_queue;
             if (m_refusedAfterOpen)
                 markUnavailable(result.refusal);
@@ -239,11 +200,10 @@ void CallWriter::storeBatch(QList<SpooledCall> batch)
             lose(result.refusal, false);
             return;
         }
+        // Rows the source will not take as they are (a narrower column, a constraint, a
+        // trigger): set aside so that they hold up neither the other calls nor the log,
+        // and tried again only on a new connection, when the table may have changed.
         m_held += result.refused;
-        if (!m_heldTimer->isActive()) {
-            m_heldTimer->start(m_heldRetryMs);
-            m_heldRetryMs = qMin(m_heldRetryMs * 2, m_settings.longestRetryMs);
-        }
     }
     if (result.gone)
         lose(*result.gone, true);
@@ -272,46 +232,34 @@ CallWriter::Attempt CallWriter::attempt(const QList<SpooledCall> &calls)
         return failed(failure, -2);
     }
 
-    // The table's first two columns, as the store uses them, and the caller's name where
-    // the table has a column for it; read once per connection. The rows go in a few
-    // statements of many rows each, every value bound. The date-time column holds the day
-    // number the store would write for the call's stamp; any other first column its text.
-    qsizetype at = -2;
-    try {
-        if (!m_columns)
-            m_columns = readColumns();
-        const Columns &columns = *m_columns;
-        const QString row = columns.withName ? QStringLiteral("(?,?,?)") : QStringLiteral("(?,?)");
-        for (qsizetype from = 0; from < calls.size(); from += kRowsPerStatement) {
-            const qsizetype n = qMin(kRowsPerStatement, calls.size() - from);
-            // Several rows in one statement name no culprit when refused: the commit's case.
-            at = n == 1 ? from : -1;
-            QString sql = QStringLiteral("INSERT INTO IDList (") + columns.names +
-                          QStringLiteral(") VALUES ");
-            QVariantList values;
-            values.reserve((columns.withName ? 3 : 2) * n);
-            for (qsizetype i = 0; i < n; ++i) {
-                const Call &call = calls.at(from + i).call;
-                if (i > 0)
-                    sql += QLatin1Char(',');
-                sql += row;
-                if (columns.dayNumbers)
-                    values << rowKey(call).first;
-                else
-                    values << dates::formatCallStamp(call.when, QStringLiteral("/"),
-                                                     QStringLiteral(":"));
-                values << call.number;
-                if (columns.withName)
-                    values << (call.name.isEmpty() ? QVariant() : QVariant(call.name));
-            }
-            connection.Execute(sql, values);
-        }
-    } catch (const Failure &failure) {
+    // The rows go in a few statements of many rows each, every value bound; CallLog knows
+    // the table's columns (read once per connection). A table that cannot be read refuses
+    // before any call came in.
+    if (const Result<CallLog::Columns> columns = m_log->columns(); !columns) {
         try {
             connection.RollbackTrans();
         } catch (const Failure &) {
+            // Only the table's failure is worth telling; a connection that cannot roll back
+            // is found gone by the next step.
         }
-        return failed(failure, at);
+        return failed(columns.failure(), -2);
+    }
+    for (qsizetype from = 0; from < calls.size(); from += CallLog::RowsPerStatement) {
+        const qsizetype n = qMin(CallLog::RowsPerStatement, calls.size() - from);
+        QList<Call> part;
+        part.reserve(n);
+        for (qsizetype i = 0; i < n; ++i)
+            part << calls.at(from + i).call;
+        if (const Result<void> appended = m_log->append(part); !appended) {
+            try {
+                connection.RollbackTrans();
+            } catch (const Failure &) {
+                // The failure that counts is the append's; a connection that cannot roll
+                // back is found gone by the next step.
+            }
+            // Several rows in one statement name no culprit when refused: the commit's case.
+            return failed(appended.failure(), n == 1 ? from : -1);
+        }
     }
     try {
         connection.CommitTrans();
@@ -322,6 +270,7 @@ CallWriter::Attempt CallWriter::attempt(const QList<SpooledCall> &calls)
         try {
             connection.RollbackTrans();
         } catch (const Failure &) {
+            // The commit's failure is the one reported; the calls stay queued either way.
         }
         return a;
     }
@@ -331,53 +280,16 @@ CallWriter::Attempt CallWriter::attempt(const QList<SpooledCall> &calls)
     return {};
 }
 
-CallWriter::Columns CallWriter::readColumns()
-{
-    db::Recordset table;
-    table.Open(QStringLiteral("IDList"), *m_connection, 0, db::Recordset::LockOptimistic,
-               db::Recordset::CmdTable);
-    Columns columns;
-    const QString first = table.Fields(0).Name();
-    columns.dayNumbers = first.compare(QLatin1String("datetime"), Qt::CaseInsensitive) == 0;
-    columns.names = quotedName(first) + QLatin1Char(',') + quotedName(table.Fields(1).Name());
-    const int name = TAPI::NameColumn(table);
-    columns.withName = name >= 0;
-    if (columns.withName)
-        columns.names += QLatin1Char(',') + quotedName(table.Fields(short(name)).Name());
-    return columns;
-}
-
 RowCounts CallWriter::countRows(const QList<SpooledCall> &calls)
 {
-    // One grouped query for the batch, every value bound.
-    QList<double> days;
-    QStringList numbers;
-    for (const SpooledCall &call : calls) {
-        const QPair<double, QString> key = rowKey(call.call);
-        if (!days.contains(key.first))
-            days << key.first;
-        if (!numbers.contains(key.second))
-            numbers << key.second;
-    }
-    QVariantList parameters;
-    for (double day : std::as_const(days))
-        parameters << day;
-    for (const QString &number : std::as_const(numbers))
-        parameters << number;
-    auto marks = [](qsizetype n) {
-        QStringList m(n, QStringLiteral("?"));
-        return m.join(QLatin1Char(','));
-    };
-    db::Recordset rows;
-    rows.Open(QStringLiteral("SELECT datetime + 0, number, count(*) FROM IDList WHERE datetime IN "
-                             "(%1) AND number IN (%2) GROUP BY datetime, number")
-                  .arg(marks(days.size()), marks(numbers.size())),
-              *m_connection, 0, db::Recordset::LockReadOnly, db::Recordset::CmdText, parameters);
-    RowCounts counts;
-    for (; !rows.Eof(); rows.MoveNext())
-        counts.insert({rows.Fields(0).Value().toDouble(), rows.Fields(1).Value().toString()},
-                      rows.Fields(2).Value().toLongLong());
-    return counts;
+    QList<Call> rows;
+    rows.reserve(calls.size());
+    for (const SpooledCall &call : calls)
+        rows << call.call;
+    Result<RowCounts> counts = m_log->countRows(rows);
+    if (!counts)
+        throw counts.failure();
+    return std::move(counts).value();
 }
 
 bool CallWriter::settleDoubt()
@@ -414,13 +326,14 @@ bool CallWriter::open(QString *reason)
     m_logFile = db::sqliteDatabaseFile(m_settings.connectionString);
     m_logFileIdentity = m_logFile.isEmpty() ? std::nullopt : fileIdentity(m_logFile);
     m_connection = std::move(connection);
+    m_log.emplace(*m_connection);
     return true;
 }
 
 void CallWriter::close()
 {
+    m_log.reset();
     m_connection.reset();
-    m_columns.reset();
     m_logFile.clear();
     m_logFileIdentity.reset();
     if (m_state == State::Open)
@@ -451,6 +364,7 @@ void CallWriter::reconnect()
     QString reason;
     if (open(&reason)) {
         m_state = State::Open;
+        retryHeld();
         if (settleDoubt())
             scheduleDrain();
         return;
@@ -473,7 +387,6 @@ void CallWriter::markAvailable()
         return;
     m_said = true;
     m_unavailable = false;
-    m_heldRetryMs = m_settings.firstRetryMs;
     Q_EMIT available();
 }
 

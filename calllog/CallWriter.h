@@ -1,5 +1,6 @@
 #pragma once
 
+#include "calllog/CallLog.h"
 #include "calllog/CallSpool.h"
 #include "platform/FileIdentity.h"
 #include "calllog/TAPI.h"
@@ -15,19 +16,6 @@
 #include <optional>
 
 class QTimer;
-
-// Rows of the call log by day number and number.
-using RowCounts = QHash<QPair<double, QString>, qint64>;
-
-// Of the calls in a transaction whose commit went unanswered, the ones that are in the log:
-// those whose date-time and number have gained at least as many rows as the transaction
-// held of them since before it. The rest are to be stored again (a duplicate is allowed, a
-// lost call is not).
-QList<quint64> storedDespiteDoubt(const QList<SpooledCall> &calls, const RowCounts &before,
-                                  const RowCounts &after);
-// The row a call makes: the day number of its minute, as the store writes its stamp, and
-// its number.
-QPair<double, QString> rowKey(const Call &call);
 
 // Stores calls in the call log from a thread of its own over a connection of its own, so a
 // data source that is slow, locked, restarting or gone never holds up the window. Calls go
@@ -67,7 +55,8 @@ public Q_SLOTS:
 Q_SIGNALS:
     // Committed.
     void stored(const QList<quint64> &ids);
-    // Refused by the data source even when stored alone; kept and tried again later.
+    // Refused by the data source even when stored alone; tried again at the next
+    // connection, when the table may have changed.
     void refused(const QList<quint64> &ids, const QString &reason);
     // The log cannot be reached, or refuses every call even after opening it anew: said
     // once, then the writer keeps trying.
@@ -84,14 +73,6 @@ private:
         QList<SpooledCall> calls;
         RowCounts before;
     };
-    // Where the table takes a call: its first two columns, quoted, and "name" where it
-    // has that column.
-    struct Columns
-    {
-        QString names;
-        bool dayNumbers = false; // the first column is "datetime"
-        bool withName = false;
-    };
     struct Attempt
     {
         Outcome outcome = Outcome::Stored;
@@ -104,7 +85,6 @@ private:
     void storeBatch(QList<SpooledCall> batch);
     Attempt attempt(const QList<SpooledCall> &calls);
     bool open(QString *reason);
-    Columns readColumns();
     RowCounts countRows(const QList<SpooledCall> &calls);
     // After a reconnect: which calls of an unanswered commit are in the log after all.
     bool settleDoubt();
@@ -123,10 +103,10 @@ private:
     QString m_logFile;
     std::optional<FileIdentity> m_logFileIdentity;
     std::optional<InDoubt> m_inDoubt;
-    std::optional<Columns> m_columns; // read at the first store on a connection
+    std::optional<CallLog> m_log; // over m_connection while it is open
 
     QList<SpooledCall> m_queue;
-    // Refused alone while others were stored: tried again on their own back-off.
+    // Refused row by row: tried again at the next connection only.
     QList<SpooledCall> m_held;
     bool m_drainQueued = false;
     bool m_finishing = false;
@@ -138,9 +118,7 @@ private:
     // A good open was followed by refusals of every call: the next such is no accident.
     bool m_refusedAfterOpen = false;
     int m_retryMs = 0;
-    int m_heldRetryMs = 0;
     QTimer *m_reconnectTimer = nullptr;
-    QTimer *m_heldTimer = nullptr;
     QTimer *m_spacingTimer = nullptr;
     QElapsedTimer m_lastBatch;
     bool m_finishingDrain = false;

@@ -1,10 +1,10 @@
 #include "calllog/DayView.h"
 
+#include "calllog/CallLog.h"
 #include "calllog/CallerIdDecoder.h"
 #include "locale/DateServices.h"
 #include "calllog/ListLine.h"
 #include "locale/LocaleDates.h"
-#include "calllog/TAPI.h"
 
 namespace dayview {
 
@@ -25,12 +25,6 @@ QString storedText(const QVariant &value)
 
 } // namespace
 
-QString dayQuery(qint64 dayNumber)
-{
-    return QStringLiteral("select * from idlist where datetime>=") + QString::number(dayNumber) +
-           QStringLiteral(" and datetime<") + QString::number(dayNumber + 1);
-}
-
 std::optional<QDate> pagedDay(QStringView dayText, int days)
 {
     const std::optional<QDate> day = dates::parseDayText(dayText);
@@ -47,7 +41,7 @@ QString storedCallLine(int listNumber, const QString &decimalSep, const QVariant
 {
     QString date;
     QString time;
-    const QDateTime when = dateTime.toDateTime();
+    const QDateTime when = CallLog::dateTimeOf(dateTime);
     if (when.isValid()) {
         date = dates::formatCallDate(when.date(), dateSep);
         time = dates::formatCallTime(when.time(), timeSep);
@@ -59,34 +53,20 @@ QStringList readDayLines(db::Recordset &recordset, int firstNumber, int capacity
                          const QString &decimalSep, const QString &dateSep, const QString &timeSep,
                          QStringList *names)
 {
-    const int nameColumn = names ? TAPI::NameColumn(recordset) : -1;
+    const CallLog::RowColumns columns = CallLog::rowColumns(recordset);
     QStringList lines;
     while (lines.size() < capacity && !recordset.Eof()) {
+        const QVariant number =
+            columns.number >= 0 ? recordset.Fields(short(columns.number)).Value() : QVariant();
         lines.append(storedCallLine(firstNumber + int(lines.size()), decimalSep,
-                                    recordset.Fields(0).Value(), recordset.Fields(1).Value(),
-                                    dateSep, timeSep));
+                                    recordset.Fields(short(columns.when)).Value(), number, dateSep,
+                                    timeSep));
         if (names)
-            *names << (nameColumn >= 0 ? storedText(recordset.Fields(short(nameColumn)).Value())
-                                       : QString());
+            *names << (columns.name >= 0 ? storedText(recordset.Fields(short(columns.name)).Value())
+                                         : QString());
         recordset.MoveNext();
     }
     return lines;
-}
-
-QList<Call> readDayCalls(db::Recordset &recordset, int capacity)
-{
-    const int nameColumn = TAPI::NameColumn(recordset);
-    QList<Call> calls;
-    while (calls.size() < capacity && !recordset.Eof()) {
-        Call call;
-        call.when = recordset.Fields(0).Value().toDateTime();
-        call.number = storedText(recordset.Fields(1).Value());
-        if (nameColumn >= 0)
-            call.name = storedText(recordset.Fields(short(nameColumn)).Value());
-        calls.append(std::move(call));
-        recordset.MoveNext();
-    }
-    return calls;
 }
 
 } // namespace dayview

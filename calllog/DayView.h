@@ -19,9 +19,6 @@ namespace dayview {
 // The most lines the call list holds; the rest of a day's calls are not read.
 inline constexpr int ListCapacity = 32767;
 
-// "select * from idlist where datetime>=S and datetime<S+1", both numbers plain decimal.
-QString dayQuery(qint64 dayNumber);
-
 // The day of dayText moved by days, or nullopt when the text is no day or the step would
 // leave the days a day text can name (the years 100 to 9999).
 std::optional<QDate> pagedDay(QStringView dayText, int days);
@@ -38,9 +35,5 @@ QString storedCallLine(int listNumber, const QString &decimalSep, const QVariant
 QStringList readDayLines(db::Recordset &recordset, int firstNumber, int capacity,
                          const QString &decimalSep, const QString &dateSep, const QString &timeSep,
                          QStringList *names = nullptr);
-
-// The calls of the rows from the open recordset's current row on, at most capacity of
-// them, with their names where the table has them. Failures of the data layer pass through.
-QList<Call> readDayCalls(db::Recordset &recordset, int capacity);
 
 } // namespace dayview

@@ -1,6 +1,8 @@
 #include "calllog/TAPI.h"
 
+#include "calllog/CallLog.h"
 #include "failure/Failure.h"
+#include "locale/DateServices.h"
 
 #include <QCoreApplication>
 
@@ -10,7 +12,7 @@ namespace TAPI {
 
 namespace {
 
-struct CallLog
+struct Shared
 {
     QString driverManager = QString::fromLatin1(db::DefaultDriverManager);
     std::unique_ptr<db::Connection> connection;
@@ -18,9 +20,9 @@ struct CallLog
     QString lastOpenFailure;
 };
 
-CallLog &callLog()
+Shared &callLog()
 {
-    static CallLog log;
+    static Shared log;
     static const bool cleanupRegistered = [] {
         // The driver has to go while Qt is still there: static teardown comes too late.
         qAddPostRoutine(releaseCallLog);
@@ -34,7 +36,7 @@ CallLog &callLog()
 
 void releaseCallLog()
 {
-    CallLog &log = callLog();
+    Shared &log = callLog();
     log.recordset.reset();
     log.connection.reset();
 }
@@ -44,15 +46,16 @@ namespace {
 // The shared open steps; the open's own failure comes back instead of being thrown.
 std::optional<Failure> openRecordset(const QString &source,
                                      std::unique_ptr<db::Recordset> &recordset,
-                                     short maxRecords, int options, int lockType)
+                                     short maxRecords, db::CommandOption options,
+                                     db::LockType lockType)
 {
     if (!recordset)
         recordset = std::make_unique<db::Recordset>();
-    if (recordset->State() == 1)
+    if (recordset->State() == db::adStateOpen)
         recordset->Close();
     recordset->setMaxRecords(maxRecords);
     try {
-        recordset->Open(source, connection(), 0, lockType, options);
+        recordset->Open(source, connection(), db::CursorType::ForwardOnly, lockType, options);
     } catch (const Failure &failure) {
         return failure;
     }
@@ -63,7 +66,7 @@ std::optional<Failure> openRecordset(const QString &source,
 
 db::Connection &connection()
 {
-    CallLog &log = callLog();
+    Shared &log = callLog();
     if (!log.connection)
         log.connection = std::make_unique<db::Connection>(log.driverManager);
     return *log.connection;
@@ -76,7 +79,7 @@ void releaseConnection()
 
 void adoptConnection(std::unique_ptr<db::Connection> connection)
 {
-    CallLog &log = callLog();
+    Shared &log = callLog();
     log.recordset.reset();
     log.connection = std::move(connection);
 }
@@ -105,7 +108,7 @@ db::Recordset &recordset()
 }
 
 void OpenRecordset(const QString &source, std::unique_ptr<db::Recordset> &recordset,
-                   short maxRecords, int options, int lockType)
+                   short maxRecords, db::CommandOption options, db::LockType lockType)
 {
     QString &absorbed = callLog().lastOpenFailure;
     absorbed.clear();
@@ -120,82 +123,24 @@ QString lastOpenFailure()
 
 StoreOutcome AddCallRecord(const QString &dateTime, const QString &number)
 {
-    try {
-        if (connection().State() == 0)
-            return {StoreOutcome::LogClosed, {}};
-    } catch (const Failure &failure) {
-        return {StoreOutcome::Failed, failure.description()};
-    }
-
-    // The first failure is the one worth telling: once the table cannot be opened every
-    // later step fails only because the recordset is closed.
-    std::optional<Failure> first;
-    auto step = [&first](auto &&work) {
-        try {
-            work();
-            return true;
-        } catch (const Failure &failure) {
-            if (!first)
-                first = failure;
-            return false;
-        }
-    };
-
-    std::unique_ptr<db::Recordset> &shared = recordsetVariable();
-    step([&] {
-        if (std::optional<Failure> openFailure =
-                openRecordset(QStringLiteral("IDList"), shared, 0, db::Recordset::CmdTable,
-                              db::Recordset::LockOptimistic))
-            throw *openFailure;
-    });
-    const bool started = step([&] { shared->AddNew(); });
-    const bool dated = step([&] { shared->Fields(0).setValue(dateTime); });
-    step([&] { shared->Fields(1).setValue(number); });
-    if (dated) {
-        step([&] { shared->Update(); });
-    } else if (started) {
-        step([&] { shared->CancelUpdate(); });
-    }
-
-    if (first)
-        return {StoreOutcome::Failed, first->description()};
+    const Result<int> state = tryResult([] { return connection().State(); });
+    if (!state)
+        return {StoreOutcome::Failed, state.errorString()};
+    if (*state == db::adStateClosed)
+        return {StoreOutcome::LogClosed, {}};
+    // The shared recordset is left open on the table, as the handlers expect of it.
+    if (std::optional<Failure> failure =
+            openRecordset(QStringLiteral("IDList"), recordsetVariable(), 0,
+                          db::CommandOption::Table, db::LockType::Optimistic))
+        return {StoreOutcome::Failed, failure->description()};
+    const std::optional<QDateTime> when = dates::parseCallStamp(dateTime);
+    if (!when)
+        return {StoreOutcome::Failed,
+                QStringLiteral("Could not convert the text to a date and time.")};
+    const Result<void> appended = ::CallLog(connection()).append({Call{*when, number, {}}});
+    if (!appended)
+        return {StoreOutcome::Failed, appended.errorString()};
     return {StoreOutcome::Stored, {}};
-}
-
-void CreateCallLogTable(db::Connection &connection, bool withNameColumn)
-{
-    // Unquoted names: "IDList" and the day query's "idlist" fold to one table everywhere.
-    connection.Execute(withNameColumn ? QStringLiteral("CREATE TABLE IF NOT EXISTS IDList "
-                                                       "(datetime DOUBLE PRECISION, number TEXT, "
-                                                       "name TEXT)")
-                                      : QStringLiteral("CREATE TABLE IF NOT EXISTS IDList "
-                                                       "(datetime DOUBLE PRECISION, number TEXT)"));
-    connection.Execute(
-        QStringLiteral("CREATE INDEX IF NOT EXISTS IDList_datetime ON IDList (datetime)"));
-}
-
-bool AddNameColumn(db::Connection &connection)
-{
-    // Asked of the table itself: SQLite knows no ADD COLUMN IF NOT EXISTS.
-    {
-        db::Recordset table;
-        table.Open(QStringLiteral("IDList"), connection, 0, db::Recordset::LockOptimistic,
-                   db::Recordset::CmdTable);
-        if (NameColumn(table) >= 0)
-            return false;
-    }
-    connection.Execute(QStringLiteral("ALTER TABLE IDList ADD COLUMN name TEXT"));
-    return true;
-}
-
-int NameColumn(db::Recordset &recordset)
-{
-    for (int i = 2; i < recordset.FieldCount(); ++i) {
-        const QString column = recordset.Fields(short(i)).Name();
-        if (column.compare(QLatin1String("name"), Qt::CaseInsensitive) == 0)
-            return i;
-    }
-    return -1;
 }
 
 QStringList strParity;

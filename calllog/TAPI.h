@@ -39,7 +39,7 @@ db::Recordset &recordset();
 // (Re)opens recordset on source over the call-log connection, forward-only. A failure of
 // the open itself is absorbed (the recordset stays closed); earlier steps pass theirs on.
 void OpenRecordset(const QString &source, std::unique_ptr<db::Recordset> &recordset,
-                   short maxRecords, int options, int lockType);
+                   short maxRecords, db::CommandOption options, db::LockType lockType);
 // The driver's words for the failure the last OpenRecordset absorbed; empty when that
 // open succeeded.
 QString lastOpenFailure();
@@ -51,19 +51,10 @@ struct StoreOutcome
     QString description; // the driver's words when Failed
 };
 
-// Appends one call. Never throws: a failing step is skipped and the next one runs, except
-// that a row whose date-time could not be set is dropped rather than stored half-filled.
-// LogClosed (the call log is off) is meant to be silent; Failed should reach the user.
+// Appends one call through the call log. Never throws; a stamp that is no date and time
+// is refused rather than stored half-filled. LogClosed (the call log is off) is meant to
+// be silent; Failed should reach the user.
 StoreOutcome AddCallRecord(const QString &dateTime, const QString &number);
-
-// Creates the call-log table and its index where they are missing; rows are untouched. A
-// new table gets the column "name" after the first two when asked.
-void CreateCallLogTable(db::Connection &connection, bool withNameColumn = false);
-// Adds the column "name" (text) to a table that has none; false when it had one.
-bool AddNameColumn(db::Connection &connection);
-// Where the open recordset has the caller's name: a column "name" after the first two;
-// -1 when it has none.
-int NameColumn(db::Recordset &recordset);
 
 // The parity letters by the serial settings' parity code: N, O, E, M, S.
 extern QStringList strParity;

@@ -30,6 +30,17 @@ inline constexpr const char *DefaultDriverManager = "libodbc.so.2";
 inline constexpr int DefaultLoginTimeout = 5; // seconds
 inline constexpr int DefaultQueryTimeout = 5; // seconds
 
+// The data-access objects' own numbers, where the handlers' API keeps them as numbers.
+inline constexpr int adStateClosed = 0;
+inline constexpr int adStateOpen = 1;
+inline constexpr int adUseServer = 2;
+inline constexpr int adUseClient = 3;
+
+// What Recordset::Open takes; the values are the data-access objects' own.
+enum class CursorType { ForwardOnly = 0 };
+enum class LockType { ReadOnly = 1, Optimistic = 3 };
+enum class CommandOption { Text = 1, Table = 2 };
+
 // What a failure means for whoever wants to store something:
 // ConnectionGone: the data source cannot be reached or used right now (SQLSTATE class 08,
 //   a time limit HYT00/HYT01 or PostgreSQL's 57014, a server shutting down 57P01-57P03,
@@ -79,6 +90,7 @@ public:
     Connection(const Connection &) = delete;
     Connection &operator=(const Connection &) = delete;
 
+    // adUseServer or adUseClient; kept, not acted on: rows are always fetched as read.
     int CursorLocation() const;
     void setCursorLocation(int location);
 
@@ -99,7 +111,7 @@ public:
     void Open(const QString &connectionString, const QString &user, const QString &password,
               int options);
     void Close();
-    // 0 closed, 1 open.
+    // adStateClosed or adStateOpen.
     int State() const;
 
     // Runs a statement that returns no rows; ? markers take parameters in order (see
@@ -127,31 +139,32 @@ class Field;
 class Recordset
 {
 public:
-    enum CommandOption { CmdText = 1, CmdTable = 2 };
-    enum LockType { LockReadOnly = 1, LockOptimistic = 3 };
-
     Recordset();
     ~Recordset();
     Recordset(const Recordset &) = delete;
     Recordset &operator=(const Recordset &) = delete;
 
-    // 0 closed, 1 open.
+    // adStateClosed or adStateOpen.
     int State() const;
     void Close();
 
     int MaxRecords() const;
     // Only while closed; 0 means no limit.
     void setMaxRecords(int maxRecords);
+    // The most characters of a text value read, the rest left with the driver; only
+    // while closed; 0 means no limit.
+    int MaxTextLength() const;
+    void setMaxTextLength(int characters);
 
-    // options 1: source is a query, its rows arrive in the order the source gives them,
+    // CommandOption::Text: source is a query, its rows arrive in the order the source gives them,
     // fetched one at a time, and no more than MaxRecords of them. Its ? markers take
     // parameters in order, always bound, never spliced into the text: a QString as text
     // (null or empty as empty text), a double as a double, integers and bools as 64-bit
     // integers, a null or invalid QVariant as NULL, anything else as its text.
-    // options 2: source is a table name. Opened for changes (lock type other than 1) the
+    // CommandOption::Table: source is a table name. Opened for changes (not ReadOnly) the
     // table's rows are not read at all: the recordset only appends, whatever the size.
-    void Open(const QString &source, Connection &connection, int cursorType, int lockType,
-              int options, const QVariantList &parameters = {});
+    void Open(const QString &source, Connection &connection, CursorType cursorType,
+              LockType lockType, CommandOption options, const QVariantList &parameters = {});
 
     bool Eof() const;
     void MoveNext();
@@ -171,11 +184,9 @@ private:
     friend class Field;
 };
 
-// One column of the current row. The column named "datetime" holds a day number (days
-// since 1899-12-30, time as the fraction): it reads as a QDateTime and takes the call
-// stamp text ("2002/10/13 14:25" with any separators) when written. Other columns read as
-// a QString (text), a double, a qlonglong (integers) or a QByteArray (binary); NULL reads
-// as a null QVariant of the column's type.
+// One column of the current row, whatever its name: it reads as the driver gives it, a
+// QString (text), a double, a qlonglong (integers) or a QByteArray (binary); NULL reads as
+// a null QVariant of the column's type. What a value means is the caller's business.
 class Field
 {
 public:

@@ -73,7 +73,7 @@ void frmMain::reopenDayViewConnection()
     auto opened = std::make_shared<std::unique_ptr<db::Connection>>(TAPI::newConnection());
     m_dayViewReopen = QThread::create([opened] {
         try {
-            (*opened)->setCursorLocation(3);
+            (*opened)->setCursorLocation(db::adUseClient);
             (*opened)->Open(TAPI::callLogSource(), QString(), QString(), -1);
         } catch (const Failure &) {
             opened->reset();
@@ -181,7 +181,7 @@ void frmMain::reportCallLogBack()
     const bool wasDown = std::exchange(m_callLogReportedDown, false);
     bool open = false;
     try {
-        open = TAPI::connection().State() == 1;
+        open = TAPI::connection().State() == db::adStateOpen;
     } catch (const Failure &) {
     }
     if (wasDown || !open)

@@ -2,6 +2,7 @@
 #include "shell/frmMain.h"
 
 #include "shell/CallToolTip.h"
+#include "calllog/CallLog.h"
 #include "calllog/DayView.h"
 #include "failure/Failure.h"
 #include "locale/LocaleDates.h"
@@ -24,7 +25,7 @@ void frmMain::ShowDay(const QString &dayText)
     if (!day)
         return;
     try {
-        if (TAPI::connection().State() == 0)
+        if (TAPI::connection().State() == db::adStateClosed)
             return;
     } catch (const Failure &) {
         return;
@@ -40,9 +41,9 @@ void frmMain::ShowDay(const QString &dayText)
     bool opened = false;
     QString failure;
     try {
-        TAPI::OpenRecordset(dayview::dayQuery(dates::toDayNumber(*day)), TAPI::recordsetVariable(),
-                            0, db::Recordset::CmdText, db::Recordset::LockReadOnly);
-        opened = TAPI::recordset().State() == 1;
+        TAPI::OpenRecordset(CallLog::dayQuery(*day), TAPI::recordsetVariable(),
+                            0, db::CommandOption::Text, db::LockType::ReadOnly);
+        opened = TAPI::recordset().State() == db::adStateOpen;
         failure = TAPI::lastOpenFailure();
     } catch (const Failure &f) {
         failure = f.description();

@@ -2,6 +2,7 @@
 // the network feed for caller-ID clients.
 #include "shell/frmMain.h"
 
+#include "calllog/CallLog.h"
 #include "calllog/CallNotifier.h"
 #include "calllog/DayView.h"
 #include "failure/Failure.h"
@@ -25,10 +26,11 @@ FeedServer::TodaysCalls todaysCallsFromLog(const dates::Clock &clock)
                 opened->Open(TAPI::callLogSource(), QString(), QString(), -1);
                 *connection = std::move(opened);
             }
-            db::Recordset rows;
-            rows.Open(dayview::dayQuery(dates::toDayNumber(clock.now().date())), **connection, 0,
-                      db::Recordset::LockReadOnly, db::Recordset::CmdText);
-            return dayview::readDayCalls(rows, dayview::ListCapacity);
+            Result<QList<Call>> calls =
+                CallLog(**connection).readDay(clock.now().date(), dayview::ListCapacity);
+            if (!calls)
+                throw calls.failure();
+            return std::move(calls).value();
         } catch (const Failure &) {
             connection->reset();
             return std::nullopt;

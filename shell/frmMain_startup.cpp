@@ -42,7 +42,7 @@ void frmMain::Form_Load()
 
     // From here every failure is trapped: the step is skipped and start-up goes on.
     FailureTrap trap;
-    trap.run([] { TAPI::connection().setCursorLocation(3); });
+    trap.run([] { TAPI::connection().setCursorLocation(db::adUseClient); });
     trap.run([] { TAPI::connection().Open(TAPI::callLogSource(), QString(), QString(), -1); });
 
     const int openFailure = trap.lastNumber();
@@ -74,7 +74,7 @@ void frmMain::Form_Load()
 
     // The modem selection clears the tip line when the modem passes its checks, which
     // would wipe the call-log report before anyone could read it.
-    if (!m_callLogReport.isEmpty() && TAPI::connection().State() == 0)
+    if (!m_callLogReport.isEmpty() && TAPI::connection().State() == db::adStateClosed)
         trap.run([this] { ShowTip(m_callLogReport, m_callLogReportColour, false); });
 
     // Out of the tab order, yet a click still gives the list the keyboard for its arrows.

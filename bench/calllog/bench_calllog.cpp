@@ -2,6 +2,7 @@
 // and with 1,000,000 calls, against a bare prepared INSERT through the ODBC C API on the
 // same data source, and what the day query costs on that log, against the same query run
 // through the C API directly.
+#include "calllog/CallLog.h"
 #include "bench/support/BareOdbc.h"
 #include "bench/support/BenchClock.h"
 #include "bench/support/BenchFiles.h"
@@ -89,7 +90,8 @@ public:
         {
             db::Connection admin;
             admin.Open(QStringLiteral("DSN=%1NoSync;ODBC;").arg(log), {}, {}, -1);
-            TAPI::CreateCallLogTable(admin);
+            if (const Result<void> made = CallLog::create(admin); !made)
+        throw made.failure();
             if (full)
                 admin.Execute(QStringLiteral("DROP INDEX IF EXISTS IDList_datetime"));
         }
@@ -99,7 +101,8 @@ public:
         // The index again, built once over all rows rather than row by row.
         db::Connection admin;
         admin.Open(QStringLiteral("DSN=%1NoSync;ODBC;").arg(log), {}, {}, -1);
-        TAPI::CreateCallLogTable(admin);
+        if (const Result<void> made = CallLog::create(admin); !made)
+        throw made.failure();
     }
 
 private:
@@ -179,7 +182,7 @@ void openCallLog(const QString &dsn)
 {
     TAPI::releaseConnection();
     db::Connection &connection = TAPI::connection();
-    connection.setCursorLocation(3);
+    connection.setCursorLocation(db::adUseClient);
     connection.Open(QStringLiteral("DSN=%1;ODBC;").arg(dsn), {}, {}, -1);
 }
 
@@ -305,7 +308,7 @@ void appendBlock(const QString &dsn, int perBlock, CallStamps &stamps, AppendSam
         };
         auto reopen = [] {
             TAPI::OpenRecordset(QStringLiteral("IDList"), TAPI::recordsetVariable(), 0,
-                                db::Recordset::CmdTable, db::Recordset::LockOptimistic);
+                                db::CommandOption::Table, db::LockType::Optimistic);
         };
         for (int i = 0; i < 5; ++i) { // first prepares, caches
             add(i);
@@ -352,8 +355,8 @@ QueryCost measureDayQuery(qint64 day, int repeats)
     int recordsetRows = 0;
     int directRows = 0;
     auto viaRecordset = [&] {
-        TAPI::OpenRecordset(query, TAPI::recordsetVariable(), 0, db::Recordset::CmdText,
-                            db::Recordset::LockReadOnly);
+        TAPI::OpenRecordset(query, TAPI::recordsetVariable(), 0, db::CommandOption::Text,
+                            db::LockType::ReadOnly);
         db::Recordset &rs = *TAPI::recordsetVariable();
         recordsetRows = 0;
         while (!rs.Eof()) {

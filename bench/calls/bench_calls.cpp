@@ -1,6 +1,7 @@
 // ringvane-calls over 1,000,000 calls of a SQLite call log, output to /dev/null, against a
 // bare ODBC C API loop that runs the same query on the same data source and fetches
 // every column of every row; and the command's peak memory for that range and for a day.
+#include "calllog/CallLog.h"
 #include "bench/support/BareOdbc.h"
 #include "bench/support/BenchFiles.h"
 #include "tools/calls/CallsCommand.h"
@@ -54,7 +55,8 @@ void makeLog(const QTemporaryDir &dir)
     {
         db::Connection admin;
         admin.Open(kDsn, {}, {}, -1);
-        TAPI::CreateCallLogTable(admin);
+        if (const Result<void> made = CallLog::create(admin); !made)
+        throw made.failure();
         admin.Execute(QStringLiteral("DROP INDEX IF EXISTS IDList_datetime"));
     }
     const QString sql = QString::asprintf(
@@ -66,7 +68,8 @@ void makeLog(const QTemporaryDir &dir)
     bench::runSqliteShell(QString::fromUtf8(file), sql.toUtf8());
     db::Connection admin;
     admin.Open(kDsn, {}, {}, -1);
-    TAPI::CreateCallLogTable(admin); // the index, built once over all rows
+    if (const Result<void> made = CallLog::create(admin); !made)
+        throw made.failure(); // the index, built once over all rows
 }
 
 struct Run

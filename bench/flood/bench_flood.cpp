@@ -213,8 +213,8 @@ private:
     static int rows(db::Connection &reader)
     {
         db::Recordset rs;
-        rs.Open(QStringLiteral("select count(*) from IDList"), reader, 0,
-                db::Recordset::LockReadOnly, db::Recordset::CmdText);
+        rs.Open(QStringLiteral("select count(*) from IDList"), reader, db::CursorType::ForwardOnly,
+                db::LockType::ReadOnly, db::CommandOption::Text);
         return rs.Eof() ? 0 : rs.Fields(0).Value().toInt();
     }
 

@@ -4,7 +4,6 @@
 
 #include "platform/Database.h"
 
-#include "locale/DateServices.h"
 #include "failure/Failure.h"
 #include "platform/linux/OdbcApi.h"
 #include "platform/linux/OdbcConfig.h"
@@ -23,7 +22,6 @@ namespace {
 
 using odbc::Api;
 
-const QString kDateTimeColumn = QStringLiteral("datetime");
 const QString kLayer = QStringLiteral("Database");
 
 // Enough of a driver's diagnostics to say what went wrong; a driver that repeats itself
@@ -344,7 +342,7 @@ public:
     const Api *api = nullptr;
     SQLHENV env = SQL_NULL_HENV;
     SQLHDBC dbc = SQL_NULL_HDBC;
-    int cursorLocation = 2;
+    int cursorLocation = adUseServer;
     int loginTimeout = DefaultLoginTimeout;
     int queryTimeout = DefaultQueryTimeout;
     // The SQLite driver ignores the query timeout; its busy timeout is set instead.
@@ -420,10 +418,6 @@ public:
                 row[qsizetype(i)] = readColumn(SQLUSMALLINT(i + 1), column.readAs);
             } else if (column.indicator == SQL_NULL_DATA) {
                 row[qsizetype(i)] = QVariant(metaTypeFor(column.readAs));
-            } else if (int(i) == dateColumn) {
-                // Read as the date it is once, rather than at every look.
-                const QDateTime when = dates::fromDayNumber(column.real);
-                row[qsizetype(i)] = when.isValid() ? QVariant(when) : QVariant(column.real);
             } else {
                 row[qsizetype(i)] = column.readAs == ReadAs::Double
                                         ? QVariant(column.real)
@@ -511,9 +505,17 @@ public:
             whole.append(piece, got);
             if (!truncated)
                 break;
+            // Enough bytes for the longest text wanted, however wide its characters: the
+            // rest of the value is never fetched.
+            if (readAs == ReadAs::Text && maxTextLength > 0 && whole.size() >= 4 * qsizetype(maxTextLength))
+                break;
         }
-        if (readAs == ReadAs::Text)
-            return QString::fromUtf8(whole);
+        if (readAs == ReadAs::Text) {
+            QString text = QString::fromUtf8(whole);
+            if (maxTextLength > 0)
+                text.truncate(maxTextLength);
+            return text;
+        }
         return whole;
     }
 
@@ -524,9 +526,9 @@ public:
     bool isOpen = false;
     bool appendOnly = false;
     int maxRecords = 0;
+    int maxTextLength = 0;
     std::vector<Column> columns;
     QVariantList row;
-    int dateColumn = -1;
     int rowsRead = 0;
     bool atEnd = true;
     QString table;
@@ -837,7 +839,7 @@ void Connection::Close()
 
 int Connection::State() const
 {
-    return m_impl->isOpen() ? 1 : 0;
+    return m_impl->isOpen() ? adStateOpen : adStateClosed;
 }
 
 qint64 Connection::Execute(const QString &statement, const QVariantList &parameters)
@@ -890,7 +892,7 @@ Recordset::~Recordset() = default;
 
 int Recordset::State() const
 {
-    return m_impl->isOpen ? 1 : 0;
+    return m_impl->isOpen ? adStateOpen : adStateClosed;
 }
 
 void Recordset::Close()
@@ -913,8 +915,22 @@ void Recordset::setMaxRecords(int maxRecords)
     m_impl->maxRecords = maxRecords;
 }
 
-void Recordset::Open(const QString &source, Connection &connection, int /*cursorType*/,
-                     int lockType, int options, const QVariantList &parameters)
+int Recordset::MaxTextLength() const
+{
+    return m_impl->maxTextLength;
+}
+
+void Recordset::setMaxTextLength(int characters)
+{
+    if (m_impl->isOpen)
+        failOpen();
+    if (characters < 0)
+        fail(QStringLiteral("MaxTextLength cannot be negative."));
+    m_impl->maxTextLength = characters;
+}
+
+void Recordset::Open(const QString &source, Connection &connection, CursorType /*cursorType*/,
+                     LockType lockType, CommandOption options, const QVariantList &parameters)
 {
     Impl &d = *m_impl;
     if (d.isOpen)
@@ -924,13 +940,13 @@ void Recordset::Open(const QString &source, Connection &connection, int /*cursor
         fail(QStringLiteral("The connection cannot be used to perform this operation. It is "
                             "either closed or invalid in this context."));
 
-    const bool isTable = options == CmdTable;
+    const bool isTable = options == CommandOption::Table;
     if (isTable && !isPlainTableName(source))
         fail(QStringLiteral("The table name is not a plain name."));
     if (isTable && !parameters.isEmpty())
         fail(QStringLiteral("Parameters go with command text only."));
 
-    const bool appendOnly = isTable && lockType != LockReadOnly;
+    const bool appendOnly = isTable && lockType != LockType::ReadOnly;
     SQLHSTMT statement = SQL_NULL_HSTMT;
     std::vector<Column> columns;
     if (appendOnly) {
@@ -971,13 +987,6 @@ void Recordset::Open(const QString &source, Connection &connection, int /*cursor
     d.statement = statement;
     d.columns = std::move(columns);
     d.row = QVariantList(qsizetype(d.columns.size()));
-    d.dateColumn = -1;
-    for (size_t i = 0; i < d.columns.size(); ++i) {
-        if (d.columns[i].name.compare(kDateTimeColumn, Qt::CaseInsensitive) == 0) {
-            d.dateColumn = int(i);
-            break;
-        }
-    }
     d.appendOnly = appendOnly;
     d.table = isTable ? source : QString();
     d.rowsRead = 0;
@@ -1092,15 +1101,7 @@ QVariant Field::Value() const
         failNoCurrentRow();
     else
         raw = d.row.at(m_index);
-
-    if (m_index != d.dateColumn || raw.isNull() || raw.typeId() == QMetaType::QDateTime)
-        return raw;
-    bool ok = false;
-    const double dayNumber = raw.toDouble(&ok);
-    const QDateTime dateTime = ok ? dates::fromDayNumber(dayNumber) : QDateTime();
-    if (!dateTime.isValid())
-        fail(QStringLiteral("The stored value is not a date and time."));
-    return dateTime;
+    return raw;
 }
 
 void Field::setValue(const QString &text)
@@ -1110,14 +1111,7 @@ void Field::setValue(const QString &text)
     if (!d.pending)
         failNoCurrentRow();
     // A null QString is still a text: bound as an empty one, never as NULL.
-    QVariant value = text.isNull() ? QString::fromLatin1("") : text;
-    if (m_index == d.dateColumn) {
-        const std::optional<QDateTime> stamp = dates::parseCallStamp(text);
-        if (!stamp)
-            fail(QStringLiteral("Could not convert the text to a date and time."));
-        value = dates::toDayNumber(*stamp);
-    }
-    d.values[m_index] = value;
+    d.values[m_index] = text.isNull() ? QString::fromLatin1("") : text;
     d.assigned[m_index] = true;
 }
 

@@ -1,5 +1,6 @@
 #include "tests/calllog/OdbcSandbox.h"
 
+#include "calllog/CallLog.h"
 #include "calllog/TAPI.h"
 
 #include <QCoreApplication>
@@ -149,7 +150,7 @@ void OdbcSandbox::writeConfig()
 
 db::Connection &OdbcSandbox::admin()
 {
-    if (!m_admin || m_admin->State() == 0) {
+    if (!m_admin || m_admin->State() == db::adStateClosed) {
         m_admin = std::make_unique<db::Connection>();
         m_admin->Open(QStringLiteral("DSN=CallerID;ODBC;"), {}, {}, -1);
     }
@@ -167,7 +168,8 @@ void OdbcSandbox::resetCallLog()
         admin().Execute(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(m_schema));
         admin().Execute(QStringLiteral("CREATE SCHEMA %1").arg(m_schema));
     }
-    TAPI::CreateCallLogTable(admin());
+    if (const Result<void> made = CallLog::create(admin()); !made)
+        throw made.failure();
 }
 
 void OdbcSandbox::armReadTrap(int oldRows)
@@ -214,7 +216,7 @@ int OdbcSandbox::rowCount()
 QList<QVariantList> queryRows(db::Connection &connection, const QString &sql)
 {
     db::Recordset rs;
-    rs.Open(sql, connection, 0, db::Recordset::LockReadOnly, db::Recordset::CmdText);
+    rs.Open(sql, connection, db::CursorType::ForwardOnly, db::LockType::ReadOnly, db::CommandOption::Text);
     QList<QVariantList> rows;
     while (!rs.Eof()) {
         QVariantList row;

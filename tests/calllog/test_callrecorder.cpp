@@ -1,6 +1,7 @@
 // The call path without a window: decoding, the writer on its thread and the spool, over
 // the real SQLite driver and a real spool file, with waits shortened so the faults show
 // within a second.
+#include "calllog/CallLog.h"
 #include "calllog/CallRecorder.h"
 #include "tests/calllog/OdbcSandbox.h"
 #include "calllog/TAPI.h"
@@ -178,12 +179,8 @@ TEST_F(Recorder, ABurstIsOneDecodingPassStoredWithTheDayNumbersOfItsMoment)
     EXPECT_FALSE(recorder->busy());
     // To the last bit what the store writes for the call's stamp.
     db::Connection &admin = OdbcSandbox::instance().admin();
-    db::Recordset store;
-    store.Open(QStringLiteral("IDList"), admin, 0, 3, 2);
-    store.AddNew();
-    store.Fields(0).setValue(QStringLiteral("2002/10/13 14:25"));
-    store.Fields(1).setValue(QStringLiteral("STORE"));
-    store.Update();
+    admin.Execute(QStringLiteral("insert into idlist (datetime, number) values (?, 'STORE')"),
+                  {37542.0 + (14 * 60 + 25) / 1440.0});
     const QString sameStamp =
         QStringLiteral("select count(*) from idlist where datetime = "
                        "(select datetime from idlist where number = 'STORE')");
@@ -244,10 +241,15 @@ TEST_F(Recorder, ACallTheSourceRefusesDoesNotHoldBackItsBurstAndIsKeptUntilTaken
     EXPECT_TRUE(heard.reasons.join(u'\n').contains(QStringLiteral("no spoofing")));
     EXPECT_EQ(rows(), rowsOf({"5550101", "5550103"}));
 
-    // Tried again by itself; taken once the source takes it.
+    // Set aside: not tried again while the connection (and so, as far as anyone can tell,
+    // the table) stays as it is, however long; the next connection, here the next run,
+    // takes it once the source does.
     admin.Execute(QStringLiteral("DROP TRIGGER NoSpoof"));
-    ASSERT_TRUE(waitFor([&] { return heard.waitingSaved == QList<qsizetype>{1}; }, 10000));
-    EXPECT_EQ(rows().size(), 3);
+    waitFor([] { return false; }, 2500); // the writer's first retry would come after 1 s
+    EXPECT_EQ(rows().size(), 2);
+    recorder->finish(1500);
+    recorder = started();
+    ASSERT_TRUE(waitFor([&] { return rows().size() == 3; }, 10000));
     EXPECT_EQ(rows().last(), rowsOf({"SPOOF"}).at(0));
 }
 
@@ -346,7 +348,8 @@ TEST_F(Recorder, AFullDiskUnderTheLogAndTheSpoolLosesNoCallOnceSpaceIsFreed)
     {
         db::Connection admin;
         admin.Open(connectionString, {}, {}, -1);
-        TAPI::CreateCallLogTable(admin);
+        if (const Result<void> made = CallLog::create(admin); !made)
+        throw made.failure();
     }
     CallRecorder::Options o = options();
     o.spoolFolder = disk + QStringLiteral("/spool");
@@ -387,7 +390,8 @@ TEST_F(Recorder, AFullDiskUnderTheLogAndTheSpoolLosesNoCallOnceSpaceIsFreed)
 // in the spool keeps its name.
 TEST_F(Recorder, ANameFindsItsCallAndItsRowIsWrittenOnceTheReportCloses)
 {
-    TAPI::AddNameColumn(OdbcSandbox::instance().admin());
+    if (const Result<bool> added = CallLog::addNameColumn(OdbcSandbox::instance().admin()); !added)
+        throw added.failure();
     {
         auto recorder = started();
         SqliteLock lock(OdbcSandbox::instance().sqliteFile());

@@ -2,6 +2,7 @@
 // RINGVANE_TEST_POSTGRES. The program's own path is used throughout: the data source
 // "CallerID" opened as start-up opens it, calls appended by AddCallRecord, the day query.
 
+#include "calllog/CallLog.h"
 #include "calllog/CallWriter.h"
 #include "tests/calllog/OdbcSandbox.h"
 #include "calllog/TAPI.h"
@@ -47,7 +48,7 @@ protected:
     // Start-up's open of the call log.
     static void openCallLog()
     {
-        TAPI::connection().setCursorLocation(3);
+        TAPI::connection().setCursorLocation(db::adUseClient);
         TAPI::connection().Open(QStringLiteral("DSN=CallerID;ODBC;"), {}, {}, -1);
     }
 
@@ -55,12 +56,12 @@ protected:
     static QList<StoredCall> callsOn(qint64 day)
     {
         TAPI::OpenRecordset(dayQuery(day), TAPI::recordsetVariable(), 0,
-                            db::Recordset::CmdText, db::Recordset::LockReadOnly);
+                            db::CommandOption::Text, db::LockType::ReadOnly);
         db::Recordset &rs = TAPI::recordset();
-        EXPECT_EQ(rs.State(), 1) << "the day query did not open";
+        EXPECT_EQ(rs.State(), db::adStateOpen) << "the day query did not open";
         QList<StoredCall> calls;
-        while (rs.State() == 1 && !rs.Eof()) {
-            calls.append({rs.Fields(0).Value().toDateTime(), rs.Fields(1).Value()});
+        while (rs.State() == db::adStateOpen && !rs.Eof()) {
+            calls.append({CallLog::dateTimeOf(rs.Fields(0).Value()), rs.Fields(1).Value()});
             rs.MoveNext();
         }
         return calls;
@@ -124,7 +125,7 @@ TEST_F(CallStore, CallsInARowAreAllStoredAndTheTableStaysOpen)
                       .kind,
                   TAPI::StoreOutcome::Stored);
     }
-    EXPECT_EQ(TAPI::recordset().State(), 1);
+    EXPECT_EQ(TAPI::recordset().State(), db::adStateOpen);
     EXPECT_EQ(OdbcSandbox::instance().rowCount(), 3);
 }
 
@@ -161,7 +162,7 @@ TEST_F(CallStore, CallerTextIsStoredExactly)
 TEST_F(CallStore, ClosedCallLogStoresNothingAndSaysSo)
 {
     TAPI::releaseConnection(); // a new connection that was never opened
-    EXPECT_EQ(TAPI::connection().State(), 0);
+    EXPECT_EQ(TAPI::connection().State(), db::adStateClosed);
     const TAPI::StoreOutcome outcome =
         TAPI::AddCallRecord(QStringLiteral("2002/10/13 14:25"), QStringLiteral("5550123"));
     EXPECT_EQ(outcome.kind, TAPI::StoreOutcome::LogClosed);
@@ -189,10 +190,13 @@ TEST_F(CallStore, MissingProviderIs3706AndLeavesTheLogClosed)
 TEST_F(CallStore, StoreFailureIsReportedAndLeavesNoHalfRow)
 {
     // A date-time that cannot be set: the row is dropped, not stored with the number only.
-    TAPI::StoreOutcome outcome = TAPI::AddCallRecord(QStringLiteral("2002/13/45 99:99"),
-                                                     QStringLiteral("5550123"));
-    EXPECT_EQ(outcome.kind, TAPI::StoreOutcome::Failed);
-    EXPECT_FALSE(outcome.description.isEmpty());
+    TAPI::StoreOutcome outcome;
+    for (const char *bad : {"2002/13/45 99:99", "", "yesterday", "2002/10/13", "2002/02/30 10:00",
+                            "2002/10/13 24:00", "12002/10/13 14:25"}) {
+        outcome = TAPI::AddCallRecord(QString::fromLatin1(bad), QStringLiteral("5550123"));
+        EXPECT_EQ(outcome.kind, TAPI::StoreOutcome::Failed) << bad;
+        EXPECT_FALSE(outcome.description.isEmpty()) << bad;
+    }
     EXPECT_EQ(OdbcSandbox::instance().rowCount(), 0);
 
     // The table dropped under the program: the driver's words come back.
@@ -201,10 +205,11 @@ TEST_F(CallStore, StoreFailureIsReportedAndLeavesNoHalfRow)
     EXPECT_EQ(outcome.kind, TAPI::StoreOutcome::Failed);
     EXPECT_TRUE(outcome.description.contains(QStringLiteral("idlist"), Qt::CaseInsensitive))
         << outcome.description.toStdString();
-    EXPECT_EQ(TAPI::recordset().State(), 0);
+    EXPECT_EQ(TAPI::recordset().State(), db::adStateClosed);
 
     // Once the table is back, the next call goes in, and only that one.
-    TAPI::CreateCallLogTable(OdbcSandbox::instance().admin());
+    if (const Result<void> made = CallLog::create(OdbcSandbox::instance().admin()); !made)
+        throw made.failure();
     EXPECT_EQ(TAPI::AddCallRecord(QStringLiteral("2002/10/13 14:26"), QStringLiteral("5550124")).kind,
               TAPI::StoreOutcome::Stored);
     const QList<StoredCall> found = callsOn(37542);
@@ -244,7 +249,7 @@ TEST_F(CallStore, TheWriterStoresNamesOnlyWhereTheTableHasTheirColumn)
         SetUp();
         db::Connection &admin = OdbcSandbox::instance().admin();
         if (withName) {
-            EXPECT_TRUE(TAPI::AddNameColumn(admin));
+            EXPECT_TRUE(CallLog::addNameColumn(admin).valueOr(false));
         }
 
         CallWriter writer(CallWriter::Settings{});
@@ -288,6 +293,71 @@ TEST_F(CallStore, AppendingNeverReadsTheStoredRows)
         EXPECT_EQ(outcome.kind, TAPI::StoreOutcome::Stored) << outcome.description.toStdString();
     }
     EXPECT_EQ(sandbox.trappedAppends(), 2);
+}
+
+// Tables made by others: rows the table refuses for good are set aside and never hold up
+// the calls around them or the log; a text first column gets the user's separators.
+TEST_F(CallStore, TheWriterSetsAsideARowTheTableRefusesAndWritesTextStampsTheUsersWay)
+{
+    db::Connection &admin = OdbcSandbox::instance().admin();
+    const bool postgres = OdbcSandbox::instance().backend() == OdbcSandbox::Postgres;
+    admin.Execute(QStringLiteral("DROP TABLE IDList"));
+    // SQLite does not hold a text to its declared length: a CHECK does it there.
+    admin.Execute(postgres ? QStringLiteral("CREATE TABLE IDList (datetime DOUBLE PRECISION, "
+                                            "number varchar(8))")
+                           : QStringLiteral("CREATE TABLE IDList (datetime DOUBLE PRECISION, "
+                                            "number varchar(8) CHECK (length(number) <= 8))"));
+    const QDateTime when = at(2002, 10, 13, 14, 25);
+    CallWriter writer(CallWriter::Settings{});
+    QList<quint64> stored;
+    QList<quint64> refused;
+    QString refusal;
+    int unavailable = 0;
+    QObject::connect(&writer, &CallWriter::stored, [&](const QList<quint64> &ids) { stored += ids; });
+    QObject::connect(&writer, &CallWriter::refused, [&](const QList<quint64> &ids, const QString &why) {
+        refused += ids;
+        refusal = why;
+    });
+    QObject::connect(&writer, &CallWriter::unavailable, [&](const QString &) { ++unavailable; });
+    writer.start();
+    writer.store({{1, Call{when, QStringLiteral("5550123"), {}}},
+                  {2, Call{when, QStringLiteral("555012345678"), {}}},
+                  {3, Call{when, QStringLiteral("5550124"), {}}}});
+    ASSERT_TRUE(waitFor([&] { return stored.size() == 2 && refused.size() == 1; }, 10000))
+        << stored.size() << " stored, " << refused.size() << " refused: " << refusal.toStdString();
+    EXPECT_EQ(stored, (QList<quint64>{1, 3}));
+    EXPECT_EQ(refused, QList<quint64>{2});
+    EXPECT_FALSE(refusal.isEmpty()) << "the driver's words";
+    // Alone in the queue, the refused row neither blocks the next call nor the log.
+    writer.store({{4, Call{when, QStringLiteral("5550125"), {}}}});
+    ASSERT_TRUE(waitFor([&] { return stored.size() == 3; }, 10000));
+    waitFor([] { return false; }, 300);
+    EXPECT_EQ(refused.size(), 1) << "tried again only on a new connection";
+    EXPECT_EQ(unavailable, 0);
+    EXPECT_EQ(callsOn(37542).size(), 3);
+    writer.finish();
+
+    struct Case
+    {
+        const char *locale;
+        bool slashes;
+    };
+    for (const Case &c : {Case{"C.UTF-8", true}, Case{"de_DE.UTF-8", false}}) {
+        SCOPED_TRACE(c.locale);
+        LocaleScope locale(c.locale);
+        admin.Execute(QStringLiteral("DROP TABLE IDList"));
+        admin.Execute(QStringLiteral("CREATE TABLE IDList (stamp TEXT, number TEXT)"));
+        CallWriter textWriter(CallWriter::Settings{});
+        bool done = false;
+        QObject::connect(&textWriter, &CallWriter::stored, [&] { done = true; });
+        textWriter.start();
+        textWriter.store({{5, Call{when, QStringLiteral("5550123"), {}}}});
+        ASSERT_TRUE(waitFor([&] { return done; }, 10000));
+        textWriter.finish();
+        const QString text = queryRows(admin, QStringLiteral("select stamp from idlist")).value(0).value(0).toString();
+        EXPECT_EQ(text == QStringLiteral("2002/10/13 14:25"), c.slashes) << text.toStdString();
+        EXPECT_EQ(CallLog::dateTimeOf(QVariant(text)), when) << text.toStdString();
+    }
 }
 
 } // namespace

@@ -77,7 +77,7 @@ protected:
     int count(const QString &sql, const QVariantList &parameters)
     {
         db::Recordset rs;
-        rs.Open(sql, m_connection, 0, db::Recordset::LockReadOnly, db::Recordset::CmdText,
+        rs.Open(sql, m_connection, db::CursorType::ForwardOnly, db::LockType::ReadOnly, db::CommandOption::Text,
                 parameters);
         return rs.Fields(0).Value().toInt();
     }
@@ -135,7 +135,7 @@ TEST_F(OdbcLayer, ADroppedTableIsRefusedWithTheDriversState)
              },
              [&] {
                  db::Recordset rs;
-                 rs.Open(QStringLiteral("IDList"), m_connection, 0, 3, 2);
+                 rs.Open(QStringLiteral("IDList"), m_connection, db::CursorType::ForwardOnly, db::LockType::Optimistic, db::CommandOption::Table);
              }}) {
         const std::optional<Failure> failure = failureOf(step);
         ASSERT_TRUE(
@@ -145,7 +145,7 @@ TEST_F(OdbcLayer, ADroppedTableIsRefusedWithTheDriversState)
         EXPECT_TRUE(failure->description().contains(QStringLiteral("idlist"), Qt::CaseInsensitive))
             << failure->description().toStdString();
     }
-    EXPECT_EQ(m_connection.State(), 1) << "a refused statement leaves the connection usable";
+    EXPECT_EQ(m_connection.State(), db::adStateOpen) << "a refused statement leaves the connection usable";
 }
 
 TEST_F(OdbcLayer, CallerTextRoundTripsThroughBoundParameters)
@@ -169,7 +169,7 @@ TEST_F(OdbcLayer, CallerTextRoundTripsThroughBoundParameters)
 
         db::Recordset rs;
         rs.Open(QStringLiteral("select datetime, number from idlist where datetime = ?"),
-                m_connection, 0, 1, 1, {day});
+                m_connection, db::CursorType::ForwardOnly, db::LockType::ReadOnly, db::CommandOption::Text, {day});
         ASSERT_FALSE(rs.Eof());
         const QVariant stored = rs.Fields(1).Value();
         EXPECT_FALSE(stored.isNull()) << "an empty text is stored as text, not NULL";
@@ -193,10 +193,10 @@ TEST_F(OdbcLayer, ATransactionStoresAllOrNothing)
 
     m_connection.BeginTrans();
     db::Recordset rs; // the store's own way of appending takes part too
-    rs.Open(QStringLiteral("IDList"), m_connection, 0, 3, 2);
+    rs.Open(QStringLiteral("IDList"), m_connection, db::CursorType::ForwardOnly, db::LockType::Optimistic, db::CommandOption::Table);
     for (int i = 0; i < 3; ++i) {
         rs.AddNew();
-        rs.Fields(0).setValue(QStringLiteral("2002/10/13 14:25"));
+        rs.Fields(0).setValue(QStringLiteral("37542.6006944444")); // 2002-10-13 14:25
         rs.Fields(1).setValue(QString::number(i));
         rs.Update();
     }
@@ -217,9 +217,9 @@ TEST_F(OdbcLayer, AConnectionOpenedOnOneThreadWorksOnAnother)
     ASSERT_FALSE(failure) << describe(failure).toStdString();
 
     db::Recordset rs;
-    rs.Open(QStringLiteral("IDList"), connection, 0, 3, 2);
+    rs.Open(QStringLiteral("IDList"), connection, db::CursorType::ForwardOnly, db::LockType::Optimistic, db::CommandOption::Table);
     rs.AddNew();
-    rs.Fields(0).setValue(QStringLiteral("2002/10/13 14:25"));
+    rs.Fields(0).setValue(QStringLiteral("37542.6006944444")); // 2002-10-13 14:25
     rs.Fields(1).setValue(QStringLiteral("5550123"));
     rs.Update();
 
@@ -227,9 +227,9 @@ TEST_F(OdbcLayer, AConnectionOpenedOnOneThreadWorksOnAnother)
     std::thread([&] {
         failure = failureOf([&] {
             db::Recordset again; // the kept INSERT runs here too
-            again.Open(QStringLiteral("IDList"), connection, 0, 3, 2);
+            again.Open(QStringLiteral("IDList"), connection, db::CursorType::ForwardOnly, db::LockType::Optimistic, db::CommandOption::Table);
             again.AddNew();
-            again.Fields(0).setValue(QStringLiteral("2002/10/13 14:26"));
+            again.Fields(0).setValue(QStringLiteral("37542.6013888889")); // 14:26
             again.Update();
             rows = queryRows(connection, QStringLiteral("select * from idlist")).size();
             connection.Close();
@@ -237,8 +237,8 @@ TEST_F(OdbcLayer, AConnectionOpenedOnOneThreadWorksOnAnother)
     }).join();
     EXPECT_FALSE(failure) << describe(failure).toStdString();
     EXPECT_EQ(rows, 2);
-    EXPECT_EQ(connection.State(), 0);
-    EXPECT_EQ(rs.State(), 0) << "closing the connection closed its recordset";
+    EXPECT_EQ(connection.State(), db::adStateClosed);
+    EXPECT_EQ(rs.State(), db::adStateClosed) << "closing the connection closed its recordset";
 }
 
 TEST_F(OdbcLayer, RowsArriveAlikeWhenTheDriverStreamsThem)
@@ -252,7 +252,7 @@ TEST_F(OdbcLayer, RowsArriveAlikeWhenTheDriverStreamsThem)
     db::Recordset rs;
     rs.setMaxRecords(15);
     rs.Open(QStringLiteral("select * from idlist where datetime>=37542 and datetime<37543"),
-            streaming, 0, 1, 1);
+            streaming, db::CursorType::ForwardOnly, db::LockType::ReadOnly, db::CommandOption::Text);
     int rows = 0;
     for (; !rs.Eof(); rs.MoveNext())
         ++rows;

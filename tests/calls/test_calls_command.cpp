@@ -157,6 +157,7 @@ TEST_F(CallsCommand, ExitCodesSayWhatWentWrong)
         {{"--dsn", "BrokenDriver"}, ExitDatabase, "could not give the call log"},
         {{"--day", "2026-13-01"}, ExitUsage, "is not a day"},
         {{"--format"}, ExitUsage, "Missing value"},
+        {{"--dsn", QString(5000, QLatin1Char('x'))}, ExitNoDataSource, "no ODBC data source"},
     };
     for (const auto &c : cases) {
         const CommandRun run = runCalls(c.args);
@@ -185,6 +186,34 @@ TEST_F(CallsCommand, ExitCodesSayWhatWentWrong)
     EXPECT_TRUE(noTable.err.contains(u"holds no call log (table IDList)"))
         << noTable.err.toStdString();
 }
+
+#ifndef RINGVANE_TEST_POSTGRES
+TEST_F(CallsCommand, ASQLiteFileIsOpenedAsItIsNeverMadeAndJunkIsNoCallLog)
+{
+    OdbcSandbox &sandbox = OdbcSandbox::instance();
+    const QString junk = sandbox.dir() + u"/junk.db"_qs;
+    const QString missing = sandbox.dir() + u"/missing.db"_qs;
+    QFile file(junk);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    QByteArray bytes(64 * 1024, '\0');
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        bytes[i] = char((i * 7919 + 13) % 251);
+    file.write(bytes);
+    file.close();
+    QFile ini(sandbox.userIni());
+    ASSERT_TRUE(ini.open(QIODevice::Append));
+    ini.write("\n[Junk]\nDriver=SQLite3\nDatabase=" + junk.toUtf8() +
+              "\n\n[Missing]\nDriver=SQLite3\nDatabase=" + missing.toUtf8() + "\n");
+    ini.close();
+
+    const CommandRun junkRun = runCalls({"--dsn", "Junk"});
+    EXPECT_EQ(junkRun.exitCode, ExitNoTable) << junkRun.err.toStdString();
+    EXPECT_TRUE(junkRun.err.contains(u"holds no call log")) << junkRun.err.toStdString();
+    const CommandRun missingRun = runCalls({"--dsn", "Missing"});
+    EXPECT_EQ(missingRun.exitCode, ExitUnreachable) << missingRun.err.toStdString();
+    EXPECT_FALSE(QFile::exists(missing)) << "no empty file left where the log was missing";
+}
+#endif
 
 #ifdef RINGVANE_TEST_POSTGRES
 

@@ -1,5 +1,6 @@
 // The day view's pieces that need no window: the query text, the list line of a stored
 // row and the paging steps.
+#include "calllog/CallLog.h"
 #include "calllog/DayView.h"
 
 #include "locale/DateServices.h"
@@ -36,7 +37,7 @@ TEST(DayQuery, DayNumbersArePlainDecimalWhateverTheLocale)
         LocaleScope scope(locale);
         for (const Case &c : cases) {
             SCOPED_TRACE(std::string(locale) + " " + c.day.toString(Qt::ISODate).toStdString());
-            EXPECT_EQ(dayview::dayQuery(dates::toDayNumber(c.day)), QString::fromLatin1(c.query));
+            EXPECT_EQ(CallLog::dayQuery(c.day), QString::fromLatin1(c.query));
         }
     }
 }

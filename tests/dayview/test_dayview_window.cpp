@@ -1,5 +1,6 @@
 // The day history view in the window, over the real SQLite ODBC driver, with the calls
 // written by the store itself and "today" from a clock the test sets.
+#include "calllog/CallLog.h"
 #include "tests/support/FakeClock.h"
 #include "tests/support/FakeComm.h"
 #include "tests/support/LocaleScope.h"
@@ -34,7 +35,7 @@ protected:
     {
         OdbcSandbox::instance().resetCallLog();
         TAPI::releaseConnection();
-        TAPI::connection().setCursorLocation(3);
+        TAPI::connection().setCursorLocation(db::adUseClient);
         TAPI::connection().Open(QStringLiteral("DSN=CallerID;ODBC;"), QString(), QString(), -1);
         window = std::make_unique<frmMain>(new FakeComm, clock);
         window->startCallLog();
@@ -107,7 +108,8 @@ TEST_F(DayView, TodayListsTodaysCallsOnly)
 TEST_F(DayView, NamesInTheLogAreTheTooltipsOfTheirLines)
 {
     db::Connection &admin = OdbcSandbox::instance().admin();
-    TAPI::AddNameColumn(admin);
+    if (const Result<bool> added = CallLog::addNameColumn(admin); !added)
+        throw added.failure();
     const QVariantList names{QStringLiteral("<b>x</b>"), QStringLiteral("&amp;"), QVariant()};
     for (int i = 0; i < 3; ++i)
         admin.Execute(
@@ -272,7 +274,8 @@ TEST_F(DayView, AFailingDayQueryIsReportedAndLeavesTheListEmpty)
     EXPECT_TRUE(log().contains(driverWords)) << log().toStdString();
 
     // Once the log is back the same day lists normally again.
-    TAPI::CreateCallLogTable(OdbcSandbox::instance().admin());
+    if (const Result<void> made = CallLog::create(OdbcSandbox::instance().admin()); !made)
+        throw made.failure();
     store(QDate(2002, 10, 12), QTime(8, 0), QStringLiteral("5550100"));
     click(window->brToday);
     click(window->brPrev);

@@ -158,7 +158,7 @@ TEST_F(DatabaseGone, CallsDuringAServerRestartAreEachStoredOnceByEveryInstance)
         << rig.window->lblTip->text().toStdString();
     EXPECT_TRUE(rig.window->lstCID->item(1)->toolTip().isEmpty());
     // Back, the day view reads the log again, over a connection of its own made anew.
-    ASSERT_TRUE(eventually([] { return TAPI::connection().State() == 1; }));
+    ASSERT_TRUE(eventually([] { return TAPI::connection().State() == db::adStateOpen; }));
     rig.window->brToday_Click();
     EXPECT_EQ(rig.window->lstCID->count(), 10) << "both instances' calls of the day";
 }

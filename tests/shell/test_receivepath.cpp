@@ -1,3 +1,4 @@
+#include "calllog/CallLog.h"
 #include "tests/support/FakeClock.h"
 #include "tests/support/FakeComm.h"
 #include "feed/FeedServer.h"
@@ -199,7 +200,8 @@ TEST_F(ReceivePath, NamesAreTooltipsInPlainTextBesideTheWaitingNotice)
 TEST_F(ReceivePath, ANamedCallReachesTheDesktopAndTheFeed)
 {
     db::Connection &admin = OdbcSandbox::instance().admin();
-    TAPI::AddNameColumn(admin);
+    if (const Result<bool> added = CallLog::addNameColumn(admin); !added)
+        throw added.failure();
     admin.Execute(QStringLiteral("INSERT INTO IDList (datetime, number, name) VALUES (?, ?, ?)"),
                   {dates::toDayNumber(dates::makeDateTime(QDate(2002, 10, 13), QTime(9, 30))),
                    QStringLiteral("5550100"), QStringLiteral("ANN <i>")});

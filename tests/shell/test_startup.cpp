@@ -97,7 +97,7 @@ TEST_F(Startup, WithoutDatabaseSupportSaysSoAndCarriesOn)
     EXPECT_EQ(window->lblTipForeColor(), 0x0000FFu);
     EXPECT_EQ(window->RcvText->toPlainText(), text + QLatin1Char('\n'));
     EXPECT_EQ(window->splash(), nullptr);
-    EXPECT_EQ(TAPI::connection().State(), 0);
+    EXPECT_EQ(TAPI::connection().State(), db::adStateClosed);
     EXPECT_EQ(window->cboMODEM->count(), 0);
     EXPECT_FALSE(line->PortOpen());
 }
@@ -176,7 +176,7 @@ TEST_F(Startup, TheCloseButtonDuringStartUpsEventPassesEndsStartUpThere)
         EXPECT_FALSE(line->calls.contains(QStringLiteral("PortOpen=1")))
             << line->calls.join(u' ').toStdString();
         EXPECT_EQ(window->cboMODEM->count(), 0) << "start-up stopped before the modems";
-        EXPECT_EQ(TAPI::connection().State(), 0);
+        EXPECT_EQ(TAPI::connection().State(), db::adStateClosed);
         window.reset();
     }
 }

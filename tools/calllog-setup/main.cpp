@@ -2,10 +2,12 @@
 // the ODBC data source "CallerID". Safe to run again: it never touches existing rows.
 
 #include "tools/calllog-setup/OdbcIni.h"
+#include "calllog/CallLog.h"
 #include "calllog/TAPI.h"
 #include "platform/XdgFolders.h"
 
 #include "failure/Failure.h"
+#include "failure/Result.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -198,20 +200,27 @@ int main(int argc, char **argv)
 
     bool withName = false;
     bool nameAdded = false;
-    try {
-        db::Connection connection;
-        connection.Open(TAPI::callLogSource(), {}, {}, -1);
-        TAPI::CreateCallLogTable(connection, true);
-        if (addNameColumn) {
-            nameAdded = TAPI::AddNameColumn(connection);
+    db::Connection connection;
+    Result<void> prepared = tryResult([&] { connection.Open(TAPI::callLogSource(), {}, {}, -1); });
+    if (prepared)
+        prepared = CallLog::create(connection, CallLog::NameColumn::With);
+    if (prepared && addNameColumn) {
+        const Result<bool> added = CallLog::addNameColumn(connection);
+        if (added) {
+            nameAdded = *added;
             withName = true;
         } else {
-            db::Recordset table;
-            table.Open(QStringLiteral("IDList"), connection, 0, db::Recordset::LockOptimistic,
-                       db::Recordset::CmdTable);
-            withName = TAPI::NameColumn(table) >= 0;
+            prepared = added.failure();
         }
-    } catch (const Failure &failure) {
+    } else if (prepared) {
+        const Result<CallLog::Columns> columns = CallLog(connection).columns();
+        if (columns)
+            withName = columns->withName;
+        else
+            prepared = columns.failure();
+    }
+    if (!prepared) {
+        const Failure &failure = prepared.failure();
         if (failure.number() == ErrorNumber::ProviderNotFound) {
             err() << "The ODBC support is not installed (package unixodbc).\n";
             return ExitNoOdbc;

@@ -160,7 +160,8 @@ ParsedOptions parseOptions(const QStringList &arguments, const QDate &today)
 
 QString connectionString(const QString &dataSource)
 {
-    return QStringLiteral("DSN=%1;StepAPI=1;UseDeclareFetch=1;").arg(dataSource);
+    // NoCreat=1: a listing never leaves an empty SQLite file where the log was missing.
+    return QStringLiteral("DSN=%1;StepAPI=1;UseDeclareFetch=1;NoCreat=1;").arg(dataSource);
 }
 
 Binding bindingFor(const QString &dataSource)
@@ -181,6 +182,13 @@ FailureReport reportFor(const Failure &failure, const QString &dataSource, int q
         if (dataSource == DefaultDataSource)
             message += QStringLiteral(" ringvane-setup-calllog creates it.");
         return {ExitNoDataSource, message};
+    }
+    // SQLite's "file is not a database": the file is there, but it is no call log.
+    if (failure.source() == u"SQLite" && failure.nativeError() == 26) {
+        return {ExitNoTable,
+                QStringLiteral("The data source %1 holds no call log (its file is not a "
+                               "database):\n%2")
+                    .arg(source, failure.description())};
     }
     if (isTimeLimit(failure)) {
         return {ExitUnreachable,

@@ -15,6 +15,9 @@ namespace calls {
 
 inline const QString DefaultDataSource = QStringLiteral("CallerID");
 
+// SQL_MAX_DSN_LENGTH: no data source name is longer.
+inline constexpr qsizetype MaxDataSourceNameLength = 32;
+
 // Longer than anything the program stores as a number.
 inline constexpr qsizetype MaxPatternLength = 4096;
 

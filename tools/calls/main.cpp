@@ -5,7 +5,9 @@
 
 #include "platform/Database.h"
 #include "locale/DateServices.h"
+#include "calllog/CallLog.h"
 #include "failure/Failure.h"
+#include "failure/Result.h"
 #include "locale/LocaleDates.h"
 #include "locale/LocaleSupport.h"
 #include "locale/Nls.h"
@@ -92,38 +94,6 @@ private:
     int m_error = 0;
 };
 
-struct Columns
-{
-    int when = -1;
-    int number = -1;
-    int name = -1;
-};
-
-// The date-time by name; the number by name, else in the second place as the program
-// reads it; the name where the log has one.
-Columns findColumns(db::Recordset &recordset)
-{
-    Columns columns;
-    for (int i = 0; i < recordset.FieldCount(); ++i) {
-        const QString name = recordset.Fields(short(i)).Name();
-        if (name.compare(QLatin1String("datetime"), Qt::CaseInsensitive) == 0 && columns.when < 0)
-            columns.when = i;
-        else if (name.compare(QLatin1String("number"), Qt::CaseInsensitive) == 0 &&
-                 columns.number < 0)
-            columns.number = i;
-        else if (name.compare(QLatin1String("name"), Qt::CaseInsensitive) == 0 && columns.name < 0)
-            columns.name = i;
-    }
-    if (columns.number < 0 && recordset.FieldCount() > 1 && columns.when != 1 && columns.name != 1)
-        columns.number = 1;
-    return columns;
-}
-
-QString textOf(const QVariant &value)
-{
-    return value.isNull() ? QString() : value.toString();
-}
-
 int listCalls(const Options &options)
 {
     const TextStyle style{dates::decimalSeparator(), GetLocaleString(LOCALE_SDATE),
@@ -131,54 +101,51 @@ int listCalls(const Options &options)
     const Selection &selection = options.selection;
     Output output;
     std::string &out = output.buffer();
-    try {
-        db::Connection connection;
-        connection.setQueryTimeout(kQueryTimeout);
+    db::Connection connection;
+    connection.setQueryTimeout(kQueryTimeout);
+    Result<void> listed = tryResult([&] {
+        // Longer than any data source name ODBC allows: the driver manager would complain
+        // of its keyword instead of saying there is no such source.
+        if (options.dataSource.size() > MaxDataSourceNameLength)
+            throw Failure(db::GeneralFailure, QStringLiteral("Data source name too long"),
+                          QStringLiteral("Database"), QStringLiteral("IM002"), 0);
         connection.Open(connectionString(options.dataSource), {}, {}, -1);
-        const Query query = callQuery(selection, bindingFor(options.dataSource));
-        for (const Statement &statement : query.preparation)
-            connection.Execute(statement.sql, statement.parameters);
-        db::Recordset recordset;
-        recordset.Open(query.select.sql, connection, 0, db::Recordset::LockReadOnly,
-                       db::Recordset::CmdText, query.select.parameters);
-        const Columns columns = findColumns(recordset);
+    });
+    bool tooMany = false;
+    if (listed) {
         if (options.format == Format::Csv)
             appendCsvHeader(out);
-
         int listNumber = 0;
-        CallRecord call;
-        for (; !recordset.Eof(); recordset.MoveNext()) {
-            call.number = columns.number >= 0
-                              ? textOf(recordset.Fields(short(columns.number)).Value())
-                              : QString();
-            if (selection.number && !numberMatches(*selection.number, call.number))
-                continue;
-            call.when = recordset.Fields(short(columns.when)).Value().toDateTime();
-            call.name = columns.name >= 0 ? textOf(recordset.Fields(short(columns.name)).Value())
-                                          : QString();
-            switch (options.format) {
-            case Format::Text:
-                if (listNumber == INT_MAX) {
-                    output.flush();
-                    writeError(QStringLiteral("More calls than the list can number; give a "
-                                              "shorter range."));
-                    return ExitUsage;
+        listed = CallLog(connection).readRange(
+            callQuery(selection, bindingFor(options.dataSource)), selection.number,
+            [&](const Call &call, bool withName) {
+                const CallRecord record{call.when, call.number, call.name};
+                switch (options.format) {
+                case Format::Text:
+                    if (listNumber == INT_MAX) {
+                        tooMany = true;
+                        return false;
+                    }
+                    appendTextLine(out, ++listNumber, record, style, withName);
+                    break;
+                case Format::Csv:
+                    appendCsvRecord(out, record);
+                    break;
+                case Format::Json:
+                    appendJsonLine(out, record);
+                    break;
                 }
-                appendTextLine(out, ++listNumber, call, style, columns.name >= 0);
-                break;
-            case Format::Csv:
-                appendCsvRecord(out, call);
-                break;
-            case Format::Json:
-                appendJsonLine(out, call);
-                break;
-            }
-            if (!output.flushIfFull())
-                break;
-        }
-    } catch (const Failure &failure) {
+                return output.flushIfFull();
+            });
+    }
+    if (tooMany) {
         output.flush();
-        const FailureReport report = reportFor(failure, options.dataSource, kQueryTimeout);
+        writeError(QStringLiteral("More calls than the list can number; give a shorter range."));
+        return ExitUsage;
+    }
+    if (!listed) {
+        output.flush();
+        const FailureReport report = reportFor(listed.failure(), options.dataSource, kQueryTimeout);
         writeError(report.message);
         return report.exitCode;
     }

@@ -1,0 +1,414 @@
+#include "calllog/CallLog.h"
+
+#include "calllog/CallerIdDecoder.h"
+#include "locale/DateServices.h"
+#include "locale/LocaleSupport.h"
+#include "locale/Nls.h"
+
+#include <QStringList>
+
+namespace {
+
+constexpr QChar kStar = u'*';
+constexpr QChar kEscape = u'!'; // not a backslash: its meaning in string literals varies
+
+// A column name as the source gave it, quoted so that it reaches the statement unchanged.
+QString quotedName(const QString &name)
+{
+    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+           QLatin1Char('"');
+}
+
+bool named(const QString &column, const char *name)
+{
+    return column.compare(QLatin1String(name), Qt::CaseInsensitive) == 0;
+}
+
+// Where the table has the caller's name: a column "name" after the first two; -1 when none.
+int nameColumn(db::Recordset &recordset)
+{
+    for (int i = 2; i < recordset.FieldCount(); ++i) {
+        if (named(recordset.Fields(short(i)).Name(), "name"))
+            return i;
+    }
+    return -1;
+}
+
+bool onlyStars(QStringView pattern)
+{
+    for (const QChar c : pattern) {
+        if (c != kStar)
+            return false;
+    }
+    return !pattern.isEmpty();
+}
+
+QString textOf(const QVariant &value)
+{
+    return value.isNull() ? QString() : value.toString();
+}
+
+// The table opened to append: its columns without reading a row.
+template <class Work>
+auto withTable(db::Connection &connection, Work &&work)
+{
+    db::Recordset table;
+    table.Open(QStringLiteral("IDList"), connection, db::CursorType::ForwardOnly,
+               db::LockType::Optimistic, db::CommandOption::Table);
+    return work(table);
+}
+
+} // namespace
+
+QPair<double, QString> rowKey(const Call &call)
+{
+    const QTime time = call.when.time();
+    return {CallLog::dayNumber(
+                dates::makeDateTime(call.when.date(), QTime(time.hour(), time.minute()))),
+            call.number};
+}
+
+QList<quint64> storedDespiteDoubt(const QList<SpooledCall> &calls, const RowCounts &before,
+                                  const RowCounts &after)
+{
+    RowCounts held;
+    for (const SpooledCall &call : calls)
+        ++held[rowKey(call.call)];
+    QList<quint64> stored;
+    for (const SpooledCall &call : calls) {
+        const QPair<double, QString> key = rowKey(call.call);
+        if (after.value(key) - before.value(key) >= held.value(key))
+            stored << call.id;
+    }
+    return stored;
+}
+
+CallLog::CallLog(db::Connection &connection) : m_connection(connection) {}
+
+Result<void> CallLog::create(db::Connection &connection, NameColumn name)
+{
+    return tryResult([&] {
+        // Unquoted names: "IDList" and the day query's "idlist" fold to one table everywhere.
+        connection.Execute(name == NameColumn::With
+                               ? QStringLiteral("CREATE TABLE IF NOT EXISTS IDList "
+                                                "(datetime DOUBLE PRECISION, number TEXT, "
+                                                "name TEXT)")
+                               : QStringLiteral("CREATE TABLE IF NOT EXISTS IDList "
+                                                "(datetime DOUBLE PRECISION, number TEXT)"));
+        connection.Execute(
+            QStringLiteral("CREATE INDEX IF NOT EXISTS IDList_datetime ON IDList (datetime)"));
+    });
+}
+
+Result<bool> CallLog::addNameColumn(db::Connection &connection)
+{
+    return tryResult([&] {
+        // Asked of the table itself: SQLite knows no ADD COLUMN IF NOT EXISTS.
+        if (withTable(connection, [](db::Recordset &table) { return nameColumn(table) >= 0; }))
+            return false;
+        connection.Execute(QStringLiteral("ALTER TABLE IDList ADD COLUMN name TEXT"));
+        return true;
+    });
+}
+
+double CallLog::dayNumber(const QDateTime &when)
+{
+    return dates::toDayNumber(when);
+}
+
+qint64 CallLog::dayNumber(QDate day)
+{
+    return dates::toDayNumber(day);
+}
+
+QDateTime CallLog::dateTimeOf(double dayNumber)
+{
+    return dates::fromDayNumber(dayNumber);
+}
+
+QDateTime CallLog::dateTimeOf(const QVariant &stored)
+{
+    if (stored.isNull())
+        return {};
+    if (stored.typeId() == QMetaType::QDateTime)
+        return stored.toDateTime();
+    if (stored.typeId() == QMetaType::QString) {
+        const std::optional<QDateTime> stamp = dates::parseCallStamp(stored.toString());
+        return stamp ? *stamp : QDateTime();
+    }
+    bool ok = false;
+    const double number = stored.toDouble(&ok);
+    return ok ? dateTimeOf(number) : QDateTime();
+}
+
+CallLog::RowColumns CallLog::rowColumns(db::Recordset &recordset)
+{
+    RowColumns columns{-1, -1, -1};
+    const int count = recordset.FieldCount();
+    for (int i = 0; i < count; ++i) {
+        const QString name = recordset.Fields(short(i)).Name();
+        if (named(name, "datetime") && columns.when < 0)
+            columns.when = i;
+        else if (named(name, "number") && columns.number < 0)
+            columns.number = i;
+    }
+    columns.name = nameColumn(recordset);
+    if (columns.when < 0)
+        columns.when = count > 0 ? 0 : -1;
+    if (columns.number < 0 && count > 1 && columns.when != 1 && columns.name != 1)
+        columns.number = 1;
+    return columns;
+}
+
+Call CallLog::callAt(db::Recordset &recordset, const RowColumns &columns)
+{
+    Call call;
+    if (columns.when >= 0)
+        call.when = dateTimeOf(recordset.Fields(short(columns.when)).Value());
+    if (columns.number >= 0)
+        call.number = textOf(recordset.Fields(short(columns.number)).Value());
+    if (columns.name >= 0)
+        call.name = textOf(recordset.Fields(short(columns.name)).Value());
+    return call;
+}
+
+QString CallLog::dayQuery(QDate day)
+{
+    const qint64 number = dayNumber(day);
+    return QStringLiteral("select * from idlist where datetime>=") + QString::number(number) +
+           QStringLiteral(" and datetime<") + QString::number(number + 1);
+}
+
+CallLog::Query CallLog::rangeQuery(QDate from, QDate to, const std::optional<QString> &pattern,
+                                   Binding binding)
+{
+    const QString staging = QStringLiteral("temp.ringvane_calls_query");
+    const char *const stagedColumns[] = {"day_from", "day_after", "number"};
+    QVariantList values;
+    // The operand that gives the next value: a marker, or the staged table's column.
+    auto value = [&](const QVariant &v) {
+        values << v;
+        if (binding == Binding::Direct)
+            return QStringLiteral("?");
+        return QStringLiteral("(SELECT %1 FROM %2)")
+            .arg(QLatin1String(stagedColumns[values.size() - 1]), staging);
+    };
+
+    // One value per statement: the operands of + are evaluated in no fixed order.
+    QString select = QStringLiteral("SELECT * FROM idlist WHERE datetime>=");
+    select += value(double(dayNumber(from)));
+    select += QStringLiteral(" AND datetime<");
+    select += value(double(dayNumber(to) + 1));
+    if (pattern && !onlyStars(*pattern)) {
+        if (pattern->isEmpty()) {
+            // The list shows a missing number as an empty one; so does the search.
+            select += QStringLiteral(" AND (number=") + value(QStringLiteral("")) +
+                      QStringLiteral(" OR number IS NULL)");
+        } else if (pattern->contains(kStar)) {
+            select += QStringLiteral(" AND number LIKE ") + value(likePattern(*pattern)) +
+                      QStringLiteral(" ESCAPE '!'");
+        } else {
+            select += QStringLiteral(" AND number=") + value(*pattern);
+        }
+    }
+    select += QStringLiteral(" ORDER BY datetime");
+
+    Query query;
+    if (binding == Binding::Direct) {
+        query.select = {select, values};
+        return query;
+    }
+    values.resize(3); // a column without a value is NULL
+    query.preparation = {
+        {QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS ringvane_calls_query "
+                        "(day_from DOUBLE PRECISION, day_after DOUBLE PRECISION, number TEXT)"),
+         {}},
+        {QStringLiteral("DELETE FROM ") + staging, {}},
+        {QStringLiteral("INSERT INTO ") + staging + QStringLiteral(" VALUES (?, ?, ?)"), values},
+    };
+    query.select = {select, {}};
+    return query;
+}
+
+QString CallLog::likePattern(QStringView pattern)
+{
+    QString like;
+    like.reserve(pattern.size() * 2);
+    for (const QChar c : pattern) {
+        if (c == kStar) {
+            like += u'%';
+            continue;
+        }
+        if (c == u'%' || c == u'_' || c == kEscape)
+            like += kEscape;
+        like += c;
+    }
+    return like;
+}
+
+bool CallLog::numberMatches(QStringView pattern, QStringView number)
+{
+    // Greedy with one backtrack point: the latest star takes one more character each
+    // time the rest fails to match.
+    qsizetype p = 0;
+    qsizetype n = 0;
+    qsizetype star = -1;
+    qsizetype resume = 0;
+    while (n < number.size()) {
+        if (p < pattern.size() && pattern[p] == kStar) {
+            star = p++;
+            resume = n;
+        } else if (p < pattern.size() && pattern[p] == number[n]) {
+            ++p;
+            ++n;
+        } else if (star >= 0) {
+            p = star + 1;
+            n = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == kStar)
+        ++p;
+    return p == pattern.size();
+}
+
+Result<void> CallLog::readRange(const Query &query, const std::optional<QString> &pattern,
+                                const std::function<bool(const Call &call, bool withNames)> &each)
+{
+    return tryResult([&] {
+        for (const Statement &statement : query.preparation)
+            m_connection.Execute(statement.sql, statement.parameters);
+        db::Recordset rows;
+        rows.Open(query.select.sql, m_connection, db::CursorType::ForwardOnly,
+                  db::LockType::ReadOnly, db::CommandOption::Text, query.select.parameters);
+        const RowColumns columns = rowColumns(rows);
+        for (; !rows.Eof(); rows.MoveNext()) {
+            // The number first: most rows of a pattern's range are passed over.
+            const QString number =
+                columns.number >= 0 ? textOf(rows.Fields(short(columns.number)).Value()) : QString();
+            if (pattern && !numberMatches(*pattern, number))
+                continue;
+            Call call = callAt(rows, {columns.when, -1, columns.name});
+            call.number = number;
+            if (!each(call, columns.name >= 0))
+                return;
+        }
+    });
+}
+
+Result<CallLog::Columns> CallLog::columns()
+{
+    if (m_columns)
+        return *m_columns;
+    Result<Columns> found = tryResult([&] {
+        return withTable(m_connection, [](db::Recordset &table) {
+            Columns columns;
+            const QString first = table.Fields(0).Name();
+            columns.dayNumbers = named(first, "datetime");
+            columns.when = quotedName(first);
+            columns.number = quotedName(table.Fields(1).Name());
+            columns.names = columns.when + QLatin1Char(',') + columns.number;
+            const int name = nameColumn(table);
+            columns.withName = name >= 0;
+            if (columns.withName)
+                columns.names += QLatin1Char(',') + quotedName(table.Fields(short(name)).Name());
+            return columns;
+        });
+    });
+    if (found)
+        m_columns = *found;
+    return found;
+}
+
+Result<void> CallLog::append(const QList<Call> &calls)
+{
+    const Result<Columns> found = columns();
+    if (!found)
+        return found.failure();
+    const Columns &columns = *found;
+    const QString row = columns.withName ? QStringLiteral("(?,?,?)") : QStringLiteral("(?,?)");
+    QString sql = QStringLiteral("INSERT INTO IDList (") + columns.names + QStringLiteral(") VALUES ");
+    QVariantList values;
+    values.reserve((columns.withName ? 3 : 2) * calls.size());
+    for (qsizetype i = 0; i < calls.size(); ++i) {
+        const Call &call = calls.at(i);
+        if (i > 0)
+            sql += QLatin1Char(',');
+        sql += row;
+        values << storedWhen(columns, call) << call.number;
+        if (columns.withName)
+            values << (call.name.isEmpty() ? QVariant() : QVariant(call.name));
+    }
+    return tryResult([&] { m_connection.Execute(sql, values); });
+}
+
+Result<QList<Call>> CallLog::readDay(QDate day, int capacity)
+{
+    return tryResult([&] {
+        db::Recordset rows;
+        // A huge value another program wrote is cut at the driver, not read whole.
+        rows.setMaxTextLength(CallerIdDecoder::MaxLineLength);
+        rows.Open(dayQuery(day), m_connection, db::CursorType::ForwardOnly, db::LockType::ReadOnly,
+                  db::CommandOption::Text);
+        const RowColumns columns = rowColumns(rows);
+        QList<Call> calls;
+        for (; calls.size() < capacity && !rows.Eof(); rows.MoveNext()) {
+            Call call = callAt(rows, columns);
+            call.number.truncate(CallerIdDecoder::MaxLineLength);
+            call.name.truncate(CallerIdDecoder::MaxLineLength);
+            calls.append(std::move(call));
+        }
+        return calls;
+    });
+}
+
+QVariant CallLog::storedWhen(const Columns &columns, const Call &call) const
+{
+    if (columns.dayNumbers)
+        return rowKey(call).first;
+    // A first column other than the day number holds the stamp as the user writes it.
+    return dates::formatCallStamp(call.when, GetLocaleString(LOCALE_SDATE),
+                                  GetLocaleString(LOCALE_STIME));
+}
+
+Result<RowCounts> CallLog::countRows(const QList<Call> &calls)
+{
+    const Result<Columns> found = columns();
+    if (!found)
+        return found.failure();
+    const Columns &columns = *found;
+    // One grouped query for the batch, every value bound.
+    QVariantList whens;
+    QStringList numbers;
+    for (const Call &call : calls) {
+        const QVariant when = storedWhen(columns, call);
+        if (!whens.contains(when))
+            whens << when;
+        if (!numbers.contains(call.number))
+            numbers << call.number;
+    }
+    QVariantList parameters = whens;
+    for (const QString &number : std::as_const(numbers))
+        parameters << number;
+    auto marks = [](qsizetype n) { return QStringList(n, QStringLiteral("?")).join(QLatin1Char(',')); };
+    // "+ 0" reads a day number as a double whatever type the driver gives the column.
+    const QString when = columns.dayNumbers ? columns.when + QStringLiteral(" + 0") : columns.when;
+    return tryResult([&] {
+        db::Recordset rows;
+        rows.Open(QStringLiteral("SELECT %1, %2, count(*) FROM IDList WHERE %3 IN (%4) AND %2 IN "
+                                 "(%5) GROUP BY %3, %2")
+                      .arg(when, columns.number, columns.when, marks(whens.size()),
+                           marks(numbers.size())),
+                  m_connection, db::CursorType::ForwardOnly, db::LockType::ReadOnly,
+                  db::CommandOption::Text, parameters);
+        RowCounts counts;
+        for (; !rows.Eof(); rows.MoveNext()) {
+            const QVariant stored = rows.Fields(0).Value();
+            const double day = columns.dayNumbers ? stored.toDouble()
+                                                  : dayNumber(dateTimeOf(stored));
+            counts[{day, rows.Fields(1).Value().toString()}] += rows.Fields(2).Value().toLongLong();
+        }
+        return counts;
+    });
+}

@@ -1,0 +1,135 @@
+#pragma once
+
+#include "calllog/Call.h"
+#include "calllog/CallSpool.h"
+#include "failure/Result.h"
+#include "platform/Database.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QHash>
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringView>
+#include <QVariant>
+#include <QVariantList>
+
+#include <functional>
+#include <optional>
+
+// Rows of the call log by day number and number.
+using RowCounts = QHash<QPair<double, QString>, qint64>;
+
+// The row a call makes: the day number of its minute, as the log stores its stamp, and
+// its number.
+QPair<double, QString> rowKey(const Call &call);
+// Of the calls in a transaction whose commit went unanswered, the ones that are in the log:
+// those whose date-time and number have gained at least as many rows as the transaction
+// held of them since before it. The rest are to be stored again (a duplicate is allowed, a
+// lost call is not).
+QList<quint64> storedDespiteDoubt(const QList<SpooledCall> &calls, const RowCounts &before,
+                                  const RowCounts &after);
+
+// The one place that knows the call-log table IDList: how it is made, which of its columns
+// hold what, how a call's moment becomes the stored day number and back, and the
+// statements that append and read calls. Everything else reaches the table through here.
+class CallLog
+{
+public:
+    enum class NameColumn { Without, With };
+
+    // Where the table keeps what; found once per connection.
+    struct Columns
+    {
+        QString names;           // the columns an append fills, quoted, in order
+        QString when;            // the first column, quoted
+        QString number;          // the second column, quoted
+        bool dayNumbers = false; // the first column is "datetime"; else it holds stamp text
+        bool withName = false;
+    };
+
+    // Where a read row has what: the date-time by name, else first; the number by name,
+    // else second; the caller's name, when the table has a column "name" after the first two.
+    struct RowColumns
+    {
+        int when = 0;
+        int number = 1;
+        int name = -1;
+    };
+
+    struct Statement
+    {
+        QString sql;
+        QVariantList parameters;
+    };
+    // How a range's values reach its query. Direct: as its parameters. Staged: through a
+    // bound INSERT into a temporary table that the query reads, for the SQLite driver,
+    // which hands over rows as they are read (StepAPI) only for statements without
+    // parameters.
+    enum class Binding { Direct, Staged };
+    struct Query
+    {
+        QList<Statement> preparation; // run first, in order, on the same connection
+        Statement select;
+    };
+
+    // Rows per INSERT statement: a few hundred bound values, well within every driver's
+    // limit.
+    static constexpr qsizetype RowsPerStatement = 250;
+
+    explicit CallLog(db::Connection &connection);
+
+    // Makes the table and its index where they are missing; rows are untouched.
+    static Result<void> create(db::Connection &connection, NameColumn name = NameColumn::Without);
+    // Adds the column "name" to a table that has none; false when it had one.
+    static Result<bool> addNameColumn(db::Connection &connection);
+
+    // Days since 1899-12-30, the time of day as the fraction; and back (invalid for a
+    // number no date has).
+    static double dayNumber(const QDateTime &when);
+    static qint64 dayNumber(QDate day);
+    static QDateTime dateTimeOf(double dayNumber);
+    // A stored date-time value as the driver gives it: a day number, or a stamp's text.
+    static QDateTime dateTimeOf(const QVariant &stored);
+
+    static RowColumns rowColumns(db::Recordset &recordset);
+    // The call in the recordset's current row.
+    static Call callAt(db::Recordset &recordset, const RowColumns &columns);
+
+    // "select * from idlist where datetime>=S and datetime<S+1", both numbers plain decimal.
+    static QString dayQuery(QDate day);
+    // The calls of the days from..to, both included, oldest first, whose number matches
+    // pattern ('*' stands for any text; nullopt lists every call).
+    static Query rangeQuery(QDate from, QDate to, const std::optional<QString> &pattern,
+                            Binding binding);
+    // The pattern as the operand of LIKE ... ESCAPE '!': '*' becomes '%', and LIKE's own
+    // '%', '_' and the escape character '!' match only themselves.
+    static QString likePattern(QStringView pattern);
+    // Whether number is exactly pattern, '*' matching any text (none included). The data
+    // source's LIKE may ignore case (SQLite's does, for ASCII); this is the final word.
+    static bool numberMatches(QStringView pattern, QStringView number);
+
+    Result<Columns> columns();
+    // Appends calls, at most RowsPerStatement, in one statement, every value bound.
+    Result<void> append(const QList<Call> &calls);
+    // The calls of day, at most capacity of them, each text cut to the longest a caller-ID
+    // line can be.
+    Result<QList<Call>> readDay(QDate day, int capacity);
+    // Runs query (a rangeQuery) and hands each call whose number matches pattern to each,
+    // one row at a time, until each returns false; withNames: the table has a column for
+    // callers' names. setQueryTimeout on the connection
+    // bounds every statement.
+    Result<void> readRange(const Query &query, const std::optional<QString> &pattern,
+                           const std::function<bool(const Call &call, bool withNames)> &each);
+    // The rows the log holds of each call's row key: one grouped query.
+    Result<RowCounts> countRows(const QList<Call> &calls);
+
+private:
+    // What the first column holds for a call: its day number, or its stamp as the user
+    // writes it.
+    QVariant storedWhen(const Columns &columns, const Call &call) const;
+
+    db::Connection &m_connection;
+    std::optional<Columns> m_columns;
+};
