@@ -53,7 +53,9 @@ bool installHelpPage(const QString &page)
 } // namespace
 
 frmMain::frmMain(Comm *serial, const dates::Clock &clock, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_clock(clock), m_calls(new CallRecorder(clock, this))
+    : QWidget(parent, Qt::Window), m_clock(clock), m_pipeline(new CallPipeline(clock, this)),
+      strDateSep(m_pipeline->dateSeparator()), strTimeSep(m_pipeline->timeSeparator()),
+      strReceive(m_pipeline->buffer())
 {
     const layoutdata::WindowLayout layout = layoutbuilder::loadWindow(QStringLiteral(":/layout/frmMain.json"));
     layoutbuilder::applyWindow(this, layout);
@@ -91,8 +93,9 @@ frmMain::frmMain(Comm *serial, const dates::Clock &clock, QWidget *parent)
 frmMain::~frmMain()
 {
     // The call path ends before the controls it reports to.
-    disconnect(m_calls, nullptr, this, nullptr);
-    delete m_calls;
+    disconnect(m_pipeline, nullptr, this, nullptr);
+    disconnect(&m_pipeline->recorder(), nullptr, this, nullptr);
+    delete m_pipeline;
     if (m_dayViewReopen) {
         m_dayViewReopen->wait();
         delete m_dayViewReopen;

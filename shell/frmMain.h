@@ -1,6 +1,6 @@
 #pragma once
 
-#include "calllog/CallRecorder.h"
+#include "calllog/CallPipeline.h"
 #include "locale/DateServices.h"
 #include "platform/DesktopNotifications.h"
 #include "shell/LayoutData.h"
@@ -17,7 +17,6 @@
 #include <memory>
 #include <utility>
 
-class CallNotifier;
 class Comm;
 class FailureTrap;
 class FeedServer;
@@ -42,6 +41,10 @@ class ModemReturnWatch;
 class frmMain : public QWidget
 {
     Q_OBJECT
+    // First of the members: the receive buffer and the separators below are its own.
+    const dates::Clock &m_clock;
+    CallPipeline *const m_pipeline;
+
 public:
     // The window owns the serial component it is given (a real port when null) and reads
     // "now" from the clock.
@@ -116,14 +119,16 @@ public:
     quint32 lblTipForeColor() const { return m_lblTipForeColor; }
 
     QString strTip;
-    QString strDateSep;
-    QString strTimeSep;
+    // The call path's separators, which the decoder writes dates and times with.
+    QString &strDateSep;
+    QString &strTimeSep;
     QStringList strModemKeys;
     QString strPortName;
     QString strInitCommand;
     QString strCIDCommand;
     QByteArray dcbModem = QByteArray(28, '\0');
-    QString strReceive;
+    // The call path's receive buffer.
+    QString &strReceive;
     QString strDate;
     QString strTime;
     QString strNumber;
@@ -132,7 +137,8 @@ public:
     start *splash() const { return m_splash; }
 
     // The road of the calls from the decoder to the call log.
-    CallRecorder &callRecorder() { return *m_calls; }
+    CallPipeline &callPipeline() { return *m_pipeline; }
+    CallRecorder &callRecorder() { return m_pipeline->recorder(); }
     // Starts storing calls the way start-up does once the call log's open has been tried;
     // noDatabaseSupport: the ODBC layer is missing, so calls wait in the spool.
     void startCallLog(bool noDatabaseSupport = false);
@@ -147,7 +153,7 @@ public:
                           const std::function<std::unique_ptr<DesktopNotifications>()>
                               &makeService = makeDesktopNotifications);
     // The network feed while it listens; null otherwise.
-    FeedServer *feed() const { return m_feed; }
+    FeedServer *feed() const { return m_pipeline->feed(); }
 
 Q_SIGNALS:
     // The window has been unloaded by btnClose; the program ends with it.
@@ -191,9 +197,11 @@ private:
     // A list line's caller name, kept for its tooltip.
     static constexpr int kNameRole = Qt::UserRole;
     // What the call path tells about calls that wait for the call log, and about the log.
-    void reportWaitingCalls(const QList<SpooledCall> &calls, bool kept, const QString &reason);
+    void reportWaitingCalls(const QList<SpooledCall> &calls, const QString &message,
+                            const QStringList &logLines);
     void markCallsSaved(const QList<quint64> &ids);
-    void reportWaitingCallsSaved(qsizetype count);
+    void reportWaitingCallsSaved(const QString &message);
+    void reportFeedOff(const QString &message);
     void reportEarlierCalls(qsizetype count, const QStringList &damage);
     void reportCallLogGone(const QString &reason);
     void reportCallLogBack();
@@ -211,17 +219,11 @@ private:
     // brPrev and brNext: the shown day moved by days, rewritten and listed.
     void pageDay(int days);
 
-    const dates::Clock &m_clock;
-    CallRecorder *m_calls = nullptr;
     // The list rows of calls listed since the list was last filled and not yet stored.
     QHash<quint64, int> m_callRows;
-    // Text arrived while the call path held all the calls it may.
-    bool m_receiveWaiting = false;
     // The call log was said to be unavailable (at start-up or later) and not yet back.
     bool m_callLogReportedDown = false;
     QThread *m_dayViewReopen = nullptr;
-    CallNotifier *m_notifier = nullptr;
-    FeedServer *m_feed = nullptr;
     modem::ModemReturnWatch *m_modemReturn = nullptr;
     QImage m_background;
     quint32 m_backColor = 0;

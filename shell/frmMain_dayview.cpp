@@ -30,9 +30,9 @@ void frmMain::ShowDay(const QString &dayText)
         return;
     }
     // The writer found the log unreachable: a query now would only wait for it.
-    if (m_calls->callLogDown()) {
+    if (callRecorder().callLogDown()) {
         ShowTip(QStringLiteral("The call log is unavailable: ") +
-                    m_calls->callLogDownReason().section(QLatin1Char('\n'), 0, 0).trimmed(),
+                    callRecorder().callLogDownReason().section(QLatin1Char('\n'), 0, 0).trimmed(),
                 0x0000FF, false);
         return;
     }
