@@ -277,7 +277,7 @@ void frmMain::setTipForeColor(quint32 colour)
     lblTip->setPalette(palette);
 }
 
-void frmMain::ShowTip(const QString &text, quint32 colour, bool scroll)
+void frmMain::ShowTip(const QString &text, Tip kind, bool scroll)
 {
     strTip = text;
     if (text.isEmpty()) {
@@ -293,12 +293,13 @@ void frmMain::ShowTip(const QString &text, quint32 colour, bool scroll)
     } else {
         lblTip->setText(text);
     }
-    setTipForeColor(colour);
+    setTipForeColor(tipColour(kind));
+    m_tipKind = kind;
     if (scroll)
         Timer1->start();
     else
         Timer1->stop();
-    if (WindowState() == 1)
+    if (WindowState() == vbMinimized)
         setWindowTitle(text);
 }
 

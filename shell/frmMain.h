@@ -4,6 +4,7 @@
 #include "locale/DateServices.h"
 #include "platform/DesktopNotifications.h"
 #include "shell/LayoutData.h"
+#include "shell/TipLine.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -60,7 +61,7 @@ public:
     bool isUnloaded() const { return m_unloaded; }
 
     // Status tip line.
-    void ShowTip(const QString &text, quint32 colour, bool scroll);
+    void ShowTip(const QString &text, Tip kind, bool scroll);
     void CenterTip(const QString &text, int width);
     void ScrollText(QString &strText);
     void Timer1_Timer();
@@ -71,6 +72,10 @@ public:
     void lblTip_MouseDown(int button, int shift, float x, float y);
     void btn5_Click();
     void Form_Resize();
+    // The window's state as the handlers read it.
+    static constexpr int vbNormal = 0;
+    static constexpr int vbMinimized = 1;
+    static constexpr int vbMaximized = 2;
     int WindowState() const;
 
     // Modem catalogue and monitoring switch.
@@ -117,6 +122,8 @@ public:
 
     // The text colour of the tip line, as last set (0x00BBGGRR).
     quint32 lblTipForeColor() const { return m_lblTipForeColor; }
+    // What the last non-empty status text told.
+    Tip tipKind() const { return m_tipKind; }
 
     QString strTip;
     // The call path's separators, which the decoder writes dates and times with.
@@ -236,6 +243,7 @@ private:
     bool m_showInTaskbar = true;
     // What start-up said about the call log, shown again once the modem is chosen.
     QString m_callLogReport;
-    quint32 m_callLogReportColour = 0;
-    quint32 m_lblTipForeColor = 0x8080FF;
+    Tip m_callLogReportKind = Tip::LogProblem;
+    quint32 m_lblTipForeColor = tipColour(Tip::Problem);
+    Tip m_tipKind = Tip::Problem;
 };

@@ -111,7 +111,7 @@ void frmMain::reportWaitingCalls(const QList<SpooledCall> &calls, const QString 
                 item->setToolTip(callToolTip(call.call.name, true));
         }
     }
-    ShowTip(message, 0x0000FF, false);
+    ShowTip(message, Tip::LogProblem, false);
     appendReceiveLogLines(logLines);
 }
 
@@ -128,7 +128,7 @@ void frmMain::markCallsSaved(const QList<quint64> &ids)
 
 void frmMain::reportWaitingCallsSaved(const QString &message)
 {
-    ShowTip(message, 0xFFFF00, false);
+    ShowTip(message, Tip::Good, false);
     AppendReceiveLog(message + kCR);
 }
 
@@ -170,6 +170,6 @@ void frmMain::reportCallLogBack()
     const QString message = QStringLiteral("The call log is back");
     AppendReceiveLog(message + kCR);
     // A report about the log gives way; a call's tip stays.
-    if (lblTipForeColor() == 0x0000FF && callRecorder().waitingCount() == 0)
-        ShowTip(message, 0xFFFF00, false);
+    if (tipKind() == Tip::LogProblem && callRecorder().waitingCount() == 0)
+        ShowTip(message, Tip::Good, false);
 }

@@ -33,7 +33,7 @@ void frmMain::ShowDay(const QString &dayText)
     if (callRecorder().callLogDown()) {
         ShowTip(QStringLiteral("The call log is unavailable: ") +
                     callRecorder().callLogDownReason().section(QLatin1Char('\n'), 0, 0).trimmed(),
-                0x0000FF, false);
+                Tip::LogProblem, false);
         return;
     }
 

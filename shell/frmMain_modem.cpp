@@ -54,7 +54,7 @@ void frmMain::cboMODEM_Click()
         return;
     }
     strInitCommand = selection.initCommand.value_or(QString(QChar(13)));
-    trap.run([this] { ShowTip(QString(), 0xFFFF00, false); });
+    trap.run([this] { ShowTip(QString(), Tip::Good, false); });
     if (selection.dcb)
         dcbModem = *selection.dcb;
 
@@ -177,7 +177,7 @@ void frmMain::modemBack()
     FailureTrap trap;
     trap.run([this] { Power->Value(1); });
     sendModemCommands(trap);
-    trap.run([this] { ShowTip(kModemBack, 0xFFFF00, false); });
+    trap.run([this] { ShowTip(kModemBack, Tip::Good, false); });
     trap.run([this] { AppendReceiveLog(dates::formatGeneralDate(m_clock.now()) + QChar(13)); });
     trap.run([this] { AppendReceiveLog(kModemBack + QChar(13)); });
 }

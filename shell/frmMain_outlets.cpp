@@ -20,8 +20,8 @@ void frmMain::startCallOutlets(
 void frmMain::reportFeedOff(const QString &message)
 {
     // A red report about the call log stays: calls are at stake there.
-    if (strTip.isEmpty() || lblTipForeColor() != 0x0000FF)
-        ShowTip(message, 0x8080FF, false);
+    if (strTip.isEmpty() || tipKind() != Tip::LogProblem)
+        ShowTip(message, Tip::Problem, false);
     AppendReceiveLog(message + kCR);
 }
 

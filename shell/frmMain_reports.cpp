@@ -13,7 +13,7 @@ const QChar kCR(13);
 void frmMain::ReportModemProblem(const QString &message, const QString &detail,
                                  const QStringList &extraLines)
 {
-    ShowTip(message, 0x8080FF, false);
+    ShowTip(message, Tip::Problem, false);
     AppendReceiveLog(dates::formatGeneralDate(m_clock.now()) + kCR);
     AppendReceiveLog(strTip + kCR);
     AppendReceiveLog(detail + kCR);
@@ -23,7 +23,7 @@ void frmMain::ReportModemProblem(const QString &message, const QString &detail,
 
 void frmMain::ReportCallLogProblem(const QString &message, const QString &detail)
 {
-    ShowTip(message, 0x0000FF, false);
+    ShowTip(message, Tip::LogProblem, false);
     AppendReceiveLog(dates::formatGeneralDate(m_clock.now()) + kCR);
     AppendReceiveLog(message + kCR);
     if (!detail.isEmpty())

@@ -98,7 +98,7 @@ void frmMain::listCalls(const QList<ReceivedCall> &calls)
         m_callRows.insert(call.id, row);
     }
     lstCID->addItems(lines);
-    ShowTip(callTip(last.shown), 0x8080FF, false);
+    ShowTip(callTip(last.shown), Tip::Call, false);
 }
 
 void frmMain::nameCalls(const QList<ReceivedCall> &calls)
