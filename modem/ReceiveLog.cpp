@@ -1,4 +1,5 @@
 #include "modem/ReceiveLog.h"
+#include "text/ControlChars.h"
 
 namespace receivelog {
 
@@ -17,7 +18,7 @@ QString applyBackspaces(const QString &text)
     QString out;
     out.reserve(text.size());
     for (const QChar c : text) {
-        if (c != QChar(8)) {
+        if (c != ascii::BS) {
             out.append(c);
             continue;
         }
@@ -36,11 +37,11 @@ QString normaliseLineEnds(const QString &text)
     QString out;
     out.reserve(text.size() + 16);
     for (const QChar c : text) {
-        if (c == QChar(10))
+        if (c == ascii::LF)
             continue;
         out.append(c);
-        if (c == QChar(13))
-            out.append(QChar(10));
+        if (c == ascii::CR)
+            out.append(ascii::LF);
     }
     return out;
 }

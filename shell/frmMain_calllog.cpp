@@ -1,6 +1,7 @@
 // The window's side of the call path: starting and ending it, and telling the user about
 // calls that wait for the call log and about the log itself.
 #include "shell/frmMain.h"
+#include "text/ControlChars.h"
 
 #include "shell/CallToolTip.h"
 #include "failure/Failure.h"
@@ -16,7 +17,6 @@
 
 namespace {
 
-const QChar kCR(13);
 
 QString callsText(qsizetype count, const char *one, const char *many)
 {
@@ -43,7 +43,7 @@ void frmMain::connectCallRecorder()
     connect(m_pipeline, &CallPipeline::readAgain, this, &frmMain::takeReceived);
     connect(m_pipeline, &CallPipeline::feedOff, this, &frmMain::reportFeedOff);
     connect(m_pipeline, &CallPipeline::outletRemark, this,
-            [this](const QString &text) { AppendReceiveLog(text + kCR); });
+            [this](const QString &text) { AppendReceiveLog(text + QChar(ascii::CR)); });
     connect(m_pipeline, &CallPipeline::noticeActivated, this, &frmMain::showFromNotice);
 }
 
@@ -98,7 +98,7 @@ void frmMain::appendReceiveLogLines(const QStringList &lines)
         length += lines.at(first).size() + 1;
     }
     for (qsizetype i = first; i < lines.size(); ++i)
-        text += lines.at(i) + kCR;
+        text += lines.at(i) + QChar(ascii::CR);
     AppendReceiveLog(text);
 }
 
@@ -129,7 +129,7 @@ void frmMain::markCallsSaved(const QList<quint64> &ids)
 void frmMain::reportWaitingCallsSaved(const QString &message)
 {
     ShowTip(message, Tip::Good, false);
-    AppendReceiveLog(message + kCR);
+    AppendReceiveLog(message + QChar(ascii::CR));
 }
 
 void frmMain::reportEarlierCalls(qsizetype count, const QStringList &damage)
@@ -168,7 +168,7 @@ void frmMain::reportCallLogBack()
     if (!wasDown)
         return;
     const QString message = QStringLiteral("The call log is back");
-    AppendReceiveLog(message + kCR);
+    AppendReceiveLog(message + QChar(ascii::CR));
     // A report about the log gives way; a call's tip stays.
     if (tipKind() == Tip::LogProblem && callRecorder().waitingCount() == 0)
         ShowTip(message, Tip::Good, false);

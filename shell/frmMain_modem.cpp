@@ -1,5 +1,6 @@
 // The modem catalogue and the monitoring switch.
 #include "shell/frmMain.h"
+#include "text/ControlChars.h"
 
 #include "platform/Comm.h"
 #include "failure/Failure.h"
@@ -53,7 +54,7 @@ void frmMain::cboMODEM_Click()
         trap.run([this] { Power->Enabled(true); });
         return;
     }
-    strInitCommand = selection.initCommand.value_or(QString(QChar(13)));
+    strInitCommand = selection.initCommand.value_or(QString(QChar(ascii::CR)));
     trap.run([this] { ShowTip(QString(), Tip::Good, false); });
     if (selection.dcb)
         dcbModem = *selection.dcb;
@@ -112,7 +113,7 @@ void frmMain::sendModemCommands(FailureTrap &trap)
 {
     if (!strInitCommand.isEmpty())
         trap.run([this] { SendCommand(strInitCommand); });
-    trap.run([this] { SendCommand(QStringLiteral("ats0=0") + QChar(13)); });
+    trap.run([this] { SendCommand(QStringLiteral("ats0=0") + QChar(ascii::CR)); });
     trap.run([this] { SendCommand(strCIDCommand); });
 }
 
@@ -178,6 +179,6 @@ void frmMain::modemBack()
     trap.run([this] { Power->Value(1); });
     sendModemCommands(trap);
     trap.run([this] { ShowTip(kModemBack, Tip::Good, false); });
-    trap.run([this] { AppendReceiveLog(dates::formatGeneralDate(m_clock.now()) + QChar(13)); });
-    trap.run([this] { AppendReceiveLog(kModemBack + QChar(13)); });
+    trap.run([this] { AppendReceiveLog(dates::formatGeneralDate(m_clock.now()) + QChar(ascii::CR)); });
+    trap.run([this] { AppendReceiveLog(kModemBack + QChar(ascii::CR)); });
 }

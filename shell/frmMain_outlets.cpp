@@ -1,14 +1,9 @@
 // Calls passed on beyond the window once their reports have closed (desktop notices and
 // the network feed, which the call path runs): what the window says about them.
 #include "shell/frmMain.h"
+#include "text/ControlChars.h"
 
 #include "shell/ProgramOptions.h"
-
-namespace {
-
-const QChar kCR(13);
-
-} // namespace
 
 void frmMain::startCallOutlets(
     const ProgramOptions &options,
@@ -22,7 +17,7 @@ void frmMain::reportFeedOff(const QString &message)
     // A red report about the call log stays: calls are at stake there.
     if (strTip.isEmpty() || tipKind() != Tip::LogProblem)
         ShowTip(message, Tip::Problem, false);
-    AppendReceiveLog(message + kCR);
+    AppendReceiveLog(message + QChar(ascii::CR));
 }
 
 void frmMain::showFromNotice()

@@ -1,5 +1,6 @@
 // Start-up and shutdown.
 #include "shell/frmMain.h"
+#include "text/ControlChars.h"
 
 #include "platform/Comm.h"
 #include "failure/Failure.h"
@@ -50,7 +51,7 @@ void frmMain::Form_Load()
         m_callLogReport = kNoDatabaseSupport;
         m_callLogReportKind = Tip::LogProblem;
         trap.run([this] { ShowTip(kNoDatabaseSupport, Tip::LogProblem, false); });
-        trap.run([this] { AppendReceiveLog(kNoDatabaseSupport + QChar(13)); });
+        trap.run([this] { AppendReceiveLog(kNoDatabaseSupport + QChar(ascii::CR)); });
         trap.run([] { TAPI::releaseConnection(); });
     } else if (openFailure != 0) {
         // Any other failure used to clear the tip as if the log were open, so calls went
