@@ -6,7 +6,6 @@
 #include "picturebutton/PictureStore.h"
 #include "shell/ReceiveLogView.h"
 #include "shell/TipLine.h"
-#include "platform/linux/TtyComm.h"
 #include "platform/gui/WindowSystem.h"
 #include "picturebutton/btn.h"
 
@@ -66,7 +65,7 @@ frmMain::frmMain(Comm *serial, const dates::Clock &clock, QWidget *parent)
     m_centreAtFirstShow = layout.centred;
     m_showInTaskbar = layout.showInTaskbar;
 
-    comm = serial ? serial : new TtyComm;
+    comm = serial ? serial : newSerialPort();
     comm->setParent(this);
     connect(comm, &Comm::OnComm, this, &frmMain::comm_OnComm);
     connectCallRecorder();

@@ -8,9 +8,7 @@
 #include "modem/ModemCatalogue.h"
 #include "modem/ModemReturnWatch.h"
 #include "modem/PortSettings.h"
-#include "platform/SerialPortMap.h"
 #include "calllog/TAPI.h"
-#include "platform/linux/TtyComm.h"
 #include "picturebutton/btn.h"
 
 #include <QComboBox>
@@ -119,9 +117,7 @@ void frmMain::sendModemCommands(FailureTrap &trap)
 
 QString frmMain::modemDevicePath() const
 {
-    if (const auto *tty = qobject_cast<const TtyComm *>(comm))
-        return tty->devicePath();
-    return serialDevicePath(comm->CommPort());
+    return comm->devicePath();
 }
 
 void frmMain::comm_DeviceLost()
