@@ -68,6 +68,13 @@ frmMain::frmMain(Comm *serial, const dates::Clock &clock, QWidget *parent)
     comm = serial ? serial : newSerialPort();
     comm->setParent(this);
     connect(comm, &Comm::OnComm, this, &frmMain::comm_OnComm);
+    m_waitingNotice = new QTimer(this);
+    m_waitingNotice->setSingleShot(true);
+    connect(m_waitingNotice, &QTimer::timeout, this, [this] {
+        // A status shown since the call's tip is newer than the notice and stays.
+        if (tipKind() == Tip::Call)
+            showWaitingNotice();
+    });
     connectCallRecorder();
 
     // Widgets stack in the order they are created, so build from the bottom up.

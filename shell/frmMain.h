@@ -14,6 +14,9 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <QElapsedTimer>
+
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <utility>
@@ -159,6 +162,11 @@ public:
     void startCallOutlets(const ProgramOptions &options,
                           const std::function<std::unique_ptr<DesktopNotifications>()>
                               &makeService = makeDesktopNotifications);
+    // While calls wait for the call log, a call's own tip stays this long before the notice
+    // that calls wait takes its place (the receive log and the tooltip say it at once).
+    static constexpr std::chrono::milliseconds kCallTipHold{10000};
+    void setCallTipHold(std::chrono::milliseconds hold) { m_callTipHold = hold; }
+
     // The network feed while it listens; null otherwise.
     FeedServer *feed() const { return m_pipeline->feed(); }
 
@@ -213,6 +221,8 @@ private:
     void reportCallLogGone(const QString &reason);
     void reportCallLogBack();
     void appendReceiveLogLines(const QStringList &lines);
+    // The waiting notice in the tip, once no call's tip is younger than the hold.
+    void showWaitingNotice();
     void connectCallRecorder();
     // The day view's connection made anew on a thread of its own, then handed over.
     void reopenDayViewConnection();
@@ -228,6 +238,11 @@ private:
 
     // The list rows of calls listed since the list was last filled and not yet stored.
     QHash<quint64, int> m_callRows;
+    // When the last call's tip was shown, and the waiting notice held back meanwhile.
+    QElapsedTimer m_callTipShown;
+    std::chrono::milliseconds m_callTipHold = kCallTipHold;
+    QTimer *m_waitingNotice = nullptr;
+    QString m_waitingMessage;
     // The call log was said to be unavailable (at start-up or later) and not yet back.
     bool m_callLogReportedDown = false;
     QThread *m_dayViewReopen = nullptr;

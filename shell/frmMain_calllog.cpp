@@ -10,6 +10,7 @@
 #include "calllog/TAPI.h"
 
 #include <QDeadlineTimer>
+#include <QTimer>
 #include <QThread>
 
 #include <memory>
@@ -111,8 +112,22 @@ void frmMain::reportWaitingCalls(const QList<SpooledCall> &calls, const QString 
                 item->setToolTip(callToolTip(call.call.name, true));
         }
     }
-    ShowTip(message, Tip::LogProblem, false);
     appendReceiveLogLines(logLines);
+    m_waitingMessage = message;
+    // The caller stays in the tip (and the minimised caption) a while: the user looks
+    // there to see who is calling.
+    const std::chrono::milliseconds shown{m_callTipShown.isValid() ? m_callTipShown.elapsed() : 0};
+    if (tipKind() == Tip::Call && m_callTipShown.isValid() && shown < m_callTipHold)
+        m_waitingNotice->start(m_callTipHold - shown);
+    else
+        showWaitingNotice();
+}
+
+void frmMain::showWaitingNotice()
+{
+    m_waitingNotice->stop();
+    if (callRecorder().waitingCount() > 0)
+        ShowTip(m_waitingMessage, Tip::LogProblem, false);
 }
 
 void frmMain::markCallsSaved(const QList<quint64> &ids)
@@ -128,6 +143,7 @@ void frmMain::markCallsSaved(const QList<quint64> &ids)
 
 void frmMain::reportWaitingCallsSaved(const QString &message)
 {
+    m_waitingNotice->stop();
     ShowTip(message, Tip::Good, false);
     AppendReceiveLog(message + QChar(ascii::CR));
 }

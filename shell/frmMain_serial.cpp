@@ -10,6 +10,8 @@
 #include "locale/LocaleDates.h"
 #include "shell/ReceiveLogView.h"
 
+#include <QTimer>
+
 namespace {
 
 constexpr int kListCapacity = 32767;
@@ -99,6 +101,10 @@ void frmMain::listCalls(const QList<ReceivedCall> &calls)
     }
     lstCID->addItems(lines);
     ShowTip(callTip(last.shown), Tip::Call, false);
+    m_callTipShown.start();
+    // A notice held back waits for this call's tip to have shown its while too.
+    if (m_waitingNotice->isActive())
+        m_waitingNotice->start(m_callTipHold);
 }
 
 void frmMain::nameCalls(const QList<ReceivedCall> &calls)
