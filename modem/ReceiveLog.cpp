@@ -12,6 +12,17 @@ qsizetype charactersToDrop(qsizetype logLength)
     return qMax(TrimDrop, logLength - TrimAbove);
 }
 
+qsizetype charactersDroppedBy(qsizetype logLength, const QList<qsizetype> &appendedLengths)
+{
+    qsizetype dropped = 0;
+    for (const qsizetype appended : appendedLengths) {
+        const qsizetype drop = charactersToDrop(logLength);
+        dropped += drop;
+        logLength += appended - drop;
+    }
+    return dropped;
+}
+
 QString applyBackspaces(const QString &text)
 {
     // One pass, so a line full of backspaces costs no more than any other text.
