@@ -1,4 +1,5 @@
 #include "calllog/CallSpool.h"
+#include "text/ControlChars.h"
 
 #include "platform/LockedFile.h"
 #include "platform/XdgFolders.h"
@@ -26,7 +27,7 @@ QString slotName(const QString &key, int slot)
 bool usableKey(const QString &key)
 {
     return !key.isEmpty() && key.size() <= 200 && !key.startsWith(QLatin1Char('.')) &&
-           !key.contains(QLatin1Char('/')) && !key.contains(QChar(0));
+           !key.contains(QLatin1Char('/')) && !key.contains(QChar(ascii::NUL));
 }
 
 // Whether a file name is one of the key's spool files, "KEY.spool" or "KEY-N.spool". Plain

@@ -1,4 +1,5 @@
 #include "calllog/CallerIdDecoder.h"
+#include "text/ControlChars.h"
 
 #include <string_view>
 #include <utility>
@@ -15,12 +16,12 @@ struct FieldLine
 
 bool isLineEnd(QChar c)
 {
-    return c == QLatin1Char('\r') || c == QLatin1Char('\n');
+    return c == ascii::CR || c == ascii::LF;
 }
 
 bool isBlank(QChar c)
 {
-    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
+    return c == QLatin1Char(' ') || c == ascii::TAB;
 }
 
 qsizetype findLineEnd(const QChar *data, qsizetype from, qsizetype size)
@@ -126,7 +127,7 @@ QList<DecodedCall> CallerIdDecoder::decode(QString &buffer, const QString &dateS
             break;
         // CR LF, CR alone and LF alone all end a line; an empty line is the LF of a pair
         // or a blank line, which ends the report.
-        const bool cr = data[end] == QLatin1Char('\r');
+        const bool cr = data[end] == ascii::CR;
         if (end == pos && !m_discarding) {
             if (m_consumed == Consumed::Lf || (m_consumed == Consumed::Cr && cr))
                 endReport(calls);

@@ -1,4 +1,5 @@
 #include "modem/PortSettings.h"
+#include "text/ControlChars.h"
 
 #include "failure/Failure.h"
 #include "locale/LocaleDates.h"
@@ -32,7 +33,7 @@ double leadingNumber(QStringView text)
 {
     QString digits;
     for (QChar c : text) {
-        if (c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n'))
+        if (c == QLatin1Char(' ') || c == ascii::TAB || c == ascii::LF)
             continue;
         digits += c;
     }

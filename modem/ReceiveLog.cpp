@@ -1,4 +1,5 @@
 #include "modem/ReceiveLog.h"
+#include "text/ControlChars.h"
 
 namespace receivelog {
 
@@ -11,13 +12,24 @@ qsizetype charactersToDrop(qsizetype logLength)
     return qMax(TrimDrop, logLength - TrimAbove);
 }
 
+qsizetype charactersDroppedBy(qsizetype logLength, const QList<qsizetype> &appendedLengths)
+{
+    qsizetype dropped = 0;
+    for (const qsizetype appended : appendedLengths) {
+        const qsizetype drop = charactersToDrop(logLength);
+        dropped += drop;
+        logLength += appended - drop;
+    }
+    return dropped;
+}
+
 QString applyBackspaces(const QString &text)
 {
     // One pass, so a line full of backspaces costs no more than any other text.
     QString out;
     out.reserve(text.size());
     for (const QChar c : text) {
-        if (c != QChar(8)) {
+        if (c != ascii::BS) {
             out.append(c);
             continue;
         }
@@ -36,11 +48,11 @@ QString normaliseLineEnds(const QString &text)
     QString out;
     out.reserve(text.size() + 16);
     for (const QChar c : text) {
-        if (c == QChar(10))
+        if (c == ascii::LF)
             continue;
         out.append(c);
-        if (c == QChar(13))
-            out.append(QChar(10));
+        if (c == ascii::CR)
+            out.append(ascii::LF);
     }
     return out;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 // The text rules of the receive log, apart from the widget that shows it. A line break
@@ -15,6 +16,11 @@ inline constexpr qsizetype TrimDrop = 3199;
 // How many characters to drop from the start of a log of this length (0, TrimDrop, or
 // down to TrimAbove).
 qsizetype charactersToDrop(qsizetype logLength);
+
+// Appending texts of these lengths one after another to a log of this length: how many
+// characters the trims drop in all. Drops always take the start, so the log afterwards is
+// the log and the texts joined, without that many characters at the front.
+qsizetype charactersDroppedBy(qsizetype logLength, const QList<qsizetype> &appendedLengths);
 
 // A backspace removes the character before it within the text, never text already in
 // the log; a leading one is dropped alone.

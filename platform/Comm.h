@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/SerialPortMap.h"
+
 #include <QObject>
 #include <QString>
 
@@ -46,7 +48,13 @@ public:
     virtual QString lastSystemReason() const = 0;
     virtual bool lastFailureWasPermission() const = 0;
 
+    // The device the current port number stands for ("" when none).
+    virtual QString devicePath() const { return serialDevicePath(CommPort()); }
+
 Q_SIGNALS:
     // Raised on the window's thread, never while a member of the component is running.
     void OnComm();
 };
+
+// The machine's own serial port, ports numbered as the registry's serial-port map says.
+Comm *newSerialPort(QObject *parent = nullptr);

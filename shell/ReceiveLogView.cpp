@@ -3,8 +3,11 @@
 #include "modem/ReceiveLog.h"
 
 #include <QKeyEvent>
+#include <QMetaObject>
 #include <QTextCursor>
 #include <QTextDocument>
+
+#include <utility>
 
 ReceiveLogView::ReceiveLogView(QWidget *parent) : QPlainTextEdit(parent)
 {
@@ -18,18 +21,44 @@ ReceiveLogView::ReceiveLogView(QWidget *parent) : QPlainTextEdit(parent)
 
 qsizetype ReceiveLogView::length() const
 {
+    const_cast<ReceiveLogView *>(this)->flush();
     return document()->characterCount() - 1;
+}
+
+QString ReceiveLogView::toPlainText() const
+{
+    const_cast<ReceiveLogView *>(this)->flush();
+    return QPlainTextEdit::toPlainText();
 }
 
 void ReceiveLogView::appendReceived(const QString &text)
 {
-    const qsizetype drop = receivelog::charactersToDrop(length());
-    if (drop > 0) {
+    m_burst.append(receivelog::forDisplay(receivelog::prepare(text)));
+    if (!m_flushQueued) {
+        m_flushQueued = true;
+        QMetaObject::invokeMethod(this, &ReceiveLogView::flush, Qt::QueuedConnection);
+    }
+}
+
+void ReceiveLogView::flush()
+{
+    m_flushQueued = false;
+    if (m_burst.isEmpty())
+        return;
+    const QStringList burst = std::exchange(m_burst, {});
+    QList<qsizetype> lengths;
+    lengths.reserve(burst.size());
+    for (const QString &shown : burst)
+        lengths.append(shown.size());
+    const qsizetype logLength = document()->characterCount() - 1;
+    const qsizetype dropped = receivelog::charactersDroppedBy(logLength, lengths);
+    const qsizetype fromLog = qMin(dropped, logLength);
+    if (fromLog > 0) {
         QTextCursor head(document());
-        head.setPosition(static_cast<int>(drop), QTextCursor::KeepAnchor);
+        head.setPosition(static_cast<int>(fromLog), QTextCursor::KeepAnchor);
         head.removeSelectedText();
     }
-    const QString shown = receivelog::forDisplay(receivelog::prepare(text));
+    const QString shown = burst.join(QString()).mid(dropped - fromLog);
     QTextCursor end(document());
     end.movePosition(QTextCursor::End);
     if (!shown.isEmpty())

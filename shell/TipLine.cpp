@@ -61,3 +61,17 @@ QColor colorFromOle(quint32 ole)
     }
     return QColor(int(ole & 0xFF), int((ole >> 8) & 0xFF), int((ole >> 16) & 0xFF));
 }
+
+quint32 tipColour(Tip kind)
+{
+    switch (kind) {
+    case Tip::Good:
+        return 0xFFFF00; // red 0, green 255, blue 255
+    case Tip::Call:
+    case Tip::Problem:
+        return 0x8080FF; // red 255, green 128, blue 128
+    case Tip::LogProblem:
+        return 0x0000FF; // red 255, green 0, blue 0
+    }
+    return 0x8080FF;
+}

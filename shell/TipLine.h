@@ -20,5 +20,16 @@ QString rotated(const QString &text);
 
 } // namespace tipline
 
+// What a status text tells, which decides its colour.
+enum class Tip {
+    Good,       // start-up, a cleared line, something back again
+    Call,       // a caller's line
+    Problem,    // the modem link or the feed
+    LogProblem, // the call log: calls are at stake
+};
+
+// The colour of a kind of status text, 0x00BBGGRR.
+quint32 tipColour(Tip kind);
+
 // A colour value 0x00BBGGRR, or 0x80000000 + n for system colour n.
 QColor colorFromOle(quint32 ole);

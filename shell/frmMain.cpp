@@ -6,7 +6,6 @@
 #include "picturebutton/PictureStore.h"
 #include "shell/ReceiveLogView.h"
 #include "shell/TipLine.h"
-#include "platform/linux/TtyComm.h"
 #include "platform/gui/WindowSystem.h"
 #include "picturebutton/btn.h"
 
@@ -53,7 +52,9 @@ bool installHelpPage(const QString &page)
 } // namespace
 
 frmMain::frmMain(Comm *serial, const dates::Clock &clock, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_clock(clock), m_calls(new CallRecorder(clock, this))
+    : QWidget(parent, Qt::Window), m_clock(clock), m_pipeline(new CallPipeline(clock, this)),
+      strDateSep(m_pipeline->dateSeparator()), strTimeSep(m_pipeline->timeSeparator()),
+      strReceive(m_pipeline->buffer())
 {
     const layoutdata::WindowLayout layout = layoutbuilder::loadWindow(QStringLiteral(":/layout/frmMain.json"));
     layoutbuilder::applyWindow(this, layout);
@@ -64,9 +65,16 @@ frmMain::frmMain(Comm *serial, const dates::Clock &clock, QWidget *parent)
     m_centreAtFirstShow = layout.centred;
     m_showInTaskbar = layout.showInTaskbar;
 
-    comm = serial ? serial : new TtyComm;
+    comm = serial ? serial : newSerialPort();
     comm->setParent(this);
     connect(comm, &Comm::OnComm, this, &frmMain::comm_OnComm);
+    m_waitingNotice = new QTimer(this);
+    m_waitingNotice->setSingleShot(true);
+    connect(m_waitingNotice, &QTimer::timeout, this, [this] {
+        // A status shown since the call's tip is newer than the notice and stays.
+        if (tipKind() == Tip::Call)
+            showWaitingNotice();
+    });
     connectCallRecorder();
 
     // Widgets stack in the order they are created, so build from the bottom up.
@@ -91,8 +99,9 @@ frmMain::frmMain(Comm *serial, const dates::Clock &clock, QWidget *parent)
 frmMain::~frmMain()
 {
     // The call path ends before the controls it reports to.
-    disconnect(m_calls, nullptr, this, nullptr);
-    delete m_calls;
+    disconnect(m_pipeline, nullptr, this, nullptr);
+    disconnect(&m_pipeline->recorder(), nullptr, this, nullptr);
+    delete m_pipeline;
     if (m_dayViewReopen) {
         m_dayViewReopen->wait();
         delete m_dayViewReopen;
@@ -274,7 +283,7 @@ void frmMain::setTipForeColor(quint32 colour)
     lblTip->setPalette(palette);
 }
 
-void frmMain::ShowTip(const QString &text, quint32 colour, bool scroll)
+void frmMain::ShowTip(const QString &text, Tip kind, bool scroll)
 {
     strTip = text;
     if (text.isEmpty()) {
@@ -290,12 +299,13 @@ void frmMain::ShowTip(const QString &text, quint32 colour, bool scroll)
     } else {
         lblTip->setText(text);
     }
-    setTipForeColor(colour);
+    setTipForeColor(tipColour(kind));
+    m_tipKind = kind;
     if (scroll)
         Timer1->start();
     else
         Timer1->stop();
-    if (WindowState() == 1)
+    if (WindowState() == vbMinimized)
         setWindowTitle(text);
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 
-#include "calllog/CallRecorder.h"
+#include "calllog/CallPipeline.h"
 #include "locale/DateServices.h"
 #include "platform/DesktopNotifications.h"
 #include "shell/LayoutData.h"
+#include "shell/TipLine.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -13,11 +14,13 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <QElapsedTimer>
+
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <utility>
 
-class CallNotifier;
 class Comm;
 class FailureTrap;
 class FeedServer;
@@ -42,6 +45,10 @@ class ModemReturnWatch;
 class frmMain : public QWidget
 {
     Q_OBJECT
+    // First of the members: the receive buffer and the separators below are its own.
+    const dates::Clock &m_clock;
+    CallPipeline *const m_pipeline;
+
 public:
     // The window owns the serial component it is given (a real port when null) and reads
     // "now" from the clock.
@@ -57,7 +64,7 @@ public:
     bool isUnloaded() const { return m_unloaded; }
 
     // Status tip line.
-    void ShowTip(const QString &text, quint32 colour, bool scroll);
+    void ShowTip(const QString &text, Tip kind, bool scroll);
     void CenterTip(const QString &text, int width);
     void ScrollText(QString &strText);
     void Timer1_Timer();
@@ -68,6 +75,10 @@ public:
     void lblTip_MouseDown(int button, int shift, float x, float y);
     void btn5_Click();
     void Form_Resize();
+    // The window's state as the handlers read it.
+    static constexpr int vbNormal = 0;
+    static constexpr int vbMinimized = 1;
+    static constexpr int vbMaximized = 2;
     int WindowState() const;
 
     // Modem catalogue and monitoring switch.
@@ -114,16 +125,20 @@ public:
 
     // The text colour of the tip line, as last set (0x00BBGGRR).
     quint32 lblTipForeColor() const { return m_lblTipForeColor; }
+    // What the last non-empty status text told.
+    Tip tipKind() const { return m_tipKind; }
 
     QString strTip;
-    QString strDateSep;
-    QString strTimeSep;
+    // The call path's separators, which the decoder writes dates and times with.
+    QString &strDateSep;
+    QString &strTimeSep;
     QStringList strModemKeys;
     QString strPortName;
     QString strInitCommand;
     QString strCIDCommand;
     QByteArray dcbModem = QByteArray(28, '\0');
-    QString strReceive;
+    // The call path's receive buffer.
+    QString &strReceive;
     QString strDate;
     QString strTime;
     QString strNumber;
@@ -132,7 +147,8 @@ public:
     start *splash() const { return m_splash; }
 
     // The road of the calls from the decoder to the call log.
-    CallRecorder &callRecorder() { return *m_calls; }
+    CallPipeline &callPipeline() { return *m_pipeline; }
+    CallRecorder &callRecorder() { return m_pipeline->recorder(); }
     // Starts storing calls the way start-up does once the call log's open has been tried;
     // noDatabaseSupport: the ODBC layer is missing, so calls wait in the spool.
     void startCallLog(bool noDatabaseSupport = false);
@@ -146,8 +162,13 @@ public:
     void startCallOutlets(const ProgramOptions &options,
                           const std::function<std::unique_ptr<DesktopNotifications>()>
                               &makeService = makeDesktopNotifications);
+    // While calls wait for the call log, a call's own tip stays this long before the notice
+    // that calls wait takes its place (the receive log and the tooltip say it at once).
+    static constexpr std::chrono::milliseconds kCallTipHold{10000};
+    void setCallTipHold(std::chrono::milliseconds hold) { m_callTipHold = hold; }
+
     // The network feed while it listens; null otherwise.
-    FeedServer *feed() const { return m_feed; }
+    FeedServer *feed() const { return m_pipeline->feed(); }
 
 Q_SIGNALS:
     // The window has been unloaded by btnClose; the program ends with it.
@@ -191,13 +212,17 @@ private:
     // A list line's caller name, kept for its tooltip.
     static constexpr int kNameRole = Qt::UserRole;
     // What the call path tells about calls that wait for the call log, and about the log.
-    void reportWaitingCalls(const QList<SpooledCall> &calls, bool kept, const QString &reason);
+    void reportWaitingCalls(const QList<SpooledCall> &calls, const QString &message,
+                            const QStringList &logLines);
     void markCallsSaved(const QList<quint64> &ids);
-    void reportWaitingCallsSaved(qsizetype count);
+    void reportWaitingCallsSaved(const QString &message);
+    void reportFeedOff(const QString &message);
     void reportEarlierCalls(qsizetype count, const QStringList &damage);
     void reportCallLogGone(const QString &reason);
     void reportCallLogBack();
     void appendReceiveLogLines(const QStringList &lines);
+    // The waiting notice in the tip, once no call's tip is younger than the hold.
+    void showWaitingNotice();
     void connectCallRecorder();
     // The day view's connection made anew on a thread of its own, then handed over.
     void reopenDayViewConnection();
@@ -211,17 +236,16 @@ private:
     // brPrev and brNext: the shown day moved by days, rewritten and listed.
     void pageDay(int days);
 
-    const dates::Clock &m_clock;
-    CallRecorder *m_calls = nullptr;
     // The list rows of calls listed since the list was last filled and not yet stored.
     QHash<quint64, int> m_callRows;
-    // Text arrived while the call path held all the calls it may.
-    bool m_receiveWaiting = false;
+    // When the last call's tip was shown, and the waiting notice held back meanwhile.
+    QElapsedTimer m_callTipShown;
+    std::chrono::milliseconds m_callTipHold = kCallTipHold;
+    QTimer *m_waitingNotice = nullptr;
+    QString m_waitingMessage;
     // The call log was said to be unavailable (at start-up or later) and not yet back.
     bool m_callLogReportedDown = false;
     QThread *m_dayViewReopen = nullptr;
-    CallNotifier *m_notifier = nullptr;
-    FeedServer *m_feed = nullptr;
     modem::ModemReturnWatch *m_modemReturn = nullptr;
     QImage m_background;
     quint32 m_backColor = 0;
@@ -234,6 +258,7 @@ private:
     bool m_showInTaskbar = true;
     // What start-up said about the call log, shown again once the modem is chosen.
     QString m_callLogReport;
-    quint32 m_callLogReportColour = 0;
-    quint32 m_lblTipForeColor = 0x8080FF;
+    Tip m_callLogReportKind = Tip::LogProblem;
+    quint32 m_lblTipForeColor = tipColour(Tip::Problem);
+    Tip m_tipKind = Tip::Problem;
 };

@@ -1,6 +1,7 @@
 // The window's side of the call path: starting and ending it, and telling the user about
 // calls that wait for the call log and about the log itself.
 #include "shell/frmMain.h"
+#include "text/ControlChars.h"
 
 #include "shell/CallToolTip.h"
 #include "failure/Failure.h"
@@ -9,6 +10,7 @@
 #include "calllog/TAPI.h"
 
 #include <QDeadlineTimer>
+#include <QTimer>
 #include <QThread>
 
 #include <memory>
@@ -16,7 +18,6 @@
 
 namespace {
 
-const QChar kCR(13);
 
 QString callsText(qsizetype count, const char *one, const char *many)
 {
@@ -27,37 +28,35 @@ QString callsText(qsizetype count, const char *one, const char *many)
 
 void frmMain::connectCallRecorder()
 {
-    connect(m_calls, &CallRecorder::callsDecoded, this, &frmMain::listCalls);
-    connect(m_calls, &CallRecorder::callsCompleted, this, &frmMain::nameCalls);
-    connect(m_calls, &CallRecorder::callsStored, this, [this](const QList<quint64> &ids) {
+    const CallRecorder *calls = &m_pipeline->recorder();
+    connect(calls, &CallRecorder::callsDecoded, this, &frmMain::listCalls);
+    connect(calls, &CallRecorder::callsCompleted, this, &frmMain::nameCalls);
+    connect(calls, &CallRecorder::callsStored, this, [this](const QList<quint64> &ids) {
         for (quint64 id : ids)
             m_callRows.remove(id);
     });
-    connect(m_calls, &CallRecorder::callsWaiting, this, &frmMain::reportWaitingCalls);
-    connect(m_calls, &CallRecorder::callsSavedLater, this, &frmMain::markCallsSaved);
-    connect(m_calls, &CallRecorder::waitingCallsSaved, this, &frmMain::reportWaitingCallsSaved);
-    connect(m_calls, &CallRecorder::earlierCallsWaiting, this, &frmMain::reportEarlierCalls);
-    connect(m_calls, &CallRecorder::callLogGone, this, &frmMain::reportCallLogGone);
-    connect(m_calls, &CallRecorder::callLogBack, this, &frmMain::reportCallLogBack);
-    connect(m_calls, &CallRecorder::roomAgain, this, [this] {
-        if (std::exchange(m_receiveWaiting, false))
-            QMetaObject::invokeMethod(this, &frmMain::takeReceived, Qt::QueuedConnection);
-    });
+    connect(calls, &CallRecorder::callsSavedLater, this, &frmMain::markCallsSaved);
+    connect(calls, &CallRecorder::earlierCallsWaiting, this, &frmMain::reportEarlierCalls);
+    connect(calls, &CallRecorder::callLogGone, this, &frmMain::reportCallLogGone);
+    connect(calls, &CallRecorder::callLogBack, this, &frmMain::reportCallLogBack);
+    connect(m_pipeline, &CallPipeline::callsWaiting, this, &frmMain::reportWaitingCalls);
+    connect(m_pipeline, &CallPipeline::waitingCallsSaved, this, &frmMain::reportWaitingCallsSaved);
+    connect(m_pipeline, &CallPipeline::readAgain, this, &frmMain::takeReceived);
+    connect(m_pipeline, &CallPipeline::feedOff, this, &frmMain::reportFeedOff);
+    connect(m_pipeline, &CallPipeline::outletRemark, this,
+            [this](const QString &text) { AppendReceiveLog(text + QChar(ascii::CR)); });
+    connect(m_pipeline, &CallPipeline::noticeActivated, this, &frmMain::showFromNotice);
 }
 
 void frmMain::startCallLog(bool noDatabaseSupport)
 {
-    CallRecorder::Options options;
-    if (noDatabaseSupport)
-        m_calls->startWithoutCallLog(options);
-    else
-        m_calls->start(options);
+    m_pipeline->start(noDatabaseSupport);
 }
 
 bool frmMain::finishCalls(int budgetMs)
 {
     QDeadlineTimer deadline(budgetMs);
-    const bool callsEnded = m_calls->finish(budgetMs);
+    const bool callsEnded = m_pipeline->finish(budgetMs);
     // An open still under way ends within its login time limit, or is not waited for.
     const bool reopenEnded = !m_dayViewReopen || m_dayViewReopen->wait(deadline);
     return callsEnded && reopenEnded;
@@ -100,11 +99,12 @@ void frmMain::appendReceiveLogLines(const QStringList &lines)
         length += lines.at(first).size() + 1;
     }
     for (qsizetype i = first; i < lines.size(); ++i)
-        text += lines.at(i) + kCR;
+        text += lines.at(i) + QChar(ascii::CR);
     AppendReceiveLog(text);
 }
 
-void frmMain::reportWaitingCalls(const QList<SpooledCall> &calls, bool kept, const QString &reason)
+void frmMain::reportWaitingCalls(const QList<SpooledCall> &calls, const QString &message,
+                                 const QStringList &logLines)
 {
     for (const SpooledCall &call : calls) {
         if (const auto row = m_callRows.constFind(call.id); row != m_callRows.constEnd()) {
@@ -112,25 +112,22 @@ void frmMain::reportWaitingCalls(const QList<SpooledCall> &calls, bool kept, con
                 item->setToolTip(callToolTip(call.call.name, true));
         }
     }
-    const qsizetype n = calls.size();
-    const QString message =
-        kept ? callsText(n, "The call is kept and will be saved when the call log is back",
-                         "%1 calls are kept and will be saved when the call log is back")
-             : callsText(n, "The call is not yet safe: it could not be kept on disk",
-                         "%1 calls are not yet safe: they could not be kept on disk");
-    QStringList lines{dates::formatGeneralDate(m_clock.now()), message};
-    if (!reason.isEmpty())
-        lines << reason;
-    const QString prefix =
-        kept ? QStringLiteral("Waiting: [") : QStringLiteral("Held in memory: [");
-    for (const SpooledCall &call : calls) {
-        lines << prefix + dates::formatCallStamp(call.call.when, strDateSep, strTimeSep) +
-                     QStringLiteral("] ") + call.call.number;
-    }
-    lines << callsText(m_calls->waitingCount(), "1 call waiting for the call log",
-                       "%1 calls waiting for the call log");
-    ShowTip(message, 0x0000FF, false);
-    appendReceiveLogLines(lines);
+    appendReceiveLogLines(logLines);
+    m_waitingMessage = message;
+    // The caller stays in the tip (and the minimised caption) a while: the user looks
+    // there to see who is calling.
+    const std::chrono::milliseconds shown{m_callTipShown.isValid() ? m_callTipShown.elapsed() : 0};
+    if (tipKind() == Tip::Call && m_callTipShown.isValid() && shown < m_callTipHold)
+        m_waitingNotice->start(m_callTipHold - shown);
+    else
+        showWaitingNotice();
+}
+
+void frmMain::showWaitingNotice()
+{
+    m_waitingNotice->stop();
+    if (callRecorder().waitingCount() > 0)
+        ShowTip(m_waitingMessage, Tip::LogProblem, false);
 }
 
 void frmMain::markCallsSaved(const QList<quint64> &ids)
@@ -144,13 +141,11 @@ void frmMain::markCallsSaved(const QList<quint64> &ids)
     }
 }
 
-void frmMain::reportWaitingCallsSaved(qsizetype count)
+void frmMain::reportWaitingCallsSaved(const QString &message)
 {
-    const QString message =
-        count == 1 ? QStringLiteral("The call log is back: 1 waiting call saved")
-                   : QStringLiteral("The call log is back: %1 waiting calls saved").arg(count);
-    ShowTip(message, 0xFFFF00, false);
-    AppendReceiveLog(message + kCR);
+    m_waitingNotice->stop();
+    ShowTip(message, Tip::Good, false);
+    AppendReceiveLog(message + QChar(ascii::CR));
 }
 
 void frmMain::reportEarlierCalls(qsizetype count, const QStringList &damage)
@@ -189,8 +184,8 @@ void frmMain::reportCallLogBack()
     if (!wasDown)
         return;
     const QString message = QStringLiteral("The call log is back");
-    AppendReceiveLog(message + kCR);
+    AppendReceiveLog(message + QChar(ascii::CR));
     // A report about the log gives way; a call's tip stays.
-    if (lblTipForeColor() == 0x0000FF && m_calls->waitingCount() == 0)
-        ShowTip(message, 0xFFFF00, false);
+    if (tipKind() == Tip::LogProblem && callRecorder().waitingCount() == 0)
+        ShowTip(message, Tip::Good, false);
 }

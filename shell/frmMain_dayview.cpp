@@ -31,10 +31,10 @@ void frmMain::ShowDay(const QString &dayText)
         return;
     }
     // The writer found the log unreachable: a query now would only wait for it.
-    if (m_calls->callLogDown()) {
+    if (callRecorder().callLogDown()) {
         ShowTip(QStringLiteral("The call log is unavailable: ") +
-                    m_calls->callLogDownReason().section(QLatin1Char('\n'), 0, 0).trimmed(),
-                0x0000FF, false);
+                    callRecorder().callLogDownReason().section(QLatin1Char('\n'), 0, 0).trimmed(),
+                Tip::LogProblem, false);
         return;
     }
 

@@ -1,5 +1,6 @@
 // The modem catalogue and the monitoring switch.
 #include "shell/frmMain.h"
+#include "text/ControlChars.h"
 
 #include "platform/Comm.h"
 #include "failure/Failure.h"
@@ -7,9 +8,7 @@
 #include "modem/ModemCatalogue.h"
 #include "modem/ModemReturnWatch.h"
 #include "modem/PortSettings.h"
-#include "platform/SerialPortMap.h"
 #include "calllog/TAPI.h"
-#include "platform/linux/TtyComm.h"
 #include "picturebutton/btn.h"
 
 #include <QComboBox>
@@ -53,8 +52,8 @@ void frmMain::cboMODEM_Click()
         trap.run([this] { Power->Enabled(true); });
         return;
     }
-    strInitCommand = selection.initCommand.value_or(QString(QChar(13)));
-    trap.run([this] { ShowTip(QString(), 0xFFFF00, false); });
+    strInitCommand = selection.initCommand.value_or(QString(QChar(ascii::CR)));
+    trap.run([this] { ShowTip(QString(), Tip::Good, false); });
     if (selection.dcb)
         dcbModem = *selection.dcb;
 
@@ -112,15 +111,13 @@ void frmMain::sendModemCommands(FailureTrap &trap)
 {
     if (!strInitCommand.isEmpty())
         trap.run([this] { SendCommand(strInitCommand); });
-    trap.run([this] { SendCommand(QStringLiteral("ats0=0") + QChar(13)); });
+    trap.run([this] { SendCommand(QStringLiteral("ats0=0") + QChar(ascii::CR)); });
     trap.run([this] { SendCommand(strCIDCommand); });
 }
 
 QString frmMain::modemDevicePath() const
 {
-    if (const auto *tty = qobject_cast<const TtyComm *>(comm))
-        return tty->devicePath();
-    return serialDevicePath(comm->CommPort());
+    return comm->devicePath();
 }
 
 void frmMain::comm_DeviceLost()
@@ -177,7 +174,7 @@ void frmMain::modemBack()
     FailureTrap trap;
     trap.run([this] { Power->Value(1); });
     sendModemCommands(trap);
-    trap.run([this] { ShowTip(kModemBack, 0xFFFF00, false); });
-    trap.run([this] { AppendReceiveLog(dates::formatGeneralDate(m_clock.now()) + QChar(13)); });
-    trap.run([this] { AppendReceiveLog(kModemBack + QChar(13)); });
+    trap.run([this] { ShowTip(kModemBack, Tip::Good, false); });
+    trap.run([this] { AppendReceiveLog(dates::formatGeneralDate(m_clock.now()) + QChar(ascii::CR)); });
+    trap.run([this] { AppendReceiveLog(kModemBack + QChar(ascii::CR)); });
 }

@@ -1,31 +1,31 @@
 // How the window tells the user about a failure: a coloured tip and lines in the receive
 // log, never a message box.
 #include "shell/frmMain.h"
+#include "text/ControlChars.h"
 
 #include "locale/LocaleDates.h"
 
 namespace {
 
-const QChar kCR(13);
 
 } // namespace
 
 void frmMain::ReportModemProblem(const QString &message, const QString &detail,
                                  const QStringList &extraLines)
 {
-    ShowTip(message, 0x8080FF, false);
-    AppendReceiveLog(dates::formatGeneralDate(m_clock.now()) + kCR);
-    AppendReceiveLog(strTip + kCR);
-    AppendReceiveLog(detail + kCR);
+    ShowTip(message, Tip::Problem, false);
+    AppendReceiveLog(dates::formatGeneralDate(m_clock.now()) + QChar(ascii::CR));
+    AppendReceiveLog(strTip + QChar(ascii::CR));
+    AppendReceiveLog(detail + QChar(ascii::CR));
     for (const QString &line : extraLines)
-        AppendReceiveLog(line + kCR);
+        AppendReceiveLog(line + QChar(ascii::CR));
 }
 
 void frmMain::ReportCallLogProblem(const QString &message, const QString &detail)
 {
-    ShowTip(message, 0x0000FF, false);
-    AppendReceiveLog(dates::formatGeneralDate(m_clock.now()) + kCR);
-    AppendReceiveLog(message + kCR);
+    ShowTip(message, Tip::LogProblem, false);
+    AppendReceiveLog(dates::formatGeneralDate(m_clock.now()) + QChar(ascii::CR));
+    AppendReceiveLog(message + QChar(ascii::CR));
     if (!detail.isEmpty())
-        AppendReceiveLog(detail + kCR);
+        AppendReceiveLog(detail + QChar(ascii::CR));
 }

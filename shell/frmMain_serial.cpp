@@ -10,6 +10,8 @@
 #include "locale/LocaleDates.h"
 #include "shell/ReceiveLogView.h"
 
+#include <QTimer>
+
 namespace {
 
 constexpr int kListCapacity = 32767;
@@ -25,13 +27,8 @@ void frmMain::comm_OnComm()
 {
     switch (comm->CommEvent()) {
     case Comm::EventReceive:
-        // While the call path holds all the calls it may, the text stays in the port
-        // (which bounds it): a flood cannot pile up calls without end.
-        if (m_calls->full()) {
-            m_receiveWaiting = true;
-            break;
-        }
-        takeReceived();
+        if (m_pipeline->mayRead())
+            takeReceived();
         break;
     case Comm::EventCarrierDetect:
         try {
@@ -57,12 +54,10 @@ void frmMain::takeReceived()
     try {
         text = comm->Input();
     } catch (const Failure &) {
+        // The receive branch skips a failing step: the port keeps what it could not give.
     }
     AppendReceiveLog(text);
-    // The whole text goes to the buffer: the decoder drops foreign lines itself, so
-    // the calls do not depend on where the serial layer cut the stream.
-    strReceive += text.toUpper();
-    ReceiveExplain();
+    m_pipeline->receive(text);
 }
 
 void frmMain::AppendReceiveLog(QString text)
@@ -83,7 +78,7 @@ void frmMain::RcvText_KeyPress(short &KeyAscii)
 
 void frmMain::ReceiveExplain()
 {
-    m_calls->decode(strReceive, strDateSep, strTimeSep);
+    m_pipeline->decode();
 }
 
 void frmMain::listCalls(const QList<ReceivedCall> &calls)
@@ -105,7 +100,11 @@ void frmMain::listCalls(const QList<ReceivedCall> &calls)
         m_callRows.insert(call.id, row);
     }
     lstCID->addItems(lines);
-    ShowTip(callTip(last.shown), 0x8080FF, false);
+    ShowTip(callTip(last.shown), Tip::Call, false);
+    m_callTipShown.start();
+    // A notice held back waits for this call's tip to have shown its while too.
+    if (m_waitingNotice->isActive())
+        m_waitingNotice->start(m_callTipHold);
 }
 
 void frmMain::nameCalls(const QList<ReceivedCall> &calls)

@@ -1,5 +1,6 @@
 // Start-up and shutdown.
 #include "shell/frmMain.h"
+#include "text/ControlChars.h"
 
 #include "platform/Comm.h"
 #include "failure/Failure.h"
@@ -35,7 +36,7 @@ void frmMain::Form_Load()
     windowsystem::processPendingMessages();
     if (m_unloaded)
         return endLoadEarly();
-    ShowTip(QStringLiteral("System initialization..."), 0xFFFF00, false);
+    ShowTip(QStringLiteral("System initialization..."), Tip::Good, false);
     windowsystem::processPendingMessages();
     if (m_unloaded)
         return endLoadEarly();
@@ -48,20 +49,20 @@ void frmMain::Form_Load()
     const int openFailure = trap.lastNumber();
     if (openFailure == ErrorNumber::ProviderNotFound) {
         m_callLogReport = kNoDatabaseSupport;
-        m_callLogReportColour = 0x0000FF;
-        trap.run([this] { ShowTip(kNoDatabaseSupport, 0x0000FF, false); });
-        trap.run([this] { AppendReceiveLog(kNoDatabaseSupport + QChar(13)); });
+        m_callLogReportKind = Tip::LogProblem;
+        trap.run([this] { ShowTip(kNoDatabaseSupport, Tip::LogProblem, false); });
+        trap.run([this] { AppendReceiveLog(kNoDatabaseSupport + QChar(ascii::CR)); });
         trap.run([] { TAPI::releaseConnection(); });
     } else if (openFailure != 0) {
         // Any other failure used to clear the tip as if the log were open, so calls went
         // unsaved without a word; say so instead.
         m_callLogReport = kCallLogUnavailable;
-        m_callLogReportColour = 0x0000FF;
+        m_callLogReportKind = Tip::LogProblem;
         const QString driverWords = trap.lastDescription();
         trap.run([&] { ReportCallLogProblem(kCallLogUnavailable, driverWords); });
         m_callLogReportedDown = true;
     } else {
-        trap.run([this] { ShowTip(QString(), 0xFFFF00, false); });
+        trap.run([this] { ShowTip(QString(), Tip::Good, false); });
     }
     // Calls are stored by a writer of their own, which keeps trying a log that did not
     // open; without database support they wait in the spool.
@@ -75,7 +76,7 @@ void frmMain::Form_Load()
     // The modem selection clears the tip line when the modem passes its checks, which
     // would wipe the call-log report before anyone could read it.
     if (!m_callLogReport.isEmpty() && TAPI::connection().State() == db::adStateClosed)
-        trap.run([this] { ShowTip(m_callLogReport, m_callLogReportColour, false); });
+        trap.run([this] { ShowTip(m_callLogReport, m_callLogReportKind, false); });
 
     // Out of the tab order, yet a click still gives the list the keyboard for its arrows.
     trap.run([this] { lstCID->setFocusPolicy(Qt::ClickFocus); });

@@ -40,19 +40,19 @@ void frmMain::btn5_Click()
 int frmMain::WindowState() const
 {
     if (isMinimized())
-        return 1;
+        return vbMinimized;
     if (isMaximized())
-        return 2;
-    return 0;
+        return vbMaximized;
+    return vbNormal;
 }
 
 void frmMain::Form_Resize()
 {
     switch (WindowState()) {
-    case 0:
+    case vbNormal:
         setWindowTitle(QStringLiteral("hi"));
         break;
-    case 1:
+    case vbMinimized:
         setWindowTitle(strTip);
         break;
     default:
@@ -79,7 +79,7 @@ void frmMain::changeEvent(QEvent *event)
     if (event->type() == QEvent::WindowStateChange) {
         // A minimised window without a taskbar entry could not be brought back on most
         // Linux desktops, so it has one exactly while minimised.
-        windowsystem::setTaskbarEntry(this, m_showInTaskbar || WindowState() == 1);
+        windowsystem::setTaskbarEntry(this, m_showInTaskbar || WindowState() == vbMinimized);
         Form_Resize();
     }
 }

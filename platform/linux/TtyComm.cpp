@@ -444,3 +444,8 @@ void TtyComm::pollModemLines()
         queueNotice(EventCarrierDetect);
     }
 }
+
+Comm *newSerialPort(QObject *parent)
+{
+    return new TtyComm(parent);
+}

@@ -49,7 +49,7 @@ public:
     bool lastFailureWasPermission() const override;
 
     // The device the current port number stands for, symlinks resolved ("" when none).
-    QString devicePath() const;
+    QString devicePath() const override;
 
     struct LineSettings
     {

@@ -56,6 +56,9 @@ public:
     {
         TAPI::releaseConnection();
         window = std::make_unique<frmMain>();
+        // The faults are read from the tip as soon as they are reported; how long a caller
+        // keeps the tip first has its own test.
+        window->setCallTipHold(std::chrono::milliseconds(0));
         window->Form_Load();
         return eventually([this] { return sim->commands().size() >= 3; });
     }

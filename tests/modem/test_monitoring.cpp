@@ -108,7 +108,7 @@ TEST_F(MonitoringTest, AUsableModemGetsItsThreeCommandsInOrder)
     m.dcb = dcbBytes(19200, 8, 0, 2);
     useModems({m});
     frmMain w(nullptr, clock);
-    w.ShowTip(QStringLiteral("System initialization..."), 0xFFFF00, false);
+    w.ShowTip(QStringLiteral("System initialization..."), Tip::Good, false);
     w.FillModemList();
 
     EXPECT_EQ(w.cboMODEM->count(), 1);

@@ -28,6 +28,20 @@ TEST(ReceiveLogView, AppendsExactlyWhatThePlainRuleGives)
         ASSERT_EQ(view.toPlainText(), model) << "round " << round;
         ASSERT_EQ(view.length(), model.size());
     }
+    // A burst goes into the box in one step and must trim as the texts one after another
+    // would: long bursts cross the trim line several times.
+    for (int round = 0; round < 60; ++round) {
+        const int texts = random.bounded(1, 200);
+        for (int t = 0; t < texts; ++t) {
+            QString text;
+            const int size = random.bounded(0, 400);
+            for (int i = 0; i < size; ++i)
+                text += alphabet.at(random.bounded(alphabet.size()));
+            receivelog::append(model, text);
+            view.appendReceived(text);
+        }
+        ASSERT_EQ(view.toPlainText(), model) << "burst " << round;
+    }
     // Markup from the line stays text.
     view.appendReceived(QStringLiteral("<b>NAME</b>\r"));
     EXPECT_TRUE(view.toPlainText().endsWith(QLatin1String("<b>NAME</b>\n")));

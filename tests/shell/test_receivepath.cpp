@@ -39,6 +39,9 @@ protected:
         window = std::make_unique<frmMain>(line, clock);
         window->strDateSep = QStringLiteral("/");
         window->strTimeSep = QStringLiteral(":");
+        // Reports about the log are read from the tip at once here; the caller's hold has
+        // its own test.
+        window->setCallTipHold(std::chrono::milliseconds(0));
         line->setPortOpen(true);
     }
 
@@ -170,6 +173,47 @@ TEST_F(ReceivePath, WithoutDatabaseSupportCallsAreListedAndKeptForLater)
     EXPECT_EQ(window->lblTipForeColor(), 0x0000FFu);
     EXPECT_EQ(window->callRecorder().waitingCount(), 2);
     EXPECT_EQ(OdbcSandbox::instance().rowCount(), 0);
+}
+
+// While the log cannot take calls (here: no database support, as after a 3706), a call's
+// tip and the minimised caption keep the caller until the tip has shown its while; the
+// waiting is said in the receive log and the tooltip at once.
+TEST_F(ReceivePath, TheCallerKeepsTheTipWhileTheLogIsAway)
+{
+    TAPI::releaseConnection();
+    window->startCallLog(true);
+    window->setCallTipHold(std::chrono::hours(1));
+    window->btn5_Click();
+    ASSERT_TRUE(window->isMinimized());
+    const QString waiting = QStringLiteral("The call is kept and will be saved when the call log is back");
+    const QString callA = QStringLiteral("[2002/10/13 14:25] 5550101");
+    const QString callB = QStringLiteral("[2002/10/13 14:25] 5550102");
+
+    for (const QString &call : {callA, callB}) {
+        deliver(QStringLiteral("DATE = 1013\r\nTIME = 1425\r\nNMBR = ") + call.right(7) +
+                QStringLiteral("\r\n\r\n"));
+        ASSERT_TRUE(waitFor([&] { return log().contains(QStringLiteral("Waiting: ") + call); }));
+        EXPECT_EQ(window->lblTip->text(), call);
+        EXPECT_EQ(window->tipKind(), Tip::Call);
+        EXPECT_EQ(window->windowTitle(), call) << "the minimised caption shows the caller";
+        EXPECT_EQ(shownToolTip(), QStringLiteral("Not yet saved in the call log"));
+    }
+    EXPECT_EQ(log().count(waiting), 2) << "each waiting call is said in the receive log";
+
+    // Once the caller's tip has shown its while, the tip says that calls wait.
+    window->setCallTipHold(std::chrono::milliseconds(200));
+    deliver(QStringLiteral("DATE = 1013\r\nTIME = 1425\r\nNMBR = 5550103\r\n\r\n"));
+    ASSERT_TRUE(waitFor([&] { return window->lblTip->text() == waiting; }));
+    EXPECT_EQ(window->lblTipForeColor(), 0x0000FFu);
+    EXPECT_EQ(window->windowTitle(), waiting);
+
+    // The next call takes the tip again.
+    window->setCallTipHold(std::chrono::hours(1));
+    deliver(QStringLiteral("DATE = 1013\r\nTIME = 1425\r\nNMBR = 5550104\r\n\r\n"));
+    ASSERT_TRUE(waitFor([&] { return log().count(waiting) == 4; }));
+    EXPECT_EQ(window->lblTip->text(), QStringLiteral("[2002/10/13 14:25] 5550104"));
+    EXPECT_EQ(window->lblTipForeColor(), 0x8080FFu);
+    EXPECT_EQ(window->callRecorder().waitingCount(), 4);
 }
 
 // Qt would read a tooltip that looks like markup as rich text: a name is escaped, and shares

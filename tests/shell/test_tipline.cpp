@@ -29,7 +29,7 @@ TEST(ShowTip, StillTextIsShownWholeAndStopsTheMarquee)
     frmMain w;
     ASSERT_TRUE(w.Timer1->isActive()); // the marquee runs from load
     const QString seventy(70, QLatin1Char('x'));
-    w.ShowTip(seventy, 0x8080FF, false);
+    w.ShowTip(seventy, Tip::Problem, false);
     EXPECT_EQ(tipText(w), seventy);
     EXPECT_EQ(w.strTip, seventy);
     EXPECT_FALSE(w.Timer1->isActive());
@@ -53,7 +53,7 @@ TEST(ShowTip, ScrollingTextIsCentredInSixtyBytes)
     };
     for (const Case &c : cases) {
         frmMain w;
-        w.ShowTip(c.text, 0xFFFF00, true);
+        w.ShowTip(c.text, Tip::Good, true);
         const QString pad(c.spaces, QLatin1Char(' '));
         EXPECT_EQ(tipText(w), pad + c.text + pad);
         EXPECT_TRUE(w.Timer1->isActive());
@@ -63,9 +63,9 @@ TEST(ShowTip, ScrollingTextIsCentredInSixtyBytes)
 TEST(ShowTip, TooWideToScrollFailsAfterKeepingTheText)
 {
     frmMain w;
-    w.ShowTip(QStringLiteral("before"), 0x0000FF, false);
+    w.ShowTip(QStringLiteral("before"), Tip::LogProblem, false);
     const QString tooWide(62, QLatin1Char('a'));
-    EXPECT_THROW(w.ShowTip(tooWide, 0x8080FF, true), Failure);
+    EXPECT_THROW(w.ShowTip(tooWide, Tip::Problem, true), Failure);
     EXPECT_EQ(w.strTip, tooWide);
     EXPECT_EQ(tipText(w), QStringLiteral("before"));
     EXPECT_EQ(w.lblTipForeColor(), 0x0000FFu);
@@ -75,13 +75,13 @@ TEST(ShowTip, TooWideToScrollFailsAfterKeepingTheText)
 TEST(ShowTip, ClearingKeepsColourAndTimer)
 {
     frmMain w;
-    w.ShowTip(QStringLiteral("call"), 0x8080FF, true);
-    w.ShowTip(QString(), 0xFFFF00, false);
+    w.ShowTip(QStringLiteral("call"), Tip::Problem, true);
+    w.ShowTip(QString(), Tip::Good, false);
     EXPECT_EQ(tipText(w), QString());
     EXPECT_TRUE(w.strTip.isEmpty());
     EXPECT_EQ(w.lblTipForeColor(), 0x8080FFu);
     EXPECT_TRUE(w.Timer1->isActive());
-    w.ShowTip(QStringLiteral("next"), 0xFFFF00, false);
+    w.ShowTip(QStringLiteral("next"), Tip::Good, false);
     EXPECT_EQ(w.lblTipForeColor(), 0xFFFF00u);
 }
 
@@ -89,7 +89,7 @@ TEST(ShowTip, MarkupIsShownLiterally)
 {
     frmMain w;
     const QString hostile = QStringLiteral("<b>5550123</b><img src=x>");
-    w.ShowTip(hostile, 0x8080FF, false);
+    w.ShowTip(hostile, Tip::Problem, false);
     EXPECT_EQ(w.lblTip->textFormat(), Qt::PlainText);
     EXPECT_EQ(tipText(w), hostile);
 }
@@ -98,13 +98,13 @@ TEST(ShowTip, CaptionFollowsTheStatusOnlyWhileMinimised)
 {
     frmMain w;
     w.setWindowTitle(QStringLiteral("hi"));
-    w.ShowTip(QStringLiteral("normal"), 0x8080FF, false);
+    w.ShowTip(QStringLiteral("normal"), Tip::Problem, false);
     EXPECT_EQ(w.windowTitle(), QStringLiteral("hi"));
 
     w.setWindowState(Qt::WindowMinimized);
-    w.ShowTip(QStringLiteral("Sorry , I couldn't use the modem"), 0x8080FF, false);
+    w.ShowTip(QStringLiteral("Sorry , I couldn't use the modem"), Tip::Problem, false);
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Sorry , I couldn't use the modem"));
-    w.ShowTip(QString(), 0xFFFF00, false);
+    w.ShowTip(QString(), Tip::Good, false);
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Sorry , I couldn't use the modem"));
 }
 
@@ -133,7 +133,7 @@ TEST(Marquee, EachTickRotatesTheLineAndComesBackRound)
     w.Timer1_Timer(); // strTip still empty: nothing moves
     EXPECT_EQ(tipText(w), QString());
 
-    w.ShowTip(QString(55, QLatin1Char('a')) + QStringLiteral("Z"), 0x8080FF, true);
+    w.ShowTip(QString(55, QLatin1Char('a')) + QStringLiteral("Z"), Tip::Problem, true);
     const QString start = tipText(w);
     w.Timer1_Timer();
     EXPECT_EQ(tipText(w), start.mid(1) + start.at(0));
@@ -149,4 +149,29 @@ TEST(Marquee, OneCharacterStaysPut)
     QString one = QStringLiteral("x");
     w.ScrollText(one);
     EXPECT_EQ(one, QStringLiteral("x"));
+}
+
+// Each kind of status text in the colour the user knows it by, on the label too.
+TEST(ShowTip, EachKindOfTextHasItsColour)
+{
+    const struct
+    {
+        Tip kind;
+        quint32 colour;
+        QColor shown;
+    } cases[] = {
+        {Tip::Good, 0xFFFF00u, QColor(0, 255, 255)},
+        {Tip::Call, 0x8080FFu, QColor(255, 128, 128)},
+        {Tip::Problem, 0x8080FFu, QColor(255, 128, 128)},
+        {Tip::LogProblem, 0x0000FFu, QColor(255, 0, 0)},
+    };
+    frmMain w;
+    for (const auto &c : cases) {
+        w.ShowTip(QStringLiteral("text"), c.kind, false);
+        EXPECT_EQ(w.lblTipForeColor(), c.colour) << int(c.kind);
+        EXPECT_EQ(w.tipKind(), c.kind);
+        EXPECT_EQ(w.lblTip->palette().color(QPalette::WindowText), c.shown) << int(c.kind);
+        w.ShowTip(QString(), Tip::Good, false);
+        EXPECT_EQ(w.tipKind(), c.kind) << "a cleared line keeps what its last text told";
+    }
 }

@@ -370,23 +370,23 @@ TEST(WindowState, MinimiseAndTheCaptionRule)
     WindowUnderTest w;
     showAndWait(*w);
     EXPECT_EQ(w->windowTitle(), QStringLiteral("hi"));
-    EXPECT_EQ(w->WindowState(), 0);
+    EXPECT_EQ(w->WindowState(), frmMain::vbNormal);
 
     const QString sorry = QStringLiteral("Sorry , I couldn't use the modem");
-    w->ShowTip(sorry, 0x8080FF, false);
+    w->ShowTip(sorry, Tip::Problem, false);
     EXPECT_EQ(w->windowTitle(), QStringLiteral("hi")) << "a status reaches the caption only while minimised";
     QTest::mouseClick(w->btn5, Qt::LeftButton, Qt::NoModifier, w->btn5->rect().center());
-    EXPECT_EQ(w->WindowState(), 1);
+    EXPECT_EQ(w->WindowState(), frmMain::vbMinimized);
     EXPECT_EQ(w->windowTitle(), sorry);
 
-    w->ShowTip(QStringLiteral("003.[2002/10/13 14:25] 5551234"), 0x8080FF, false);
+    w->ShowTip(QStringLiteral("003.[2002/10/13 14:25] 5551234"), Tip::Call, false);
     EXPECT_EQ(w->windowTitle(), QStringLiteral("003.[2002/10/13 14:25] 5551234"));
-    w->ShowTip(QString(), 0xFFFF00, false);
+    w->ShowTip(QString(), Tip::Good, false);
     EXPECT_EQ(w->windowTitle(), QStringLiteral("003.[2002/10/13 14:25] 5551234"))
         << "a cleared status leaves the caption";
 
     w->showNormal();
-    EXPECT_EQ(w->WindowState(), 0);
+    EXPECT_EQ(w->WindowState(), frmMain::vbNormal);
     EXPECT_EQ(w->windowTitle(), QStringLiteral("hi"));
 
     // Minimised with an empty tip line: an empty caption.
@@ -395,7 +395,7 @@ TEST(WindowState, MinimiseAndTheCaptionRule)
     w->showNormal();
 
     w->setWindowState(Qt::WindowMaximized);
-    EXPECT_EQ(w->WindowState(), 2);
+    EXPECT_EQ(w->WindowState(), frmMain::vbMaximized);
     EXPECT_EQ(w->windowTitle(), QStringLiteral("hi")) << "maximised leaves the caption";
 }
 
@@ -421,7 +421,7 @@ TEST(WindowTexts, PlainTextOnly)
 {
     WindowUnderTest w;
     const QString markup = QStringLiteral("<b>5551234</b> &amp;");
-    w->ShowTip(markup, 0x8080FF, false);
+    w->ShowTip(markup, Tip::Problem, false);
     EXPECT_EQ(w->lblTip->textFormat(), Qt::PlainText);
     w->lstCID->addItem(markup);
     w->cboMODEM->addItem(markup);

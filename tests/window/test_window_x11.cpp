@@ -133,11 +133,11 @@ TEST(OnX11, TheCaptionAsXHoldsIt)
     const Step steps[] = {
         {"shown", [](frmMain &) {}, QStringLiteral("hi")},
         {"minimised with an empty tip line", [](frmMain &f) { f.btn5_Click(); }, QString()},
-        {"a status while minimised", [&](frmMain &f) { f.ShowTip(sorry, 0x8080FF, false); }, sorry},
-        {"a caller's text while minimised", [&](frmMain &f) { f.ShowTip(caller, 0x8080FF, false); }, caller},
+        {"a status while minimised", [&](frmMain &f) { f.ShowTip(sorry, Tip::Problem, false); }, sorry},
+        {"a caller's text while minimised", [&](frmMain &f) { f.ShowTip(caller, Tip::Call, false); }, caller},
         {"restored", [](frmMain &f) { f.setWindowState(Qt::WindowNoState); }, QStringLiteral("hi")},
         {"status cleared, then minimised", [](frmMain &f) {
-             f.ShowTip(QString(), 0xFFFF00, false);
+             f.ShowTip(QString(), Tip::Good, false);
              f.btn5_Click();
          }, QString()},
         {"restored again", [](frmMain &f) { f.setWindowState(Qt::WindowNoState); }, QStringLiteral("hi")},
@@ -175,7 +175,7 @@ TEST(OnX11, Screenshot)
     for (const char *call : calls)
         w->lstCID->addItem(QString::fromLatin1(call));
     w->brDay->setText(QStringLiteral("2024/05/14"));
-    w->ShowTip(QStringLiteral("[2024/05/14 17:58] P"), 0x8080FF, false);
+    w->ShowTip(QStringLiteral("[2024/05/14 17:58] P"), Tip::Call, false);
     w->Power->Value(1);
     w->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w.window.get()));
@@ -191,7 +191,7 @@ TEST(OnX11, Screenshot)
     w->RcvText->appendReceived(QStringLiteral("ATZ\r\r\nOK\r\nats0=0\r\r\nOK\r\nAT+VCID=1\r\r\nOK\r\n\r\nRING\r\n\r\n"
                                               "DATE = 0514\r\nTIME = 1758\r\nNMBR = P\r\n\r\nRING\r\n"));
     w->RcvText->show();
-    w->ShowTip(QStringLiteral("Sorry , I couldn't use the modem"), 0x8080FF, false);
+    w->ShowTip(QStringLiteral("Sorry , I couldn't use the modem"), Tip::Problem, false);
     settle();
     const QPixmap log = w->screen()->grabWindow(0, at.x(), at.y(), at.width(), at.height());
     ASSERT_TRUE(log.save(folder + QStringLiteral("/frmMain-receivelog.png")));

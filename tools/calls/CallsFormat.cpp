@@ -1,4 +1,5 @@
 #include "tools/calls/CallsFormat.h"
+#include "text/ControlChars.h"
 
 #include <optional>
 
@@ -23,7 +24,7 @@ bool isLayoutControl(char16_t c)
 
 bool isLineBreakOrTab(char16_t c)
 {
-    return c == u'\t' || c == u'\r' || c == u'\n';
+    return c == ascii::TAB || c == ascii::CR || c == ascii::LF;
 }
 
 template <class Replace> QString replaced(QStringView text, Replace replace)
@@ -45,9 +46,9 @@ bool startsFormula(char16_t c)
     case u'+':
     case u'-':
     case u'@':
-    case u'\t':
-    case u'\r':
-    case u'\n':
+    case ascii::TAB:
+    case ascii::CR:
+    case ascii::LF:
     case 0xff1d:
     case 0xff0b:
     case 0xff0d:
@@ -180,19 +181,19 @@ void appendJsonString(std::string &out, const QString &text)
         case u'\\':
             escape = "\\\\";
             break;
-        case u'\b':
+        case ascii::BS:
             escape = "\\b";
             break;
-        case u'\f':
+        case ascii::FF:
             escape = "\\f";
             break;
-        case u'\n':
+        case ascii::LF:
             escape = "\\n";
             break;
-        case u'\r':
+        case ascii::CR:
             escape = "\\r";
             break;
-        case u'\t':
+        case ascii::TAB:
             escape = "\\t";
             break;
         default:
@@ -294,8 +295,8 @@ void appendCsvCell(std::string &out, QStringView text)
     });
     if (formula && !isPhoneNumber(cell))
         cell.prepend(u'\'');
-    if (!cell.contains(u',') && !cell.contains(u'"') && !cell.contains(u'\r') &&
-        !cell.contains(u'\n')) {
+    if (!cell.contains(u',') && !cell.contains(u'"') && !cell.contains(ascii::CR) &&
+        !cell.contains(ascii::LF)) {
         out += cell.toUtf8().toStdString();
         return;
     }

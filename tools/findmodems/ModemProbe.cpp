@@ -1,4 +1,5 @@
 #include "tools/findmodems/ModemProbe.h"
+#include "text/ControlChars.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
@@ -60,7 +61,7 @@ public:
 private:
     bool send(const QString &command)
     {
-        const QByteArray bytes = command.toLatin1() + '\r';
+        const QByteArray bytes = command.toLatin1() + char(ascii::CR);
         if (m_port.write(bytes) != bytes.size())
             return false;
         QDeadlineTimer deadline(1000);
@@ -127,7 +128,7 @@ private:
     {
         qsizetype end = -1;
         for (qsizetype i = 0; i < m_pending.size(); ++i) {
-            if (m_pending[i] == '\r' || m_pending[i] == '\n') {
+            if (m_pending[i] == ascii::CR || m_pending[i] == ascii::LF) {
                 end = i;
                 break;
             }

@@ -1,4 +1,5 @@
 #include "tools/linesim/LineSimulator.h"
+#include "text/ControlChars.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -251,9 +252,9 @@ void LineSimulator::handleInput(const QByteArray &bytes)
             continue; // lost, as a modem busy restarting loses it
         if (m_echo)
             echo += c;
-        if (c == '\n')
+        if (c == ascii::LF)
             continue;
-        if (c != '\r') {
+        if (c != ascii::CR) {
             if (m_line.size() < LineLimit)
                 m_line += c;
             continue;

@@ -1,0 +1,153 @@
+#include "calllog/CallPipeline.h"
+
+#include "calllog/CallLog.h"
+#include "calllog/CallNotifier.h"
+#include "calllog/DayView.h"
+#include "calllog/TAPI.h"
+#include "failure/Failure.h"
+#include "feed/FeedServer.h"
+#include "locale/LocaleDates.h"
+
+#include <utility>
+
+namespace {
+
+QString callsText(qsizetype count, const char *one, const char *many)
+{
+    return count == 1 ? QString::fromLatin1(one) : QString::fromLatin1(many).arg(count);
+}
+
+// Today's calls for the feed's clients. Runs on the feed's own worker thread, so it has a
+// connection of its own there: opened on first use, and anew after any failure.
+FeedServer::TodaysCalls todaysCallsFromLog(const dates::Clock &clock)
+{
+    auto connection = std::make_shared<std::unique_ptr<db::Connection>>();
+    return [connection, &clock]() -> std::optional<QList<Call>> {
+        try {
+            if (!*connection) {
+                std::unique_ptr<db::Connection> opened = TAPI::newConnection();
+                opened->Open(TAPI::callLogSource(), QString(), QString(), -1);
+                *connection = std::move(opened);
+            }
+            Result<QList<Call>> calls =
+                CallLog(**connection).readDay(clock.now().date(), dayview::ListCapacity);
+            if (!calls)
+                throw calls.failure();
+            return std::move(calls).value();
+        } catch (const Failure &) {
+            connection->reset();
+            return std::nullopt;
+        }
+    };
+}
+
+} // namespace
+
+CallPipeline::CallPipeline(const dates::Clock &clock, QObject *parent)
+    : QObject(parent), m_clock(clock), m_recorder(new CallRecorder(clock, this))
+{
+    connect(m_recorder, &CallRecorder::callsWaiting, this, &CallPipeline::reportWaiting);
+    connect(m_recorder, &CallRecorder::waitingCallsSaved, this, [this](qsizetype count) {
+        Q_EMIT waitingCallsSaved(
+            count == 1 ? QStringLiteral("The call log is back: 1 waiting call saved")
+                       : QStringLiteral("The call log is back: %1 waiting calls saved").arg(count));
+    });
+    connect(m_recorder, &CallRecorder::roomAgain, this, [this] {
+        if (std::exchange(m_readWaiting, false))
+            QMetaObject::invokeMethod(this, &CallPipeline::readAgain, Qt::QueuedConnection);
+    });
+    connect(m_recorder, &CallRecorder::callsCompleted, this, &CallPipeline::passOn);
+}
+
+CallPipeline::~CallPipeline()
+{
+    // The recorder ends (and spools what it holds) before the outlets it feeds.
+    disconnect(m_recorder, nullptr, this, nullptr);
+    delete std::exchange(m_recorder, nullptr);
+}
+
+void CallPipeline::start(bool noDatabaseSupport, const CallRecorder::Options &options)
+{
+    if (noDatabaseSupport)
+        m_recorder->startWithoutCallLog(options);
+    else
+        m_recorder->start(options);
+}
+
+bool CallPipeline::finish(int budgetMs)
+{
+    return m_recorder->finish(budgetMs);
+}
+
+bool CallPipeline::mayRead()
+{
+    if (m_recorder->full()) {
+        m_readWaiting = true;
+        return false;
+    }
+    return true;
+}
+
+void CallPipeline::receive(const QString &text)
+{
+    m_buffer += text.toUpper();
+    decode();
+}
+
+void CallPipeline::decode()
+{
+    m_recorder->decode(m_buffer, m_dateSep, m_timeSep);
+}
+
+void CallPipeline::startOutlets(bool notifications, const QString &feedAddress,
+                                const ServiceMaker &makeService)
+{
+    if (m_notifier)
+        return;
+    m_notifier = new CallNotifier(notifications, makeService, this);
+    connect(m_notifier, &CallNotifier::activated, this, &CallPipeline::noticeActivated);
+    connect(m_notifier, &CallNotifier::unavailable, this, &CallPipeline::outletRemark);
+
+    if (!feedAddress.isEmpty()) {
+        m_feed = new FeedServer(todaysCallsFromLog(m_clock), this);
+        if (!m_feed->start(feedAddress)) {
+            const QString message = m_feed->errorString();
+            delete std::exchange(m_feed, nullptr);
+            Q_EMIT feedOff(message);
+        }
+    }
+}
+
+void CallPipeline::passOn(const QList<ReceivedCall> &calls)
+{
+    if (!m_notifier)
+        return;
+    for (const ReceivedCall &call : calls) {
+        m_notifier->notify(call.call);
+        if (m_feed)
+            m_feed->sendCall(call.call);
+    }
+}
+
+void CallPipeline::reportWaiting(const QList<SpooledCall> &calls, bool kept,
+                                 const QString &reason)
+{
+    const qsizetype n = calls.size();
+    const QString message =
+        kept ? callsText(n, "The call is kept and will be saved when the call log is back",
+                         "%1 calls are kept and will be saved when the call log is back")
+             : callsText(n, "The call is not yet safe: it could not be kept on disk",
+                         "%1 calls are not yet safe: they could not be kept on disk");
+    QStringList lines{dates::formatGeneralDate(m_clock.now()), message};
+    if (!reason.isEmpty())
+        lines << reason;
+    const QString prefix =
+        kept ? QStringLiteral("Waiting: [") : QStringLiteral("Held in memory: [");
+    for (const SpooledCall &call : calls) {
+        lines << prefix + dates::formatCallStamp(call.call.when, m_dateSep, m_timeSep) +
+                     QStringLiteral("] ") + call.call.number;
+    }
+    lines << callsText(m_recorder->waitingCount(), "1 call waiting for the call log",
+                       "%1 calls waiting for the call log");
+    Q_EMIT callsWaiting(calls, message, lines);
+}
