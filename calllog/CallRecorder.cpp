@@ -200,6 +200,10 @@ void CallRecorder::show(const QList<DecodedCall> &decoded)
         calls.append(ReceivedCall{m_nextId++, shown, Call{when, shown.number, {}}});
     }
     m_open.insert(m_open.end(), calls.cbegin(), calls.cend());
+    // Only here do held calls grow: remembering that the limit was reached is what makes a
+    // later store say "room again", however the limit was reached.
+    if (full())
+        m_wasFull = true;
     Q_EMIT callsDecoded(calls);
 }
 

@@ -134,7 +134,8 @@ struct Framed
 std::optional<Framed> frame(QByteArrayView bytes)
 {
     qsizetype pos = Marker.size();
-    const qsizetype versionEnd = bytes.indexOf(' ', pos);
+    // The version has at most 4 digits: the search for its end goes no further.
+    const qsizetype versionEnd = bytes.first(qMin(bytes.size(), pos + 5)).indexOf(' ', pos);
     if (versionEnd < 0 || versionEnd == pos || versionEnd - pos > 4 ||
         !decimal(bytes.sliced(pos, versionEnd - pos)))
         return std::nullopt;

@@ -307,17 +307,28 @@ TEST_F(Recorder, ASpoolThatCannotBeWrittenLeavesCallsHeldAndIsTriedAgain)
 
 TEST_F(Recorder, HeldCallsAreBoundedAndTheLineIsReadAgainOnceTheyAreStored)
 {
-    CallRecorder::Options o = options();
-    o.memoryLimit = 3;
-    auto recorder = started(true, o);
-    SqliteLock lock(OdbcSandbox::instance().sqliteFile());
-    feed(*recorder, reports({"1", "2"}));
-    EXPECT_FALSE(recorder->full());
-    feed(*recorder, reports({"3"}));
-    EXPECT_TRUE(recorder->full());
-    lock.release();
-    ASSERT_TRUE(waitFor([&] { return heard.rooms == 1; }, 15000));
-    EXPECT_FALSE(recorder->full());
+    // The limit reached before the spool was read, and long after (the usual case: a
+    // flood while the log is away).
+    for (const bool spoolReadFirst : {false, true}) {
+        SCOPED_TRACE(spoolReadFirst ? "spool read first" : "limit reached first");
+        OdbcSandbox::instance().resetCallLog();
+        heard = Heard();
+        CallRecorder::Options o = options();
+        o.memoryLimit = 3;
+        auto recorder = started(true, o);
+        if (spoolReadFirst) {
+            feed(*recorder, reports({"0"}));
+            ASSERT_TRUE(waitFor([&] { return heard.stored.size() == 1; }, 15000));
+        }
+        SqliteLock lock(OdbcSandbox::instance().sqliteFile());
+        feed(*recorder, reports({"1", "2"}));
+        EXPECT_FALSE(recorder->full());
+        feed(*recorder, reports({"3"}));
+        EXPECT_TRUE(recorder->full());
+        lock.release();
+        ASSERT_TRUE(waitFor([&] { return heard.rooms == 1; }, 15000));
+        EXPECT_FALSE(recorder->full());
+    }
 }
 
 TEST_F(Recorder, AFullDiskUnderTheLogAndTheSpoolLosesNoCallOnceSpaceIsFreed)
