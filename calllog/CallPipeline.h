@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
 
 class CallNotifier;
 class FeedServer;
@@ -47,6 +48,9 @@ public:
     // Whether the line may be read now. While the path holds all the calls it may, the text
     // stays in the port (which bounds it) and readAgain() follows once there is room.
     bool mayRead();
+    // Whether text was left in the port by mayRead(); clears it. Called before the port
+    // closes, as the port's text would be gone then.
+    bool takeReadWaiting() { return std::exchange(m_readWaiting, false); }
     // Text the line sent: the whole of it goes to the buffer, as the decoder drops foreign
     // lines itself, so the calls do not depend on where the serial layer cut the stream.
     void receive(const QString &text);

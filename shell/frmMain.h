@@ -203,6 +203,7 @@ private:
     void modemBack();
     // The receive branch: the port's text into the receive log and the decoder.
     void takeReceived();
+    void takeHeldText();
     // The calls of one decoding pass into the list, the last one into the tip line.
     void listCalls(const QList<ReceivedCall> &calls);
     // Calls whose reports closed: their names onto their list lines.

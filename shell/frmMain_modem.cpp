@@ -93,6 +93,7 @@ void frmMain::Power_Click()
 
 void frmMain::closeModemPort(FailureTrap &trap)
 {
+    takeHeldText();
     trap.run([this] {
         if (comm->PortOpen())
             comm->setPortOpen(false);

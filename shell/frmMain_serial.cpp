@@ -60,6 +60,14 @@ void frmMain::takeReceived()
     m_pipeline->receive(text);
 }
 
+void frmMain::takeHeldText()
+{
+    // Text left in the port while the call path was full would be lost when the port
+    // closes: it is read now, beyond the limit, and its calls go to the log or the spool.
+    if (m_pipeline->takeReadWaiting() && comm && comm->PortOpen())
+        takeReceived();
+}
+
 void frmMain::AppendReceiveLog(QString text)
 {
     RcvText->appendReceived(text);

@@ -97,6 +97,7 @@ void frmMain::btnClose_Click()
 {
     m_unloaded = true;
     stopWatchingForModem();
+    takeHeldText();
     try {
         comm->setPortOpen(false);
     } catch (const Failure &) {
