@@ -123,7 +123,8 @@ TEST(SilentLog, TheWindowKeepsAnsweringAndEndsInTimeWhileTheLogNeverAnswers)
             eventually([&] { return !rig.window->lstCID->item(2)->toolTip().isEmpty(); }, 15000));
         std::printf("longest event-loop stall with the log silent: %lld ms\n",
                     static_cast<long long>(meter.longestMs()));
-        EXPECT_LE(meter.longestMs(), 100) << "longest event-loop stall with the log silent";
+        // A store on the window's thread would hang for the 5 s query limit or for ever.
+        EXPECT_LE(meter.longestMs(), 1000) << "longest event-loop stall with the log silent";
         EXPECT_EQ(rig.window->lblTipForeColor(), 0x0000FFu);
 
         QElapsedTimer closing;

@@ -190,9 +190,9 @@ TEST_F(WindowFaults, TenThousandReportsBackToBackAreEachListedAndStoredOnceWitho
     EXPECT_EQ(counts[0][2].toString(), QStringLiteral("1000000"));
     EXPECT_EQ(counts[0][3].toString(), QString::number(1000000 + kCalls - 1));
 
-    // Generous for a loaded two-core machine; a window that stores a whole read's calls in
-    // one go stalls for seconds.
-    EXPECT_LE(meter.longestMs(), 200) << "longest event-loop stall while digesting the flood";
+    // A window that stores a whole read's calls in one go stalls for seconds; a busy machine
+    // alone pauses a thread for a few hundred milliseconds at most (figures: bench_windowstall).
+    EXPECT_LE(meter.longestMs(), 1000) << "longest event-loop stall while digesting the flood";
 }
 
 TEST_F(WindowFaults, CallsThatAreSlowToStoreDoNotFreezeTheWindow)
@@ -213,9 +213,9 @@ TEST_F(WindowFaults, CallsThatAreSlowToStoreDoNotFreezeTheWindow)
     rig.sim->send(burst);
     ASSERT_TRUE(eventually([&] { return OdbcSandbox::instance().rowCount() >= kCalls; }, 60000));
     EXPECT_EQ(rig.window->lstCID->count(), kCalls);
-    // Generous for a loaded two-core machine; storing the whole burst in one go stalls for
-    // over a second.
-    EXPECT_LE(meter.longestMs(), 200) << "longest event-loop stall while storing slowly";
+    // Storing the whole burst in one go stalls for several seconds (300 slow rows); a busy
+    // machine alone pauses a thread for a few hundred milliseconds at most.
+    EXPECT_LE(meter.longestMs(), 1000) << "longest event-loop stall while storing slowly";
 }
 
 TEST_F(WindowFaults, CallsWhileAnotherProgramLocksTheLogAreListedAtOnceAndStoredWhenItLetsGo)
@@ -237,7 +237,8 @@ TEST_F(WindowFaults, CallsWhileAnotherProgramLocksTheLogAreListedAtOnceAndStored
     }
     // Long enough for both calls to have begun waiting.
     QTest::qWait(int(qMax<qint64>(0, 6000 - locked.elapsed())));
-    EXPECT_LE(meter.longestMs(), 100) << "longest event-loop stall while the log was locked";
+    // A store on the window's thread would wait out the 2 s busy timeout.
+    EXPECT_LE(meter.longestMs(), 1000) << "longest event-loop stall while the log was locked";
     EXPECT_EQ(rig.window->lstCID->item(0)->toolTip(), QStringLiteral("Not yet saved in the call log"));
     EXPECT_EQ(rig.window->callRecorder().waitingCount(), 2);
     lock.release();

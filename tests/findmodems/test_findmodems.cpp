@@ -1,5 +1,6 @@
 #include "tools/findmodems/FindModems.h"
 #include "tools/findmodems/ModemRegistry.h"
+#include "tools/findmodems/ModemProbe.h"
 #include "modem/RegistryAccess.h"
 #include "platform/linux/RegistryHive.h"
 #include "platform/SerialPortMap.h"
@@ -392,3 +393,29 @@ TEST(ModemDeafPeriod, CommandsSentRightAfterAResetAreLost)
 }
 
 } // namespace
+
+TEST(PermissionAdvice, NamesAGroupOnlyWhenAUserMaySensiblyJoinIt)
+{
+    const struct
+    {
+        const char *group;
+        bool joinGroup; // else: a udev rule giving the device to dialout
+    } cases[] = {
+        {"dialout", true}, {"uucp", true},   {"root", false}, {"0", false},
+        {"disk", false},   {"shadow", false}, {"sudo", false}, {"adm", false}, {"", false},    {"1234", false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.group);
+        const QString advice = permissionAdvice(QStringLiteral("/dev/ttyS0"), QString::fromUtf8(c.group));
+        const QString join = QStringLiteral("adduser $USER %1\"").arg(QString::fromUtf8(c.group));
+        EXPECT_EQ(advice.contains(join), c.joinGroup) << advice.toStdString();
+        EXPECT_EQ(advice.contains(QStringLiteral("reserved for the administrator")), !c.joinGroup);
+        if (!c.joinGroup) {
+            EXPECT_TRUE(advice.contains(QStringLiteral(
+                "echo 'KERNEL==\"ttyS0\", GROUP=\"dialout\", MODE=\"0660\"' | sudo tee "
+                "/etc/udev/rules.d/70-ringvane-modem.rules")))
+                << advice.toStdString();
+            EXPECT_TRUE(advice.contains(QStringLiteral("adduser $USER dialout\"")));
+        }
+    }
+}

@@ -49,9 +49,7 @@ void describe(QTextStream &out, const SerialDevice &d, const ProbeResult &r, boo
                    .arg(who, r.model, r.initCommand, r.callerIdCommand);
         break;
     case O::NoPermission:
-        out << QStringLiteral("%1: you may not open it. Only members of the group \"%2\" may: add "
-                              "yourself with \"sudo adduser $USER %2\", then log out and in again.\n")
-                   .arg(who, r.group);
+        out << QStringLiteral("%1: you may not open it. %2\n").arg(who, permissionAdvice(d.path, r.group));
         break;
     case O::Busy:
         out << QStringLiteral("%1: in use by another program; not probed.%2\n")
