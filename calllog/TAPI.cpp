@@ -17,7 +17,6 @@ struct Shared
     QString driverManager = QString::fromLatin1(db::DefaultDriverManager);
     std::unique_ptr<db::Connection> connection;
     std::unique_ptr<db::Recordset> recordset;
-    QString lastOpenFailure;
 };
 
 Shared &callLog()
@@ -44,22 +43,17 @@ void releaseCallLog()
 namespace {
 
 // The shared open steps; the open's own failure comes back instead of being thrown.
-std::optional<Failure> openRecordset(const QString &source,
-                                     std::unique_ptr<db::Recordset> &recordset,
-                                     short maxRecords, db::CommandOption options,
-                                     db::LockType lockType)
+Result<void> openRecordset(const QString &source, std::unique_ptr<db::Recordset> &recordset,
+                           short maxRecords, db::CommandOption options, db::LockType lockType)
 {
     if (!recordset)
         recordset = std::make_unique<db::Recordset>();
     if (recordset->State() == db::adStateOpen)
         recordset->Close();
     recordset->setMaxRecords(maxRecords);
-    try {
+    return tryResult([&] {
         recordset->Open(source, connection(), db::CursorType::ForwardOnly, lockType, options);
-    } catch (const Failure &failure) {
-        return failure;
-    }
-    return std::nullopt;
+    });
 }
 
 } // namespace
@@ -107,40 +101,36 @@ db::Recordset &recordset()
     return *variable;
 }
 
-void OpenRecordset(const QString &source, std::unique_ptr<db::Recordset> &recordset,
-                   short maxRecords, db::CommandOption options, db::LockType lockType)
+Result<void> OpenRecordset(const QString &source, std::unique_ptr<db::Recordset> &recordset,
+                           short maxRecords, db::CommandOption options, db::LockType lockType)
 {
-    QString &absorbed = callLog().lastOpenFailure;
-    absorbed.clear();
-    if (std::optional<Failure> failure = openRecordset(source, recordset, maxRecords, options, lockType))
-        absorbed = failure->description();
+    return openRecordset(source, recordset, maxRecords, options, lockType);
 }
 
-QString lastOpenFailure()
-{
-    return callLog().lastOpenFailure;
-}
-
-StoreOutcome AddCallRecord(const QString &dateTime, const QString &number)
+Result<Store> AddCallRecord(const QString &dateTime, const QString &number)
 {
     const Result<int> state = tryResult([] { return connection().State(); });
     if (!state)
-        return {StoreOutcome::Failed, state.errorString()};
+        return state.failure();
     if (*state == db::adStateClosed)
-        return {StoreOutcome::LogClosed, {}};
+        return Store::LogClosed;
     // The shared recordset is left open on the table, as the handlers expect of it.
-    if (std::optional<Failure> failure =
-            openRecordset(QStringLiteral("IDList"), recordsetVariable(), 0,
-                          db::CommandOption::Table, db::LockType::Optimistic))
-        return {StoreOutcome::Failed, failure->description()};
+    Result<void> opened;
+    try {
+        opened = openRecordset(QStringLiteral("IDList"), recordsetVariable(), 0,
+                               db::CommandOption::Table, db::LockType::Optimistic);
+    } catch (const Failure &failure) {
+        return failure;
+    }
+    if (!opened)
+        return opened.failure();
     const std::optional<QDateTime> when = dates::parseCallStamp(dateTime);
     if (!when)
-        return {StoreOutcome::Failed,
-                QStringLiteral("Could not convert the text to a date and time.")};
+        return Failure(0, QStringLiteral("Could not convert the text to a date and time."));
     const Result<void> appended = ::CallLog(connection()).append({Call{*when, number, {}}});
     if (!appended)
-        return {StoreOutcome::Failed, appended.errorString()};
-    return {StoreOutcome::Stored, {}};
+        return appended.failure();
+    return Store::Stored;
 }
 
 QStringList strParity;

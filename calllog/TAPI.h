@@ -1,5 +1,6 @@
 #pragma once
 
+#include "failure/Result.h"
 #include "platform/Database.h"
 
 #include <QString>
@@ -37,24 +38,17 @@ std::unique_ptr<db::Recordset> &recordsetVariable();
 db::Recordset &recordset();
 
 // (Re)opens recordset on source over the call-log connection, forward-only. A failure of
-// the open itself is absorbed (the recordset stays closed); earlier steps pass theirs on.
-void OpenRecordset(const QString &source, std::unique_ptr<db::Recordset> &recordset,
-                   short maxRecords, db::CommandOption options, db::LockType lockType);
-// The driver's words for the failure the last OpenRecordset absorbed; empty when that
-// open succeeded.
-QString lastOpenFailure();
+// the open itself is absorbed (the recordset stays closed) and given back for whoever
+// wants the driver's words; earlier steps throw theirs.
+Result<void> OpenRecordset(const QString &source, std::unique_ptr<db::Recordset> &recordset,
+                           short maxRecords, db::CommandOption options, db::LockType lockType);
 
-struct StoreOutcome
-{
-    enum Kind { Stored, LogClosed, Failed };
-    Kind kind = Stored;
-    QString description; // the driver's words when Failed
-};
+enum class Store { Stored, LogClosed };
 
 // Appends one call through the call log. Never throws; a stamp that is no date and time
 // is refused rather than stored half-filled. LogClosed (the call log is off) is meant to
-// be silent; Failed should reach the user.
-StoreOutcome AddCallRecord(const QString &dateTime, const QString &number);
+// be silent; a failure should reach the user.
+Result<Store> AddCallRecord(const QString &dateTime, const QString &number);
 
 // The parity letters by the serial settings' parity code: N, O, E, M, S.
 extern QStringList strParity;

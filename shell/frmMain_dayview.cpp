@@ -41,10 +41,10 @@ void frmMain::ShowDay(const QString &dayText)
     bool opened = false;
     QString failure;
     try {
-        TAPI::OpenRecordset(CallLog::dayQuery(*day), TAPI::recordsetVariable(),
-                            0, db::CommandOption::Text, db::LockType::ReadOnly);
+        failure = TAPI::OpenRecordset(CallLog::dayQuery(*day), TAPI::recordsetVariable(), 0,
+                                      db::CommandOption::Text, db::LockType::ReadOnly)
+                      .errorString();
         opened = TAPI::recordset().State() == db::adStateOpen;
-        failure = TAPI::lastOpenFailure();
     } catch (const Failure &f) {
         failure = f.description();
     }

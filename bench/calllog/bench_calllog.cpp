@@ -295,11 +295,11 @@ void appendBlock(const QString &dsn, int perBlock, CallStamps &stamps, AppendSam
         BareOdbc bareDb(dsn);
         bareDb.prepareInsert();
         auto add = [&](int i) {
-            const TAPI::StoreOutcome outcome = TAPI::AddCallRecord(
+            const Result<TAPI::Store> outcome = TAPI::AddCallRecord(
                 dates::formatCallStamp(stamps.next(), QStringLiteral("/"), QStringLiteral(":")),
                 number(i));
-            if (outcome.kind != TAPI::StoreOutcome::Stored)
-                throw std::runtime_error("AddCallRecord: " + outcome.description.toStdString());
+            if (!outcome || *outcome != TAPI::Store::Stored)
+                throw std::runtime_error("AddCallRecord: " + outcome.errorString().toStdString());
         };
         auto bare = [&](int i) {
             char text[16];
@@ -307,8 +307,11 @@ void appendBlock(const QString &dsn, int perBlock, CallStamps &stamps, AppendSam
             bareDb.insert(dates::toDayNumber(stamps.next()), text);
         };
         auto reopen = [] {
-            TAPI::OpenRecordset(QStringLiteral("IDList"), TAPI::recordsetVariable(), 0,
-                                db::CommandOption::Table, db::LockType::Optimistic);
+            if (const Result<void> opened = TAPI::OpenRecordset(
+                    QStringLiteral("IDList"), TAPI::recordsetVariable(), 0,
+                    db::CommandOption::Table, db::LockType::Optimistic);
+                !opened)
+                throw opened.failure();
         };
         for (int i = 0; i < 5; ++i) { // first prepares, caches
             add(i);
@@ -355,8 +358,10 @@ QueryCost measureDayQuery(qint64 day, int repeats)
     int recordsetRows = 0;
     int directRows = 0;
     auto viaRecordset = [&] {
-        TAPI::OpenRecordset(query, TAPI::recordsetVariable(), 0, db::CommandOption::Text,
-                            db::LockType::ReadOnly);
+        if (const Result<void> opened = TAPI::OpenRecordset(
+                query, TAPI::recordsetVariable(), 0, db::CommandOption::Text, db::LockType::ReadOnly);
+            !opened)
+            throw opened.failure();
         db::Recordset &rs = *TAPI::recordsetVariable();
         recordsetRows = 0;
         while (!rs.Eof()) {

@@ -55,8 +55,9 @@ protected:
     // The day view's reading: through OpenRecordset and the shared recordset.
     static QList<StoredCall> callsOn(qint64 day)
     {
-        TAPI::OpenRecordset(dayQuery(day), TAPI::recordsetVariable(), 0,
-                            db::CommandOption::Text, db::LockType::ReadOnly);
+        const Result<void> opened = TAPI::OpenRecordset(
+            dayQuery(day), TAPI::recordsetVariable(), 0, db::CommandOption::Text, db::LockType::ReadOnly);
+        EXPECT_TRUE(opened) << opened.errorString().toStdString();
         db::Recordset &rs = TAPI::recordset();
         EXPECT_EQ(rs.State(), db::adStateOpen) << "the day query did not open";
         QList<StoredCall> calls;
@@ -88,8 +89,8 @@ TEST_F(CallStore, CallIsFoundByItsDayOnlyWhateverTheSeparators)
         SetUp();
         const QString stamp = dates::formatCallStamp(call, QString::fromUtf8(c.dateSep),
                                                      QString::fromUtf8(c.timeSep));
-        const TAPI::StoreOutcome outcome = TAPI::AddCallRecord(stamp, QStringLiteral("5550123"));
-        ASSERT_EQ(outcome.kind, TAPI::StoreOutcome::Stored) << outcome.description.toStdString();
+        const Result<TAPI::Store> outcome = TAPI::AddCallRecord(stamp, QStringLiteral("5550123"));
+        ASSERT_TRUE(outcome && *outcome == TAPI::Store::Stored) << outcome.errorString().toStdString();
 
         const QList<StoredCall> found = callsOn(37542);
         ASSERT_EQ(found.size(), 1);
@@ -105,10 +106,10 @@ TEST_F(CallStore, TimeOfDaySurvivesADecimalCommaLocale)
     LocaleScope locale("de_DE.UTF-8");
     const QDateTime lastMinute = at(2002, 10, 13, 23, 59);
     const QDateTime beforeEpoch = at(1899, 12, 29, 12, 0); // day -1, fraction .5
-    ASSERT_EQ(TAPI::AddCallRecord(QStringLiteral("2002.10.13 23.59"), QStringLiteral("1")).kind,
-              TAPI::StoreOutcome::Stored);
-    ASSERT_EQ(TAPI::AddCallRecord(QStringLiteral("1899.12.29 12.00"), QStringLiteral("2")).kind,
-              TAPI::StoreOutcome::Stored);
+    ASSERT_EQ(TAPI::AddCallRecord(QStringLiteral("2002.10.13 23.59"), QStringLiteral("1")).valueOr(TAPI::Store::LogClosed),
+              TAPI::Store::Stored);
+    ASSERT_EQ(TAPI::AddCallRecord(QStringLiteral("1899.12.29 12.00"), QStringLiteral("2")).valueOr(TAPI::Store::LogClosed),
+              TAPI::Store::Stored);
 
     const QList<StoredCall> october = callsOn(37542);
     ASSERT_EQ(october.size(), 1);
@@ -122,8 +123,8 @@ TEST_F(CallStore, CallsInARowAreAllStoredAndTheTableStaysOpen)
 {
     for (const char *number : {"5550101", "5550102", "5550103"}) {
         EXPECT_EQ(TAPI::AddCallRecord(QStringLiteral("2002/10/13 14:25"), QString::fromLatin1(number))
-                      .kind,
-                  TAPI::StoreOutcome::Stored);
+                      .valueOr(TAPI::Store::LogClosed),
+                  TAPI::Store::Stored);
     }
     EXPECT_EQ(TAPI::recordset().State(), db::adStateOpen);
     EXPECT_EQ(OdbcSandbox::instance().rowCount(), 3);
@@ -143,8 +144,8 @@ TEST_F(CallStore, CallerTextIsStoredExactly)
         QString(4096, QLatin1Char('9')),
     };
     for (const QString &text : texts)
-        ASSERT_EQ(TAPI::AddCallRecord(QStringLiteral("2002/10/13 14:25"), text).kind,
-                  TAPI::StoreOutcome::Stored)
+        ASSERT_EQ(TAPI::AddCallRecord(QStringLiteral("2002/10/13 14:25"), text).valueOr(TAPI::Store::LogClosed),
+                  TAPI::Store::Stored)
             << text.left(40).toStdString();
 
     const QList<StoredCall> found = callsOn(37542);
@@ -163,9 +164,9 @@ TEST_F(CallStore, ClosedCallLogStoresNothingAndSaysSo)
 {
     TAPI::releaseConnection(); // a new connection that was never opened
     EXPECT_EQ(TAPI::connection().State(), db::adStateClosed);
-    const TAPI::StoreOutcome outcome =
+    const Result<TAPI::Store> outcome =
         TAPI::AddCallRecord(QStringLiteral("2002/10/13 14:25"), QStringLiteral("5550123"));
-    EXPECT_EQ(outcome.kind, TAPI::StoreOutcome::LogClosed);
+    EXPECT_TRUE(outcome && *outcome == TAPI::Store::LogClosed);
     EXPECT_EQ(OdbcSandbox::instance().rowCount(), 0);
 }
 
@@ -182,36 +183,37 @@ TEST_F(CallStore, MissingProviderIs3706AndLeavesTheLogClosed)
                   QStringLiteral("Provider cannot be found. It may not be properly installed."));
     }
     TAPI::releaseConnection(); // what start-up does after a 3706
-    EXPECT_EQ(TAPI::AddCallRecord(QStringLiteral("2002/10/13 14:25"), QStringLiteral("1")).kind,
-              TAPI::StoreOutcome::LogClosed);
+    EXPECT_EQ(TAPI::AddCallRecord(QStringLiteral("2002/10/13 14:25"), QStringLiteral("1")).valueOr(TAPI::Store::Stored),
+              TAPI::Store::LogClosed);
     EXPECT_EQ(OdbcSandbox::instance().rowCount(), 0);
 }
 
 TEST_F(CallStore, StoreFailureIsReportedAndLeavesNoHalfRow)
 {
     // A date-time that cannot be set: the row is dropped, not stored with the number only.
-    TAPI::StoreOutcome outcome;
     for (const char *bad : {"2002/13/45 99:99", "", "yesterday", "2002/10/13", "2002/02/30 10:00",
                             "2002/10/13 24:00", "12002/10/13 14:25"}) {
-        outcome = TAPI::AddCallRecord(QString::fromLatin1(bad), QStringLiteral("5550123"));
-        EXPECT_EQ(outcome.kind, TAPI::StoreOutcome::Failed) << bad;
-        EXPECT_FALSE(outcome.description.isEmpty()) << bad;
+        const Result<TAPI::Store> outcome =
+            TAPI::AddCallRecord(QString::fromLatin1(bad), QStringLiteral("5550123"));
+        EXPECT_FALSE(outcome.ok()) << bad;
+        EXPECT_FALSE(outcome.errorString().isEmpty()) << bad;
     }
     EXPECT_EQ(OdbcSandbox::instance().rowCount(), 0);
 
     // The table dropped under the program: the driver's words come back.
     OdbcSandbox::instance().admin().Execute(QStringLiteral("DROP TABLE IDList"));
-    outcome = TAPI::AddCallRecord(QStringLiteral("2002/10/13 14:25"), QStringLiteral("5550123"));
-    EXPECT_EQ(outcome.kind, TAPI::StoreOutcome::Failed);
-    EXPECT_TRUE(outcome.description.contains(QStringLiteral("idlist"), Qt::CaseInsensitive))
-        << outcome.description.toStdString();
+    const Result<TAPI::Store> dropped =
+        TAPI::AddCallRecord(QStringLiteral("2002/10/13 14:25"), QStringLiteral("5550123"));
+    EXPECT_FALSE(dropped.ok());
+    EXPECT_TRUE(dropped.errorString().contains(QStringLiteral("idlist"), Qt::CaseInsensitive))
+        << dropped.errorString().toStdString();
     EXPECT_EQ(TAPI::recordset().State(), db::adStateClosed);
 
     // Once the table is back, the next call goes in, and only that one.
     if (const Result<void> made = CallLog::create(OdbcSandbox::instance().admin()); !made)
         throw made.failure();
-    EXPECT_EQ(TAPI::AddCallRecord(QStringLiteral("2002/10/13 14:26"), QStringLiteral("5550124")).kind,
-              TAPI::StoreOutcome::Stored);
+    EXPECT_EQ(TAPI::AddCallRecord(QStringLiteral("2002/10/13 14:26"), QStringLiteral("5550124")).valueOr(TAPI::Store::LogClosed),
+              TAPI::Store::Stored);
     const QList<StoredCall> found = callsOn(37542);
     ASSERT_EQ(found.size(), 1);
     EXPECT_EQ(found[0].number.toString(), QStringLiteral("5550124"));
@@ -221,16 +223,16 @@ TEST_F(CallStore, TableMadeAnewWithMoreColumnsTakesTheNextCall)
 {
     // The prepared INSERT is kept with the connection between calls; a table made anew
     // under the program must still take the next call in the right columns.
-    ASSERT_EQ(TAPI::AddCallRecord(QStringLiteral("2002/10/13 14:25"), QStringLiteral("1")).kind,
-              TAPI::StoreOutcome::Stored);
+    ASSERT_EQ(TAPI::AddCallRecord(QStringLiteral("2002/10/13 14:25"), QStringLiteral("1")).valueOr(TAPI::Store::LogClosed),
+              TAPI::Store::Stored);
     db::Connection &admin = OdbcSandbox::instance().admin();
     admin.Execute(QStringLiteral("DROP TABLE IDList"));
     admin.Execute(QStringLiteral(
         "CREATE TABLE IDList (datetime DOUBLE PRECISION, number TEXT, note TEXT)"));
 
-    const TAPI::StoreOutcome outcome =
+    const Result<TAPI::Store> outcome =
         TAPI::AddCallRecord(QStringLiteral("2002/10/13 14:26"), QStringLiteral("2"));
-    ASSERT_EQ(outcome.kind, TAPI::StoreOutcome::Stored) << outcome.description.toStdString();
+    ASSERT_TRUE(outcome && *outcome == TAPI::Store::Stored) << outcome.errorString().toStdString();
     const QList<StoredCall> found = callsOn(37542);
     ASSERT_EQ(found.size(), 1);
     EXPECT_EQ(found[0].when, at(2002, 10, 13, 14, 26));
@@ -261,8 +263,8 @@ TEST_F(CallStore, TheWriterStoresNamesOnlyWhereTheTableHasTheirColumn)
                       {2, Call{when, QStringLiteral("5550124"), {}}}});
         ASSERT_TRUE(waitFor([&] { return stored.size() == 2; }, 10000));
         // The store's own way still takes a call, without a name.
-        ASSERT_EQ(TAPI::AddCallRecord(QStringLiteral("2002/10/13 14:26"), QStringLiteral("3")).kind,
-                  TAPI::StoreOutcome::Stored);
+        ASSERT_EQ(TAPI::AddCallRecord(QStringLiteral("2002/10/13 14:26"), QStringLiteral("3")).valueOr(TAPI::Store::LogClosed),
+                  TAPI::Store::Stored);
 
         const QList<StoredCall> found = callsOn(37542);
         ASSERT_EQ(found.size(), 3);
@@ -288,9 +290,9 @@ TEST_F(CallStore, AppendingNeverReadsTheStoredRows)
     EXPECT_ANY_THROW(queryRows(sandbox.admin(), QStringLiteral("select * from idlist")));
 
     for (const char *number : {"5550101", "5550102"}) {
-        const TAPI::StoreOutcome outcome =
+        const Result<TAPI::Store> outcome =
             TAPI::AddCallRecord(QStringLiteral("2002/10/13 14:25"), QString::fromLatin1(number));
-        EXPECT_EQ(outcome.kind, TAPI::StoreOutcome::Stored) << outcome.description.toStdString();
+        EXPECT_TRUE(outcome && *outcome == TAPI::Store::Stored) << outcome.errorString().toStdString();
     }
     EXPECT_EQ(sandbox.trappedAppends(), 2);
 }

@@ -51,10 +51,10 @@ protected:
 TEST_F(StartupWithCallLog, OpensOnTodaysCallsWithAClearTipLine)
 {
     TAPI::connection().Open(QStringLiteral("DSN=CallerID;ODBC;"), QString(), QString(), -1);
-    ASSERT_EQ(TAPI::AddCallRecord(QStringLiteral("2024/05/13 23:59"), QStringLiteral("yesterday")).kind,
-              TAPI::StoreOutcome::Stored);
-    ASSERT_EQ(TAPI::AddCallRecord(QStringLiteral("2024/05/14 08:02"), QStringLiteral("5551234")).kind,
-              TAPI::StoreOutcome::Stored);
+    ASSERT_EQ(TAPI::AddCallRecord(QStringLiteral("2024/05/13 23:59"), QStringLiteral("yesterday")).valueOr(TAPI::Store::LogClosed),
+              TAPI::Store::Stored);
+    ASSERT_EQ(TAPI::AddCallRecord(QStringLiteral("2024/05/14 08:02"), QStringLiteral("5551234")).valueOr(TAPI::Store::LogClosed),
+              TAPI::Store::Stored);
     TAPI::releaseConnection();
 
     load();
@@ -72,8 +72,8 @@ TEST_F(StartupWithCallLog, TheCallListTakesAClickButNoTab)
 {
     TAPI::connection().Open(QStringLiteral("DSN=CallerID;ODBC;"), QString(), QString(), -1);
     for (const char *number : {"5551234", "5552345", "5553456"})
-        ASSERT_EQ(TAPI::AddCallRecord(QStringLiteral("2024/05/14 08:02"), QString::fromLatin1(number)).kind,
-                  TAPI::StoreOutcome::Stored);
+        ASSERT_EQ(TAPI::AddCallRecord(QStringLiteral("2024/05/14 08:02"), QString::fromLatin1(number)).valueOr(TAPI::Store::LogClosed),
+                  TAPI::Store::Stored);
     TAPI::releaseConnection();
 
     load();
