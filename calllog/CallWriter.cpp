@@ -313,21 +313,20 @@ bool CallWriter::settleDoubt()
     return true;
 }
 
-bool CallWriter::open(QString *reason)
+Result<void> CallWriter::open()
 {
     close();
     auto connection = std::make_unique<db::Connection>();
-    try {
-        connection->Open(m_settings.connectionString, QString(), QString(), -1);
-    } catch (const Failure &failure) {
-        *reason = failure.description();
-        return false;
-    }
+    if (Result<void> opened = tryResult([&] {
+            connection->Open(m_settings.connectionString, QString(), QString(), -1);
+        });
+        !opened)
+        return opened;
     m_logFile = db::sqliteDatabaseFile(m_settings.connectionString);
     m_logFileIdentity = m_logFile.isEmpty() ? std::nullopt : fileIdentity(m_logFile);
     m_connection = std::move(connection);
     m_log.emplace(*m_connection);
-    return true;
+    return {};
 }
 
 void CallWriter::close()
@@ -361,15 +360,15 @@ void CallWriter::reconnect()
 {
     if (m_finishing)
         return;
-    QString reason;
-    if (open(&reason)) {
+    const Result<void> opened = open();
+    if (opened) {
         m_state = State::Open;
         retryHeld();
         if (settleDoubt())
             scheduleDrain();
         return;
     }
-    lose(reason, true);
+    lose(opened.errorString(), true);
 }
 
 void CallWriter::retryHeld()

@@ -84,7 +84,7 @@ private:
     void drain();
     void storeBatch(QList<SpooledCall> batch);
     Attempt attempt(const QList<SpooledCall> &calls);
-    bool open(QString *reason);
+    Result<void> open();
     RowCounts countRows(const QList<SpooledCall> &calls);
     // After a reconnect: which calls of an unanswered commit are in the log after all.
     bool settleDoubt();
