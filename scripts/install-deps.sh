@@ -29,6 +29,8 @@ PACKAGES=(
     strace
     # peak memory of a command (ringvane-calls' test and benchmark)
     time
+    # the suite run beside CPU-bound load (scripts/loaded-tests.sh)
+    stress-ng
 )
 
 export DEBIAN_FRONTEND=noninteractive
