@@ -406,7 +406,7 @@ TEST(PermissionAdvice, NamesAGroupOnlyWhenAUserMaySensiblyJoinIt)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.group);
-        const QString advice = permissionAdvice(QStringLiteral("/dev/ttyS0"), QString::fromUtf8(c.group));
+        const QString advice = modem::groupAdvice(QStringLiteral("/dev/ttyS0"), QString::fromUtf8(c.group));
         const QString join = QStringLiteral("adduser $USER %1\"").arg(QString::fromUtf8(c.group));
         EXPECT_EQ(advice.contains(join), c.joinGroup) << advice.toStdString();
         EXPECT_EQ(advice.contains(QStringLiteral("reserved for the administrator")), !c.joinGroup);

@@ -49,7 +49,7 @@ void describe(QTextStream &out, const SerialDevice &d, const ProbeResult &r, boo
                    .arg(who, r.model, r.initCommand, r.callerIdCommand);
         break;
     case O::NoPermission:
-        out << QStringLiteral("%1: you may not open it. %2\n").arg(who, permissionAdvice(d.path, r.group));
+        out << QStringLiteral("%1: you may not open it. %2\n").arg(who, modem::groupAdvice(d.path, r.group));
         break;
     case O::Busy:
         out << QStringLiteral("%1: in use by another program; not probed.%2\n")
