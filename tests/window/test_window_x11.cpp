@@ -8,10 +8,12 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -195,6 +197,33 @@ TEST(OnX11, Screenshot)
     settle();
     const QPixmap log = w->screen()->grabWindow(0, at.x(), at.y(), at.width(), at.height());
     ASSERT_TRUE(log.save(folder + QStringLiteral("/frmMain-receivelog.png")));
+}
+
+// A first start without a modem, tip line and receive log: frmMain-nomodem.png.
+TEST(OnX11, ScreenshotWithoutAModem)
+{
+    QTemporaryDir state;
+    ASSERT_TRUE(QDir(state.path()).mkdir(QStringLiteral("ringvane")));
+    QFile report(state.filePath(QStringLiteral("ringvane/find-modems.txt")));
+    ASSERT_TRUE(report.open(QIODevice::WriteOnly));
+    report.write("/dev/ttyS0: nothing answered like a modem; left alone.\n"
+                 "/dev/ttyUSB0: nothing answered like a modem; left alone.\n");
+    report.close();
+    QFile::setPermissions(state.filePath(QStringLiteral("ringvane")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    report.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    qputenv("XDG_STATE_HOME", QFile::encodeName(state.path()));
+    WindowUnderTest w;
+    w->FillModemList();
+    w->explainMissingModem();
+    qunsetenv("XDG_STATE_HOME");
+    w->RcvText->show();
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.window.get()));
+    settle();
+    const QRect at = w->geometry();
+    const QPixmap shot = w->screen()->grabWindow(0, at.x(), at.y(), at.width(), at.height());
+    ASSERT_TRUE(QDir().mkpath(QStringLiteral(RINGVANE_BINARY_DIR "/artifacts")));
+    ASSERT_TRUE(shot.save(QStringLiteral(RINGVANE_BINARY_DIR "/artifacts/frmMain-nomodem.png")));
 }
 
 int main(int argc, char **argv)
