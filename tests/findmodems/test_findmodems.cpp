@@ -2,7 +2,7 @@
 #include "tools/findmodems/ModemRegistry.h"
 #include "tools/findmodems/ModemProbe.h"
 #include "modem/RegistryAccess.h"
-#include "platform/linux/RegistryHive.h"
+#include "platform/RegistryFile.h"
 #include "platform/SerialPortMap.h"
 #include "tests/serial/SimThread.h"
 #include "platform/linux/TtyComm.h"
