@@ -47,11 +47,11 @@ std::optional<StartNotice> startNotice(const StartFacts &facts)
         return std::nullopt;
     StartNotice notice;
     if (!facts.refusedDevice.isEmpty()) {
+        // What to do first: the line shows about 46 characters.
         notice.tip = isJoinableGroup(facts.refusedGroup)
-            ? QStringLiteral("You may not open the modem %1: join the group \"%2\" (see the receive log)")
+            ? QStringLiteral("Join the group \"%2\" to use %1: see the receive log")
                   .arg(facts.refusedDevice, facts.refusedGroup)
-            : QStringLiteral("The modem %1 is reserved for the administrator (see the receive log)")
-                  .arg(facts.refusedDevice);
+            : QStringLiteral("%1 belongs to the administrator: see the receive log").arg(facts.refusedDevice);
         notice.logLines << groupAdvice(facts.refusedDevice, facts.refusedGroup);
     } else {
         notice.tip = NoModemFound;

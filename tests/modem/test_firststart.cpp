@@ -30,10 +30,10 @@ TEST(StartNotice, SaysWhatIsWrongOnlyWhereStartUpLeftTheTipEmpty)
         {"no modem, no report", {false, false, true, {}, {}, {}}, kNoModem, kNoReport},
         {"registered but missing", {true, false, true, {}, {}, {}}, kNoModem, kNoReport},
         {"refused, joinable group", {false, false, true, "/dev/ttyUSB0", "dialout", kReport},
-         "You may not open the modem /dev/ttyUSB0: join the group \"dialout\" (see the receive log)",
+         "Join the group \"dialout\" to use /dev/ttyUSB0: see the receive log",
          "Only members of the group \"dialout\" may: add yourself with \"sudo adduser $USER dialout\", then log out and in again."},
         {"refused, administrator's group", {true, false, true, "/dev/ttyS0", "root", {}},
-         "The modem /dev/ttyS0 is reserved for the administrator (see the receive log)",
+         "/dev/ttyS0 belongs to the administrator: see the receive log",
          "It is reserved for the administrator. To give it to the group \"dialout\", run: echo 'KERNEL==\"ttyS0\", "
          "GROUP=\"dialout\", MODE=\"0660\"' | sudo tee /etc/udev/rules.d/70-ringvane-modem.rules && sudo udevadm "
          "trigger; then add yourself with \"sudo adduser $USER dialout\" and log out and in again."},
