@@ -58,7 +58,7 @@ while IFS='|' read -r name user_ini system_ini registry named expected statuses;
 
     want=
     [[ $expected == *s* ]] && want+="ringvane-setup-calllog"$'\n'
-    [[ $expected == *f* ]] && want+="ringvane-find-modems"$'\n'
+    [[ $expected == *f* ]] && want+="ringvane-find-modems [--verbose]"$'\n'
     want+="ringvane [--first] [two words] []"
     got=$(cat "$dir/calls")
     if [ "$got" != "$want" ]; then
