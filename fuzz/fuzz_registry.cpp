@@ -1,7 +1,7 @@
 // The registry-file parser on arbitrary bytes, and the round trip: what it read, written
 // out and read again, is the same hive, and writing that gives the same text.
 #include "fuzz/FuzzCheck.h"
-#include "platform/linux/RegistryHive.h"
+#include "platform/RegistryFile.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,5 @@
 #include "modem/PortSettings.h"
+#include "modem/DeviceAccess.h"
 #include "text/ControlChars.h"
 
 #include "failure/Failure.h"
@@ -8,9 +9,6 @@
 #include <QtEndian>
 
 #include <cmath>
-#include <grp.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace modem {
@@ -79,22 +77,6 @@ QString plainLine(const QString &text)
     return line.trimmed();
 }
 
-QString owningGroup(const QString &devicePath)
-{
-    if (devicePath.isEmpty())
-        return {};
-    struct stat st {};
-    if (::stat(QFile::encodeName(devicePath).constData(), &st) != 0 || st.st_gid == 0)
-        return {};
-    long size = ::sysconf(_SC_GETGR_R_SIZE_MAX);
-    std::vector<char> buffer(size > 0 ? size_t(size) : 16384);
-    group entry {};
-    group *found = nullptr;
-    if (::getgrgid_r(st.st_gid, &entry, buffer.data(), buffer.size(), &found) != 0 || !found)
-        return {};
-    return QString::fromLocal8Bit(found->gr_name);
-}
-
 } // namespace
 
 QString serialSettingsText(const QByteArray &dcb, const QStringList &parityLetters)
@@ -146,12 +128,13 @@ QString permissionAdvice(const QString &systemReason, const QString &devicePath)
     if (reason.isEmpty())
         reason = QStringLiteral("Permission denied");
     const QString device = devicePath.isEmpty() ? QStringLiteral("the modem") : plainLine(devicePath);
-    const QString group = owningGroup(devicePath);
-    const QString join = group.isEmpty()
-                             ? QStringLiteral("join the group the device belongs to (usually dialout)")
-                             : QStringLiteral("join the group %1, which owns the device").arg(group);
-    return QStringLiteral("The system refused access to %1 (%2): %3, then log in again.")
-        .arg(device, reason, join);
+    const QString group = deviceGroup(devicePath);
+    if (group.isEmpty())
+        return QStringLiteral("The system refused access to %1 (%2): join the group the device "
+                              "belongs to (usually dialout), then log in again.")
+            .arg(device, reason);
+    return QStringLiteral("The system refused access to %1 (%2). %3")
+        .arg(device, reason, groupAdvice(devicePath, group));
 }
 
 ModemReport deviceLostReport()

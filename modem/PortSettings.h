@@ -28,8 +28,8 @@ std::optional<ModemReport> openFailureReport(int errorStatus, bool permissionDen
                                              const QString &systemReason,
                                              const QString &devicePath);
 
-// The further line of a permission refusal. It names the group that owns the device when
-// that is an ordinary group, else the usual one.
+// The further line of a permission refusal: the system's reason, then the group to join
+// when a user may sensibly join the one owning the device, else how to give it to dialout.
 QString permissionAdvice(const QString &systemReason, const QString &devicePath);
 
 // The modem vanished while monitoring (a USB modem unplugged).

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 // The four registry functions the program was written against, served from the registry
-// file loaded by RegistryHive. Texts are char* in the "ANSI" code page, which is UTF-8
+// file of RegistryFile.h. Texts are char* in the "ANSI" code page, which is UTF-8
 // here. The hive is read-only: HKEY_LOCAL_MACHINE as an ordinary user sees it.
 
 using BYTE = std::uint8_t;

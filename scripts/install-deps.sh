@@ -23,8 +23,8 @@ PACKAGES=(
     # running and looking at the window
     xvfb xauth x11-utils fonts-dejavu-core fonts-wqy-zenhei
     locales
-    # checking the Debian package
-    lintian
+    # checking the Debian package: lintian, the software-centre metadata, the SVG icon
+    lintian appstream librsvg2-bin
     # the flood benchmark counts the program's disk syncs
     strace
     # peak memory of a command (ringvane-calls' test and benchmark)

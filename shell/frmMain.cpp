@@ -299,6 +299,11 @@ void frmMain::ShowTip(const QString &text, Tip kind, bool scroll)
     } else {
         lblTip->setText(text);
     }
+    // The line holds about 46 characters; a longer text can still be read in full by
+    // pointing at it.
+    lblTip->setToolTip(lblTip->fontMetrics().horizontalAdvance(lblTip->text()) > lblTip->contentsRect().width()
+                           ? text
+                           : QString());
     setTipForeColor(tipColour(kind));
     m_tipKind = kind;
     if (scroll)

@@ -62,6 +62,9 @@ public:
     // btnClose_Click has run: the window is closed and the port released. Start-up stops
     // at its next event pass when this happens during one.
     bool isUnloaded() const { return m_unloaded; }
+    // After start-up: where it left no modem working and no word in the tip line, says why
+    // and what to do, with ringvane-find-modems' report in the receive log.
+    void explainMissingModem();
 
     // Status tip line.
     void ShowTip(const QString &text, Tip kind, bool scroll);

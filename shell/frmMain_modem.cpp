@@ -5,6 +5,8 @@
 #include "platform/Comm.h"
 #include "failure/Failure.h"
 #include "locale/LocaleDates.h"
+#include "modem/DeviceAccess.h"
+#include "modem/FirstStart.h"
 #include "modem/ModemCatalogue.h"
 #include "modem/ModemReturnWatch.h"
 #include "modem/PortSettings.h"
@@ -178,4 +180,26 @@ void frmMain::modemBack()
     trap.run([this] { ShowTip(kModemBack, Tip::Good, false); });
     trap.run([this] { AppendReceiveLog(dates::formatGeneralDate(m_clock.now()) + QChar(ascii::CR)); });
     trap.run([this] { AppendReceiveLog(kModemBack + QChar(ascii::CR)); });
+}
+
+void frmMain::explainMissingModem()
+{
+    modem::StartFacts facts;
+    facts.modemRegistered = cboMODEM->count() > 0;
+    facts.modemOpen = comm->PortOpen();
+    facts.tipEmpty = strTip.isEmpty();
+    facts.finderReport = modem::readFinderReport(modem::finderReportPath());
+    // The registered modem's own refusal, or else one ringvane-find-modems met that still holds.
+    const QString device = facts.modemRegistered
+                               ? (comm->lastFailureWasPermission() ? modemDevicePath() : QString())
+                               : modem::refusedDeviceIn(facts.finderReport);
+    if (const QFileInfo info(device); !device.isEmpty() && info.exists() && !info.isWritable()) {
+        facts.refusedDevice = device;
+        facts.refusedGroup = modem::deviceGroup(device);
+    }
+    const std::optional<modem::StartNotice> notice = modem::startNotice(facts);
+    if (!notice)
+        return;
+    FailureTrap trap;
+    trap.run([&] { ReportModemProblem(notice->tip, notice->logLines.value(0), notice->logLines.mid(1)); });
 }

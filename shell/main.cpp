@@ -89,6 +89,7 @@ int main(int argc, char *argv[])
         if (!window.isUnloaded())
             window.btnClose_Click();
     } else {
+        window.explainMissingModem();
         window.startCallOutlets(options);
         status = app.exec();
     }

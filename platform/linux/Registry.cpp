@@ -1,6 +1,6 @@
 #include "platform/Registry.h"
 
-#include "platform/linux/RegistryHive.h"
+#include "platform/RegistryFile.h"
 
 #include <QHash>
 

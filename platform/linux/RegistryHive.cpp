@@ -1,4 +1,4 @@
-#include "platform/linux/RegistryHive.h"
+#include "platform/RegistryFile.h"
 
 #include "platform/Registry.h"
 #include "platform/XdgFolders.h"
@@ -547,22 +547,15 @@ QByteArray toRegistryText(const Hive &hive)
     return out;
 }
 
-bool writeRegistryFile(const QString &path, const Hive &hive, QString *error)
+Result<void> writeRegistryFile(const QString &path, const Hive &hive)
 {
     const QFileInfo info(path);
-    if (!QDir().mkpath(info.absolutePath())) {
-        if (error)
-            *error = QStringLiteral("cannot create the folder %1").arg(info.absolutePath());
-        return false;
-    }
+    if (!QDir().mkpath(info.absolutePath()))
+        return Failure(0, QStringLiteral("cannot create the folder %1").arg(info.absolutePath()));
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(toRegistryText(hive)) < 0 ||
-        !file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    if (!file.open(QIODevice::WriteOnly) || file.write(toRegistryText(hive)) < 0 || !file.commit())
+        return Failure(0, file.errorString());
+    return {};
 }
 
 QString userRegistryFilePath()

@@ -1,7 +1,7 @@
 #include "platform/SerialPortMap.h"
 
 #include "platform/Registry.h"
-#include "platform/linux/RegistryHive.h"
+#include "platform/RegistryFile.h"
 
 QString serialDevicePath(int portNumber)
 {

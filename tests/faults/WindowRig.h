@@ -3,7 +3,7 @@
 #include "tests/support/FakeClock.h"
 #include "tests/calllog/OdbcSandbox.h"
 #include "shell/ReceiveLogView.h"
-#include "platform/linux/RegistryHive.h"
+#include "platform/RegistryFile.h"
 #include "tests/serial/SimThread.h"
 #include "calllog/TAPI.h"
 #include "picturebutton/btn.h"

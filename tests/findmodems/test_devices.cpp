@@ -121,8 +121,8 @@ TEST(ModemProbeText, ModelNamesAreCleanShortAndFitTheRegistry)
 
 TEST(ModemProbeText, TheDeviceGroupIsNamed)
 {
-    EXPECT_EQ(deviceGroup(QStringLiteral("/")), QStringLiteral("root"));
-    EXPECT_TRUE(deviceGroup(QStringLiteral("/no/such/device")).isEmpty());
+    EXPECT_EQ(modem::deviceGroup(QStringLiteral("/")), QStringLiteral("root"));
+    EXPECT_TRUE(modem::deviceGroup(QStringLiteral("/no/such/device")).isEmpty());
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 #include "tools/findmodems/ModemRegistry.h"
 #include "tools/findmodems/ModemProbe.h"
 #include "modem/RegistryAccess.h"
-#include "platform/linux/RegistryHive.h"
+#include "platform/RegistryFile.h"
 #include "platform/SerialPortMap.h"
 #include "tests/serial/SimThread.h"
 #include "platform/linux/TtyComm.h"
@@ -406,7 +406,7 @@ TEST(PermissionAdvice, NamesAGroupOnlyWhenAUserMaySensiblyJoinIt)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.group);
-        const QString advice = permissionAdvice(QStringLiteral("/dev/ttyS0"), QString::fromUtf8(c.group));
+        const QString advice = modem::groupAdvice(QStringLiteral("/dev/ttyS0"), QString::fromUtf8(c.group));
         const QString join = QStringLiteral("adduser $USER %1\"").arg(QString::fromUtf8(c.group));
         EXPECT_EQ(advice.contains(join), c.joinGroup) << advice.toStdString();
         EXPECT_EQ(advice.contains(QStringLiteral("reserved for the administrator")), !c.joinGroup);

@@ -299,7 +299,8 @@ TEST_F(MonitoringTest, ADeviceWithoutPermissionSaysWhatToDo)
     EXPECT_TRUE(lines[3].contains(QLatin1String("Permission denied"))) << lines[3].toStdString();
     EXPECT_TRUE(lines[3].contains(device)) << lines[3].toStdString();
     if (chowned) {
-        EXPECT_TRUE(lines[3].contains(QLatin1String("join the group dialout"))) << lines[3].toStdString();
+        EXPECT_TRUE(lines[3].contains(QLatin1String("group \"dialout\" may: add yourself with \"sudo adduser $USER dialout\"")))
+            << lines[3].toStdString();
     }
     EXPECT_EQ(w.Power->Value(), 0);
     EXPECT_FALSE(fake->calls.contains(QStringLiteral("Output=ats0=0\r")));

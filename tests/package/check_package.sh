@@ -70,7 +70,8 @@ for path in \
     usr/bin/ringvane-calls usr/share/man/man1/ringvane-calls.1.gz \
     usr/libexec/ringvane/launch \
     usr/share/applications/ringvane.desktop \
-    usr/share/icons/hicolor/32x32/apps/ringvane.png \
+    usr/share/icons/hicolor/scalable/apps/ringvane.svg \
+    usr/share/metainfo/ringvane.metainfo.xml \
     usr/share/doc/ringvane/copyright usr/share/doc/ringvane/changelog.gz \
     usr/share/doc/ringvane/rr.htm \
     usr/share/man/man1/ringvane.1.gz usr/share/man/man1/ringvane-setup-calllog.1.gz \
@@ -118,6 +119,30 @@ if command -v desktop-file-validate >/dev/null; then
     desktop-file-validate "$entry" || fail "desktop-file-validate refuses the menu entry"
 fi
 sh -n "$root/usr/libexec/ringvane/launch" || fail "the launcher is not a valid shell script"
+
+# The icon in every size a menu or an app grid asks for, each as large as its folder says
+# (a PNG's width and height are at bytes 16-23), and the scalable one renders.
+for size in 16 22 24 32 48 64 128 256; do
+    got=$(od -An -tu1 -j16 -N8 "$root/usr/share/icons/hicolor/${size}x${size}/apps/ringvane.png" |
+        awk '{print $3 * 256 + $4 "x" $7 * 256 + $8}')
+    [ "$got" = "${size}x${size}" ] || fail "the ${size}x${size} icon is '$got'"
+done
+if command -v rsvg-convert >/dev/null; then
+    rsvg-convert "$root/usr/share/icons/hicolor/scalable/apps/ringvane.svg" >/dev/null || fail "the SVG icon does not render"
+fi
+# Software centres: the metadata launches the packaged menu entry, states the copyright
+# file's licence and this version, and appstreamcli finds no errors (warnings are shown).
+metainfo=$root/usr/share/metainfo/ringvane.metainfo.xml
+licence=$(sed -n 's/^License: *//p' "$root/usr/share/doc/ringvane/copyright" | head -1)
+for want in '<launchable type="desktop-id">ringvane.desktop</launchable>' \
+    "<project_license>LicenseRef-$licence</project_license>" "<release version=\"$version\""; do
+    grep -qF "$want" "$metainfo" || fail "the metadata lacks $want"
+done
+if command -v appstreamcli >/dev/null; then
+    verdict=$(appstreamcli validate --no-net --pedantic "$metainfo" 2>&1)
+    echo "$verdict"
+    grep -q '^E: ' <<<"$verdict" && fail "appstreamcli finds errors in the metadata"
+fi
 
 while read -r gz; do
     gzip -t "$gz" || fail "${gz#"$root"/} is not a sound gzip file"

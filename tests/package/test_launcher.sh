@@ -13,6 +13,8 @@ cp "$launcher" "$work/prefix/libexec/ringvane/launch"
 for command in ringvane ringvane-setup-calllog ringvane-find-modems; do
     cat >"$work/prefix/bin/$command" <<EOF
 #!/bin/sh
+echo "$command ran"
+[ -z "\${FLOOD:-}" ] || head -c "\$FLOOD" /dev/zero | tr '\\0' x
 printf '%s' "$command" >>"\$CALLS"
 for argument in "\$@"; do printf ' [%s]' "\$argument" >>"\$CALLS"; done
 echo >>"\$CALLS"
@@ -56,7 +58,7 @@ while IFS='|' read -r name user_ini system_ini registry named expected statuses;
 
     want=
     [[ $expected == *s* ]] && want+="ringvane-setup-calllog"$'\n'
-    [[ $expected == *f* ]] && want+="ringvane-find-modems"$'\n'
+    [[ $expected == *f* ]] && want+="ringvane-find-modems [--verbose]"$'\n'
     want+="ringvane [--first] [two words] []"
     got=$(cat "$dir/calls")
     if [ "$got" != "$want" ]; then
@@ -67,6 +69,11 @@ while IFS='|' read -r name user_ini system_ini registry named expected statuses;
         sed 's/^/  output: /' "$dir/output"
         failures=$((failures + 1))
     fi
+    # The finder's words are kept for the window, private to the user.
+    report=$dir/home/.local/state/ringvane/find-modems.txt
+    kept=$(stat -c %a "$(dirname "$report")" "$report" 2>/dev/null | tr '\n' ' ')$(head -1 "$report" 2>/dev/null)
+    want_kept=; [[ $expected == *f* ]] && want_kept="700 600 ringvane-find-modems ran"
+    [ "$kept" = "$want_kept" ] || { echo "FAIL $name: the finder's report is '$kept'"; failures=$((failures + 1)); }
     # The program's own exit status is the launcher's.
     want_status=$(sed -n 's/.*STATUS_RINGVANE=\([0-9]*\).*/\1/p' <<<"$statuses")
     if [ "$status" != "${want_status:-0}" ]; then
@@ -89,6 +96,21 @@ named registry file with a modem|[CallerID]\n|-|-|REGEDIT4\n[$modem_class\\\\000
 setup and discovery fail|-|-|-|-|sf|STATUS_RINGVANE_SETUP_CALLLOG=3 STATUS_RINGVANE_FIND_MODEMS=1
 program's status passed on|[CallerID]\n|-|-|REGEDIT4\n[$modem_class\\\\0000]\n||STATUS_RINGVANE=7
 EOF
+
+# A finder that talks without end fills 64 KB of report; a state folder others may write to
+# gets none (the words go to the terminal instead).
+run_finder() {
+    env -i PATH=/usr/bin:/bin HOME="$work/$1/home" CALLS=/dev/null ODBCINI=/dev/null XDG_CONFIG_HOME="$work/$1" \
+        ${2:+FLOOD=$2} "$work/prefix/libexec/ringvane/launch" >"$work/$1/output" 2>&1
+}
+mkdir -p "$work/flood" "$work/shared/home/.local/state/ringvane"
+run_finder flood 200000
+size=$(stat -c %s "$work/flood/home/.local/state/ringvane/find-modems.txt" 2>&1)
+[ "$size" = 65536 ] || { echo "FAIL: a flooding finder left a report of $size bytes"; failures=$((failures + 1)); }
+chmod 777 "$work/shared/home/.local/state/ringvane"
+run_finder shared
+[ ! -e "$work/shared/home/.local/state/ringvane/find-modems.txt" ] && grep -qx 'ringvane-find-modems ran' "$work/shared/output" ||
+    { echo "FAIL: a report was kept in a folder others may write to, or the finder's words were lost"; failures=$((failures + 1)); }
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures launcher case(s) failed"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/linux/RegistryHive.h"
+#include "platform/RegistryFile.h"
 
 #include <QByteArray>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "tests/registry/RegistryFixture.h"
 
 #include "platform/Registry.h"
-#include "platform/linux/RegistryHive.h"
+#include "platform/RegistryFile.h"
 #include "platform/SerialPortMap.h"
 
 #include <QDir>
@@ -280,14 +280,15 @@ TEST_F(RegistryFile, IsWrittenWholeAndReadBack)
 {
     const Hive hive = parseRegistryText(kModemFile);
     const QString path = m_dir.filePath(QStringLiteral("new/folder/registry.reg"));
-    QString error;
-    ASSERT_TRUE(writeRegistryFile(path, hive, &error)) << error.toStdString();
+    const Result<void> written = writeRegistryFile(path, hive);
+    ASSERT_TRUE(written) << written.errorString().toStdString();
     qputenv("RINGVANE_REGISTRY", path.toUtf8());
     reloadRegistry();
     EXPECT_EQ(toRegistryText(*currentHive()), toRegistryText(hive));
 
-    EXPECT_FALSE(writeRegistryFile(QStringLiteral("/proc/no/such/registry.reg"), hive, &error));
-    EXPECT_FALSE(error.isEmpty());
+    const Result<void> refused = writeRegistryFile(QStringLiteral("/proc/no/such/registry.reg"), hive);
+    EXPECT_FALSE(refused);
+    EXPECT_FALSE(refused.errorString().isEmpty());
 }
 
 TEST_F(RegistryFile, SerialPortMapNamesDevicesByPort)

@@ -1,7 +1,7 @@
 #include "tests/support/FakeClock.h"
 #include "tests/support/FakeComm.h"
 #include "shell/ReceiveLogView.h"
-#include "platform/linux/RegistryHive.h"
+#include "platform/RegistryFile.h"
 #include "calllog/TAPI.h"
 #include "picturebutton/btn.h"
 #include "shell/frmMain.h"

@@ -7,7 +7,9 @@ if(NOT result EQUAL 0)
     message(FATAL_ERROR "cmake --install failed: ${result}")
 endif()
 
-foreach(path bin/ringvane share/applications/ringvane.desktop share/icons/hicolor/32x32/apps/ringvane.png)
+foreach(path bin/ringvane share/applications/ringvane.desktop share/icons/hicolor/32x32/apps/ringvane.png
+        share/icons/hicolor/256x256/apps/ringvane.png share/icons/hicolor/scalable/apps/ringvane.svg
+        share/metainfo/ringvane.metainfo.xml)
     if(NOT EXISTS ${PREFIX}/${path})
         message(FATAL_ERROR "not installed: ${path}")
     endif()

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -460,4 +461,28 @@ TEST(HelpView, APageTheUserHasIsLeftAlone)
     ASSERT_TRUE(own.open(QIODevice::ReadOnly));
     EXPECT_EQ(own.readAll(), QByteArray("<p>my own notes</p>"));
     qunsetenv("XDG_DATA_HOME");
+}
+
+// A first start without a modem: the tip says what to do, in the modem link's colour, and
+// the receive log carries ringvane-find-modems' report as the launcher kept it.
+TEST(WindowFirstStart, WithoutAModemTheTipSaysSoAndTheReceiveLogShowsTheFindersReport)
+{
+    const QString folder = QFile::decodeName(qgetenv("XDG_STATE_HOME")) + QStringLiteral("/ringvane");
+    QFile report(folder + QStringLiteral("/find-modems.txt"));
+    ASSERT_TRUE(QDir().mkpath(folder) && report.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    report.write("/dev/ttyS0: nothing answered like a modem; left alone.\n");
+    report.close();
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    report.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+
+    WindowUnderTest w;
+    w->FillModemList();
+    w->explainMissingModem();
+    report.remove();
+    const QString tip = QStringLiteral("No caller-ID modem found: see Help, or run ringvane-find-modems in a terminal");
+    EXPECT_EQ(w->lblTip->text(), tip);
+    EXPECT_EQ(w->lblTip->toolTip(), tip); // longer than the line
+    EXPECT_EQ(w->lblTipForeColor(), 0x8080FFu);
+    EXPECT_TRUE(w->RcvText->toPlainText().contains(tip + QStringLiteral("\nringvane-find-modems reported:\n"
+                                                   "/dev/ttyS0: nothing answered like a modem; left alone.\n")));
 }

@@ -8,10 +8,12 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -195,6 +197,24 @@ TEST(OnX11, Screenshot)
     settle();
     const QPixmap log = w->screen()->grabWindow(0, at.x(), at.y(), at.width(), at.height());
     ASSERT_TRUE(log.save(folder + QStringLiteral("/frmMain-receivelog.png")));
+}
+
+// A first start without a modem, tip line and receive log: frmMain-nomodem.png.
+TEST(OnX11, ScreenshotWithoutAModem)
+{
+    QTemporaryDir state; // no report kept: the receive log says how to get one
+    qputenv("XDG_STATE_HOME", QFile::encodeName(state.path()));
+    WindowUnderTest w;
+    w->FillModemList();
+    w->explainMissingModem();
+    qunsetenv("XDG_STATE_HOME");
+    w->RcvText->show();
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.window.get()));
+    settle();
+    ASSERT_TRUE(QDir().mkpath(QStringLiteral(RINGVANE_BINARY_DIR "/artifacts")));
+    ASSERT_TRUE(w->screen()->grabWindow(0, w->x(), w->y(), w->width(), w->height())
+                    .save(QStringLiteral(RINGVANE_BINARY_DIR "/artifacts/frmMain-nomodem.png")));
 }
 
 int main(int argc, char **argv)

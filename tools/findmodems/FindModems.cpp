@@ -49,7 +49,7 @@ void describe(QTextStream &out, const SerialDevice &d, const ProbeResult &r, boo
                    .arg(who, r.model, r.initCommand, r.callerIdCommand);
         break;
     case O::NoPermission:
-        out << QStringLiteral("%1: you may not open it. %2\n").arg(who, permissionAdvice(d.path, r.group));
+        out << QStringLiteral("%1: you may not open it. %2\n").arg(who, modem::groupAdvice(d.path, r.group));
         break;
     case O::Busy:
         out << QStringLiteral("%1: in use by another program; not probed.%2\n")
@@ -63,18 +63,16 @@ void describe(QTextStream &out, const SerialDevice &d, const ProbeResult &r, boo
     }
 }
 
-bool keepBackup(const QString &path, QString *error)
+Result<void> keepBackup(const QString &path)
 {
     QFile old(path);
     if (!old.exists())
-        return true;
+        return {};
     QSaveFile backup(path + QStringLiteral(".bak"));
     if (!old.open(QIODevice::ReadOnly) || !backup.open(QIODevice::WriteOnly)
-        || backup.write(old.readAll()) < 0 || !backup.commit()) {
-        *error = QStringLiteral("cannot keep a copy of the previous file: %1").arg(backup.errorString());
-        return false;
-    }
-    return true;
+        || backup.write(old.readAll()) < 0 || !backup.commit())
+        return Failure(0, QStringLiteral("cannot keep a copy of the previous file: %1").arg(backup.errorString()));
+    return {};
 }
 
 // Reads the file afresh under a lock, so two finders or a finder and a hand edit made while
@@ -88,21 +86,24 @@ bool registerAll(const FinderOptions &options, QList<Found> &found, QTextStream 
         out << QStringLiteral("Cannot register: %1 is being changed by another program.\n").arg(path);
         return false;
     }
-    QString error;
-    QString copiedFrom;
-    auto hive = modemreg::loadForUpdate(path, options.systemRegistryPath, &error, &copiedFrom);
-    if (!hive) {
-        out << QStringLiteral("Cannot register: %1.\n").arg(error);
+    Result<modemreg::LoadedHive> loaded = modemreg::loadForUpdate(path, options.systemRegistryPath);
+    if (!loaded) {
+        out << QStringLiteral("Cannot register: %1.\n").arg(loaded.errorString());
         return false;
     }
+    registry::Hive &hive = loaded->hive;
+    const QString &copiedFrom = loaded->copiedFrom;
     QStringList lines;
     for (const Found &f : found) {
-        const modemreg::Registration reg = modemreg::registerModem(*hive, f.modem);
+        const modemreg::Registration reg = modemreg::registerModem(hive, f.modem);
         lines << QStringLiteral("Registered \"%1\" on %2 as %3 (modem %4).\n")
                      .arg(reg.model, f.modem.stablePath, reg.port, reg.modemKey);
     }
-    if (!keepBackup(path, &error) || !registry::writeRegistryFile(path, *hive, &error)) {
-        out << QStringLiteral("Cannot write %1: %2. Nothing was registered.\n").arg(path, error);
+    Result<void> written = keepBackup(path);
+    if (written)
+        written = registry::writeRegistryFile(path, hive);
+    if (!written) {
+        out << QStringLiteral("Cannot write %1: %2. Nothing was registered.\n").arg(path, written.errorString());
         return false;
     }
     if (!copiedFrom.isEmpty())
@@ -130,10 +131,10 @@ int findModems(const FinderOptions &options, QTextStream &out)
         return 0;
     }
 
-    QString error;
-    const auto current = modemreg::loadForUpdate(options.registryPath, options.systemRegistryPath, &error);
+    const Result<modemreg::LoadedHive> current =
+        modemreg::loadForUpdate(options.registryPath, options.systemRegistryPath);
     if (!current) {
-        out << QStringLiteral("Cannot look for modems: %1.\n").arg(error);
+        out << QStringLiteral("Cannot look for modems: %1.\n").arg(current.errorString());
         return 1;
     }
 
@@ -141,7 +142,7 @@ int findModems(const FinderOptions &options, QTextStream &out)
     QList<SerialDevice> forModemManager;
     QList<Found> found;
     for (const SerialDevice &device : devices) {
-        if (const auto reg = modemreg::findRegistration(*current, device.stablePath)) {
+        if (const auto reg = modemreg::findRegistration(current->hive, device.stablePath)) {
             out << QStringLiteral("%1: already registered as %2 (\"%3\"); not probed again.\n")
                        .arg(label(device), reg->port, reg->model);
             forModemManager.append(device);

@@ -8,7 +8,6 @@
 #include <QThread>
 
 #include <cerrno>
-#include <grp.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -202,47 +201,6 @@ QString cleanModelName(const QStringList &lines)
     return parts.join(u' ').left(kModelLength).trimmed();
 }
 
-QString deviceGroup(const QString &device)
-{
-    struct stat st{};
-    if (::stat(QFile::encodeName(device).constData(), &st) != 0)
-        return {};
-    group g{};
-    group *found = nullptr;
-    char buffer[4096];
-    if (::getgrgid_r(st.st_gid, &g, buffer, sizeof buffer, &found) == 0 && found)
-        return QString::fromLocal8Bit(found->gr_name);
-    return QString::number(st.st_gid);
-}
-
-bool isJoinableGroup(const QString &group)
-{
-    static const QStringList reserved = {QStringLiteral("root"), QStringLiteral("0"),
-                                         QStringLiteral("disk"), QStringLiteral("shadow"),
-                                         QStringLiteral("sudo"), QStringLiteral("adm"),
-                                         QStringLiteral("wheel")};
-    // A group known only by its number has no name adduser could take.
-    bool numeric = false;
-    group.toUInt(&numeric);
-    return !group.isEmpty() && !numeric && !reserved.contains(group);
-}
-
-QString permissionAdvice(const QString &device, const QString &group)
-{
-    if (isJoinableGroup(group))
-        return QStringLiteral("Only members of the group \"%1\" may: add yourself with \"sudo "
-                              "adduser $USER %1\", then log out and in again.")
-            .arg(group);
-    const QString canonical = QFileInfo(device).canonicalFilePath();
-    const QString kernelName = QFileInfo(canonical.isEmpty() ? device : canonical).fileName();
-    return QStringLiteral("It is reserved for the administrator. To give it to the group "
-                          "\"dialout\", run: echo 'KERNEL==\"%1\", GROUP=\"dialout\", "
-                          "MODE=\"0660\"' | sudo tee /etc/udev/rules.d/70-ringvane-modem.rules "
-                          "&& sudo udevadm trigger; then add yourself with \"sudo adduser $USER "
-                          "dialout\" and log out and in again.")
-        .arg(kernelName);
-}
-
 ProbeResult probeModem(const QString &device, const ProbeTimings &timings)
 {
     ProbeResult result;
@@ -263,7 +221,7 @@ ProbeResult probeModem(const QString &device, const ProbeTimings &timings)
             const QByteArray native = QFile::encodeName(node);
             if (::access(native.constData(), R_OK | W_OK) != 0 && errno == EACCES) {
                 result.outcome = ProbeResult::Outcome::NoPermission;
-                result.group = deviceGroup(node);
+                result.group = modem::deviceGroup(node);
             } else {
                 result.outcome = ProbeResult::Outcome::Busy;
             }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "modem/DeviceAccess.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -47,17 +49,6 @@ inline const QStringList kInitCommands = {QStringLiteral("ATE1V1Q0"), QStringLit
                                           QStringLiteral("AT")};
 
 ProbeResult probeModem(const QString &device, const ProbeTimings &timings = {});
-
-// The name of the group owning a device ("dialout"), or its number when it has no name.
-QString deviceGroup(const QString &device);
-
-// Whether a user may sensibly be told to join the group owning a device: the administrator's
-// own groups open far more than a modem (disks, passwords, sudo, the system's logs).
-bool isJoinableGroup(const QString &group);
-
-// What to do about a device its user may not open: join its group, or, where that group is
-// the administrator's, one line to copy that gives the device to "dialout".
-QString permissionAdvice(const QString &device, const QString &group);
 
 // What a modem printed, made fit for a registry text and a chooser entry.
 QString cleanModelName(const QStringList &lines);

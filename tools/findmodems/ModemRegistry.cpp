@@ -89,24 +89,18 @@ int freePort(const QSet<int> &used, const QString &devicePath)
     return n;
 }
 
-std::optional<registry::Hive> readFile(const QString &path, QString *error)
+Result<registry::Hive> readFile(const QString &path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
-        return std::nullopt;
-    }
+    if (!file.open(QIODevice::ReadOnly))
+        return Failure(0, QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
     const QByteArray bytes = file.read(kMaxFileSize + 1);
-    if (bytes.size() > kMaxFileSize) {
-        *error = QStringLiteral("%1 is too large to be a registry file").arg(path);
-        return std::nullopt;
-    }
+    if (bytes.size() > kMaxFileSize)
+        return Failure(0, QStringLiteral("%1 is too large to be a registry file").arg(path));
     registry::Hive hive = registry::parseRegistryText(bytes);
     if (hive.isEmpty() && !bytes.trimmed().isEmpty() && !bytes.contains("REGEDIT4")
-        && !bytes.contains("Registry Editor")) {
-        *error = QStringLiteral("%1 does not look like a registry file").arg(path);
-        return std::nullopt;
-    }
+        && !bytes.contains("Registry Editor"))
+        return Failure(0, QStringLiteral("%1 does not look like a registry file").arg(path));
     return hive;
 }
 
@@ -173,22 +167,19 @@ Registration registerModem(registry::Hive &hive, const FoundModem &modem)
     return reg;
 }
 
-std::optional<registry::Hive> loadForUpdate(const QString &path, const QString &systemPath,
-                                            QString *error, QString *copiedFrom)
+Result<LoadedHive> loadForUpdate(const QString &path, const QString &systemPath)
 {
-    QString ignored;
-    if (!error)
-        error = &ignored;
-    if (QFileInfo::exists(path))
-        return readFile(path, error);
-    if (!systemPath.isEmpty() && QFileInfo::exists(systemPath)) {
+    QString from = path;
+    if (!QFileInfo::exists(path)) {
         // The user's file hides the system's, so a new one must carry its modems along.
-        auto hive = readFile(systemPath, error);
-        if (hive && copiedFrom)
-            *copiedFrom = systemPath;
-        return hive;
+        if (systemPath.isEmpty() || !QFileInfo::exists(systemPath))
+            return LoadedHive{};
+        from = systemPath;
     }
-    return registry::Hive();
+    Result<registry::Hive> hive = readFile(from);
+    if (!hive)
+        return hive.failure();
+    return LoadedHive{std::move(*hive), from == path ? QString() : from};
 }
 
 } // namespace modemreg

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "platform/linux/RegistryHive.h"
+#include "failure/Result.h"
+#include "platform/RegistryFile.h"
 
 #include <QByteArray>
 #include <QString>
@@ -43,10 +44,15 @@ Registration registerModem(registry::Hive &hive, const FoundModem &modem);
 // one stop bit.
 QByteArray modemDcb(qint32 baud);
 
+struct LoadedHive
+{
+    registry::Hive hive;
+    QString copiedFrom; // the system file it started from, empty when it did not
+};
+
 // Reads the file to be updated, or the system-wide file to start it from when it does not
-// exist yet. nullopt when it cannot be read (or is not a registry file): writing then
-// would lose what it holds. *copiedFrom names the system file when it was used.
-std::optional<registry::Hive> loadForUpdate(const QString &path, const QString &systemPath,
-                                            QString *error, QString *copiedFrom = nullptr);
+// exist yet. Fails when it cannot be read (or is not a registry file): writing then would
+// lose what it holds.
+Result<LoadedHive> loadForUpdate(const QString &path, const QString &systemPath);
 
 } // namespace modemreg

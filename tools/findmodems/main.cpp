@@ -1,7 +1,7 @@
 // ringvane-find-modems: looks for caller-ID modems on the serial and USB ports and
 // registers each one it finds where Ringvane reads its modems.
 #include "tools/findmodems/FindModems.h"
-#include "platform/linux/RegistryHive.h"
+#include "platform/RegistryFile.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -1,8 +1,10 @@
+#include "tools/skingen/IconArt.h"
 #include "tools/skingen/PixelArt.h"
 #include "tools/skingen/SkinArt.h"
 
 #include <QCommandLineParser>
 #include <QDir>
+#include <QSaveFile>
 #include <QGuiApplication>
 #include <QImageWriter>
 
@@ -16,6 +18,18 @@ bool save(const QImage &image, const QString &path)
     if (!writer.write(image)) {
         std::fprintf(stderr, "ringvane-skingen: cannot write %s: %s\n", qPrintable(path),
                      qPrintable(writer.errorString()));
+        return false;
+    }
+    return true;
+}
+
+bool saveText(const QByteArray &text, const QString &path)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text) != text.size()
+        || !file.commit()) {
+        std::fprintf(stderr, "ringvane-skingen: cannot write %s: %s\n", qPrintable(path),
+                     qPrintable(file.errorString()));
         return false;
     }
     return true;
@@ -44,7 +58,10 @@ int main(int argc, char *argv[])
         QStringLiteral("file"));
     const QCommandLineOption pressed(QStringLiteral("pressed"),
         QStringLiteral("Show every button pressed in the mock-up."));
-    parser.addOptions({pointer, mockup, pressed});
+    const QCommandLineOption icons(QStringLiteral("icons"),
+        QStringLiteral("Also draw the menu icons (ringvane-<size>.png and ringvane.svg) into this folder."),
+        QStringLiteral("folder"));
+    parser.addOptions({pointer, mockup, pressed, icons});
     parser.process(app);
 
     const QStringList positional = parser.positionalArguments();
@@ -52,7 +69,8 @@ int main(int argc, char *argv[])
         parser.showHelp(2);
     const QDir skinDir(positional.first());
     const QDir pointerDir(parser.isSet(pointer) ? parser.value(pointer) : positional.first());
-    for (const QDir &dir : {skinDir, pointerDir}) {
+    const QDir iconDir(parser.isSet(icons) ? parser.value(icons) : positional.first());
+    for (const QDir &dir : {skinDir, pointerDir, iconDir}) {
         if (!QDir().mkpath(dir.path())) {
             std::fprintf(stderr, "ringvane-skingen: cannot create %s\n", qPrintable(dir.path()));
             return 1;
@@ -74,6 +92,13 @@ int main(int argc, char *argv[])
         ok = save(down, skinDir.filePath(button.name + QStringLiteral("_down.png"))) && ok;
         if (button.hasDisabledFace)
             ok = save(up, skinDir.filePath(button.name + QStringLiteral("_disabled.png"))) && ok;
+    }
+
+    if (parser.isSet(icons)) {
+        // 32 pixels is the window icon itself, drawn pixel by pixel.
+        for (const int size : {16, 22, 24, 48, 64, 128, 256})
+            ok = save(iconart::iconAt(size), iconDir.filePath(QStringLiteral("ringvane-%1.png").arg(size))) && ok;
+        ok = saveText(iconart::iconSvg(), iconDir.filePath(QStringLiteral("ringvane.svg"))) && ok;
     }
 
     if (parser.isSet(mockup))

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "failure/Result.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QHash>
@@ -12,7 +14,8 @@
 
 // This system has no registry, so the key tree the program reads comes from a text file
 // in the registry-export format. A Hive is that tree in memory; keys sit in one flat
-// list so that no depth of nesting can exhaust the stack.
+// list so that no depth of nesting can exhaust the stack. Public for the tools that write
+// the file (ringvane-find-modems); the program itself reads keys through Registry.h.
 namespace registry {
 
 struct Value
@@ -83,8 +86,8 @@ Hive parseRegistryText(QByteArrayView text);
 // Writes a hive as version 5.00 text that parseRegistryText reads back to the same hive.
 QByteArray toRegistryText(const Hive &hive);
 
-// Replaces the file at path atomically; on failure the old file stays and *error says why.
-bool writeRegistryFile(const QString &path, const Hive &hive, QString *error = nullptr);
+// Replaces the file at path atomically; on failure the old file stays.
+Result<void> writeRegistryFile(const QString &path, const Hive &hive);
 
 // $RINGVANE_REGISTRY, else the user's file when it exists, else the system-wide one.
 QString registryFilePath();
