@@ -15,7 +15,7 @@ passed=0
 for run in $(seq 1 "$runs"); do
     if (cd build && ctest --timeout 600 -j2 --output-on-failure >"../build/loaded-run-$run.log" 2>&1); then
         passed=$((passed + 1))
-        echo "run $run: passed ($(grep -o '[0-9]* tests passed.*' "build/loaded-run-$run.log" || true))"
+        echo "run $run: passed ($(grep -o '[0-9]*% tests passed.*' "build/loaded-run-$run.log" || true))"
     else
         echo "run $run: FAILED"
         grep -E '^\s+[0-9]+ - .*\((Failed|Timeout)\)' "build/loaded-run-$run.log" || true
