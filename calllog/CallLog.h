@@ -45,6 +45,7 @@ public:
         QString names;           // the columns an append fills, quoted, in order
         QString when;            // the first column, quoted
         QString number;          // the second column, quoted
+        QString name;            // the caller's name column, quoted, when withName
         bool dayNumbers = false; // the first column is "datetime"; else it holds stamp text
         bool withName = false;
     };
@@ -126,6 +127,11 @@ public:
     Result<RowCounts> countRows(const QList<Call> &calls);
 
 private:
+    // A text column as the select list names it: on SQLite as bytes, since its driver hands
+    // text over only up to the first NUL character and bytes over whole.
+    QString wholeText(const QString &column) const;
+    // statement ("select * ...") naming the table's columns, its texts read whole.
+    QString readingWhole(const QString &statement);
     // What the first column holds for a call: its day number, or its stamp as the user
     // writes it.
     QVariant storedWhen(const Columns &columns, const Call &call) const;

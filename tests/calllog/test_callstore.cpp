@@ -159,6 +159,50 @@ TEST_F(CallStore, CallerTextIsStoredExactly)
             << text.left(40).toStdString();
 }
 
+// The SQLite driver hands text over only up to a NUL; the log reads it whole (PostgreSQL
+// takes no NUL in text: there the row is refused, and nothing else happens).
+TEST_F(CallStore, CallerTextWithNulIsReadBackWhole)
+{
+    db::Connection &admin = OdbcSandbox::instance().admin();
+    ASSERT_TRUE(CallLog::addNameColumn(admin).valueOr(false));
+    const QDateTime when = at(2002, 10, 13, 14, 25);
+    const QChar nul(0);
+    const QList<Call> calls = {
+        {when, QStringLiteral("555") + nul + QStringLiteral("666"), nul + QStringLiteral("ANN")},
+        {when, nul + QStringLiteral("555"), QStringLiteral("B") + nul},
+        {when, QString(5000, QLatin1Char('5')) + nul, QString(5000, nul)},
+        {when, QStringLiteral("5550123"), {}}, // the 15 digits the driver gives a double
+    };
+    db::Connection connection;
+    connection.Open(QStringLiteral("DSN=CallerID;ODBC;"), {}, {}, -1);
+    CallLog log(connection);
+    const Result<void> appended = log.append(calls);
+    if (OdbcSandbox::instance().backend() == OdbcSandbox::Postgres) {
+        ASSERT_FALSE(appended);
+        EXPECT_EQ(db::failureKind(appended.failure()), db::FailureKind::Refused);
+        EXPECT_EQ(log.readDay(when.date(), 10).valueOr({calls}), QList<Call>{})
+            << "nothing stored cut short";
+        return;
+    }
+    ASSERT_TRUE(appended) << qPrintable(appended.errorString());
+    QList<Call> expected = calls;
+    expected[2].number.truncate(4096);
+    expected[2].name.truncate(4096);
+    EXPECT_EQ(log.readDay(when.date(), 10).valueOr({}), expected);
+
+    for (const auto binding : {CallLog::Binding::Direct, CallLog::Binding::Staged}) {
+        QList<Call> listed;
+        const Result<void> read = log.readRange(
+            CallLog::rangeQuery(when.date(), when.date(), std::nullopt, binding), std::nullopt, [&](const Call &call, bool) { return listed.append(call), true; });
+        ASSERT_TRUE(read) << qPrintable(read.errorString());
+        EXPECT_EQ(listed, calls);
+    }
+    const Result<RowCounts> counts = log.countRows(calls);
+    ASSERT_TRUE(counts) << qPrintable(counts.errorString());
+    for (const Call &call : calls)
+        EXPECT_EQ(counts->value(rowKey(call)), 1) << "the check of a commit in doubt finds it";
+}
+
 TEST_F(CallStore, ClosedCallLogStoresNothingAndSaysSo)
 {
     TAPI::releaseConnection(); // a new connection that was never opened
