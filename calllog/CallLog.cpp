@@ -44,9 +44,14 @@ bool onlyStars(QStringView pattern)
     return !pattern.isEmpty();
 }
 
-QString textOf(const QVariant &value)
+QString textOf(const QVariant &value, bool hex = false)
 {
-    return value.isNull() ? QString() : value.toString();
+    if (value.isNull())
+        return QString();
+    if (!hex)
+        return value.toString();
+    const QString text = QString::fromUtf8(QByteArray::fromHex(value.toString().toLatin1()));
+    return text.isEmpty() ? QStringLiteral("") : text;
 }
 
 // The table opened to append: its columns without reading a row.
@@ -167,9 +172,9 @@ Call CallLog::callAt(db::Recordset &recordset, const RowColumns &columns)
     if (columns.when >= 0)
         call.when = dateTimeOf(recordset.Fields(short(columns.when)).Value());
     if (columns.number >= 0)
-        call.number = textOf(recordset.Fields(short(columns.number)).Value());
+        call.number = textOf(recordset.Fields(short(columns.number)).Value(), columns.hexTexts);
     if (columns.name >= 0)
-        call.name = textOf(recordset.Fields(short(columns.name)).Value());
+        call.name = textOf(recordset.Fields(short(columns.name)).Value(), columns.hexTexts);
     return call;
 }
 
@@ -281,16 +286,20 @@ Result<void> CallLog::readRange(const Query &query, const std::optional<QString>
         for (const Statement &statement : query.preparation)
             m_connection.Execute(statement.sql, statement.parameters);
         db::Recordset rows;
-        rows.Open(readingWhole(query.select.sql), m_connection, db::CursorType::ForwardOnly,
-                  db::LockType::ReadOnly, db::CommandOption::Text, query.select.parameters);
-        const RowColumns columns = rowColumns(rows);
+        const QString select = readingWhole(query.select.sql);
+        rows.Open(select, m_connection, db::CursorType::ForwardOnly, db::LockType::ReadOnly,
+                  db::CommandOption::Text, query.select.parameters);
+        RowColumns columns = rowColumns(rows);
+        columns.hexTexts = select != query.select.sql;
         for (; !rows.Eof(); rows.MoveNext()) {
             // The number first: most rows of a pattern's range are passed over.
             const QString number =
-                columns.number >= 0 ? textOf(rows.Fields(short(columns.number)).Value()) : QString();
+                columns.number >= 0
+                    ? textOf(rows.Fields(short(columns.number)).Value(), columns.hexTexts)
+                    : QString();
             if (pattern && !numberMatches(*pattern, number))
                 continue;
-            Call call = callAt(rows, {columns.when, -1, columns.name});
+            Call call = callAt(rows, {columns.when, -1, columns.name, columns.hexTexts});
             call.number = number;
             if (!each(call, columns.name >= 0))
                 return;
@@ -360,11 +369,15 @@ Result<QList<Call>> CallLog::readDay(QDate day, int capacity)
 {
     return tryResult([&] {
         db::Recordset rows;
-        // A huge value another program wrote is cut at the driver, not read whole.
-        rows.setMaxTextLength(CallerIdDecoder::MaxLineLength);
-        rows.Open(readingWhole(dayQuery(day)), m_connection, db::CursorType::ForwardOnly, db::LockType::ReadOnly,
+        const QString query = dayQuery(day);
+        const QString select = readingWhole(query);
+        // A huge value another program wrote is cut at the driver, not read whole (in
+        // hexadecimal, two digits for each of up to four bytes a character).
+        rows.setMaxTextLength(CallerIdDecoder::MaxLineLength * (select == query ? 1 : 8));
+        rows.Open(select, m_connection, db::CursorType::ForwardOnly, db::LockType::ReadOnly,
                   db::CommandOption::Text);
-        const RowColumns columns = rowColumns(rows);
+        RowColumns columns = rowColumns(rows);
+        columns.hexTexts = select != query;
         QList<Call> calls;
         for (; calls.size() < capacity && !rows.Eof(); rows.MoveNext()) {
             Call call = callAt(rows, columns);
@@ -380,7 +393,7 @@ QString CallLog::wholeText(const QString &column) const
 {
     if (m_connection.dbmsName() != QLatin1String("SQLite"))
         return column;
-    return QStringLiteral("CAST(%1 AS BLOB) AS %1").arg(column);
+    return QStringLiteral("CASE WHEN %1 IS NULL THEN NULL ELSE hex(%1) END AS %1").arg(column);
 }
 
 QString CallLog::readingWhole(const QString &statement)
@@ -441,7 +454,9 @@ Result<RowCounts> CallLog::countRows(const QList<Call> &calls)
         for (; !rows.Eof(); rows.MoveNext()) {
             // Through the date-time, as the keys were made: the SQLite driver hands a double
             // over in 15 digits, which is not the double stored.
-            const Call row{dateTimeOf(rows.Fields(0).Value()), textOf(rows.Fields(1).Value()), {}};
+            const Call row{dateTimeOf(rows.Fields(0).Value()),
+                           textOf(rows.Fields(1).Value(), wholeText(columns.number) != columns.number),
+                           {}};
             counts[rowKey(row)] += rows.Fields(2).Value().toLongLong();
         }
         return counts;

@@ -57,6 +57,7 @@ public:
         int when = 0;
         int number = 1;
         int name = -1;
+        bool hexTexts = false; // the number and name come as their UTF-8 in hexadecimal
     };
 
     struct Statement
@@ -127,10 +128,11 @@ public:
     Result<RowCounts> countRows(const QList<Call> &calls);
 
 private:
-    // A text column as the select list names it: on SQLite as bytes, since its driver hands
-    // text over only up to the first NUL character and bytes over whole.
+    // A text column as the select list names it: on SQLite in hexadecimal, since its driver
+    // hands text over only up to the first NUL character (and blobs as text when it streams).
     QString wholeText(const QString &column) const;
-    // statement ("select * ...") naming the table's columns, its texts read whole.
+    // statement ("select * ...") naming the table's columns, its texts read whole; the
+    // statement itself where that is not needed (then the texts come as they are).
     QString readingWhole(const QString &statement);
     // What the first column holds for a call: its day number, or its stamp as the user
     // writes it.

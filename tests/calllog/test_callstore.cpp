@@ -188,14 +188,21 @@ TEST_F(CallStore, CallerTextWithNulIsReadBackWhole)
     QList<Call> expected = calls;
     expected[2].number.truncate(4096);
     expected[2].name.truncate(4096);
-    EXPECT_EQ(log.readDay(when.date(), 10).valueOr({}), expected);
-
-    for (const auto binding : {CallLog::Binding::Direct, CallLog::Binding::Staged}) {
-        QList<Call> listed;
-        const Result<void> read = log.readRange(
-            CallLog::rangeQuery(when.date(), when.date(), std::nullopt, binding), std::nullopt, [&](const Call &call, bool) { return listed.append(call), true; });
-        ASSERT_TRUE(read) << qPrintable(read.errorString());
-        EXPECT_EQ(listed, calls);
+    // As the window reads a day, and as ringvane-calls streams its rows.
+    for (const QString options : {u""_qs, u"StepAPI=1;"_qs}) {
+        SCOPED_TRACE(options.toStdString());
+        db::Connection reader;
+        reader.Open(QStringLiteral("DSN=CallerID;") + options, {}, {}, -1);
+        CallLog readLog(reader);
+        EXPECT_EQ(readLog.readDay(when.date(), 10).valueOr({}), expected);
+        for (const auto binding : {CallLog::Binding::Direct, CallLog::Binding::Staged}) {
+            QList<Call> listed;
+            const Result<void> read = readLog.readRange(
+                CallLog::rangeQuery(when.date(), when.date(), std::nullopt, binding), std::nullopt,
+                [&](const Call &call, bool) { return listed.append(call), true; });
+            ASSERT_TRUE(read) << qPrintable(read.errorString());
+            EXPECT_EQ(listed, calls);
+        }
     }
     const Result<RowCounts> counts = log.countRows(calls);
     ASSERT_TRUE(counts) << qPrintable(counts.errorString());
