@@ -99,13 +99,12 @@ void CallRecorder::startThreads(const Options &options, bool withLog)
 
     armDeadline();
     runInSpoolThread([this] {
-        QString error;
-        CallSpool *s = spool(&error);
-        const QList<SpooledCall> pending = s ? s->pending() : QList<SpooledCall>();
-        const QStringList damage = s ? s->damage() : QStringList();
-        const quint64 nextFree = s ? s->nextFreeId() : 0;
+        const Result<CallSpool *> s = spool();
+        const QList<SpooledCall> pending = s ? (*s)->pending() : QList<SpooledCall>();
+        const QStringList notes = s ? (*s)->notes() : QStringList{s.errorString()};
+        const quint64 nextFree = s ? (*s)->nextFreeId() : 0;
         QMetaObject::invokeMethod(
-            this, [this, pending, damage, nextFree] { onSpoolOpened(pending, damage, nextFree); },
+            this, [this, pending, notes, nextFree] { onSpoolOpened(pending, notes, nextFree); },
             Qt::QueuedConnection);
     });
 }
@@ -115,14 +114,19 @@ void CallRecorder::runInSpoolThread(std::function<void()> work)
     QMetaObject::invokeMethod(&m_spoolContext, std::move(work), Qt::QueuedConnection);
 }
 
-CallSpool *CallRecorder::spool(QString *error)
+Result<CallSpool *> CallRecorder::spool()
 {
-    if (!m_spool)
-        m_spool = CallSpool::open(m_options.spoolFolder, m_options.spoolKey, error);
+    if (!m_spool) {
+        Result<std::unique_ptr<CallSpool>> opened =
+            CallSpool::open(m_options.spoolFolder, m_options.spoolKey);
+        if (!opened)
+            return opened.failure();
+        m_spool = std::move(opened).value();
+    }
     return m_spool.get();
 }
 
-void CallRecorder::onSpoolOpened(const QList<SpooledCall> &pending, const QStringList &damage,
+void CallRecorder::onSpoolOpened(const QList<SpooledCall> &pending, const QStringList &notes,
                                  quint64 nextFreeId)
 {
     m_spoolReady = true;
@@ -134,8 +138,8 @@ void CallRecorder::onSpoolOpened(const QList<SpooledCall> &pending, const QStrin
             ++m_fromEarlierRuns;
         }
     }
-    if (!pending.isEmpty() || !damage.isEmpty())
-        Q_EMIT earlierCallsWaiting(pending.size(), damage);
+    if (!pending.isEmpty() || !notes.isEmpty())
+        Q_EMIT earlierCallsWaiting(pending.size(), notes);
 
     if (m_writer && !pending.isEmpty())
         QMetaObject::invokeMethod(
@@ -296,13 +300,10 @@ void CallRecorder::keep(const QList<quint64> &ids, const QString &reason)
     if (calls.isEmpty())
         return;
     runInSpoolThread([this, calls, keptIds, reason] {
-        QString error;
-        bool ok = false;
-        if (CallSpool *s = spool(&error)) {
-            ok = s->append(calls);
-            if (!ok)
-                error = s->lastError();
-        }
+        const Result<CallSpool *> s = spool();
+        const Result<void> appended = s ? (*s)->append(calls) : Result<void>(s.failure());
+        const bool ok = appended.ok();
+        const QString error = appended.errorString();
         QMetaObject::invokeMethod(
             this, [this, keptIds, ok, error, reason] { onAppended(keptIds, ok, error, reason); },
             Qt::QueuedConnection);
@@ -326,6 +327,11 @@ void CallRecorder::onAppended(const QList<quint64> &ids, bool ok, const QString 
         return;
     if (!ok && !m_spoolRetryTimer->isActive() && !m_finished)
         m_spoolRetryTimer->start(m_options.spoolRetryMs);
+    // A retry that fails as the last attempt did has nothing new to tell.
+    const bool retry = reason.isEmpty();
+    if (!ok && retry && error == m_heldBecause)
+        return;
+    m_heldBecause = ok ? QString() : error;
     Q_EMIT callsWaiting(calls, ok, ok ? reason : error);
 }
 
@@ -396,9 +402,8 @@ void CallRecorder::markStoredInSpool(const QList<quint64> &ids)
     // A mark that cannot be made durable now goes with the spool's next write; until then
     // a restart would store those calls once more, which is allowed.
     runInSpoolThread([this, ids] {
-        QString error;
-        if (CallSpool *s = spool(&error))
-            s->markStored(ids);
+        if (const Result<CallSpool *> s = spool())
+            static_cast<void>((*s)->markStored(ids));
     });
 }
 
@@ -476,7 +481,8 @@ void CallRecorder::finalSpooling()
     }
     if (calls.isEmpty())
         return;
-    QString error;
-    if (CallSpool *s = spool(&error))
-        s->append(calls);
+    // What cannot be kept now is lost with the process: the receive log said so when
+    // those calls were held in memory.
+    if (const Result<CallSpool *> s = spool())
+        static_cast<void>((*s)->append(calls));
 }

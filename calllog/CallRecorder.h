@@ -97,9 +97,10 @@ Q_SIGNALS:
     void callsSavedLater(const QList<quint64> &ids);
     // No call waits any more: count calls were saved since the last time none waited.
     void waitingCallsSaved(qsizetype count);
-    // Calls an earlier run left in the spool, about to be stored first; damage: one line
-    // per damaged record skipped.
-    void earlierCallsWaiting(qsizetype count, const QStringList &damage);
+    // Calls an earlier run left in the spool, about to be stored first; notes: one line per
+    // thing the spool's opening passed over (a damaged record, a file left alone), or why
+    // it could not be opened.
+    void earlierCallsWaiting(qsizetype count, const QStringList &notes);
     void callLogGone(const QString &reason);
     void callLogBack();
     void roomAgain();
@@ -123,7 +124,7 @@ private:
     void timeOpenReport();
     void complete(const QList<ReceivedCall> &calls);
     void handOn(const QList<SpooledCall> &calls);
-    void onSpoolOpened(const QList<SpooledCall> &pending, const QStringList &damage,
+    void onSpoolOpened(const QList<SpooledCall> &pending, const QStringList &notes,
                        quint64 nextFreeId);
     void onStored(const QList<quint64> &ids);
     void onUnavailable(const QString &reason);
@@ -138,7 +139,7 @@ private:
     void forget(std::map<quint64, Entry>::iterator it);
     void checkRoom();
     // Runs on the spool's thread: the spool, opened first when it is not yet.
-    CallSpool *spool(QString *error);
+    Result<CallSpool *> spool();
     void runInSpoolThread(std::function<void()> work);
     void finalSpooling();
 
@@ -172,6 +173,7 @@ private:
     QTimer *m_reportHold = nullptr;
     quint64 m_timedReport = 0;
     QTimer *m_spoolRetryTimer = nullptr;
+    QString m_heldBecause; // why the spool last refused calls; empty once it took them
 
     QThread m_writerThread;
     CallWriter *m_writer = nullptr;

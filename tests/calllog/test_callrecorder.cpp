@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <sys/stat.h>
 #include <cstring>
 
 void PrintTo(const QString &text, std::ostream *out)
@@ -49,6 +50,7 @@ struct Heard
     QList<quint64> savedLater;
     QList<qsizetype> waitingSaved;
     qsizetype earlier = -1;
+    QStringList notes;
     int rooms = 0;
 
     void listen(CallRecorder &recorder)
@@ -69,7 +71,10 @@ struct Heard
         QObject::connect(&recorder, &CallRecorder::waitingCallsSaved,
                          [this](qsizetype n) { waitingSaved << n; });
         QObject::connect(&recorder, &CallRecorder::earlierCallsWaiting,
-                         [this](qsizetype n, const QStringList &) { earlier = n; });
+                         [this](qsizetype n, const QStringList &lines) {
+                             earlier = n;
+                             notes << lines;
+                         });
         QObject::connect(&recorder, &CallRecorder::roomAgain, [this] { ++rooms; });
     }
 };
@@ -138,11 +143,10 @@ protected:
 
     std::unique_ptr<CallSpool> openSpool(const QString &folder = {}) const
     {
-        QString error;
-        auto spool = CallSpool::open(folder.isEmpty() ? options().spoolFolder : folder,
-                                     options().spoolKey, &error);
-        EXPECT_TRUE(spool) << qPrintable(error);
-        return spool;
+        auto spool =
+            CallSpool::open(folder.isEmpty() ? options().spoolFolder : folder, options().spoolKey);
+        EXPECT_TRUE(spool) << qPrintable(spool.errorString());
+        return spool ? std::move(spool).value() : nullptr;
     }
 
     FakeClock clock{dates::makeDateTime(QDate(2002, 10, 13), QTime(15, 0))};
@@ -214,7 +218,7 @@ TEST_F(Recorder, CallsOfAnEarlierRunGoFirstThenTheNewOnes)
     {
         auto spool = openSpool();
         ASSERT_TRUE(spool->append({{7, Call{earlier, QStringLiteral("OLD1"), {}}},
-                                   {8, Call{earlier, QStringLiteral("OLD2"), {}}}}));
+                                   {8, Call{earlier, QStringLiteral("OLD2"), {}}}}).ok());
     }
     auto recorder = started();
     feed(*recorder, reports({"NEW"}));
@@ -305,6 +309,46 @@ TEST_F(Recorder, ASpoolThatCannotBeWrittenLeavesCallsHeldAndIsTriedAgain)
     EXPECT_EQ(rows(), rowsOf({"5550101"}));
 }
 
+// Something else at the spool's name: the next name takes the calls. A folder others may
+// write to: its calls are not read (they may be forged) and new ones are held in memory.
+TEST_F(Recorder, ASpoolNameOrFolderNotOursIsSaidOnceAndNoCallGoesThere)
+{
+    const CallRecorder::Options o = options();
+    const QString spoolFile = o.spoolFolder + u'/' + o.spoolKey + u".spool"_qs;
+    for (const bool folderUnsafe : {false, true}) {
+        SCOPED_TRACE(folderUnsafe ? "folder others may write to" : "a folder at the file's name");
+        OdbcSandbox::instance().resetCallLog();
+        heard = Heard();
+        QDir(o.spoolFolder).removeRecursively();
+        if (folderUnsafe) {
+            ASSERT_TRUE(openSpool()->append({{7, Call{k1425, u"FORGED"_qs, {}}}}));
+            ::chmod(QFile::encodeName(o.spoolFolder).constData(), 0777);
+            ::chmod(QFile::encodeName(spoolFile).constData(), 0666);
+        } else {
+            ASSERT_TRUE(QDir().mkpath(spoolFile));
+        }
+        auto recorder = started();
+        SqliteLock lock(OdbcSandbox::instance().sqliteFile());
+        feed(*recorder, reports({"5550101"}));
+        ASSERT_TRUE(waitFor([&] { return heard.kept.size() + heard.unsafe.size() == 1; }, 10000));
+        ASSERT_EQ(heard.notes.size(), 1) << qPrintable(heard.notes.join(u'\n'));
+        EXPECT_TRUE(heard.notes[0].contains(folderUnsafe ? u"other users may write"_qs
+                                                         : u"not a regular file"_qs))
+            << qPrintable(heard.notes[0]);
+        EXPECT_EQ(heard.unsafe.size(), folderUnsafe ? 1 : 0) << "held in memory, as said";
+        EXPECT_EQ(heard.earlier, 0) << "no call read from what others could write";
+        recorder->finish(1500);
+        lock.release();
+        recorder.reset();
+        if (!folderUnsafe) {
+            ASSERT_TRUE(QFileInfo(spoolFile).isDir());
+            const QList<SpooledCall> kept = openSpool()->pending();
+            ASSERT_EQ(kept.size(), 1) << "kept under the next name, through the end";
+            EXPECT_EQ(kept[0].call.number, u"5550101"_qs);
+        }
+    }
+}
+
 TEST_F(Recorder, HeldCallsAreBoundedAndTheLineIsReadAgainOnceTheyAreStored)
 {
     // The limit reached before the spool was read, and long after (the usual case: a
@@ -393,7 +437,7 @@ TEST_F(Recorder, AFullDiskUnderTheLogAndTheSpoolLosesNoCallOnceSpaceIsFreed)
     const auto spool = openSpool(o.spoolFolder);
     ASSERT_TRUE(spool);
     EXPECT_TRUE(spool->pending().isEmpty());
-    EXPECT_TRUE(spool->damage().isEmpty());
+    EXPECT_TRUE(spool->notes().isEmpty());
 }
 
 // The name comes with the report's end: a blank line at once, else the report hold; a NAME
