@@ -46,6 +46,13 @@ CallRecorder::CallRecorder(const dates::Clock &clock, QObject *parent)
     m_reportHold->setSingleShot(true);
     m_reportHold->setInterval(CallerIdDecoder::ReportHold);
     connect(m_reportHold, &QTimer::timeout, this, [this] { take(m_decoder.closeReport()); });
+    m_spoolGrace = new QTimer(this);
+    m_spoolGrace->setSingleShot(true);
+    connect(m_spoolGrace, &QTimer::timeout, this, [this] {
+        m_spoolGraceOver = true;
+        if (const QList<SpooledCall> deferred = std::exchange(m_deferred, {}); !deferred.isEmpty())
+            handOn(deferred);
+    });
     m_spoolRetryTimer = new QTimer(this);
     m_spoolRetryTimer->setSingleShot(true);
     connect(m_spoolRetryTimer, &QTimer::timeout, this, &CallRecorder::retryUnsafe);
@@ -98,6 +105,7 @@ void CallRecorder::startThreads(const Options &options, bool withLog)
     }
 
     armDeadline();
+    m_spoolGrace->start(m_options.spoolReadGraceMs);
     runInSpoolThread([this] {
         const Result<CallSpool *> s = spool();
         const QList<SpooledCall> pending = s ? (*s)->pending() : QList<SpooledCall>();
@@ -130,6 +138,7 @@ void CallRecorder::onSpoolOpened(const QList<SpooledCall> &pending, const QStrin
                                  quint64 nextFreeId)
 {
     m_spoolReady = true;
+    m_spoolGrace->stop();
     m_nextId = qMax(m_nextId, nextFreeId);
     for (const SpooledCall &call : pending) {
         if (m_entries.emplace(call.id, Entry{call.call, m_monotonic.elapsed(), State::Kept, true})
@@ -227,7 +236,7 @@ void CallRecorder::complete(const QList<ReceivedCall> &calls)
 
 void CallRecorder::handOn(const QList<SpooledCall> &calls)
 {
-    if (!m_started || !m_spoolReady) {
+    if (!m_started || (!m_spoolReady && !m_spoolGraceOver)) {
         m_deferred += calls;
         return;
     }
@@ -450,6 +459,7 @@ bool CallRecorder::finish(int budgetMs)
     m_finished = true;
     m_deadlineTimer->stop();
     m_spoolRetryTimer->stop();
+    m_spoolGrace->stop();
     if (!m_started)
         return true;
 
@@ -467,6 +477,8 @@ bool CallRecorder::finish(int budgetMs)
     QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
     if (spoolEnded)
         finalSpooling();
+    else
+        spoolBeside();
     m_cleanEnd = spoolEnded && (!m_writer || m_writerThread.isFinished());
     return m_cleanEnd;
 }
@@ -485,4 +497,20 @@ void CallRecorder::finalSpooling()
     // those calls were held in memory.
     if (const Result<CallSpool *> s = spool())
         static_cast<void>((*s)->append(calls));
+}
+
+void CallRecorder::spoolBeside()
+{
+    QList<SpooledCall> calls;
+    for (const auto &[id, entry] : m_entries) {
+        if (entry.state != State::Kept && !entry.earlierRun)
+            calls << SpooledCall{id, entry.call};
+    }
+    if (calls.isEmpty())
+        return;
+    // The busy file is held, so this one is the next free name. What cannot be kept here
+    // either is lost with the process, as the receive log said when those calls were held.
+    if (Result<std::unique_ptr<CallSpool>> beside =
+            CallSpool::open(m_options.spoolFolder, m_options.spoolKey))
+        static_cast<void>((*beside)->append(calls));
 }

@@ -50,6 +50,10 @@ public:
         int waitMs = 5000;
         // How often a spool that refused calls is tried again.
         int spoolRetryMs = 5000;
+        // Calls of this run wait at most this long for the spool's first reading, so that
+        // an earlier run's calls are stored before them; a spool slower to read holds them
+        // back no longer (its calls then follow).
+        int spoolReadGraceMs = 1000;
         // Calls of this run held at most before the line is left unread (the port then
         // holds the text); those of earlier runs are bounded by what they left.
         qsizetype memoryLimit = 10000;
@@ -142,6 +146,9 @@ private:
     Result<CallSpool *> spool();
     void runInSpoolThread(std::function<void()> work);
     void finalSpooling();
+    // The spool's thread is still busy (reading a huge spool): the calls not yet safe go
+    // into a spool file of their own.
+    void spoolBeside();
 
     const dates::Clock &m_clock;
     CallerIdDecoder m_decoder;
@@ -160,6 +167,8 @@ private:
     // Completed before the spool was read: they go to the log after its calls.
     QList<SpooledCall> m_deferred;
     bool m_spoolReady = false;
+    bool m_spoolGraceOver = false;
+    QTimer *m_spoolGrace = nullptr;
     qsizetype m_waiting = 0;
     qsizetype m_inFlight = 0;
     qsizetype m_spooling = 0;

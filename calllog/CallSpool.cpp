@@ -15,6 +15,8 @@ namespace {
 
 // More instances than this on one data source is not a setup anybody runs.
 constexpr int MaxSlots = 64;
+// Damaged stretches of one file told one by one; the rest are counted.
+constexpr qsizetype MaxDamageNotes = 10;
 // Below this size a file full of stored marks is not worth a rewrite.
 constexpr qint64 CompactFrom = 64 * 1024;
 
@@ -290,10 +292,22 @@ Failure CallSpool::fileFailure(const Failure &reason) const
 
 void CallSpool::noteDamage(const QString &fileName, const QList<spoolrecord::Damage> &damage)
 {
-    for (const spoolrecord::Damage &d : damage)
+    // A crafted file may hold damage between every two records: the receive log gets the
+    // first few and a count of the rest.
+    const qsizetype shown = qMin(damage.size(), MaxDamageNotes);
+    for (qsizetype i = 0; i < shown; ++i)
         m_notes.append(
             QStringLiteral("Waiting calls: skipped a damaged entry of %1 bytes at byte %2 of %3")
-                .arg(d.length)
-                .arg(d.offset)
+                .arg(damage[i].length)
+                .arg(damage[i].offset)
                 .arg(fileName));
+    if (damage.size() > shown) {
+        qint64 bytes = 0;
+        for (qsizetype i = shown; i < damage.size(); ++i)
+            bytes += damage[i].length;
+        m_notes.append(QStringLiteral("Waiting calls: skipped %1 more damaged entries (%2 bytes) of %3")
+                           .arg(damage.size() - shown)
+                           .arg(bytes)
+                           .arg(fileName));
+    }
 }

@@ -349,6 +349,43 @@ TEST_F(Recorder, ASpoolNameOrFolderNotOursIsSaidOnceAndNoCallGoesThere)
     }
 }
 
+// A crafted spool (a record and a stray byte, over and over: damage between every two
+// records) neither holds live calls back nor floods the receive log.
+TEST_F(Recorder, ALiveCallIsStoredPromptlyWhateverTheSpoolHolds)
+{
+    const QDateTime earlier = dates::makeDateTime(QDate(2002, 10, 12), QTime(23, 59));
+    const QString spoolFile = options().spoolFolder + u'/' + options().spoolKey + u".spool"_qs;
+    QByteArray record;
+    {
+        auto spool = openSpool();
+        ASSERT_TRUE(spool->append({{7, Call{earlier, u"OLD"_qs, {}}}}));
+        QFile file(spoolFile);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        record = file.readAll() + 'x';
+    }
+    for (const int graceMs : {0, 1000}) {
+        SCOPED_TRACE(graceMs);
+        OdbcSandbox::instance().resetCallLog();
+        heard = Heard();
+        {
+            QFile file(spoolFile);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(record.repeated(10 * 1024 * 1024 / record.size()));
+        }
+        CallRecorder::Options o = options();
+        o.spoolReadGraceMs = graceMs;
+        QElapsedTimer waited;
+        waited.start();
+        auto recorder = started(true, o);
+        feed(*recorder, reports({"NEW"}) + u"\r\n"_qs);
+        ASSERT_TRUE(waitFor([&] { return heard.stored.size() == 1; }, 20000));
+        EXPECT_LT(waited.elapsed(), 5000);
+        ASSERT_TRUE(waitFor([&] { return rows().size() == 2; }, 20000));
+        EXPECT_TRUE(rows().contains(rowsOf({"OLD"}, earlier).at(0)));
+        EXPECT_LE(heard.notes.size(), 11) << "the first damage and a count of the rest";
+    }
+}
+
 TEST_F(Recorder, HeldCallsAreBoundedAndTheLineIsReadAgainOnceTheyAreStored)
 {
     // The limit reached before the spool was read, and long after (the usual case: a

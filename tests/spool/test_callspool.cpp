@@ -573,3 +573,4 @@ TEST(SpoolNames, AreSafeFileNamesPerDataSourceInTheStateFolder)
 }
 
 } // namespace
+
