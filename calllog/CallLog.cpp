@@ -454,9 +454,10 @@ Result<RowCounts> CallLog::countRows(const QList<Call> &calls)
         for (; !rows.Eof(); rows.MoveNext()) {
             // Through the date-time, as the keys were made: the SQLite driver hands a double
             // over in 15 digits, which is not the double stored.
-            const Call row{dateTimeOf(rows.Fields(0).Value()),
-                           textOf(rows.Fields(1).Value(), wholeText(columns.number) != columns.number),
-                           {}};
+            const Call row{
+                dateTimeOf(rows.Fields(0).Value()),
+                textOf(rows.Fields(1).Value(), wholeText(columns.number) != columns.number),
+                {}};
             counts[rowKey(row)] += rows.Fields(2).Value().toLongLong();
         }
         return counts;

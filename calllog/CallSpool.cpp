@@ -106,16 +106,19 @@ Result<std::unique_ptr<CallSpool>> CallSpool::open(const QString &folder,
         const QString path = QDir(folder).filePath(name);
         Result<LockedFile::Opening> opening = LockedFile::open(path, true);
         if (!opening)
-            return Failure(0, QStringLiteral("Cannot open %1: %2").arg(path, opening.errorString()));
+            return Failure(0,
+                           QStringLiteral("Cannot open %1: %2").arg(path, opening.errorString()));
         if (opening->kind == LockedFile::Opening::Kind::Unsafe)
             leftAlone << name + QStringLiteral(", since ") + opening->why;
         own = std::move(opening->file);
     }
     if (!own)
-        return Failure(0, QStringLiteral("Every file of waiting calls for this data source is in use"));
+        return Failure(
+            0, QStringLiteral("Every file of waiting calls for this data source is in use"));
     const Result<QByteArray> bytes = own->readAll();
     if (!bytes)
-        return Failure(0, QStringLiteral("Cannot read %1: %2").arg(own->path(), bytes.errorString()));
+        return Failure(0,
+                       QStringLiteral("Cannot read %1: %2").arg(own->path(), bytes.errorString()));
 
     const spoolrecord::Contents contents = spoolrecord::decode(*bytes);
     std::unique_ptr<CallSpool> spool(new CallSpool(std::move(own)));
@@ -305,9 +308,10 @@ void CallSpool::noteDamage(const QString &fileName, const QList<spoolrecord::Dam
         qint64 bytes = 0;
         for (qsizetype i = shown; i < damage.size(); ++i)
             bytes += damage[i].length;
-        m_notes.append(QStringLiteral("Waiting calls: skipped %1 more damaged entries (%2 bytes) of %3")
-                           .arg(damage.size() - shown)
-                           .arg(bytes)
-                           .arg(fileName));
+        m_notes.append(
+            QStringLiteral("Waiting calls: skipped %1 more damaged entries (%2 bytes) of %3")
+                .arg(damage.size() - shown)
+                .arg(bytes)
+                .arg(fileName));
     }
 }

@@ -188,8 +188,7 @@ Result<void> LockedFile::makeOwnFolder(const QString &path)
                                ? QStringLiteral("\"chmod go-w %1\" makes it safe").arg(absolute)
                                : QStringLiteral("remove or rename it, and a folder of your own "
                                                 "will take its place");
-    return Failure(0, QStringLiteral("The folder %1 is not used, since %2: %3")
-                          .arg(absolute, why, remedy));
+    return Failure(0, why + QStringLiteral("; ") + remedy);
 }
 
 Result<QByteArray> LockedFile::readAll() const
