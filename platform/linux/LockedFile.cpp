@@ -101,6 +101,8 @@ Result<LockedFile::Opening> LockedFile::open(const QString &path, bool create)
                 return unsafe(QStringLiteral("it is a symbolic link"));
             if (error == EISDIR || error == ENXIO || error == ENODEV)
                 return unsafe(QStringLiteral("it is not a regular file"));
+            if (error == EACCES || error == EPERM)
+                return unsafe(QStringLiteral("it may not be opened (%1)").arg(systemText(error)));
             return systemFailure(error);
         }
         struct stat held = {};
