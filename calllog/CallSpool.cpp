@@ -100,7 +100,7 @@ Result<std::unique_ptr<CallSpool>> CallSpool::open(const QString &folder,
                               .arg(folder, made.errorString()));
 
     std::unique_ptr<LockedFile> own;
-    QStringList leftAlone; // "name, since why"
+    QStringList leftAlone; // "name is left alone, since why"
     for (int slot = 1; slot <= MaxSlots && !own; ++slot) {
         const QString name = slotName(dataSourceKey, slot);
         const QString path = QDir(folder).filePath(name);
@@ -109,7 +109,7 @@ Result<std::unique_ptr<CallSpool>> CallSpool::open(const QString &folder,
             return Failure(0,
                            QStringLiteral("Cannot open %1: %2").arg(path, opening.errorString()));
         if (opening->kind == LockedFile::Opening::Kind::Unsafe)
-            leftAlone << name + QStringLiteral(", since ") + opening->why;
+            leftAlone << name + QStringLiteral(" is left alone, since ") + opening->why;
         own = std::move(opening->file);
     }
     if (!own)
@@ -156,7 +156,7 @@ void CallSpool::takeOverSiblings(const QString &folder, const QString &key, bool
             continue;
         Result<LockedFile::Opening> opening = LockedFile::open(QDir(folder).filePath(name), false);
         if (opening && opening->kind == LockedFile::Opening::Kind::Unsafe) {
-            const QString entry = name + QStringLiteral(", since ") + opening->why;
+            const QString entry = name + QStringLiteral(" is left alone, since ") + opening->why;
             if (!refused.contains(entry))
                 refused << entry;
         }
@@ -176,8 +176,8 @@ void CallSpool::takeOverSiblings(const QString &folder, const QString &key, bool
         taken.push_back(std::move(opening->file));
     }
     for (const QString &entry : std::as_const(refused)) {
-        m_notes.append(QStringLiteral("Waiting calls: %1 is left alone (its calls are not read); "
-                                      "calls are kept in %2")
+        m_notes.append(QStringLiteral("Waiting calls: %1 (no call is read from it); calls are "
+                                      "kept in %2")
                            .arg(entry, ownName));
     }
 
