@@ -4,6 +4,7 @@
 #include "locale/DateServices.h"
 #include "locale/LocaleSupport.h"
 #include "locale/Nls.h"
+#include "text/ControlChars.h"
 
 #include <QStringList>
 
@@ -43,9 +44,14 @@ bool onlyStars(QStringView pattern)
     return !pattern.isEmpty();
 }
 
-QString textOf(const QVariant &value)
+QString textOf(const QVariant &value, bool hex = false)
 {
-    return value.isNull() ? QString() : value.toString();
+    if (value.isNull())
+        return QString();
+    if (!hex)
+        return value.toString();
+    const QString text = QString::fromUtf8(QByteArray::fromHex(value.toString().toLatin1()));
+    return text.isEmpty() ? QStringLiteral("") : text;
 }
 
 // The table opened to append: its columns without reading a row.
@@ -166,9 +172,9 @@ Call CallLog::callAt(db::Recordset &recordset, const RowColumns &columns)
     if (columns.when >= 0)
         call.when = dateTimeOf(recordset.Fields(short(columns.when)).Value());
     if (columns.number >= 0)
-        call.number = textOf(recordset.Fields(short(columns.number)).Value());
+        call.number = textOf(recordset.Fields(short(columns.number)).Value(), columns.hexTexts);
     if (columns.name >= 0)
-        call.name = textOf(recordset.Fields(short(columns.name)).Value());
+        call.name = textOf(recordset.Fields(short(columns.name)).Value(), columns.hexTexts);
     return call;
 }
 
@@ -280,16 +286,20 @@ Result<void> CallLog::readRange(const Query &query, const std::optional<QString>
         for (const Statement &statement : query.preparation)
             m_connection.Execute(statement.sql, statement.parameters);
         db::Recordset rows;
-        rows.Open(query.select.sql, m_connection, db::CursorType::ForwardOnly,
-                  db::LockType::ReadOnly, db::CommandOption::Text, query.select.parameters);
-        const RowColumns columns = rowColumns(rows);
+        const QString select = readingWhole(query.select.sql);
+        rows.Open(select, m_connection, db::CursorType::ForwardOnly, db::LockType::ReadOnly,
+                  db::CommandOption::Text, query.select.parameters);
+        RowColumns columns = rowColumns(rows);
+        columns.hexTexts = select != query.select.sql;
         for (; !rows.Eof(); rows.MoveNext()) {
             // The number first: most rows of a pattern's range are passed over.
             const QString number =
-                columns.number >= 0 ? textOf(rows.Fields(short(columns.number)).Value()) : QString();
+                columns.number >= 0
+                    ? textOf(rows.Fields(short(columns.number)).Value(), columns.hexTexts)
+                    : QString();
             if (pattern && !numberMatches(*pattern, number))
                 continue;
-            Call call = callAt(rows, {columns.when, -1, columns.name});
+            Call call = callAt(rows, {columns.when, -1, columns.name, columns.hexTexts});
             call.number = number;
             if (!each(call, columns.name >= 0))
                 return;
@@ -311,8 +321,10 @@ Result<CallLog::Columns> CallLog::columns()
             columns.names = columns.when + QLatin1Char(',') + columns.number;
             const int name = nameColumn(table);
             columns.withName = name >= 0;
-            if (columns.withName)
-                columns.names += QLatin1Char(',') + quotedName(table.Fields(short(name)).Name());
+            if (columns.withName) {
+                columns.name = quotedName(table.Fields(short(name)).Name());
+                columns.names += QLatin1Char(',') + columns.name;
+            }
             return columns;
         });
     });
@@ -327,6 +339,16 @@ Result<void> CallLog::append(const QList<Call> &calls)
     if (!found)
         return found.failure();
     const Columns &columns = *found;
+    // psqlODBC would cut such a text at the NUL without a word; PostgreSQL's own answer to
+    // the character is this refusal, so the row is set aside like any other it refuses.
+    if (m_connection.dbmsName() == QLatin1String("PostgreSQL")) {
+        for (const Call &call : calls) {
+            if (call.number.contains(QChar(ascii::NUL)) || call.name.contains(QChar(ascii::NUL)))
+                return Failure(db::GeneralFailure,
+                               QStringLiteral("invalid byte sequence for encoding \"UTF8\": 0x00"),
+                               QStringLiteral("PostgreSQL"), QStringLiteral("22021"), 0);
+        }
+    }
     const QString row = columns.withName ? QStringLiteral("(?,?,?)") : QStringLiteral("(?,?)");
     QString sql = QStringLiteral("INSERT INTO IDList (") + columns.names + QStringLiteral(") VALUES ");
     QVariantList values;
@@ -347,11 +369,15 @@ Result<QList<Call>> CallLog::readDay(QDate day, int capacity)
 {
     return tryResult([&] {
         db::Recordset rows;
-        // A huge value another program wrote is cut at the driver, not read whole.
-        rows.setMaxTextLength(CallerIdDecoder::MaxLineLength);
-        rows.Open(dayQuery(day), m_connection, db::CursorType::ForwardOnly, db::LockType::ReadOnly,
+        const QString query = dayQuery(day);
+        const QString select = readingWhole(query);
+        // A huge value another program wrote is cut at the driver, not read whole (in
+        // hexadecimal, two digits for each of up to four bytes a character).
+        rows.setMaxTextLength(CallerIdDecoder::MaxLineLength * (select == query ? 1 : 8));
+        rows.Open(select, m_connection, db::CursorType::ForwardOnly, db::LockType::ReadOnly,
                   db::CommandOption::Text);
-        const RowColumns columns = rowColumns(rows);
+        RowColumns columns = rowColumns(rows);
+        columns.hexTexts = select != query;
         QList<Call> calls;
         for (; calls.size() < capacity && !rows.Eof(); rows.MoveNext()) {
             Call call = callAt(rows, columns);
@@ -361,6 +387,28 @@ Result<QList<Call>> CallLog::readDay(QDate day, int capacity)
         }
         return calls;
     });
+}
+
+QString CallLog::wholeText(const QString &column) const
+{
+    if (m_connection.dbmsName() != QLatin1String("SQLite"))
+        return column;
+    return QStringLiteral("CASE WHEN %1 IS NULL THEN NULL ELSE hex(%1) END AS %1").arg(column);
+}
+
+QString CallLog::readingWhole(const QString &statement)
+{
+    const QLatin1StringView all("select * ");
+    if (!statement.startsWith(all, Qt::CaseInsensitive) ||
+        m_connection.dbmsName() != QLatin1String("SQLite"))
+        return statement;
+    const Result<Columns> found = columns();
+    if (!found)
+        return statement;
+    QString list = found->when + QStringLiteral(", ") + wholeText(found->number);
+    if (found->withName)
+        list += QStringLiteral(", ") + wholeText(found->name);
+    return QStringLiteral("SELECT ") + list + QLatin1Char(' ') + statement.mid(all.size());
 }
 
 QVariant CallLog::storedWhen(const Columns &columns, const Call &call) const
@@ -396,18 +444,21 @@ Result<RowCounts> CallLog::countRows(const QList<Call> &calls)
     const QString when = columns.dayNumbers ? columns.when + QStringLiteral(" + 0") : columns.when;
     return tryResult([&] {
         db::Recordset rows;
-        rows.Open(QStringLiteral("SELECT %1, %2, count(*) FROM IDList WHERE %3 IN (%4) AND %2 IN "
+        rows.Open(QStringLiteral("SELECT %1, %6, count(*) FROM IDList WHERE %3 IN (%4) AND %2 IN "
                                  "(%5) GROUP BY %3, %2")
                       .arg(when, columns.number, columns.when, marks(whens.size()),
-                           marks(numbers.size())),
+                           marks(numbers.size()), wholeText(columns.number)),
                   m_connection, db::CursorType::ForwardOnly, db::LockType::ReadOnly,
                   db::CommandOption::Text, parameters);
         RowCounts counts;
         for (; !rows.Eof(); rows.MoveNext()) {
-            const QVariant stored = rows.Fields(0).Value();
-            const double day = columns.dayNumbers ? stored.toDouble()
-                                                  : dayNumber(dateTimeOf(stored));
-            counts[{day, rows.Fields(1).Value().toString()}] += rows.Fields(2).Value().toLongLong();
+            // Through the date-time, as the keys were made: the SQLite driver hands a double
+            // over in 15 digits, which is not the double stored.
+            const Call row{
+                dateTimeOf(rows.Fields(0).Value()),
+                textOf(rows.Fields(1).Value(), wholeText(columns.number) != columns.number),
+                {}};
+            counts[rowKey(row)] += rows.Fields(2).Value().toLongLong();
         }
         return counts;
     });

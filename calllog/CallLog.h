@@ -45,6 +45,7 @@ public:
         QString names;           // the columns an append fills, quoted, in order
         QString when;            // the first column, quoted
         QString number;          // the second column, quoted
+        QString name;            // the caller's name column, quoted, when withName
         bool dayNumbers = false; // the first column is "datetime"; else it holds stamp text
         bool withName = false;
     };
@@ -56,6 +57,7 @@ public:
         int when = 0;
         int number = 1;
         int name = -1;
+        bool hexTexts = false; // the number and name come as their UTF-8 in hexadecimal
     };
 
     struct Statement
@@ -126,6 +128,12 @@ public:
     Result<RowCounts> countRows(const QList<Call> &calls);
 
 private:
+    // A text column as the select list names it: on SQLite in hexadecimal, since its driver
+    // hands text over only up to the first NUL character (and blobs as text when it streams).
+    QString wholeText(const QString &column) const;
+    // statement ("select * ...") naming the table's columns, its texts read whole; the
+    // statement itself where that is not needed (then the texts come as they are).
+    QString readingWhole(const QString &statement);
     // What the first column holds for a call: its day number, or its stamp as the user
     // writes it.
     QVariant storedWhen(const Columns &columns, const Call &call) const;

@@ -46,6 +46,13 @@ CallRecorder::CallRecorder(const dates::Clock &clock, QObject *parent)
     m_reportHold->setSingleShot(true);
     m_reportHold->setInterval(CallerIdDecoder::ReportHold);
     connect(m_reportHold, &QTimer::timeout, this, [this] { take(m_decoder.closeReport()); });
+    m_spoolGrace = new QTimer(this);
+    m_spoolGrace->setSingleShot(true);
+    connect(m_spoolGrace, &QTimer::timeout, this, [this] {
+        m_spoolGraceOver = true;
+        if (const QList<SpooledCall> deferred = std::exchange(m_deferred, {}); !deferred.isEmpty())
+            handOn(deferred);
+    });
     m_spoolRetryTimer = new QTimer(this);
     m_spoolRetryTimer->setSingleShot(true);
     connect(m_spoolRetryTimer, &QTimer::timeout, this, &CallRecorder::retryUnsafe);
@@ -98,14 +105,14 @@ void CallRecorder::startThreads(const Options &options, bool withLog)
     }
 
     armDeadline();
+    m_spoolGrace->start(m_options.spoolReadGraceMs);
     runInSpoolThread([this] {
-        QString error;
-        CallSpool *s = spool(&error);
-        const QList<SpooledCall> pending = s ? s->pending() : QList<SpooledCall>();
-        const QStringList damage = s ? s->damage() : QStringList();
-        const quint64 nextFree = s ? s->nextFreeId() : 0;
+        const Result<CallSpool *> s = spool();
+        const QList<SpooledCall> pending = s ? (*s)->pending() : QList<SpooledCall>();
+        const QStringList notes = s ? (*s)->notes() : QStringList{s.errorString()};
+        const quint64 nextFree = s ? (*s)->nextFreeId() : 0;
         QMetaObject::invokeMethod(
-            this, [this, pending, damage, nextFree] { onSpoolOpened(pending, damage, nextFree); },
+            this, [this, pending, notes, nextFree] { onSpoolOpened(pending, notes, nextFree); },
             Qt::QueuedConnection);
     });
 }
@@ -115,17 +122,23 @@ void CallRecorder::runInSpoolThread(std::function<void()> work)
     QMetaObject::invokeMethod(&m_spoolContext, std::move(work), Qt::QueuedConnection);
 }
 
-CallSpool *CallRecorder::spool(QString *error)
+Result<CallSpool *> CallRecorder::spool()
 {
-    if (!m_spool)
-        m_spool = CallSpool::open(m_options.spoolFolder, m_options.spoolKey, error);
+    if (!m_spool) {
+        Result<std::unique_ptr<CallSpool>> opened =
+            CallSpool::open(m_options.spoolFolder, m_options.spoolKey);
+        if (!opened)
+            return opened.failure();
+        m_spool = std::move(opened).value();
+    }
     return m_spool.get();
 }
 
-void CallRecorder::onSpoolOpened(const QList<SpooledCall> &pending, const QStringList &damage,
+void CallRecorder::onSpoolOpened(const QList<SpooledCall> &pending, const QStringList &notes,
                                  quint64 nextFreeId)
 {
     m_spoolReady = true;
+    m_spoolGrace->stop();
     m_nextId = qMax(m_nextId, nextFreeId);
     for (const SpooledCall &call : pending) {
         if (m_entries.emplace(call.id, Entry{call.call, m_monotonic.elapsed(), State::Kept, true})
@@ -134,8 +147,8 @@ void CallRecorder::onSpoolOpened(const QList<SpooledCall> &pending, const QStrin
             ++m_fromEarlierRuns;
         }
     }
-    if (!pending.isEmpty() || !damage.isEmpty())
-        Q_EMIT earlierCallsWaiting(pending.size(), damage);
+    if (!pending.isEmpty() || !notes.isEmpty())
+        Q_EMIT earlierCallsWaiting(pending.size(), notes);
 
     if (m_writer && !pending.isEmpty())
         QMetaObject::invokeMethod(
@@ -223,7 +236,7 @@ void CallRecorder::complete(const QList<ReceivedCall> &calls)
 
 void CallRecorder::handOn(const QList<SpooledCall> &calls)
 {
-    if (!m_started || !m_spoolReady) {
+    if (!m_started || (!m_spoolReady && !m_spoolGraceOver)) {
         m_deferred += calls;
         return;
     }
@@ -296,13 +309,10 @@ void CallRecorder::keep(const QList<quint64> &ids, const QString &reason)
     if (calls.isEmpty())
         return;
     runInSpoolThread([this, calls, keptIds, reason] {
-        QString error;
-        bool ok = false;
-        if (CallSpool *s = spool(&error)) {
-            ok = s->append(calls);
-            if (!ok)
-                error = s->lastError();
-        }
+        const Result<CallSpool *> s = spool();
+        const Result<void> appended = s ? (*s)->append(calls) : Result<void>(s.failure());
+        const bool ok = appended.ok();
+        const QString error = appended.errorString();
         QMetaObject::invokeMethod(
             this, [this, keptIds, ok, error, reason] { onAppended(keptIds, ok, error, reason); },
             Qt::QueuedConnection);
@@ -326,6 +336,11 @@ void CallRecorder::onAppended(const QList<quint64> &ids, bool ok, const QString 
         return;
     if (!ok && !m_spoolRetryTimer->isActive() && !m_finished)
         m_spoolRetryTimer->start(m_options.spoolRetryMs);
+    // A retry that fails as the last attempt did has nothing new to tell.
+    const bool retry = reason.isEmpty();
+    if (!ok && retry && error == m_heldBecause)
+        return;
+    m_heldBecause = ok ? QString() : error;
     Q_EMIT callsWaiting(calls, ok, ok ? reason : error);
 }
 
@@ -396,9 +411,8 @@ void CallRecorder::markStoredInSpool(const QList<quint64> &ids)
     // A mark that cannot be made durable now goes with the spool's next write; until then
     // a restart would store those calls once more, which is allowed.
     runInSpoolThread([this, ids] {
-        QString error;
-        if (CallSpool *s = spool(&error))
-            s->markStored(ids);
+        if (const Result<CallSpool *> s = spool())
+            static_cast<void>((*s)->markStored(ids));
     });
 }
 
@@ -445,6 +459,7 @@ bool CallRecorder::finish(int budgetMs)
     m_finished = true;
     m_deadlineTimer->stop();
     m_spoolRetryTimer->stop();
+    m_spoolGrace->stop();
     if (!m_started)
         return true;
 
@@ -462,6 +477,8 @@ bool CallRecorder::finish(int budgetMs)
     QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
     if (spoolEnded)
         finalSpooling();
+    else
+        spoolBeside();
     m_cleanEnd = spoolEnded && (!m_writer || m_writerThread.isFinished());
     return m_cleanEnd;
 }
@@ -476,7 +493,24 @@ void CallRecorder::finalSpooling()
     }
     if (calls.isEmpty())
         return;
-    QString error;
-    if (CallSpool *s = spool(&error))
-        s->append(calls);
+    // What cannot be kept now is lost with the process: the receive log said so when
+    // those calls were held in memory.
+    if (const Result<CallSpool *> s = spool())
+        static_cast<void>((*s)->append(calls));
+}
+
+void CallRecorder::spoolBeside()
+{
+    QList<SpooledCall> calls;
+    for (const auto &[id, entry] : m_entries) {
+        if (entry.state != State::Kept && !entry.earlierRun)
+            calls << SpooledCall{id, entry.call};
+    }
+    if (calls.isEmpty())
+        return;
+    // The busy file is held, so this one is the next free name. What cannot be kept here
+    // either is lost with the process, as the receive log said when those calls were held.
+    if (Result<std::unique_ptr<CallSpool>> beside =
+            CallSpool::open(m_options.spoolFolder, m_options.spoolKey))
+        static_cast<void>((*beside)->append(calls));
 }

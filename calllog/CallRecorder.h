@@ -50,6 +50,10 @@ public:
         int waitMs = 5000;
         // How often a spool that refused calls is tried again.
         int spoolRetryMs = 5000;
+        // Calls of this run wait at most this long for the spool's first reading, so that
+        // an earlier run's calls are stored before them; a spool slower to read holds them
+        // back no longer (its calls then follow).
+        int spoolReadGraceMs = 1000;
         // Calls of this run held at most before the line is left unread (the port then
         // holds the text); those of earlier runs are bounded by what they left.
         qsizetype memoryLimit = 10000;
@@ -97,9 +101,10 @@ Q_SIGNALS:
     void callsSavedLater(const QList<quint64> &ids);
     // No call waits any more: count calls were saved since the last time none waited.
     void waitingCallsSaved(qsizetype count);
-    // Calls an earlier run left in the spool, about to be stored first; damage: one line
-    // per damaged record skipped.
-    void earlierCallsWaiting(qsizetype count, const QStringList &damage);
+    // Calls an earlier run left in the spool, about to be stored first; notes: one line per
+    // thing the spool's opening passed over (a damaged record, a file left alone), or why
+    // it could not be opened.
+    void earlierCallsWaiting(qsizetype count, const QStringList &notes);
     void callLogGone(const QString &reason);
     void callLogBack();
     void roomAgain();
@@ -123,7 +128,7 @@ private:
     void timeOpenReport();
     void complete(const QList<ReceivedCall> &calls);
     void handOn(const QList<SpooledCall> &calls);
-    void onSpoolOpened(const QList<SpooledCall> &pending, const QStringList &damage,
+    void onSpoolOpened(const QList<SpooledCall> &pending, const QStringList &notes,
                        quint64 nextFreeId);
     void onStored(const QList<quint64> &ids);
     void onUnavailable(const QString &reason);
@@ -138,9 +143,12 @@ private:
     void forget(std::map<quint64, Entry>::iterator it);
     void checkRoom();
     // Runs on the spool's thread: the spool, opened first when it is not yet.
-    CallSpool *spool(QString *error);
+    Result<CallSpool *> spool();
     void runInSpoolThread(std::function<void()> work);
     void finalSpooling();
+    // The spool's thread is still busy (reading a huge spool): the calls not yet safe go
+    // into a spool file of their own.
+    void spoolBeside();
 
     const dates::Clock &m_clock;
     CallerIdDecoder m_decoder;
@@ -159,6 +167,8 @@ private:
     // Completed before the spool was read: they go to the log after its calls.
     QList<SpooledCall> m_deferred;
     bool m_spoolReady = false;
+    bool m_spoolGraceOver = false;
+    QTimer *m_spoolGrace = nullptr;
     qsizetype m_waiting = 0;
     qsizetype m_inFlight = 0;
     qsizetype m_spooling = 0;
@@ -172,6 +182,7 @@ private:
     QTimer *m_reportHold = nullptr;
     quint64 m_timedReport = 0;
     QTimer *m_spoolRetryTimer = nullptr;
+    QString m_heldBecause; // why the spool last refused calls; empty once it took them
 
     QThread m_writerThread;
     CallWriter *m_writer = nullptr;

@@ -15,6 +15,8 @@ namespace {
 
 // More instances than this on one data source is not a setup anybody runs.
 constexpr int MaxSlots = 64;
+// Damaged stretches of one file told one by one; the rest are counted.
+constexpr qsizetype MaxDamageNotes = 10;
 // Below this size a file full of stored marks is not worth a rewrite.
 constexpr qint64 CompactFrom = 64 * 1024;
 
@@ -87,42 +89,43 @@ QString CallSpool::dataSourceKey(const QString &odbcIniPath, const QString &dsn)
     return name + QLatin1Char('-') + QString::fromLatin1(hash.left(4).toHex());
 }
 
-std::unique_ptr<CallSpool> CallSpool::open(const QString &folder, const QString &dataSourceKey,
-                                           QString *error)
+Result<std::unique_ptr<CallSpool>> CallSpool::open(const QString &folder,
+                                                   const QString &dataSourceKey)
 {
-    auto fail = [error](const QString &reason) {
-        if (error)
-            *error = reason;
-        return nullptr;
-    };
     if (!usableKey(dataSourceKey))
-        return fail(
-            QStringLiteral("\"%1\" cannot name a file of waiting calls").arg(dataSourceKey));
-    QString why;
-    if (!LockedFile::makeFolder(folder, &why))
-        return fail(
-            QStringLiteral("Cannot make the folder %1 for waiting calls: %2").arg(folder, why));
+        return Failure(
+            0, QStringLiteral("\"%1\" cannot name a file of waiting calls").arg(dataSourceKey));
+    if (const Result<void> made = LockedFile::makeOwnFolder(folder); !made)
+        return Failure(0, QStringLiteral("Waiting calls cannot be kept in the folder %1: %2")
+                              .arg(folder, made.errorString()));
 
     std::unique_ptr<LockedFile> own;
+    QStringList leftAlone; // "name is left alone, since why"
     for (int slot = 1; slot <= MaxSlots && !own; ++slot) {
-        const QString path = QDir(folder).filePath(slotName(dataSourceKey, slot));
-        LockedFile::Opening opening = LockedFile::open(path, true);
-        if (opening.status == LockedFile::Status::Failed)
-            return fail(QStringLiteral("Cannot open %1: %2").arg(path, opening.error));
-        own = std::move(opening.file);
+        const QString name = slotName(dataSourceKey, slot);
+        const QString path = QDir(folder).filePath(name);
+        Result<LockedFile::Opening> opening = LockedFile::open(path, true);
+        if (!opening)
+            return Failure(0,
+                           QStringLiteral("Cannot open %1: %2").arg(path, opening.errorString()));
+        if (opening->kind == LockedFile::Opening::Kind::Unsafe)
+            leftAlone << name + QStringLiteral(" is left alone, since ") + opening->why;
+        own = std::move(opening->file);
     }
     if (!own)
-        return fail(QStringLiteral("Every file of waiting calls for this data source is in use"));
-    QByteArray bytes;
-    if (!own->readAll(&bytes, &why))
-        return fail(QStringLiteral("Cannot read %1: %2").arg(own->path(), why));
+        return Failure(
+            0, QStringLiteral("Every file of waiting calls for this data source is in use"));
+    const Result<QByteArray> bytes = own->readAll();
+    if (!bytes)
+        return Failure(0,
+                       QStringLiteral("Cannot read %1: %2").arg(own->path(), bytes.errorString()));
 
-    const spoolrecord::Contents contents = spoolrecord::decode(bytes);
+    const spoolrecord::Contents contents = spoolrecord::decode(*bytes);
     std::unique_ptr<CallSpool> spool(new CallSpool(std::move(own)));
     spool->noteDamage(QFileInfo(spool->path()).fileName(), contents.damage);
     spool->m_waiting = contents.waiting;
     spool->m_highestId = contents.highestId;
-    spool->takeOverSiblings(folder, dataSourceKey, contents.onlyWaiting);
+    spool->takeOverSiblings(folder, dataSourceKey, contents.onlyWaiting, leftAlone);
     return spool;
 }
 
@@ -130,9 +133,9 @@ CallSpool::CallSpool(std::unique_ptr<LockedFile> file) : m_file(std::move(file))
 
 CallSpool::~CallSpool()
 {
-    QString ignored;
+    // Nothing is lost if the empty file stays: the next open takes it as it is.
     if (m_waiting.isEmpty() && m_file->size() == 0)
-        m_file->remove(&ignored);
+        static_cast<void>(m_file->remove());
 }
 
 QString CallSpool::path() const
@@ -140,20 +143,29 @@ QString CallSpool::path() const
     return m_file->path();
 }
 
-void CallSpool::takeOverSiblings(const QString &folder, const QString &key, bool tidy)
+void CallSpool::takeOverSiblings(const QString &folder, const QString &key, bool tidy,
+                                 const QStringList &leftAlone)
 {
     const QString ownName = QFileInfo(path()).fileName();
     std::vector<std::unique_ptr<LockedFile>> taken;
     QList<spoolrecord::Waiting> adopted;
-    for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name)) {
+    QStringList refused = leftAlone;
+    for (const QString &name :
+         QDir(folder).entryList(QDir::Files | QDir::System | QDir::Hidden, QDir::Name)) {
         if (name == ownName || !isSiblingName(name, key))
             continue;
-        LockedFile::Opening opening = LockedFile::open(QDir(folder).filePath(name), false);
-        QByteArray bytes;
-        QString why;
-        if (opening.status != LockedFile::Status::Opened || !opening.file->readAll(&bytes, &why))
+        Result<LockedFile::Opening> opening = LockedFile::open(QDir(folder).filePath(name), false);
+        if (opening && opening->kind == LockedFile::Opening::Kind::Unsafe) {
+            const QString entry = name + QStringLiteral(" is left alone, since ") + opening->why;
+            if (!refused.contains(entry))
+                refused << entry;
+        }
+        if (!opening || !opening->file)
             continue;
-        const spoolrecord::Contents contents = spoolrecord::decode(bytes);
+        const Result<QByteArray> bytes = opening->file->readAll();
+        if (!bytes)
+            continue;
+        const spoolrecord::Contents contents = spoolrecord::decode(*bytes);
         noteDamage(name, contents.damage);
         for (spoolrecord::Waiting waiting : contents.waiting) {
             // Each instance numbers its own calls; ours continue above the highest.
@@ -161,7 +173,12 @@ void CallSpool::takeOverSiblings(const QString &folder, const QString &key, bool
             waiting.bytes = spoolrecord::encodeCall(waiting.call).size();
             adopted.append(waiting);
         }
-        taken.push_back(std::move(opening.file));
+        taken.push_back(std::move(opening->file));
+    }
+    for (const QString &entry : std::as_const(refused)) {
+        m_notes.append(QStringLiteral("Waiting calls: %1 (no call is read from it); calls are "
+                                      "kept in %2")
+                           .arg(entry, ownName));
     }
 
     QList<spoolrecord::Waiting> merged;
@@ -169,22 +186,22 @@ void CallSpool::takeOverSiblings(const QString &folder, const QString &key, bool
     std::merge(m_waiting.cbegin(), m_waiting.cend(), adopted.cbegin(), adopted.cend(),
                std::back_inserter(merged),
                [](const auto &a, const auto &b) { return a.call.call.when < b.call.call.when; });
-    QString why;
     bool siblingsDone = false;
     if (adopted.isEmpty() && tidy) {
         // Nothing to rewrite; siblings without calls can simply go.
         siblingsDone = true;
-    } else if (m_file->replace(encodeWaiting(merged), &why)) {
+    } else if (m_file->replace(encodeWaiting(merged))) {
         m_waiting = merged;
         siblingsDone = true;
-    } else if (!adopted.isEmpty() && m_file->append(encodeWaiting(adopted), &why)) {
+    } else if (!adopted.isEmpty() && m_file->append(encodeWaiting(adopted))) {
         // Kept in file order, so that a restart sees them in the same order.
         m_waiting += adopted;
         siblingsDone = true;
     }
     if (siblingsDone) {
+        // A sibling that stays is taken over again at the next open: nothing is lost.
         for (const auto &file : taken)
-            file->remove(&why);
+            static_cast<void>(file->remove());
     }
     m_waitingBytes = bytesOf(m_waiting);
     for (const spoolrecord::Waiting &w : std::as_const(m_waiting))
@@ -200,32 +217,25 @@ QList<SpooledCall> CallSpool::pending() const
     return calls;
 }
 
-bool CallSpool::append(const QList<SpooledCall> &calls)
+Result<void> CallSpool::append(const QList<SpooledCall> &calls)
 {
     QByteArray bytes = spoolrecord::encodeStored(m_unwrittenMarks);
     QList<spoolrecord::Waiting> added;
     QSet<quint64> ids;
     for (const SpooledCall &call : calls) {
-        if (m_waitingIds.contains(call.id) || ids.contains(call.id)) {
-            m_lastError = QStringLiteral("Call %1 is already waiting").arg(call.id);
-            return false;
-        }
+        if (m_waitingIds.contains(call.id) || ids.contains(call.id))
+            return Failure(0, QStringLiteral("Call %1 is already waiting").arg(call.id));
         const QByteArray record = spoolrecord::encodeCall(call);
-        if (record.isEmpty()) {
-            m_lastError = QStringLiteral("Call %1 has no date and time to keep").arg(call.id);
-            return false;
-        }
+        if (record.isEmpty())
+            return Failure(0, QStringLiteral("Call %1 has no date and time to keep").arg(call.id));
         ids.insert(call.id);
         added.append({call, record.size()});
         bytes += record;
     }
     if (added.isEmpty() && m_unwrittenMarks.isEmpty())
-        return true;
-    QString why;
-    if (!m_file->append(bytes, &why)) {
-        m_lastError = fileError(why);
-        return false;
-    }
+        return {};
+    if (const Result<void> written = m_file->append(bytes); !written)
+        return fileFailure(written.failure());
     m_unwrittenMarks.clear();
     for (const spoolrecord::Waiting &w : std::as_const(added)) {
         m_waiting.append(w);
@@ -233,10 +243,10 @@ bool CallSpool::append(const QList<SpooledCall> &calls)
         m_waitingBytes += w.bytes;
         m_highestId = qMax(m_highestId, w.call.id);
     }
-    return true;
+    return {};
 }
 
-bool CallSpool::markStored(const QList<quint64> &ids)
+Result<void> CallSpool::markStored(const QList<quint64> &ids)
 {
     const QSet<quint64> done(ids.cbegin(), ids.cend());
     qsizetype kept = 0;
@@ -252,22 +262,21 @@ bool CallSpool::markStored(const QList<quint64> &ids)
     }
     m_waiting.resize(kept);
     if (m_unwrittenMarks.isEmpty())
-        return true;
+        return {};
 
-    QString why;
-    if (m_waiting.isEmpty() && m_file->replace({}, &why)) {
+    if (m_waiting.isEmpty() && m_file->replace({})) {
         m_unwrittenMarks.clear();
-        return true;
+        return {};
     }
-    if (!m_file->append(spoolrecord::encodeStored(m_unwrittenMarks), &why)) {
-        m_lastError = fileError(why);
-        return false;
-    }
+    if (const Result<void> written = m_file->append(spoolrecord::encodeStored(m_unwrittenMarks));
+        !written)
+        return fileFailure(written.failure());
     m_unwrittenMarks.clear();
-    // Stored marks only ever add up; once they outweigh the waiting calls, start afresh.
+    // Stored marks only ever add up; once they outweigh the waiting calls, start afresh. A
+    // rewrite that fails leaves the old contents, as valid as the new.
     if (m_file->size() > CompactFrom && m_file->size() > 2 * m_waitingBytes)
-        m_file->replace(encodeWaiting(m_waiting), &why);
-    return true;
+        static_cast<void>(m_file->replace(encodeWaiting(m_waiting)));
+    return {};
 }
 
 QByteArray CallSpool::encodeWaiting(const QList<spoolrecord::Waiting> &waiting)
@@ -278,17 +287,31 @@ QByteArray CallSpool::encodeWaiting(const QList<spoolrecord::Waiting> &waiting)
     return bytes;
 }
 
-QString CallSpool::fileError(const QString &reason) const
+Failure CallSpool::fileFailure(const Failure &reason) const
 {
-    return QStringLiteral("Cannot write %1: %2").arg(path(), reason);
+    return Failure(reason.number(),
+                   QStringLiteral("Cannot write %1: %2").arg(path(), reason.description()));
 }
 
 void CallSpool::noteDamage(const QString &fileName, const QList<spoolrecord::Damage> &damage)
 {
-    for (const spoolrecord::Damage &d : damage)
-        m_damage.append(
+    // A crafted file may hold damage between every two records: the receive log gets the
+    // first few and a count of the rest.
+    const qsizetype shown = qMin(damage.size(), MaxDamageNotes);
+    for (qsizetype i = 0; i < shown; ++i)
+        m_notes.append(
             QStringLiteral("Waiting calls: skipped a damaged entry of %1 bytes at byte %2 of %3")
-                .arg(d.length)
-                .arg(d.offset)
+                .arg(damage[i].length)
+                .arg(damage[i].offset)
                 .arg(fileName));
+    if (damage.size() > shown) {
+        qint64 bytes = 0;
+        for (qsizetype i = shown; i < damage.size(); ++i)
+            bytes += damage[i].length;
+        m_notes.append(
+            QStringLiteral("Waiting calls: skipped %1 more damaged entries (%2 bytes) of %3")
+                .arg(damage.size() - shown)
+                .arg(bytes)
+                .arg(fileName));
+    }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "calllog/SpoolRecord.h"
+#include "failure/Result.h"
 
 #include <QList>
 #include <QSet>
@@ -14,7 +15,9 @@ class LockedFile;
 // Calls that are not yet in the call log, kept on disk so that no crash, power cut or long
 // outage of the log loses them. One spool per data source, held by one instance at a time:
 // a second instance gets a numbered sibling, and a sibling nobody holds any more (left by a
-// crashed instance) is taken over at the next open. Used from one thread at a time.
+// crashed instance) is taken over at the next open. A file there that others could have
+// written, or that is no file at all, is left alone and the next free name used. Used from
+// one thread at a time.
 class CallSpool
 {
 public:
@@ -23,26 +26,26 @@ public:
     // A safe file name for the data source: the DSN and a short hash of the configuration
     // file's absolute path and the DSN.
     static QString dataSourceKey(const QString &odbcIniPath, const QString &dsn);
-    // Opens (creating as needed) and holds the spool, taking over free siblings; nullptr with
-    // the reason when it cannot.
-    static std::unique_ptr<CallSpool> open(const QString &folder, const QString &dataSourceKey,
-                                           QString *error = nullptr);
+    // Opens (creating as needed) and holds the spool, taking over free siblings. Fails in a
+    // folder that others may write to, since any call in it could be forged.
+    static Result<std::unique_ptr<CallSpool>> open(const QString &folder,
+                                                   const QString &dataSourceKey);
     ~CallSpool();
     CallSpool(const CallSpool &) = delete;
     CallSpool &operator=(const CallSpool &) = delete;
 
     // Calls waiting, earlier runs' first, in the order they arrived.
     QList<SpooledCall> pending() const;
-    // One short receive-log line per damaged stretch skipped when the spool was read.
-    QStringList damage() const { return m_damage; }
-    // Written and on the disk before it returns true. False, with lastError(), when the file
-    // cannot be written (nothing is kept then) or an id is already waiting.
-    bool append(const QList<SpooledCall> &calls);
-    // The calls leave pending() at once; false, with lastError(), when the mark could not be
-    // made durable yet: it is written with the next append or markStored (until then a
-    // restart would replay those calls again). Unknown ids are ignored.
-    bool markStored(const QList<quint64> &ids);
-    QString lastError() const { return m_lastError; }
+    // One short receive-log line for each thing the opening passed over: a damaged stretch
+    // skipped, a file left alone.
+    QStringList notes() const { return m_notes; }
+    // Written and on the disk before it succeeds. Fails when the file cannot be written
+    // (nothing is kept then) or an id is already waiting.
+    Result<void> append(const QList<SpooledCall> &calls);
+    // The calls leave pending() at once; fails when the mark could not be made durable yet:
+    // it is written with the next append or markStored (until then a restart would replay
+    // those calls again). Unknown ids are ignored.
+    Result<void> markStored(const QList<quint64> &ids);
     qsizetype waitingCount() const { return m_waiting.size(); }
     // An id no waiting call has (one more than the highest ever read or appended).
     quint64 nextFreeId() const { return m_highestId + 1; }
@@ -52,9 +55,10 @@ private:
     explicit CallSpool(std::unique_ptr<LockedFile> file);
 
     // tidy: the own file holds nothing but the waiting calls' records.
-    void takeOverSiblings(const QString &folder, const QString &key, bool tidy);
+    void takeOverSiblings(const QString &folder, const QString &key, bool tidy,
+                          const QStringList &leftAlone);
     static QByteArray encodeWaiting(const QList<spoolrecord::Waiting> &waiting);
-    QString fileError(const QString &reason) const;
+    Failure fileFailure(const Failure &reason) const;
     void noteDamage(const QString &fileName, const QList<spoolrecord::Damage> &damage);
 
     std::unique_ptr<LockedFile> m_file;
@@ -63,6 +67,5 @@ private:
     qint64 m_waitingBytes = 0; // the size of their records
     QList<quint64> m_unwrittenMarks;
     quint64 m_highestId = 0;
-    QStringList m_damage;
-    QString m_lastError;
+    QStringList m_notes;
 };

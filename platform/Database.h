@@ -113,6 +113,8 @@ public:
     void Close();
     // adStateClosed or adStateOpen.
     int State() const;
+    // The product the driver connects to ("SQLite", "PostgreSQL"); empty while closed.
+    QString dbmsName() const;
 
     // Runs a statement that returns no rows; ? markers take parameters in order (see
     // Recordset::Open for the types). Gives the rows it changed, -1 where the driver does
@@ -151,8 +153,8 @@ public:
     int MaxRecords() const;
     // Only while closed; 0 means no limit.
     void setMaxRecords(int maxRecords);
-    // The most characters of a text value read, the rest left with the driver; only
-    // while closed; 0 means no limit.
+    // The most characters of a text value read (of a binary one, four bytes for each), the
+    // rest left with the driver; only while closed; 0 means no limit.
     int MaxTextLength() const;
     void setMaxTextLength(int characters);
 

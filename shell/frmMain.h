@@ -221,7 +221,7 @@ private:
     void markCallsSaved(const QList<quint64> &ids);
     void reportWaitingCallsSaved(const QString &message);
     void reportFeedOff(const QString &message);
-    void reportEarlierCalls(qsizetype count, const QStringList &damage);
+    void reportEarlierCalls(qsizetype count, const QStringList &notes);
     void reportCallLogGone(const QString &reason);
     void reportCallLogBack();
     void appendReceiveLogLines(const QStringList &lines);

@@ -148,9 +148,9 @@ void frmMain::reportWaitingCallsSaved(const QString &message)
     AppendReceiveLog(message + QChar(ascii::CR));
 }
 
-void frmMain::reportEarlierCalls(qsizetype count, const QStringList &damage)
+void frmMain::reportEarlierCalls(qsizetype count, const QStringList &notes)
 {
-    QStringList lines = damage;
+    QStringList lines = notes;
     if (count > 0) {
         lines << callsText(count, "1 call from an earlier run is waiting for the call log",
                            "%1 calls from an earlier run are waiting for the call log");

@@ -21,11 +21,9 @@ QString systemText(int error)
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
-bool setError(QString *error, int errorNumber)
+Failure systemFailure(int error)
 {
-    if (error)
-        *error = systemText(errorNumber);
-    return false;
+    return Failure(0, systemText(error));
 }
 
 bool writeAll(int fd, QByteArrayView bytes)
@@ -68,62 +66,89 @@ LockedFile::~LockedFile()
         ::close(m_fd);
 }
 
-LockedFile::Opening LockedFile::open(const QString &path, bool create)
+QString LockedFile::unsafeBecause(bool folder, quint32 mode, quint32 owner, quint32 user)
+{
+    if (folder && !S_ISDIR(mode))
+        return QStringLiteral("it is not a folder");
+    if (!folder && !S_ISREG(mode))
+        return QStringLiteral("it is not a regular file");
+    if (owner != user)
+        return QStringLiteral("it belongs to another user");
+    if (mode & (S_IWGRP | S_IWOTH))
+        return QStringLiteral("other users may write to it");
+    return {};
+}
+
+Result<LockedFile::Opening> LockedFile::open(const QString &path, bool create)
 {
     const QByteArray name = QFile::encodeName(path);
-    const int flags = O_RDWR | O_APPEND | O_CLOEXEC | O_NOFOLLOW | (create ? O_CREAT : 0);
+    // Non-blocking: a fifo or device put there must not hang the open.
+    const int flags =
+        O_RDWR | O_APPEND | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | (create ? O_CREAT : 0);
     Opening result;
+    auto unsafe = [&](const QString &why) {
+        result.kind = Opening::Kind::Unsafe;
+        result.why = why;
+        return std::move(result);
+    };
     for (int attempt = 0; attempt < OpenAttempts; ++attempt) {
         const int fd = ::open(name.constData(), flags, 0600);
         if (fd < 0) {
-            if (errno == ENOENT && !create)
-                result.status = Status::Missing;
-            else
-                result.error = systemText(errno);
-            return result;
+            const int error = errno;
+            if (error == ENOENT && !create)
+                return std::move(result);
+            if (error == ELOOP)
+                return unsafe(QStringLiteral("it is a symbolic link"));
+            if (error == EISDIR || error == ENXIO || error == ENODEV)
+                return unsafe(QStringLiteral("it is not a regular file"));
+            if (error == EACCES || error == EPERM)
+                return unsafe(QStringLiteral("it may not be opened (%1)").arg(systemText(error)));
+            return systemFailure(error);
+        }
+        struct stat held = {};
+        if (::fstat(fd, &held) != 0) {
+            const int error = errno;
+            ::close(fd);
+            return systemFailure(error);
+        }
+        if (const QString why = unsafeBecause(false, held.st_mode, held.st_uid, ::geteuid());
+            !why.isEmpty()) {
+            ::close(fd);
+            return unsafe(why);
         }
         if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-            const int saved = errno;
+            const int error = errno;
             ::close(fd);
-            if (saved == EWOULDBLOCK) {
-                result.status = Status::Held;
-                return result;
+            if (error == EWOULDBLOCK) {
+                result.kind = Opening::Kind::Held;
+                return std::move(result);
             }
-            result.error = systemText(saved);
-            return result;
+            return systemFailure(error);
         }
-        struct stat held = {}, named = {};
-        if (::fstat(fd, &held) != 0) {
-            result.error = systemText(errno);
-            ::close(fd);
-            return result;
-        }
-        if (::stat(name.constData(), &named) != 0 || named.st_dev != held.st_dev ||
+        struct stat named = {};
+        if (::lstat(name.constData(), &named) != 0 || named.st_dev != held.st_dev ||
             named.st_ino != held.st_ino) {
             ::close(fd);
             continue;
         }
-        if (!S_ISREG(held.st_mode)) {
+        if ((held.st_mode & 07777) != 0600 && ::fchmod(fd, 0600) != 0) {
+            const int error = errno;
             ::close(fd);
-            result.error = QStringLiteral("not a regular file");
-            return result;
+            return systemFailure(error);
         }
-        if ((held.st_mode & 07777) != 0600)
-            ::fchmod(fd, 0600);
         // Only the holder writes the replacement, so one found now was left by a crash.
         ::unlink((name + ".new").constData());
         // A file just made must keep its name through a crash like its contents.
         if (create)
             syncFolderOf(name);
         result.file.reset(new LockedFile(path, fd, held.st_size));
-        result.status = Status::Opened;
-        return result;
+        result.kind = Opening::Kind::Opened;
+        return std::move(result);
     }
-    result.error = QStringLiteral("the file kept changing while it was being opened");
-    return result;
+    return Failure(0, QStringLiteral("the file kept changing while it was being opened"));
 }
 
-bool LockedFile::makeFolder(const QString &path, QString *error)
+Result<void> LockedFile::makeOwnFolder(const QString &path)
 {
     const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
     const QStringList parts = absolute.split(QLatin1Char('/'), Qt::SkipEmptyParts);
@@ -136,17 +161,44 @@ bool LockedFile::makeFolder(const QString &path, QString *error)
         struct stat st = {};
         if (errno == EEXIST && ::stat(name.constData(), &st) == 0 && S_ISDIR(st.st_mode))
             continue;
-        return setError(error, errno == EEXIST ? ENOTDIR : errno);
+        return systemFailure(errno == EEXIST ? ENOTDIR : errno);
     }
-    return true;
+
+    // The folder itself: a link could lead anywhere, and a folder others may write to lets
+    // them put calls in it or swap our files.
+    const QByteArray name = QFile::encodeName(absolute);
+    QString why;
+    const int fd = ::open(name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    struct stat st = {};
+    if (fd < 0) {
+        const int error = errno;
+        if ((error != ELOOP && error != ENOTDIR) || ::lstat(name.constData(), &st) != 0 ||
+            !S_ISLNK(st.st_mode))
+            return systemFailure(error);
+        why = QStringLiteral("it is a symbolic link");
+    } else {
+        const bool read = ::fstat(fd, &st) == 0;
+        const int error = errno;
+        ::close(fd);
+        if (!read)
+            return systemFailure(error);
+        why = unsafeBecause(true, st.st_mode, st.st_uid, ::geteuid());
+        if (why.isEmpty())
+            return {};
+    }
+    const QString remedy = st.st_uid == ::geteuid() && S_ISDIR(st.st_mode)
+                               ? QStringLiteral("\"chmod go-w %1\" makes it safe").arg(absolute)
+                               : QStringLiteral("remove or rename it, and a folder of your own "
+                                                "will take its place");
+    return Failure(0, why + QStringLiteral("; ") + remedy);
 }
 
-bool LockedFile::readAll(QByteArray *bytes, QString *error) const
+Result<QByteArray> LockedFile::readAll() const
 {
-    bytes->clear();
+    QByteArray bytes;
     struct stat st = {};
     if (::fstat(m_fd, &st) == 0 && st.st_size > 0)
-        bytes->reserve(qsizetype(st.st_size));
+        bytes.reserve(qsizetype(st.st_size));
     char chunk[65536];
     off_t offset = 0;
     for (;;) {
@@ -154,22 +206,22 @@ bool LockedFile::readAll(QByteArray *bytes, QString *error) const
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            return setError(error, errno);
+            return systemFailure(errno);
         }
         if (n == 0)
-            return true;
-        bytes->append(chunk, n);
+            return bytes;
+        bytes.append(chunk, n);
         offset += n;
     }
 }
 
-bool LockedFile::append(QByteArrayView bytes, QString *error)
+Result<void> LockedFile::append(QByteArrayView bytes)
 {
     if (bytes.isEmpty())
-        return true;
+        return {};
     if (writeAll(m_fd, bytes) && ::fdatasync(m_fd) == 0) {
         m_size += bytes.size();
-        return true;
+        return {};
     }
     const int saved = errno;
     // A torn tail would be read as damage; cut it off so nothing half-written stays.
@@ -178,24 +230,24 @@ bool LockedFile::append(QByteArrayView bytes, QString *error)
         if (::fstat(m_fd, &st) == 0)
             m_size = st.st_size;
     }
-    return setError(error, saved);
+    return systemFailure(saved);
 }
 
-bool LockedFile::replace(QByteArrayView bytes, QString *error)
+Result<void> LockedFile::replace(QByteArrayView bytes)
 {
     if (bytes.isEmpty()) {
         // Needs no free space, so it works on a full disk too.
         if (::ftruncate(m_fd, 0) != 0 || ::fdatasync(m_fd) != 0)
-            return setError(error, errno);
+            return systemFailure(errno);
         m_size = 0;
-        return true;
+        return {};
     }
     const QByteArray name = QFile::encodeName(m_path);
     const QByteArray temporary = name + ".new";
     const int fd = ::open(temporary.constData(),
                           O_RDWR | O_APPEND | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0)
-        return setError(error, errno);
+        return systemFailure(errno);
     // Held before it takes the name, so the hold passes to the new file without a gap.
     const bool ok = ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fchmod(fd, 0600) == 0 &&
                     writeAll(fd, bytes) && ::fdatasync(fd) == 0 &&
@@ -204,7 +256,7 @@ bool LockedFile::replace(QByteArrayView bytes, QString *error)
         const int saved = errno;
         ::unlink(temporary.constData());
         ::close(fd);
-        return setError(error, saved);
+        return systemFailure(saved);
     }
     // The rename is done: the new file is the one in place now, whatever the folder sync
     // says (at worst a crash brings back the old contents, which were equally valid).
@@ -212,14 +264,14 @@ bool LockedFile::replace(QByteArrayView bytes, QString *error)
     m_fd = fd;
     m_size = bytes.size();
     syncFolderOf(name);
-    return true;
+    return {};
 }
 
-bool LockedFile::remove(QString *error)
+Result<void> LockedFile::remove()
 {
     const QByteArray name = QFile::encodeName(m_path);
     if (::unlink(name.constData()) != 0)
-        return setError(error, errno);
+        return systemFailure(errno);
     syncFolderOf(name);
-    return true;
+    return {};
 }

@@ -507,7 +507,7 @@ public:
                 break;
             // Enough bytes for the longest text wanted, however wide its characters: the
             // rest of the value is never fetched.
-            if (readAs == ReadAs::Text && maxTextLength > 0 && whole.size() >= 4 * qsizetype(maxTextLength))
+            if (maxTextLength > 0 && whole.size() >= 4 * qsizetype(maxTextLength))
                 break;
         }
         if (readAs == ReadAs::Text) {
@@ -840,6 +840,11 @@ void Connection::Close()
 int Connection::State() const
 {
     return m_impl->isOpen() ? adStateOpen : adStateClosed;
+}
+
+QString Connection::dbmsName() const
+{
+    return m_impl->isOpen() ? m_impl->dbms : QString();
 }
 
 qint64 Connection::Execute(const QString &statement, const QVariantList &parameters)

@@ -49,6 +49,7 @@ struct Heard
     QList<quint64> savedLater;
     QList<qsizetype> waitingSaved;
     qsizetype earlier = -1;
+    QStringList notes;
     int rooms = 0;
 
     void listen(CallRecorder &recorder)
@@ -68,8 +69,9 @@ struct Heard
                          [this](const QList<quint64> &ids) { savedLater << ids; });
         QObject::connect(&recorder, &CallRecorder::waitingCallsSaved,
                          [this](qsizetype n) { waitingSaved << n; });
-        QObject::connect(&recorder, &CallRecorder::earlierCallsWaiting,
-                         [this](qsizetype n, const QStringList &) { earlier = n; });
+        QObject::connect(
+            &recorder, &CallRecorder::earlierCallsWaiting,
+            [this](qsizetype n, const QStringList &lines) { earlier = n, notes << lines; });
         QObject::connect(&recorder, &CallRecorder::roomAgain, [this] { ++rooms; });
     }
 };
@@ -138,11 +140,10 @@ protected:
 
     std::unique_ptr<CallSpool> openSpool(const QString &folder = {}) const
     {
-        QString error;
-        auto spool = CallSpool::open(folder.isEmpty() ? options().spoolFolder : folder,
-                                     options().spoolKey, &error);
-        EXPECT_TRUE(spool) << qPrintable(error);
-        return spool;
+        auto spool =
+            CallSpool::open(folder.isEmpty() ? options().spoolFolder : folder, options().spoolKey);
+        EXPECT_TRUE(spool) << qPrintable(spool.errorString());
+        return spool ? std::move(spool).value() : nullptr;
     }
 
     FakeClock clock{dates::makeDateTime(QDate(2002, 10, 13), QTime(15, 0))};
@@ -299,6 +300,7 @@ TEST_F(Recorder, ASpoolThatCannotBeWrittenLeavesCallsHeldAndIsTriedAgain)
     feed(*recorder, reports({"5550101"}));
     ASSERT_TRUE(waitFor([&] { return heard.unsafe.size() == 1; }, 10000));
     EXPECT_FALSE(heard.reasons.last().isEmpty()) << "the report says why";
+    EXPECT_EQ(heard.notes.size(), 1) << "and the start said so once";
     EXPECT_EQ(recorder->waitingCount(), 1);
 
     ASSERT_TRUE(QFile::remove(o.spoolFolder));
@@ -306,6 +308,43 @@ TEST_F(Recorder, ASpoolThatCannotBeWrittenLeavesCallsHeldAndIsTriedAgain)
     lock.release();
     ASSERT_TRUE(waitFor([&] { return heard.waitingSaved == QList<qsizetype>{1}; }, 15000));
     EXPECT_EQ(rows(), rowsOf({"5550101"}));
+}
+
+// Something else at the spool's name: the next name keeps the calls, through the end
+// (the folder's own refusal: Spool.OpenFailsWithTheReason, then the held calls as above).
+TEST_F(Recorder, ASpoolNameNotOursIsSaidOnceAndTheNextNameKeepsTheCalls)
+{
+    ASSERT_TRUE(QDir().mkpath(options().spoolFolder + u'/' + options().spoolKey + u".spool"_qs));
+    auto recorder = started();
+    SqliteLock lock(OdbcSandbox::instance().sqliteFile());
+    feed(*recorder, reports({"5550101"}));
+    ASSERT_TRUE(waitFor([&] { return heard.kept.size() == 1; }, 10000)) << "not held in memory";
+    EXPECT_EQ(heard.notes.size(), 1);
+    recorder->finish(1500);
+    recorder.reset();
+    EXPECT_EQ(openSpool()->pending().value(0).call.number, u"5550101"_qs);
+}
+
+// A crafted spool (a record and a stray byte, over and over) neither holds a live call
+// back nor floods the receive log.
+TEST_F(Recorder, ALiveCallIsStoredPromptlyWhateverTheSpoolHolds)
+{
+    QFile file(options().spoolFolder + u'/' + options().spoolKey + u".spool"_qs);
+    ASSERT_TRUE(openSpool()->append({{7, Call{k1425.addDays(-1), u"OLD"_qs, {}}}}));
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    const QByteArray record = file.readAll() + 'x';
+    file.seek(0);
+    file.write(record.repeated(10 * 1024 * 1024 / record.size()));
+    file.close();
+    CallRecorder::Options o = options();
+    o.spoolReadGraceMs = 0; // and the usual second is a bound on top of it
+    auto recorder = started(true, o);
+    feed(*recorder, reports({"NEW"}) + u"\r\n"_qs);
+    QElapsedTimer waited;
+    waited.start();
+    ASSERT_TRUE(waitFor([&] { return rows().size() == 2; }, 20000));
+    EXPECT_LT(waited.elapsed(), 5000);
+    EXPECT_LE(heard.notes.size(), 11) << "the first damage and a count of the rest";
 }
 
 TEST_F(Recorder, HeldCallsAreBoundedAndTheLineIsReadAgainOnceTheyAreStored)
@@ -396,7 +435,7 @@ TEST_F(Recorder, AFullDiskUnderTheLogAndTheSpoolLosesNoCallOnceSpaceIsFreed)
     const auto spool = openSpool(o.spoolFolder);
     ASSERT_TRUE(spool);
     EXPECT_TRUE(spool->pending().isEmpty());
-    EXPECT_TRUE(spool->damage().isEmpty());
+    EXPECT_TRUE(spool->notes().isEmpty());
 }
 
 // The name comes with the report's end: a blank line at once, else the report hold; a NAME

@@ -160,6 +160,46 @@ TEST_F(CallStore, CallerTextIsStoredExactly)
             << text.left(40).toStdString();
 }
 
+// The SQLite driver hands text over only up to a NUL; the log reads it whole. PostgreSQL
+// takes no NUL in text: there the row is refused, not stored cut short.
+TEST_F(CallStore, CallerTextWithNulIsReadBackWhole)
+{
+    ASSERT_TRUE(CallLog::addNameColumn(OdbcSandbox::instance().admin()).valueOr(false));
+    const QDateTime when = at(2002, 10, 13, 14, 25);
+    const QChar nul(0);
+    const QList<Call> calls = {
+        {when, u"555"_qs + nul + u"666"_qs, nul + u"ANN"_qs},
+        {when, nul + u"555"_qs, u"B"_qs + nul},
+        {when, QString(5000, u'5') + nul, QString(5000, nul)}, // cut at 4096 by the day's read
+        {when, u"5550123"_qs, {}}, // its day number comes back in the driver's 15 digits
+    };
+    QList<Call> day = calls;
+    day[2] = {when, QString(4096, u'5'), QString(4096, nul)};
+    const bool postgres = OdbcSandbox::instance().backend() == OdbcSandbox::Postgres;
+    // As the window reads a day, and as ringvane-calls streams its rows.
+    for (const QString options : {u""_qs, postgres ? u""_qs : u"StepAPI=1;"_qs}) {
+        db::Connection connection;
+        connection.Open(u"DSN=CallerID;"_qs + options, {}, {}, -1);
+        CallLog log(connection);
+        const Result<void> appended = log.append(calls);
+        if (postgres) {
+            ASSERT_FALSE(appended);
+            EXPECT_EQ(db::failureKind(appended.failure()), db::FailureKind::Refused);
+            EXPECT_EQ(log.readDay(when.date(), 10).valueOr(calls), QList<Call>{});
+            return;
+        }
+        EXPECT_EQ(log.readDay(when.date(), 10).valueOr({}), day) << qPrintable(options);
+        QList<Call> listed;
+        const Result<void> read = log.readRange(
+            CallLog::rangeQuery(when.date(), when.date(), std::nullopt, CallLog::Binding::Staged),
+            std::nullopt, [&](const Call &call, bool) { return listed.append(call), true; });
+        EXPECT_EQ(listed, calls) << qPrintable(read.errorString());
+        const RowCounts counts = log.countRows(calls).valueOr({});
+        EXPECT_EQ(counts.value(rowKey(calls[0])), 1) << "the check of a commit in doubt finds it";
+        OdbcSandbox::instance().admin().Execute(u"DELETE FROM IDList"_qs);
+    }
+}
+
 TEST_F(CallStore, ClosedCallLogStoresNothingAndSaysSo)
 {
     TAPI::releaseConnection(); // a new connection that was never opened

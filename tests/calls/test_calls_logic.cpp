@@ -185,6 +185,7 @@ TEST(CallsFormats, KeepCallerTextHarmlessInEveryFormat)
         {u"\t555"_qs, "\uFFFD555", "'\t555"},
         {u"\uFF1D1+1"_qs, "\uFF1D1+1", "'\uFF1D1+1"},
         {QString(4095, u'7') + u'\x1b', long7, long7},
+        {QChar(0) + u"555"_qs + QChar(0) + u"666"_qs, "\uFFFD555\uFFFD666", "\uFFFD555\uFFFD666"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.number.left(40).toStdString());

@@ -95,12 +95,10 @@ auto *const kEnvironment = static_cast<SilentLogEnvironment *>(
 
 QList<SpooledCall> spooledCalls(const QString &folder)
 {
-    QString error;
     const auto spool = CallSpool::open(
-        folder, CallSpool::dataSourceKey(kEnvironment->odbcIni(), QStringLiteral("CallerID")),
-        &error);
-    EXPECT_TRUE(spool) << qPrintable(error);
-    return spool ? spool->pending() : QList<SpooledCall>();
+        folder, CallSpool::dataSourceKey(kEnvironment->odbcIni(), QStringLiteral("CallerID")));
+    EXPECT_TRUE(spool) << qPrintable(spool.errorString());
+    return spool ? (*spool)->pending() : QList<SpooledCall>();
 }
 
 } // namespace

@@ -11,13 +11,13 @@ int main(int argc, char **argv)
 {
     if (argc < 3)
         return 2;
-    QString error;
-    const auto spool =
-        CallSpool::open(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]), &error);
-    if (!spool) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
+    const Result<std::unique_ptr<CallSpool>> opened =
+        CallSpool::open(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]));
+    if (!opened) {
+        std::fprintf(stderr, "%s\n", qPrintable(opened.errorString()));
         return 1;
     }
+    CallSpool *const spool = opened->get();
     QList<SpooledCall> calls;
     for (int i = 3; i < argc; ++i) {
         const QStringList parts = QString::fromLocal8Bit(argv[i]).split(QLatin1Char('@'));
@@ -25,8 +25,8 @@ int main(int argc, char **argv)
         calls.append({spool->nextFreeId() + quint64(calls.size()),
                       Call{dates::makeDateTime(when.date(), when.time()), parts[0], {}}});
     }
-    if (!spool->append(calls)) {
-        std::fprintf(stderr, "%s\n", qPrintable(spool->lastError()));
+    if (const Result<void> appended = spool->append(calls); !appended) {
+        std::fprintf(stderr, "%s\n", qPrintable(appended.errorString()));
         return 1;
     }
     std::printf("%s\n", qPrintable(spool->path()));

@@ -2,6 +2,7 @@
 // permissions, a second and a crashed instance, stored marks and a full disk.
 
 #include "calllog/CallSpool.h"
+#include "platform/LockedFile.h"
 
 #include "locale/DateServices.h"
 #include "tests/support/LocaleScope.h"
@@ -20,6 +21,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <functional>
 #include <sys/stat.h>
 
 namespace {
@@ -73,10 +75,9 @@ protected:
     }
     std::unique_ptr<CallSpool> open() const
     {
-        QString error;
-        auto spool = CallSpool::open(folder(), Key, &error);
-        EXPECT_TRUE(spool) << qPrintable(error);
-        return spool;
+        auto spool = CallSpool::open(folder(), Key);
+        EXPECT_TRUE(spool) << qPrintable(spool.errorString());
+        return spool ? std::move(spool).value() : nullptr;
     }
 
     static inline const QString Key = QStringLiteral("CallerID-0123abcd");
@@ -89,7 +90,7 @@ TEST_F(Spool, DamagedBytesAreSkippedWithOneLineAndHideNoCallAfterThem)
     // middle record must not take it for a call.
     QByteArray forged;
     {
-        auto scratch = CallSpool::open(m_dir.filePath(QStringLiteral("scratch")), Key);
+        auto scratch = CallSpool::open(m_dir.filePath(QStringLiteral("scratch")), Key).value();
         ASSERT_TRUE(scratch->append({call(7, QStringLiteral("FORGED"))}));
         forged = contents(scratch->path());
     }
@@ -130,13 +131,13 @@ TEST_F(Spool, DamagedBytesAreSkippedWithOneLineAndHideNoCallAfterThem)
         {
             auto spool = open();
             EXPECT_EQ(numbers(spool->pending()), c.expected);
-            ASSERT_EQ(spool->damage().size(), 1);
-            EXPECT_TRUE(spool->damage()[0].contains(QLatin1String("damaged entry")));
+            ASSERT_EQ(spool->notes().size(), 1);
+            EXPECT_TRUE(spool->notes()[0].contains(QLatin1String("damaged entry")));
         }
         // Read once, the damage is gone and the calls are still there.
         auto again = open();
         EXPECT_EQ(numbers(again->pending()), c.expected);
-        EXPECT_TRUE(again->damage().isEmpty());
+        EXPECT_TRUE(again->notes().isEmpty());
     }
 }
 
@@ -164,7 +165,7 @@ TEST_F(Spool, ACraftedRunOfRecordMarkersIsReadInLinearTime)
         auto spool = open();
         EXPECT_LT(timer.elapsed(), 10000);
         EXPECT_EQ(numbers(spool->pending()), QStringList{QStringLiteral("5550101")});
-        EXPECT_EQ(spool->damage().size(), 1);
+        EXPECT_EQ(spool->notes().size(), 1);
     }
 }
 
@@ -193,11 +194,11 @@ TEST_F(Spool, HostileNumbersAndNamesComeBackExactly)
     }
     {
         auto spool = open();
-        ASSERT_TRUE(spool->append(kept)) << qPrintable(spool->lastError());
+        ASSERT_TRUE(spool->append(kept));
     }
     auto spool = open();
     EXPECT_TRUE(spool->pending() == kept);
-    EXPECT_TRUE(spool->damage().isEmpty());
+    EXPECT_TRUE(spool->notes().isEmpty());
 }
 
 TEST_F(Spool, DateTimesDoNotDependOnTheRegionalSettings)
@@ -220,7 +221,8 @@ TEST_F(Spool, DateTimesDoNotDependOnTheRegionalSettings)
 TEST_F(Spool, OnlyTheUserCanReadTheFile)
 {
     const mode_t oldMask = ::umask(0);
-    for (const mode_t found : {mode_t(0), mode_t(0644), mode_t(0666)}) {
+    // One others could write to is left alone: NotOursIsLeftAloneAndTheNextFreeNameUsed.
+    for (const mode_t found : {mode_t(0), mode_t(0644)}) {
         SCOPED_TRACE(found);
         if (found) {
             overwrite(slot(1), {});
@@ -230,7 +232,7 @@ TEST_F(Spool, OnlyTheUserCanReadTheFile)
         ASSERT_TRUE(spool->append({call(1, QStringLiteral("1"))}));
         EXPECT_EQ(modeOf(spool->path()), mode_t(0600));
         EXPECT_EQ(modeOf(folder()), mode_t(0700));
-        spool->markStored({1});
+        EXPECT_TRUE(spool->markStored({1}));
     }
     ::umask(oldMask);
 }
@@ -238,7 +240,11 @@ TEST_F(Spool, OnlyTheUserCanReadTheFile)
 TEST_F(Spool, OpenFailsWithTheReason)
 {
     overwrite(m_dir.filePath(QStringLiteral("file")), "x");
-    ASSERT_TRUE(QDir().mkpath(slot(1)));
+    // Folders others may write to, or a link: anything in them could be forged.
+    const QString shared = m_dir.filePath(QStringLiteral("shared")), link = folder() + u"2"_qs;
+    ASSERT_TRUE(QDir().mkpath(shared) && QDir().mkpath(folder()));
+    ::chmod(QFile::encodeName(shared).constData(), 01777);
+    QFile::link(folder(), link);
     const struct
     {
         QString folder;
@@ -246,14 +252,82 @@ TEST_F(Spool, OpenFailsWithTheReason)
         const char *reason;
     } cases[] = {
         {m_dir.filePath(QStringLiteral("file/ringvane")), Key, "Not a directory"},
-        {folder(), Key, "Is a directory"},
         {folder(), QStringLiteral("../CallerID"), "cannot name"},
         {folder(), QString(), "cannot name"},
+        {shared, Key, "other users may write to it; \"chmod go-w"},
+        {link, Key, "symbolic link; remove or rename it"},
     };
     for (const auto &c : cases) {
-        QString error;
-        EXPECT_FALSE(CallSpool::open(c.folder, c.key, &error));
+        const auto opened = CallSpool::open(c.folder, c.key);
+        EXPECT_FALSE(opened);
+        const QString error = opened.errorString();
         EXPECT_TRUE(error.contains(QLatin1String(c.reason))) << qPrintable(error);
+    }
+}
+
+// Calls in a file others could have written may be forged; what is no file holds none.
+// Either is left as it is, said once, and the calls go under the next free name.
+TEST_F(Spool, NotOursIsLeftAloneAndTheNextFreeNameUsed)
+{
+    const QString forged = m_dir.filePath(QStringLiteral("forged"));
+    ASSERT_TRUE(CallSpool::open(forged, Key).value()->append({call(1, u"FORGED"_qs)}));
+    const auto place = [&](int n, mode_t mode) {
+        QFile::copy(forged + u'/' + Key + u".spool"_qs, slot(n));
+        ::chmod(QFile::encodeName(slot(n)).constData(), mode);
+    };
+    const struct
+    {
+        std::function<void()> place;
+        int left, used; // the slot left alone, the slot the spool takes
+        const char *why;
+    } cases[] = {
+        {[&] { QFile::link(forged, slot(1)); }, 1, 2, "symbolic link"},
+        {[&] { QDir().mkpath(slot(1)); }, 1, 2, "not a regular file"},
+        {[&] { ::mkfifo(QFile::encodeName(slot(1)).constData(), 0600); }, 1, 2, "not a regular"},
+        {[&] { place(1, 0666); }, 1, 2, "other users may write"},
+        {[&] { place(3, 0620); }, 3, 1, "other users may write"}, // a sibling
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.why);
+        QDir(folder()).removeRecursively();
+        ASSERT_TRUE(LockedFile::makeOwnFolder(folder()));
+        c.place();
+        const QFileInfo before(slot(c.left));
+        auto spool = open();
+        EXPECT_EQ(spool->path(), slot(c.used));
+        EXPECT_TRUE(spool->pending().isEmpty()) << "its calls are not read";
+        const QString note = spool->notes().join(u'\n');
+        EXPECT_TRUE(spool->notes().size() == 1 && note.contains(QLatin1String(c.why)) &&
+                    note.contains(QFileInfo(slot(c.used)).fileName()))
+            << qPrintable(note);
+        spool.reset();
+        const QFileInfo after(slot(c.left));
+        EXPECT_TRUE(after.exists() && after.permissions() == before.permissions() &&
+                    after.size() == before.size());
+    }
+}
+
+// The owner: a test cannot make a file another user's.
+TEST(SpoolSafety, OnlyTheUsersOwnFilesNoOneElseMayWriteAreUsed)
+{
+    const quint32 me = 1000;
+    const struct
+    {
+        bool folder;
+        mode_t mode;
+        quint32 owner;
+        const char *why; // "" when safe
+    } cases[] = {
+        {false, S_IFREG | 0644, me, ""},
+        {false, S_IFREG | 0600, 0, "another user"},
+        {true, S_IFDIR | 0700, 1001, "another user"},
+        {true, S_IFDIR | 01777, me, "may write"},
+        {true, S_IFREG | 0700, me, "not a folder"},
+    };
+    for (const auto &c : cases) {
+        const QString why = LockedFile::unsafeBecause(c.folder, c.mode, c.owner, me);
+        EXPECT_TRUE(*c.why ? why.contains(QLatin1String(c.why)) : why.isEmpty())
+            << std::oct << c.mode << " " << qPrintable(why);
     }
 }
 
@@ -297,7 +371,7 @@ TEST_F(Spool, OnlyTheKeysOwnFilesAreTakenOver)
     int made = 0;
     const auto leave = [&](const QString &name) {
         const QString scratchFolder = m_dir.filePath(QStringLiteral("scratch%1").arg(++made));
-        ASSERT_TRUE(CallSpool::open(scratchFolder, Key)->append({call(1, name)}));
+        ASSERT_TRUE(CallSpool::open(scratchFolder, Key).value()->append({call(1, name)}));
         overwrite(folder() + QLatin1Char('/') + name,
                   contents(scratchFolder + QLatin1Char('/') + Key + ".spool"));
     };
@@ -326,8 +400,9 @@ TEST_F(Spool, StoredCallsLeaveAndTheFileDoesNotGrowForEver)
         auto spool = open();
         ASSERT_TRUE(spool->append({call(1, QStringLiteral("A")), call(2, QStringLiteral("B")),
                                    call(3, QStringLiteral("C"))}));
-        EXPECT_FALSE(spool->append({call(2, QStringLiteral("again"))}));
-        EXPECT_TRUE(spool->lastError().contains(QLatin1String("already waiting")));
+        const Result<void> again = spool->append({call(2, QStringLiteral("again"))});
+        EXPECT_FALSE(again);
+        EXPECT_TRUE(again.errorString().contains(QLatin1String("already waiting")));
         EXPECT_TRUE(spool->markStored({2, 99}));
         EXPECT_EQ(spool->nextFreeId(), 4u);
     }
@@ -382,23 +457,26 @@ TEST_F(Spool, AFullDiskFailsWithTheReasonAndCorruptsNothing)
         smalldisk::fill(filler);
 
         const QString big(4096, QLatin1Char('7'));
-        EXPECT_FALSE(spool->append({call(1, big), call(2, big), call(3, big)}));
-        EXPECT_TRUE(spool->lastError().endsWith(noSpace)) << qPrintable(spool->lastError());
+        const Result<void> appended = spool->append({call(1, big), call(2, big), call(3, big)});
+        EXPECT_FALSE(appended);
+        EXPECT_TRUE(appended.errorString().endsWith(noSpace)) << qPrintable(appended.errorString());
         EXPECT_EQ(QFileInfo(spool->path()).size(), before);
 
         QList<quint64> done;
         for (quint64 i = 0; i < 300; ++i)
             done.append(base + i);
-        EXPECT_FALSE(spool->markStored(done));
-        EXPECT_TRUE(spool->lastError().endsWith(noSpace));
+        const Result<void> marked = spool->markStored(done);
+        EXPECT_FALSE(marked);
+        EXPECT_TRUE(marked.errorString().endsWith(noSpace));
         EXPECT_EQ(spool->waitingCount(), 100);
 
         QFile::remove(filler);
-        EXPECT_TRUE(spool->append({call(1, big)})) << qPrintable(spool->lastError());
+        const Result<void> again = spool->append({call(1, big)});
+        EXPECT_TRUE(again) << qPrintable(again.errorString());
     }
     {
         auto spool = open();
-        EXPECT_TRUE(spool->damage().isEmpty()) << qPrintable(spool->damage().join('\n'));
+        EXPECT_TRUE(spool->notes().isEmpty()) << qPrintable(spool->notes().join('\n'));
         ASSERT_EQ(spool->waitingCount(), 101);
         EXPECT_EQ(spool->pending().constFirst().id, base + 300);
         EXPECT_EQ(spool->pending().constLast().call.number.size(), 4096);
@@ -408,7 +486,8 @@ TEST_F(Spool, AFullDiskFailsWithTheReasonAndCorruptsNothing)
         QList<quint64> all;
         for (const SpooledCall &c : spool->pending())
             all.append(c.id);
-        EXPECT_TRUE(spool->markStored(all)) << qPrintable(spool->lastError());
+        const Result<void> marked = spool->markStored(all);
+        EXPECT_TRUE(marked) << qPrintable(marked.errorString());
         EXPECT_EQ(QFileInfo(spool->path()).size(), 0);
     }
 }
