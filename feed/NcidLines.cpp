@@ -1,5 +1,7 @@
 #include "feed/NcidLines.h"
 
+#include "text/ControlChars.h"
+
 #include <QString>
 
 namespace NcidLines {
@@ -8,9 +10,10 @@ QString fieldValue(const QString &text)
 {
     QString value = text.left(MaxFieldLength);
     for (QChar &c : value) {
-        // Line ends in every form a client might honour, other controls, and the separator.
+        // Line ends in every form a client might honour, other controls, characters that
+        // reorder a client's screen, and the separator.
         const char16_t u = c.unicode();
-        if (u == u'*' || u < 0x20 || (u >= 0x7f && u <= 0x9f) || u == 0x2028 || u == 0x2029)
+        if (u == u'*' || u < 0x20 || (u >= 0x7f && u <= 0x9f) || unicode::isLayoutControl(u))
             c = QLatin1Char(' ');
     }
     // A lone surrogate left by the cut would not survive UTF-8.

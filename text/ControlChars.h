@@ -12,3 +12,15 @@ inline constexpr char16_t FF = 0x0C;  // form feed
 inline constexpr char16_t CR = 0x0D;  // carriage return: ends a command and a log line
 
 } // namespace ascii
+
+namespace unicode {
+
+// Invisible characters that reorder or break what follows them on a screen (bidirectional
+// controls, line and paragraph separators): caller text must not carry them to a reader.
+inline constexpr bool isLayoutControl(char16_t c)
+{
+    return c == 0x061c || c == 0x200e || c == 0x200f || (c >= 0x2028 && c <= 0x202e) ||
+           (c >= 0x2066 && c <= 0x2069);
+}
+
+} // namespace unicode

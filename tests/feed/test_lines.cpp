@@ -81,6 +81,10 @@ TEST(CallLines, KeepEveryValueBounded)
     EXPECT_LE(value.size(), NcidLines::MaxFieldLength);
     EXPECT_FALSE(value.back().isHighSurrogate());
     EXPECT_EQ(QString::fromUtf8(value.toUtf8()), value);
+
+    // Characters that would reorder a client's screen are blanked like the controls.
+    EXPECT_EQ(NcidLines::fieldValue(QStringLiteral("555\u202E1234\u2066X\u061C\u200F")),
+              QStringLiteral("555 1234 X  "));
 }
 
 TEST(ListenAddresses, ParseAsWrittenAndWriteBack)

@@ -15,12 +15,7 @@ bool isControl(char16_t c)
     return c < 0x20 || (c >= 0x7f && c <= 0x9f);
 }
 
-// Invisible characters that reorder or break what follows them on the screen.
-bool isLayoutControl(char16_t c)
-{
-    return c == 0x061c || c == 0x200e || c == 0x200f || (c >= 0x2028 && c <= 0x202e) ||
-           (c >= 0x2066 && c <= 0x2069);
-}
+using unicode::isLayoutControl;
 
 bool isLineBreakOrTab(char16_t c)
 {
