@@ -378,13 +378,19 @@ Result<QList<Call>> CallLog::readDay(QDate day, int capacity)
                   db::CommandOption::Text);
         RowColumns columns = rowColumns(rows);
         columns.hexTexts = select != query;
+        // A day fuller than capacity keeps its newest calls: the whole day is read, but no
+        // more than twice the capacity is ever held.
         QList<Call> calls;
-        for (; calls.size() < capacity && !rows.Eof(); rows.MoveNext()) {
+        for (; !rows.Eof(); rows.MoveNext()) {
             Call call = callAt(rows, columns);
             call.number.truncate(CallerIdDecoder::MaxLineLength);
             call.name.truncate(CallerIdDecoder::MaxLineLength);
             calls.append(std::move(call));
+            if (calls.size() >= 2 * qsizetype(capacity))
+                calls.remove(0, calls.size() - capacity);
         }
+        if (calls.size() > capacity)
+            calls.remove(0, calls.size() - capacity);
         return calls;
     });
 }

@@ -115,8 +115,8 @@ public:
     Result<Columns> columns();
     // Appends calls, at most RowsPerStatement, in one statement, every value bound.
     Result<void> append(const QList<Call> &calls);
-    // The calls of day, at most capacity of them, each text cut to the longest a caller-ID
-    // line can be.
+    // The calls of day in log order, the newest capacity of them, each text cut to the
+    // longest a caller-ID line can be.
     Result<QList<Call>> readDay(QDate day, int capacity);
     // Runs query (a rangeQuery) and hands each call whose number matches pattern to each,
     // one row at a time, until each returns false; withNames: the table has a column for

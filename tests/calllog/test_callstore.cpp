@@ -160,6 +160,18 @@ TEST_F(CallStore, CallerTextIsStoredExactly)
             << text.left(40).toStdString();
 }
 
+// A day fuller than the reader's capacity gives its newest calls, in log order.
+TEST_F(CallStore, AFullDayIsReadAsItsNewestCalls)
+{
+    CallLog log(TAPI::connection());
+    QList<Call> calls;
+    for (int minute = 0; minute < 7; ++minute)
+        calls.append({at(2002, 10, 13, 14, minute), QString::number(5550100 + minute), {}});
+    ASSERT_TRUE(log.append(calls));
+    EXPECT_EQ(log.readDay(QDate(2002, 10, 13), 3).valueOr({}), calls.mid(4));
+    EXPECT_EQ(log.readDay(QDate(2002, 10, 13), 7).valueOr({}), calls);
+}
+
 // The SQLite driver hands text over only up to a NUL; the log reads it whole. PostgreSQL
 // takes no NUL in text: there the row is refused, not stored cut short.
 TEST_F(CallStore, CallerTextWithNulIsReadBackWhole)
