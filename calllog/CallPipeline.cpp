@@ -110,10 +110,9 @@ void CallPipeline::startOutlets(bool notifications, const QString &feedAddress,
 
     if (!feedAddress.isEmpty()) {
         m_feed = new FeedServer(todaysCallsFromLog(m_clock), this);
-        if (!m_feed->start(feedAddress)) {
-            const QString message = m_feed->errorString();
+        if (const Result<void> listening = m_feed->start(feedAddress); !listening) {
             delete std::exchange(m_feed, nullptr);
-            Q_EMIT feedOff(message);
+            Q_EMIT feedOff(listening.errorString());
         }
     }
 }

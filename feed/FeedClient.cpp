@@ -1,8 +1,7 @@
 #include "feed/FeedClient.h"
 
 #include "feed/NcidLines.h"
-
-#include <QTcpSocket>
+#include "platform/ClientSocket.h"
 
 namespace {
 
@@ -10,34 +9,46 @@ namespace {
 // a long day's log neither floods memory nor counts as the client falling behind.
 constexpr qint64 RefillBelow = 16 * 1024;
 
-// Nothing a client sends is acted on; this much of it is read at a time and thrown away.
-constexpr qint64 InputChunk = 4096;
-
 // The system's own send buffer would otherwise grow to megabytes for a client that stops
 // reading; kept small, "behind" means about what our buffer says.
 constexpr int SystemSendBuffer = 64 * 1024;
 
-bool sameCall(const Call &a, const Call &b)
+// Whether a call of the log is the row a live call made. The log keeps calls to the minute
+// and, in a table without a name column, no names: a stored name must be the caller's.
+bool sameCall(const Call &stored, const Call &live)
 {
-    // The log keeps calls to the minute and may not keep names.
-    return a.number == b.number && a.when.date() == b.when.date() &&
-           a.when.time().hour() == b.when.time().hour() &&
-           a.when.time().minute() == b.when.time().minute();
+    return stored.number == live.number && stored.when.date() == live.when.date() &&
+           stored.when.time().hour() == live.when.time().hour() &&
+           stored.when.time().minute() == live.when.time().minute() &&
+           (stored.name.isEmpty() || stored.name == live.name);
 }
 
 } // namespace
 
-FeedClient::FeedClient(QTcpSocket *socket, const QByteArray &greeting, QObject *parent)
-    : QObject(parent), m_socket(socket)
+FeedClient::FeedClient(ClientSocket *socket, const QString &peer, const QByteArray &greeting,
+                       QObject *parent)
+    : QObject(parent), m_socket(socket), m_peer(peer)
 {
     m_socket->setParent(this);
-    m_socket->setReadBufferSize(InputChunk);
-    m_socket->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, SystemSendBuffer);
-    connect(m_socket, &QTcpSocket::readyRead, this, &FeedClient::discardInput);
-    connect(m_socket, &QTcpSocket::bytesWritten, this, &FeedClient::refill);
-    connect(m_socket, &QTcpSocket::disconnected, this, &FeedClient::drop);
-    connect(m_socket, &QTcpSocket::errorOccurred, this, &FeedClient::drop);
+    m_socket->setSendBufferSize(SystemSendBuffer);
+    connect(m_socket, &ClientSocket::bytesWritten, this, &FeedClient::refill);
+    connect(m_socket, &ClientSocket::failed, this, &FeedClient::drop);
     m_socket->write(greeting);
+}
+
+qint64 FeedClient::stalledMs() const
+{
+    return m_socket->stalledMs();
+}
+
+qint64 FeedClient::inputEndedMs() const
+{
+    return m_socket->inputEndedMs();
+}
+
+void FeedClient::readInputNow()
+{
+    m_socket->readInputNow();
 }
 
 void FeedClient::startWithLog(const std::optional<QList<Call>> &log)
@@ -104,13 +115,6 @@ void FeedClient::refill()
     m_live = true;
     if (tooFarBehind())
         drop();
-}
-
-void FeedClient::discardInput()
-{
-    char chunk[InputChunk];
-    while (m_socket->read(chunk, sizeof chunk) > 0) {
-    }
 }
 
 bool FeedClient::tooFarBehind() const

@@ -8,7 +8,7 @@
 
 #include <optional>
 
-class QTcpSocket;
+class ClientSocket;
 
 // One connected caller-ID client. Its start-up lines wait for today's calls, which are read
 // elsewhere; calls that happen meanwhile are held back and follow the start-up, so the
@@ -21,7 +21,17 @@ class FeedClient : public QObject
 public:
     static constexpr qint64 MaxBehind = 256 * 1024;
 
-    FeedClient(QTcpSocket *socket, const QByteArray &greeting, QObject *parent);
+    // peer: who is at the other end (ClientSocket::peerIdentity()), asked once.
+    FeedClient(ClientSocket *socket, const QString &peer, const QByteArray &greeting,
+               QObject *parent);
+
+    QString peerIdentity() const { return m_peer; }
+    // How long the client has taken none of what waits for it (0 while nothing waits).
+    qint64 stalledMs() const;
+    // How long ago the client shut its sending side (or went away: the same until sending
+    // fails); -1 while it is open.
+    qint64 inputEndedMs() const;
+    void readInputNow();
 
     // The read of today's calls this client waits for, or -1 once it has its log.
     qint64 awaitedRead() const { return m_awaitedRead; }
@@ -46,11 +56,11 @@ private:
     };
 
     void refill();
-    void discardInput();
     bool tooFarBehind() const;
     void drop();
 
-    QTcpSocket *m_socket;
+    ClientSocket *m_socket;
+    QString m_peer;
     qint64 m_awaitedRead = -1;
     bool m_hasLog = false;
     bool m_live = false;

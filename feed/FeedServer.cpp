@@ -4,11 +4,31 @@
 #include "feed/ListenAddress.h"
 #include "feed/NcidLines.h"
 #include "calllog/OneLine.h"
+#include "platform/ClientSocket.h"
 
 #include <QTcpServer>
-#include <QTcpSocket>
+
+#include <algorithm>
+#include <functional>
 
 namespace {
+
+// Hands each connection over as it is accepted, before Qt makes a QTcpSocket of it: the
+// feed's sockets go on sending after a client shuts its own sending side.
+class Listener : public QTcpServer
+{
+public:
+    explicit Listener(std::function<void(qintptr)> take, QObject *parent)
+        : QTcpServer(parent), m_take(std::move(take))
+    {
+    }
+
+protected:
+    void incomingConnection(qintptr descriptor) override { m_take(descriptor); }
+
+private:
+    std::function<void(qintptr)> m_take;
+};
 
 // Clients take the server's version from the last word of the first line.
 const QByteArray Greeting =
@@ -51,28 +71,23 @@ FeedServer::~FeedServer()
     m_reader.waitForDone();
 }
 
-bool FeedServer::start(const QString &listenAddress)
+Result<void> FeedServer::start(const QString &listenAddress)
 {
     stop();
-    m_error.clear();
-
     const std::optional<ListenAddress> where = ListenAddress::parse(listenAddress);
     if (!where) {
-        m_error = QStringLiteral("Network feed off: \"%1\" is not an address and port such as "
-                                 "127.0.0.1:3333")
-                      .arg(oneLine(listenAddress.left(80)));
-        return false;
+        return Failure(0, QStringLiteral("Network feed off: \"%1\" is not an address and port "
+                                         "such as 127.0.0.1:3333")
+                              .arg(oneLine(listenAddress.left(80))));
     }
 
-    m_server = new QTcpServer(this);
-    connect(m_server, &QTcpServer::newConnection, this, &FeedServer::acceptClients);
+    m_server = new Listener([this](qintptr descriptor) { accept(descriptor); }, this);
     if (!m_server->listen(where->address, where->port)) {
-        m_error = listenError(where->toString(), *m_server);
-        delete m_server;
-        m_server = nullptr;
-        return false;
+        const QString why = listenError(where->toString(), *m_server);
+        delete std::exchange(m_server, nullptr);
+        return Failure(0, why);
     }
-    return true;
+    return {};
 }
 
 void FeedServer::stop()
@@ -118,22 +133,48 @@ void FeedServer::sendCall(const Call &call)
         client->sendCall(call, line);
 }
 
-void FeedServer::acceptClients()
+void FeedServer::accept(qintptr descriptor)
 {
-    while (m_server && m_server->hasPendingConnections()) {
-        QTcpSocket *socket = m_server->nextPendingConnection();
-        if (m_clients.size() >= MaxClients) {
-            socket->abort();
-            socket->deleteLater();
-            continue;
-        }
-        auto *client = new FeedClient(socket, Greeting, this);
-        connect(client, &FeedClient::finished, this, &FeedServer::forget);
-        m_clients.append(client);
-        client->setAwaitedRead(m_nextRead);
-        if (!m_reading)
-            readTodaysCalls();
+    auto *socket = new ClientSocket(descriptor);
+    const QString peer = socket->peerIdentity();
+    const auto fromPeer = std::count_if(m_clients.cbegin(), m_clients.cend(),
+                                        [&](const FeedClient *c) { return c->peerIdentity() == peer; });
+    const bool peerFull = fromPeer >= m_maxPerPeer;
+    if ((peerFull || m_clients.size() >= MaxClients) && !makeRoom(peerFull ? peer : QString())) {
+        delete socket;
+        return;
     }
+    auto *client = new FeedClient(socket, peer, Greeting, this);
+    connect(client, &FeedClient::finished, this, &FeedServer::forget);
+    m_clients.append(client);
+    client->setAwaitedRead(m_nextRead);
+    if (!m_reading)
+        readTodaysCalls();
+}
+
+bool FeedServer::makeRoom(const QString &peer)
+{
+    FeedClient *stalled = nullptr;
+    FeedClient *ended = nullptr;
+    for (FeedClient *client : std::as_const(m_clients)) {
+        if (!peer.isEmpty() && client->peerIdentity() != peer)
+            continue;
+        client->readInputNow();
+        if (client->stalledMs() >= StalledMs &&
+            (!stalled || client->stalledMs() > stalled->stalledMs()))
+            stalled = client;
+        if (client->inputEndedMs() >= 0 &&
+            (!ended || client->inputEndedMs() > ended->inputEndedMs()))
+            ended = client;
+    }
+    FeedClient *leaving = stalled ? stalled : ended;
+    if (!leaving)
+        return false;
+    m_clients.removeOne(leaving);
+    leaving->disconnect(this);
+    leaving->close();
+    leaving->deleteLater();
+    return true;
 }
 
 void FeedServer::readTodaysCalls()

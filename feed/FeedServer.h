@@ -1,6 +1,7 @@
 #pragma once
 
 #include "calllog/Call.h"
+#include "failure/Result.h"
 
 #include <QList>
 #include <QObject>
@@ -27,18 +28,28 @@ public:
     using TodaysCalls = std::function<std::optional<QList<Call>>()>;
 
     static constexpr int MaxClients = 32;
+    // What one address (on this computer: one user) may hold, so that idle connections
+    // from one place never lock every other client out.
+    static constexpr int MaxPerPeer = 8;
+    // When the table (or a peer's share of it) is full, a client that has taken nothing of
+    // what waits for it this long gives up its place, and else the one that shut its
+    // sending side longest ago (it may be gone); a quiet client that reads what it is sent
+    // and keeps its connection open never does.
+    static constexpr qint64 StalledMs = 30000;
 
     explicit FeedServer(TodaysCalls todaysCalls, QObject *parent = nullptr);
     ~FeedServer() override;
 
-    // "ADDRESS:PORT", "[IPV6]:PORT" or a port alone (loopback). False when the feed cannot
-    // listen there; errorString() then says why in one sentence and the feed is off.
-    // Starting again moves the feed, dropping its clients.
-    bool start(const QString &listenAddress);
+    // "ADDRESS:PORT", "[IPV6]:PORT" or a port alone (loopback). When the feed cannot listen
+    // there the failure says why in one sentence and the feed is off. Starting again moves
+    // the feed, dropping its clients.
+    Result<void> start(const QString &listenAddress);
     void stop();
 
+    // MaxPerPeer unless set otherwise (tests whose clients are all one user).
+    void setMaxPerPeer(int count) { m_maxPerPeer = count; }
+
     bool isListening() const;
-    QString errorString() const { return m_error; }
     // Where the feed listens, e.g. "127.0.0.1:3333"; empty while it is off.
     QString listeningOn() const;
     quint16 serverPort() const;
@@ -49,7 +60,8 @@ public slots:
     void sendCall(const Call &call);
 
 private:
-    void acceptClients();
+    void accept(qintptr descriptor);
+    bool makeRoom(const QString &peer);
     void readTodaysCalls();
     void todaysCallsRead(qint64 read, const std::optional<QList<Call>> &log);
     void forget(FeedClient *client);
@@ -57,7 +69,7 @@ private:
     TodaysCalls m_todaysCalls;
     QTcpServer *m_server = nullptr;
     QList<FeedClient *> m_clients;
-    QString m_error;
+    int m_maxPerPeer = MaxPerPeer;
 
     // Reads are numbered; a client waits for the first read that starts after it connected.
     qint64 m_nextRead = 0;
