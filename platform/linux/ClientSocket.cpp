@@ -86,7 +86,10 @@ qint64 localSocketOwner(sockaddr_storage address)
         return -1;
     // Lines: number, local address, remote address, state, queues, timer, retransmits, uid.
     while (!file.atEnd()) {
-        const QList<QByteArray> fields = file.readLine(512).simplified().split(' ');
+        const QByteArray line = file.readLine(512);
+        if (!line.contains(key))
+            continue;
+        const QList<QByteArray> fields = line.simplified().split(' ');
         if (fields.size() > 7 && fields.at(1) == key) {
             bool ok = false;
             const qint64 uid = fields.at(7).toLongLong(&ok);
