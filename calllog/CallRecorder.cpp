@@ -311,17 +311,17 @@ void CallRecorder::keep(const QList<quint64> &ids, const QString &reason)
     runInSpoolThread([this, calls, keptIds, reason] {
         const Result<CallSpool *> s = spool();
         const Result<void> appended = s ? (*s)->append(calls) : Result<void>(s.failure());
-        const bool ok = appended.ok();
-        const QString error = appended.errorString();
         QMetaObject::invokeMethod(
-            this, [this, keptIds, ok, error, reason] { onAppended(keptIds, ok, error, reason); },
+            this, [this, keptIds, appended, reason] { onAppended(keptIds, appended, reason); },
             Qt::QueuedConnection);
     });
 }
 
-void CallRecorder::onAppended(const QList<quint64> &ids, bool ok, const QString &error,
+void CallRecorder::onAppended(const QList<quint64> &ids, const Result<void> &appended,
                               const QString &reason)
 {
+    const bool ok = appended.ok();
+    const QString error = appended.errorString();
     QList<SpooledCall> calls;
     for (quint64 id : ids) {
         const auto it = m_entries.find(id);

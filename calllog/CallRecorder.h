@@ -136,7 +136,7 @@ private:
     void onDeadline();
     void armDeadline();
     void keep(const QList<quint64> &ids, const QString &reason);
-    void onAppended(const QList<quint64> &ids, bool ok, const QString &error,
+    void onAppended(const QList<quint64> &ids, const Result<void> &appended,
                     const QString &reason);
     void retryUnsafe();
     void markStoredInSpool(const QList<quint64> &ids);

@@ -191,7 +191,7 @@ TEST_F(WindowFaults, TenThousandReportsBackToBackAreEachListedAndStoredOnceWitho
     EXPECT_EQ(counts[0][3].toString(), QString::number(1000000 + kCalls - 1));
 
     // A window that stores a whole read's calls in one go stalls for seconds; a busy machine
-    // alone pauses a thread for a few hundred milliseconds at most (figures: bench_windowstall).
+    // alone pauses a thread for a few hundred milliseconds at most (figures: bench_stall).
     EXPECT_LE(meter.longestMs(), 1000) << "longest event-loop stall while digesting the flood";
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/Database.h"
 #include "failure/Failure.h"
+#include "failure/Result.h"
 #include "locale/LocaleDates.h"
 #include "locale/LocaleSupport.h"
 
@@ -30,15 +31,14 @@ bool isDataSourceName(const QString &name)
     return true;
 }
 
-std::optional<QDate> dayArgument(const QString &text, const QDate &today, QString &error)
+Result<QDate> dayArgument(const QString &text, const QDate &today)
 {
-    const std::optional<QDate> day = dates::parseDayText(text);
-    if (!day) {
-        error = QStringLiteral("%1 is not a day: give it as 2026-12-09 or as the day entry "
-                               "shows it, for example %2.")
-                    .arg(quotedArgument(text), FormatLocalDate(QDateTime(today, QTime()), true));
-    }
-    return day;
+    if (const std::optional<QDate> day = dates::parseDayText(text))
+        return *day;
+    return Failure(0, QStringLiteral("%1 is not a day: give it as 2026-12-09 or as the day entry "
+                                     "shows it, for example %2.")
+                          .arg(quotedArgument(text),
+                               FormatLocalDate(QDateTime(today, QTime()), true)));
 }
 
 bool isMissingTable(const Failure &failure)
@@ -106,17 +106,23 @@ ParsedOptions parseOptions(const QStringList &arguments, const QDate &today)
     }
     o.selection.from = o.selection.to = today;
     if (parser.isSet(day)) {
-        const std::optional<QDate> d = dayArgument(parser.value(day), today, error);
-        if (!d)
+        const Result<QDate> d = dayArgument(parser.value(day), today);
+        if (!d) {
+            error = d.errorString();
             return parsed;
+        }
         o.selection.from = o.selection.to = *d;
     } else if (parser.isSet(from)) {
-        const std::optional<QDate> first = dayArgument(parser.value(from), today, error);
-        if (!first)
+        const Result<QDate> first = dayArgument(parser.value(from), today);
+        if (!first) {
+            error = first.errorString();
             return parsed;
-        const std::optional<QDate> last = dayArgument(parser.value(to), today, error);
-        if (!last)
+        }
+        const Result<QDate> last = dayArgument(parser.value(to), today);
+        if (!last) {
+            error = last.errorString();
             return parsed;
+        }
         if (*first > *last) {
             error = QStringLiteral("--from %1 is after --to %2.")
                         .arg(quotedArgument(parser.value(from)), quotedArgument(parser.value(to)));
