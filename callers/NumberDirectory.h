@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+
+class PhoneNumbers;
+
+// Finds the entry for a caller's number among many (a phonebook of 100,000 numbers is
+// looked up as a call arrives). Each entry is reduced once, when added, to the key
+// PhoneNumbers gives it; a lookup then parses only the caller's number and asks a hash
+// table, and for ranges at most one more hash table per range length in use.
+//
+// An entry ending in "*" is a range ("0800*", "+44 20 7946 *"). An exact entry wins over
+// any range; a longer range (in the number's own digits) wins over a shorter one. Adding a
+// number that is already there replaces its value.
+class NumberDirectory
+{
+public:
+    explicit NumberDirectory(const PhoneNumbers &numbers);
+
+    void add(const QString &entry, const QString &value);
+    void reserve(qsizetype entries);
+    void clear();
+    qsizetype size() const { return qsizetype(m_exact.size() + m_ranges.size()); }
+
+    // The value of the entry the number falls under; empty when none.
+    QString lookup(const QString &number) const;
+
+private:
+    const PhoneNumbers &m_numbers;
+    std::unordered_map<std::string, QString> m_exact;
+    std::unordered_map<std::string, QString> m_ranges;
+    // Bit n set: some range key is n characters long (longer ones use the last bit).
+    std::uint64_t m_rangeLengths = 0;
+};

@@ -1,0 +1,160 @@
+#include "callers/PhoneNumbers.h"
+
+#include <phonenumbers/geocoding/phonenumber_offline_geocoder.h>
+#include <phonenumbers/phonenumber.pb.h>
+#include <phonenumbers/phonenumberutil.h>
+#include <unicode/locid.h>
+
+#include <algorithm>
+#include <optional>
+
+using i18n::phonenumbers::PhoneNumber;
+using i18n::phonenumbers::PhoneNumberOfflineGeocoder;
+using i18n::phonenumbers::PhoneNumberUtil;
+
+namespace {
+
+// libphonenumber refuses longer input itself; stopping here keeps a line's garbage cheap.
+constexpr qsizetype kLongestNumberText = 250;
+// The longest national number libphonenumber accepts: a range is padded up to it, so that
+// the padded number is too long for every country and its trunk prefix is always taken off.
+constexpr int kLongestNationalNumber = 17;
+
+const PhoneNumberUtil &util()
+{
+    return *PhoneNumberUtil::GetInstance();
+}
+
+std::string textKey(const QString &text)
+{
+    return '=' + text.trimmed().toStdString();
+}
+
+std::string digitsKey(const PhoneNumber &number)
+{
+    std::string nsn;
+    util().GetNationalSignificantNumber(number, &nsn);
+    return '+' + std::to_string(number.country_code()) + nsn;
+}
+
+} // namespace
+
+struct PhoneNumbers::Geocoder
+{
+    PhoneNumberOfflineGeocoder geocoder;
+    icu::Locale locale;
+};
+
+PhoneNumbers::PhoneNumbers(const QString &region, const QLocale &language)
+    : m_region(region.trimmed().toUpper()), m_regionCode(m_region.toStdString()),
+      m_language(language)
+{
+}
+
+PhoneNumbers::~PhoneNumbers() = default;
+
+QString PhoneNumbers::regionOf(const QLocale &locale)
+{
+    if (locale.territory() == QLocale::AnyTerritory)
+        return {};
+    return QLocale::territoryToCode(locale.territory());
+}
+
+namespace {
+
+// The number when the text is a whole number that can be dialled from somewhere; short
+// codes, local-only fragments and words are not.
+std::optional<PhoneNumber> wholeNumber(const QString &text, const std::string &region)
+{
+    if (text.size() > kLongestNumberText)
+        return std::nullopt;
+    PhoneNumber number;
+    if (util().Parse(text.toStdString(), region, &number) != PhoneNumberUtil::NO_PARSING_ERROR)
+        return std::nullopt;
+    if (util().IsPossibleNumberWithReason(number) != PhoneNumberUtil::IS_POSSIBLE)
+        return std::nullopt;
+    return number;
+}
+
+} // namespace
+
+bool PhoneNumbers::matches(const QString &a, const QString &b) const
+{
+    const std::optional<PhoneNumber> first = wholeNumber(a, m_regionCode);
+    const std::optional<PhoneNumber> second = wholeNumber(b, m_regionCode);
+    if (first && second)
+        return util().IsNumberMatch(*first, *second) == PhoneNumberUtil::EXACT_MATCH;
+    if (first || second)
+        return false;
+    return a.trimmed() == b.trimmed();
+}
+
+PhoneNumbers::Keys PhoneNumbers::keysOf(const QString &number) const
+{
+    const std::optional<PhoneNumber> parsed = wholeNumber(number, m_regionCode);
+    if (!parsed) {
+        // Not a whole number, but "0800 12" may still fall in the range "0800*".
+        return {textKey(number), rangeKey(number)};
+    }
+    Keys keys;
+    keys.prefix = digitsKey(*parsed);
+    keys.exact = keys.prefix;
+    if (parsed->has_extension())
+        keys.exact += 'x' + parsed->extension();
+    return keys;
+}
+
+std::string PhoneNumbers::rangeKey(const QString &writtenPrefix) const
+{
+    const QString text = writtenPrefix.trimmed();
+    if (text.size() > kLongestNumberText)
+        return textKey(text);
+    std::string digits = text.toStdString();
+    util().NormalizeDigitsOnly(&digits);
+    if (digits.empty())
+        return textKey(text);
+    // Parse the written digits followed by zeros and keep the national digits that were
+    // written: libphonenumber then takes off the international or trunk prefix as it does
+    // for a whole number, which a range cannot be parsed as.
+    const int padding = std::max(3, kLongestNationalNumber - int(digits.size()));
+    PhoneNumber number;
+    const std::string padded = text.toStdString() + std::string(size_t(padding), '0');
+    if (util().Parse(padded, m_regionCode, &number) == PhoneNumberUtil::NO_PARSING_ERROR) {
+        std::string nsn;
+        util().GetNationalSignificantNumber(number, &nsn);
+        const int written = std::max(0, int(nsn.size()) - padding);
+        return '+' + std::to_string(number.country_code()) + nsn.substr(0, size_t(written));
+    }
+    if (text.startsWith(QLatin1Char('+')))
+        return '+' + digits;
+    return textKey(text);
+}
+
+QString PhoneNumbers::formatted(const QString &number) const
+{
+    const std::optional<PhoneNumber> parsed = wholeNumber(number, m_regionCode);
+    if (!parsed)
+        return number;
+    const bool home = !m_regionCode.empty()
+        && parsed->country_code() == util().GetCountryCodeForRegion(m_regionCode);
+    std::string text;
+    util().Format(*parsed, home ? PhoneNumberUtil::NATIONAL : PhoneNumberUtil::INTERNATIONAL,
+                  &text);
+    return QString::fromStdString(text);
+}
+
+QString PhoneNumbers::place(const QString &number) const
+{
+    const std::optional<PhoneNumber> parsed = wholeNumber(number, m_regionCode);
+    if (!parsed)
+        return {};
+    std::call_once(m_geocoderLoaded, [this] {
+        const QString name = m_language.name(); // "en_GB"
+        const std::string language = name.section(QLatin1Char('_'), 0, 0).toStdString();
+        const std::string country = name.section(QLatin1Char('_'), 1, 1).toStdString();
+        m_geocoder.reset(new Geocoder{PhoneNumberOfflineGeocoder(),
+                                      icu::Locale(language.c_str(), country.c_str())});
+    });
+    return QString::fromStdString(
+        m_geocoder->geocoder.GetDescriptionForNumber(*parsed, m_geocoder->locale));
+}
