@@ -15,7 +15,8 @@ const QString kLineTooLong = QStringLiteral("a line longer than 64 KiB");
 
 bool startsWithNoCase(QByteArrayView text, QByteArrayView start)
 {
-    return text.size() >= start.size() && text.first(start.size()).compare(start, Qt::CaseInsensitive) == 0;
+    return text.size() >= start.size() &&
+           text.first(start.size()).compare(start, Qt::CaseInsensitive) == 0;
 }
 
 QByteArray withoutBom(const QByteArray &bytes)
@@ -61,8 +62,8 @@ QByteArray fromQuotedPrintable(QByteArrayView text)
     QByteArray bytes;
     bytes.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == '=' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0
-            && hexValue(text[i + 2]) >= 0) {
+        if (text[i] == '=' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 &&
+            hexValue(text[i + 2]) >= 0) {
             bytes.append(char(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2])));
             i += 2;
         } else if (text[i] == '=' && i + 1 == text.size()) {
@@ -86,7 +87,8 @@ QStringList splitUnescaped(const QString &value, QChar separator)
             const QChar next = value.at(++i);
             if (next == QLatin1Char('n') || next == QLatin1Char('N'))
                 part += QLatin1Char(' ');
-            else if (next == QLatin1Char(',') || next == QLatin1Char(';') || next == QLatin1Char('\\') || next == QLatin1Char(':'))
+            else if (next == QLatin1Char(',') || next == QLatin1Char(';') ||
+                     next == QLatin1Char('\\') || next == QLatin1Char(':'))
                 part += next;
             else
                 part += c, part += next;
@@ -167,11 +169,12 @@ std::optional<Property> parseProperty(QByteArrayView line)
         const QByteArrayView field = fields[i].trimmed();
         const qsizetype equals = field.indexOf('=');
         const QByteArrayView key = equals < 0 ? QByteArrayView() : field.first(equals).trimmed();
-        QByteArray setting = (equals < 0 ? field : field.sliced(equals + 1)).trimmed().toByteArray();
+        QByteArray setting =
+            (equals < 0 ? field : field.sliced(equals + 1)).trimmed().toByteArray();
         if (setting.size() >= 2 && setting.startsWith('"') && setting.endsWith('"'))
             setting = setting.mid(1, setting.size() - 2);
-        if (setting.compare("QUOTED-PRINTABLE", Qt::CaseInsensitive) == 0
-            && (equals < 0 || key.compare("ENCODING", Qt::CaseInsensitive) == 0))
+        if (setting.compare("QUOTED-PRINTABLE", Qt::CaseInsensitive) == 0 &&
+            (equals < 0 || key.compare("ENCODING", Qt::CaseInsensitive) == 0))
             quotedPrintable = true;
         else if (equals >= 0 && key.compare("CHARSET", Qt::CaseInsensitive) == 0)
             charset = setting;
@@ -214,7 +217,8 @@ private:
         qsizetype after = end;
         if (after < m_bytes.size() && m_bytes[after] == '\r')
             ++after;
-        if (after < m_bytes.size() && m_bytes[after] == '\n' && (after == end || m_bytes[end] == '\r'))
+        if (after < m_bytes.size() && m_bytes[after] == '\n' &&
+            (after == end || m_bytes[end] == '\r'))
             ++after;
         return {QByteArrayView(m_bytes).sliced(from, end - from), after};
     }
@@ -269,11 +273,13 @@ Contents readVCards(const QByteArray &input)
         const QByteArrayView first = reader.next();
         logical = first.toByteArray();
         bool overlong = false;
-        const bool quotedPrintable = isQuotedPrintableHead(first.first(std::min<qsizetype>(first.size(), 512)));
+        const bool quotedPrintable =
+            isQuotedPrintableHead(first.first(std::min<qsizetype>(first.size(), 512)));
         // Folded lines go on with a space or tab; quoted-printable ones after a final "=".
         while (!reader.atEnd()) {
             const QByteArrayView following = reader.peek();
-            const bool folded = !following.isEmpty() && (following[0] == ' ' || following[0] == '\t');
+            const bool folded =
+                !following.isEmpty() && (following[0] == ' ' || following[0] == '\t');
             const bool softBreak = quotedPrintable && logical.endsWith('=');
             if (!folded && !softBreak)
                 break;
@@ -300,7 +306,8 @@ Contents readVCards(const QByteArray &input)
         if (!property)
             continue;
         const QString value = property->value.trimmed();
-        if (property->name == "BEGIN" && value.compare(QLatin1String("VCARD"), Qt::CaseInsensitive) == 0) {
+        if (property->name == "BEGIN" &&
+            value.compare(QLatin1String("VCARD"), Qt::CaseInsensitive) == 0) {
             if (card)
                 ++depth;
             else
@@ -309,7 +316,8 @@ Contents readVCards(const QByteArray &input)
         }
         if (!card)
             continue;
-        if (property->name == "END" && value.compare(QLatin1String("VCARD"), Qt::CaseInsensitive) == 0) {
+        if (property->name == "END" &&
+            value.compare(QLatin1String("VCARD"), Qt::CaseInsensitive) == 0) {
             if (depth > 0) {
                 --depth;
                 continue;
@@ -388,7 +396,8 @@ public:
                 fields.append(field);
                 field.clear();
             } else if (c == QLatin1Char('\n') || c == QLatin1Char('\r')) {
-                if (c == QLatin1Char('\r') && m_pos < m_text.size() && m_text.at(m_pos) == QLatin1Char('\n'))
+                if (c == QLatin1Char('\r') && m_pos < m_text.size() &&
+                    m_text.at(m_pos) == QLatin1Char('\n'))
                     ++m_pos;
                 ++m_line;
                 break;
@@ -447,7 +456,8 @@ Contents readGoogleCsv(const QByteArray &bytes)
             phones.append(i);
     }
     if (phones.isEmpty()) {
-        contents.skipped.append({1, QStringLiteral("not a Google Contacts export (no \"Phone 1 - Value\" column)")});
+        contents.skipped.append(
+            {1, QStringLiteral("not a Google Contacts export (no \"Phone 1 - Value\" column)")});
         return contents;
     }
 

@@ -48,8 +48,7 @@ struct PhoneNumbers::Geocoder
 PhoneNumbers::PhoneNumbers(const QString &region, const QLocale &language)
     : m_region(region.trimmed().toUpper()), m_regionCode(m_region.toStdString()),
       m_language(language)
-{
-}
+{}
 
 PhoneNumbers::~PhoneNumbers() = default;
 
@@ -154,8 +153,8 @@ QString PhoneNumbers::formatted(const QString &number) const
     const std::optional<PhoneNumber> parsed = wholeNumber(number, m_regionCode);
     if (!parsed)
         return number;
-    const bool home = !m_regionCode.empty()
-        && parsed->country_code() == util().GetCountryCodeForRegion(m_regionCode);
+    const bool home = !m_regionCode.empty() &&
+                      parsed->country_code() == util().GetCountryCodeForRegion(m_regionCode);
     std::string text;
     util().Format(*parsed, home ? PhoneNumberUtil::NATIONAL : PhoneNumberUtil::INTERNATIONAL,
                   &text);

@@ -41,8 +41,8 @@ QString someNumber(QRandomGenerator &random)
     case 3:
         return QStringLiteral("+49 30 ") + digits(random, 8);
     case 4:
-        return QStringLiteral("+1 (212) 55") + digits(random, 1) + QLatin1Char('-')
-            + digits(random, 4);
+        return QStringLiteral("+1 (212) 55") + digits(random, 1) + QLatin1Char('-') +
+               digits(random, 4);
     default:
         return QStringLiteral("0033 1 ") + digits(random, 8);
     }
@@ -80,17 +80,18 @@ QByteArray someCards(QRandomGenerator &random, int count)
         const QByteArray number = someNumber(random).toUtf8();
         if (i % 2 == 0) {
             text += "BEGIN:VCARD\r\nVERSION:2.1\r\n"
-                    "N;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:M=C3=BCller " + QByteArray::number(i)
-                + ";J=C3=BCrgen;;;\r\n"
-                  "FN;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:J=C3=BCrgen M=C3=BCller "
-                + QByteArray::number(i) + "\r\nTEL;CELL;PREF:" + number
-                + "\r\nTEL;HOME:" + number + "1\r\nEND:VCARD\r\n";
+                    "N;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:M=C3=BCller " +
+                    QByteArray::number(i) +
+                    ";J=C3=BCrgen;;;\r\n"
+                    "FN;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:J=C3=BCrgen M=C3=BCller " +
+                    QByteArray::number(i) + "\r\nTEL;CELL;PREF:" + number +
+                    "\r\nTEL;HOME:" + number + "1\r\nEND:VCARD\r\n";
         } else {
-            text += "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Smith\\, Jane " + QByteArray::number(i)
-                + "\r\nN:Smith;Jane;;;\r\nitem1.TEL;TYPE=CELL:" + number
-                + "\r\nitem1.X-ABLabel:Office\r\nEMAIL;TYPE=INTERNET:jane@example.org\r\n"
-                  "NOTE:A note long enough to be folded over more than one line of the card\r\n"
-                  " so that unfolding is part of the work\r\nEND:VCARD\r\n";
+            text += "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Smith\\, Jane " + QByteArray::number(i) +
+                    "\r\nN:Smith;Jane;;;\r\nitem1.TEL;TYPE=CELL:" + number +
+                    "\r\nitem1.X-ABLabel:Office\r\nEMAIL;TYPE=INTERNET:jane@example.org\r\n"
+                    "NOTE:A note long enough to be folded over more than one line of the card\r\n"
+                    " so that unfolding is part of the work\r\nEND:VCARD\r\n";
         }
     }
     return text;
@@ -136,7 +137,10 @@ int main()
     calls.reserve(kCalls);
     for (int i = 0; i < kCalls; ++i) {
         switch (i % 8) {
-        case 0: case 1: case 2: case 3:
+        case 0:
+        case 1:
+        case 2:
+        case 3:
             calls.append(asTheLineSendsIt(entries.at(random.bounded(kEntries - kRanges))));
             break;
         case 4:
@@ -181,15 +185,19 @@ int main()
         placeUs.append(double(bench::monotonicNs() - before) / 1e3);
     }
 
-    std::printf("phonebook: %lld entries (%d ranges) in region GB; libphonenumber's first use %.1f ms\n",
-                qlonglong(directory.size()), kRanges, firstUseMs);
-    std::printf("phonebook built from 100000 entries: %.0f ms (goal < 1000) %s; memory %ld KB (goal <= 30720) %s\n",
+    std::printf(
+        "phonebook: %lld entries (%d ranges) in region GB; libphonenumber's first use %.1f ms\n",
+        qlonglong(directory.size()), kRanges, firstUseMs);
+    std::printf("phonebook built from 100000 entries: %.0f ms (goal < 1000) %s; memory %ld KB "
+                "(goal <= 30720) %s\n",
                 buildMs, verdict(buildMs < 1000), directoryKb, verdict(directoryKb <= 30720));
-    std::printf("caller lookup among 100000 entries, %d calls (%d found): median %.2f us, p95 %.2f us (goal <= 20) %s\n",
+    std::printf("caller lookup among 100000 entries, %d calls (%d found): median %.2f us, p95 %.2f "
+                "us (goal <= 20) %s\n",
                 kCalls, found, lookupMedian, lookupP95, verdict(lookupMedian <= 20));
     std::printf("vCards read: %d cards, %lld entries in %.0f ms (goal < 3000) %s\n", kCards,
                 qlonglong(contents.entries.size()), cardsMs, verdict(cardsMs < 3000));
-    std::printf("place of a number: first (loads the geocoder) %.1f ms (\"%s\"), then median %.2f us\n",
-                geocoderLoadMs, qPrintable(london), bench::median(placeUs));
+    std::printf(
+        "place of a number: first (loads the geocoder) %.1f ms (\"%s\"), then median %.2f us\n",
+        geocoderLoadMs, qPrintable(london), bench::median(placeUs));
     return 0;
 }

@@ -52,8 +52,7 @@ const FileRow kVCards[] = {
      "TEL;WORK;VOICE:+33 1 23 45 67 89\n"
      "END:VCARD\n"
      "BEGIN:VCARD\nVERSION:2.1\nFN:Ren\xE9\nTEL:+33 6 12 34 56 78\nEND:VCARD\n",
-     {entry("+33 1 23 45 67 89", "Françoise de la Trémoille"),
-      entry("+33 6 12 34 56 78", "René")},
+     {entry("+33 1 23 45 67 89", "Françoise de la Trémoille"), entry("+33 6 12 34 56 78", "René")},
      0},
     {"Google Contacts, vCard 3.0 with grouped lines",
      "BEGIN:VCARD\r\nVERSION:3.0\r\n"
@@ -135,8 +134,8 @@ TEST(ContactFiles, PassesOverAnOverlongLine)
     for (int i = 0; i < 3000; ++i)
         text += QByteArray(" ").append(QByteArray(40, 'A')).prepend("\n");
     text += "\nTEL:+44 20 7946 0004\nEND:VCARD\n"
-            "BEGIN:VCARD\nFN:Long Number\nTEL:" + QByteArray(contactfiles::kLongestLine + 1, '1')
-            + "\nEND:VCARD\n";
+            "BEGIN:VCARD\nFN:Long Number\nTEL:" +
+            QByteArray(contactfiles::kLongestLine + 1, '1') + "\nEND:VCARD\n";
     const contactfiles::Contents contents = contactfiles::readVCards(text);
     EXPECT_EQ(contents.entries, QList<Entry>{entry("+44 20 7946 0004", "Big Photo")});
     ASSERT_EQ(contents.skipped.size(), 1);
