@@ -137,6 +137,48 @@ TEST(NumberDirectory, ExactBeforeRangeLongerRangeBeforeShorter)
     EXPECT_EQ(directory.lookup(QStringLiteral("02079460958")), QString());
 }
 
+struct RangeRow
+{
+    const char *region;
+    const char *range; // written with its "*"
+    const char *caller;
+    bool within;
+};
+
+// Ranges written with and without trunk and international prefixes, in countries with
+// and without them.
+const RangeRow kRanges[] = {
+    {"US", "1-800*", "8005550100", true},
+    {"US", "1-800*", "+1 800 555 0100", true},
+    {"US", "212*", "1 212 555 0123", true},
+    {"US", "212*", "2135550123", false},
+    {"US", "+1 212 555*", "2125550123", true},
+    {"DE", "030*", "+49 30 12345678", true},
+    {"DE", "+49 30*", "03012345678", true},
+    {"DE", "0049 89*", "089 1234567", true},
+    {"DE", "030*", "030 1234567", true},
+    {"DE", "030*", "040 12345678", false},
+    {"DK", "33*", "+45 33 12 34 56", true},
+    {"DK", "+45 33*", "33123456", true},
+    {"DK", "33*", "43123456", false},
+    {"SG", "6123*", "+65 6123 4567", true},
+    {"GB", "+44 (0)20*", "02079460958", true},
+    {"GB", "PRIV*", "PRIVATE", true},
+    {"GB", "PRIV*", "P", false},
+};
+
+TEST(NumberDirectory, RangesInTheirCountrysWriting)
+{
+    LocaleScope locale("en_GB.UTF-8");
+    for (const RangeRow &row : kRanges) {
+        const PhoneNumbers numbers(QString::fromLatin1(row.region));
+        NumberDirectory directory(numbers);
+        directory.add(QString::fromUtf8(row.range), QStringLiteral("in range"));
+        EXPECT_EQ(directory.lookup(QString::fromUtf8(row.caller)).isEmpty(), !row.within)
+            << row.region << " " << row.range << " / " << row.caller;
+    }
+}
+
 struct FormatRow
 {
     const char *region;
