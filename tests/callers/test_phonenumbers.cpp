@@ -227,6 +227,7 @@ TEST(PhoneNumbers, WhereTheCallerIsCallingFrom)
         {"GB", "en_GB", "+1 212 555 0123", "New York, NY"},
         {"GB", "en_GB", "+49 151 12345678", "Germany"}, // a mobile has no town
         {"GB", "de_DE", "+49 151 12345678", "Deutschland"},
+        {"GB", "C", "+49 30 12345678", "Berlin"},
         {"GB", "en_GB", "P", ""},
         {"GB", "en_GB", "999", ""},
     };
