@@ -286,7 +286,7 @@ Contents readVCards(const QByteArray &input)
             reader.next();
             if (overlong)
                 continue;
-            if (softBreak && !folded)
+            if (softBreak)
                 logical.chop(1);
             logical.append(folded ? following.sliced(1) : following);
             if (logical.size() > kLongestLine) {

@@ -51,8 +51,11 @@ const FileRow kVCards[] = {
      "=E9moille\n"
      "TEL;WORK;VOICE:+33 1 23 45 67 89\n"
      "END:VCARD\n"
-     "BEGIN:VCARD\nVERSION:2.1\nFN:Ren\xE9\nTEL:+33 6 12 34 56 78\nEND:VCARD\n",
-     {entry("+33 1 23 45 67 89", "Françoise de la Trémoille"), entry("+33 6 12 34 56 78", "René")},
+     "BEGIN:VCARD\nVERSION:2.1\nFN:Ren\xE9\nTEL:+33 6 12 34 56 78\nEND:VCARD\n"
+     "BEGIN:VCARD\nVERSION:2.1\nFN;CHARSET=UTF-8;QUOTED-PRINTABLE:Gro=C3=9F=\n"
+     " mutter\nTEL:+33 6 98 76 54 32\nEND:VCARD\n",
+     {entry("+33 1 23 45 67 89", "Françoise de la Trémoille"), entry("+33 6 12 34 56 78", "René"),
+      entry("+33 6 98 76 54 32", "Großmutter")},
      0},
     {"Google Contacts, vCard 3.0 with grouped lines",
      "BEGIN:VCARD\r\nVERSION:3.0\r\n"
