@@ -2,6 +2,10 @@
 
 #include "callers/PhoneNumbers.h"
 
+#include <algorithm>
+#include <thread>
+#include <vector>
+
 namespace {
 
 constexpr int kLengthBits = 64;
@@ -15,16 +19,49 @@ int lengthBit(size_t length)
 
 NumberDirectory::NumberDirectory(const PhoneNumbers &numbers) : m_numbers(numbers) {}
 
-void NumberDirectory::add(const QString &entry, const QString &value)
+NumberDirectory::Key NumberDirectory::keyOf(const QString &entry) const
 {
     const QString written = entry.trimmed();
-    if (written.endsWith(QLatin1Char('*'))) {
-        std::string key = m_numbers.rangeKey(written.chopped(1));
-        m_rangeLengths |= std::uint64_t(1) << lengthBit(key.size());
-        m_ranges.insert_or_assign(std::move(key), value);
-        return;
+    if (written.endsWith(QLatin1Char('*')))
+        return {m_numbers.rangeKey(written.chopped(1)), true};
+    return {m_numbers.exactKey(written), false};
+}
+
+void NumberDirectory::insert(Key key, const QString &value)
+{
+    if (key.range) {
+        m_rangeLengths |= std::uint64_t(1) << lengthBit(key.text.size());
+        m_ranges.insert_or_assign(std::move(key.text), value);
+    } else {
+        m_exact.insert_or_assign(std::move(key.text), value);
     }
-    m_exact.insert_or_assign(m_numbers.exactKey(written), value);
+}
+
+void NumberDirectory::add(const QString &entry, const QString &value)
+{
+    insert(keyOf(entry), value);
+}
+
+void NumberDirectory::addAll(const QList<Entry> &entries)
+{
+    const qsizetype count = entries.size();
+    std::vector<Key> keys{size_t(count)};
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const qsizetype threads = std::min<qsizetype>(std::min(cores, 8u), count / 1000 + 1);
+    const auto reduce = [&](qsizetype first, qsizetype last) {
+        for (qsizetype i = first; i < last; ++i)
+            keys[size_t(i)] = keyOf(entries.at(i).number);
+    };
+    std::vector<std::thread> helpers;
+    for (qsizetype t = 1; t < threads; ++t)
+        helpers.emplace_back(reduce, count * t / threads, count * (t + 1) / threads);
+    reduce(0, count / threads);
+    for (std::thread &helper : helpers)
+        helper.join();
+
+    reserve(size() + count);
+    for (qsizetype i = 0; i < count; ++i)
+        insert(std::move(keys[size_t(i)]), entries.at(i).value);
 }
 
 void NumberDirectory::reserve(qsizetype entries)

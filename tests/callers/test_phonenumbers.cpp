@@ -137,6 +137,43 @@ TEST(NumberDirectory, ExactBeforeRangeLongerRangeBeforeShorter)
     EXPECT_EQ(directory.lookup(QStringLiteral("02079460958")), QString());
 }
 
+TEST(NumberDirectory, LoadingAllAtOnceFindsWhatAddingOneByOneFinds)
+{
+    LocaleScope locale("en_GB.UTF-8");
+    const PhoneNumbers numbers(QStringLiteral("GB"));
+    // Enough entries for several threads; every number comes twice, written differently
+    // and with another value, and the later one must win wherever it was reduced.
+    QList<NumberDirectory::Entry> entries;
+    for (int i = 0; i < 3000; ++i) {
+        const QString digits = QStringLiteral("%1").arg(i, 4, 10, QLatin1Char('0'));
+        entries.append({QStringLiteral("020 7946 ") + digits, QStringLiteral("first %1").arg(i)});
+        entries.append({QStringLiteral("0161 496 ") + digits + QLatin1Char('*'),
+                        QStringLiteral("range %1").arg(i)});
+    }
+    for (int i = 0; i < 3000; i += 7) {
+        const QString digits = QStringLiteral("%1").arg(i, 4, 10, QLatin1Char('0'));
+        entries.append(
+            {QStringLiteral("+44 20 7946 ") + digits, QStringLiteral("second %1").arg(i)});
+    }
+    NumberDirectory oneByOne(numbers);
+    for (const NumberDirectory::Entry &entry : std::as_const(entries))
+        oneByOne.add(entry.number, entry.value);
+    NumberDirectory allAtOnce(numbers);
+    allAtOnce.addAll(entries);
+
+    EXPECT_EQ(allAtOnce.size(), oneByOne.size());
+    EXPECT_EQ(allAtOnce.lookup(QStringLiteral("02079460007")), QStringLiteral("second 7"));
+    EXPECT_EQ(allAtOnce.lookup(QStringLiteral("02079460008")), QStringLiteral("first 8"));
+    for (int i = 0; i < 3000; i += 13) {
+        const QString digits = QStringLiteral("%1").arg(i, 4, 10, QLatin1Char('0'));
+        for (const QString &caller : {QStringLiteral("0207946") + digits,
+                                      QStringLiteral("0161496") + digits + QStringLiteral("12")}) {
+            EXPECT_EQ(allAtOnce.lookup(caller), oneByOne.lookup(caller)) << caller.toStdString();
+            EXPECT_FALSE(allAtOnce.lookup(caller).isEmpty()) << caller.toStdString();
+        }
+    }
+}
+
 struct RangeRow
 {
     const char *region;
