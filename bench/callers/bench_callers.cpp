@@ -198,9 +198,9 @@ int main()
         placeUs.append(double(bench::monotonicNs() - before) / 1e3);
     }
 
-    std::printf(
-        "phonebook: %lld entries (%d ranges) in region GB; libphonenumber's first use %.1f ms\n",
-        qlonglong(directory.size()), kRanges, firstUseMs);
+    std::printf("phonebook: %d entries written (%lld different, %d ranges) in region GB; "
+                "libphonenumber's first use %.1f ms\n",
+                kEntries, qlonglong(directory.size()), kRanges, firstUseMs);
     std::printf("phonebook built from 100000 entries on %u threads: %.0f ms (goal < 1000) %s; "
                 "memory %ld KB (goal <= 30720) %s\n",
                 std::max(1u, std::thread::hardware_concurrency()), buildMs, verdict(buildMs < 1000),
