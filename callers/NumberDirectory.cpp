@@ -3,19 +3,9 @@
 #include "callers/PhoneNumbers.h"
 
 #include <algorithm>
+#include <functional>
 #include <thread>
 #include <vector>
-
-namespace {
-
-constexpr int kLengthBits = 64;
-
-int lengthBit(size_t length)
-{
-    return length >= size_t(kLengthBits) ? kLengthBits - 1 : int(length);
-}
-
-} // namespace
 
 NumberDirectory::NumberDirectory(const PhoneNumbers &numbers) : m_numbers(numbers) {}
 
@@ -30,7 +20,11 @@ NumberDirectory::Key NumberDirectory::keyOf(const QString &entry) const
 void NumberDirectory::insert(Key key, const QString &value)
 {
     if (key.range) {
-        m_rangeLengths |= std::uint64_t(1) << lengthBit(key.text.size());
+        const size_t length = key.text.size();
+        const auto place = std::lower_bound(m_rangeLengths.begin(), m_rangeLengths.end(), length,
+                                            std::greater<size_t>());
+        if (place == m_rangeLengths.end() || *place != length)
+            m_rangeLengths.insert(place, length);
         m_ranges.insert_or_assign(std::move(key.text), value);
     } else {
         m_exact.insert_or_assign(std::move(key.text), value);
@@ -73,7 +67,7 @@ void NumberDirectory::clear()
 {
     m_exact.clear();
     m_ranges.clear();
-    m_rangeLengths = 0;
+    m_rangeLengths.clear();
 }
 
 QString NumberDirectory::lookup(const QString &number) const
@@ -85,11 +79,9 @@ QString NumberDirectory::lookup(const QString &number) const
         return exact->second;
     if (m_ranges.empty())
         return {};
-    // Longest first; a key longer than the last bit's length is tried at every length
-    // from its own down.
     const std::string &key = keys.prefix;
-    for (size_t length = key.size(); length > 0; --length) {
-        if (!(m_rangeLengths & (std::uint64_t(1) << lengthBit(length))))
+    for (const size_t length : m_rangeLengths) {
+        if (length > key.size())
             continue;
         const auto range = m_ranges.find(key.substr(0, length));
         if (range != m_ranges.end())

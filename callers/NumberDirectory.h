@@ -3,16 +3,16 @@
 #include <QList>
 #include <QString>
 
-#include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 class PhoneNumbers;
 
 // Finds the entry for a caller's number among many (a phonebook of 100,000 numbers is
 // looked up as a call arrives). Each entry is reduced once, when added, to the key
 // PhoneNumbers gives it; a lookup then parses only the caller's number and asks a hash
-// table, and for ranges at most one more hash table per range length in use.
+// table, and for ranges one more per length of range key in use (a dozen or so).
 //
 // An entry ending in "*" is a range ("0800*", "+44 20 7946 *"). An exact entry wins over
 // any range; a longer range (in the number's own digits) wins over a shorter one. Adding a
@@ -51,6 +51,6 @@ private:
     const PhoneNumbers &m_numbers;
     std::unordered_map<std::string, QString> m_exact;
     std::unordered_map<std::string, QString> m_ranges;
-    // Bit n set: some range key is n characters long (longer ones use the last bit).
-    std::uint64_t m_rangeLengths = 0;
+    // The lengths of the range keys, longest first, each once: a lookup tries only these.
+    std::vector<size_t> m_rangeLengths;
 };

@@ -135,6 +135,7 @@ TEST(NumberDirectory, ExactBeforeRangeLongerRangeBeforeShorter)
     EXPECT_EQ(directory.size(), 11);
     directory.clear();
     EXPECT_EQ(directory.lookup(QStringLiteral("02079460958")), QString());
+    EXPECT_EQ(directory.lookup(QStringLiteral("08001234567")), QString());
 }
 
 TEST(NumberDirectory, LoadingAllAtOnceFindsWhatAddingOneByOneFinds)
