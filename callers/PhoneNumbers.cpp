@@ -82,8 +82,10 @@ std::string parseInput(const QString &text)
 
 // The number when the text is a whole number that can be dialled from somewhere; short
 // codes, local-only fragments and words are not.
-std::optional<PhoneNumber> wholeNumber(const QString &text, const std::string &region)
+std::optional<PhoneNumber> wholeNumber(const QString &written, const std::string &region)
 {
+    // Space around it is no part of it, whichever kind (text keys are trimmed too).
+    const QString text = written.trimmed();
     if (text.size() > kLongestNumberText)
         return std::nullopt;
     PhoneNumber number;

@@ -51,6 +51,9 @@ const MatchRow kMatches[] = {
     {"GB", "PRIVATE", " PRIVATE ", true},
     {"GB", "PRIVATE", "private", false},
     {"US", "O", "0", false},
+    // Space of any kind around a number is no part of it
+    {"US", "\v66.6.2255503t/!)", "66.6.2255503t/!)", true},
+    {"GB", "\t+44 20 7946 0958\n", "02079460958", true},
 };
 
 TEST(PhoneNumbers, MatchTheWayTelephoneNumbersMatch)
