@@ -124,6 +124,17 @@ PhoneNumbers::Keys PhoneNumbers::keysOf(const QString &number) const
     return keys;
 }
 
+std::string PhoneNumbers::exactKey(const QString &number) const
+{
+    const std::optional<PhoneNumber> parsed = wholeNumber(number, m_regionCode);
+    if (!parsed)
+        return textKey(number);
+    std::string key = digitsKey(*parsed);
+    if (parsed->has_extension())
+        key += 'x' + parsed->extension();
+    return key;
+}
+
 std::string PhoneNumbers::rangeKey(const QString &writtenPrefix) const
 {
     const QString text = writtenPrefix.trimmed();

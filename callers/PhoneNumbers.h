@@ -40,7 +40,7 @@ public:
         std::string prefix; // digits as far as they go, for ranges ("=" text when none)
     };
     Keys keysOf(const QString &number) const;
-    std::string exactKey(const QString &number) const { return keysOf(number).exact; }
+    std::string exactKey(const QString &number) const;
     // The key of a range written without its "*": "0800" in GB gives "+44800", as far as
     // the digits are written. Text with no digits gives "=" and the text.
     std::string rangeKey(const QString &writtenPrefix) const;
