@@ -37,6 +37,14 @@ std::string digitsKey(const PhoneNumber &number)
     return '+' + std::to_string(number.country_code()) + nsn;
 }
 
+std::string wholeKey(const PhoneNumber &number)
+{
+    std::string key = digitsKey(number);
+    if (number.has_extension())
+        key += 'x' + number.extension();
+    return key;
+}
+
 } // namespace
 
 struct PhoneNumbers::Geocoder
@@ -116,23 +124,13 @@ PhoneNumbers::Keys PhoneNumbers::keysOf(const QString &number) const
         // Not a whole number, but "0800 12" may still fall in the range "0800*".
         return {textKey(number), rangeKey(number)};
     }
-    Keys keys;
-    keys.prefix = digitsKey(*parsed);
-    keys.exact = keys.prefix;
-    if (parsed->has_extension())
-        keys.exact += 'x' + parsed->extension();
-    return keys;
+    return {wholeKey(*parsed), digitsKey(*parsed)};
 }
 
 std::string PhoneNumbers::exactKey(const QString &number) const
 {
     const std::optional<PhoneNumber> parsed = wholeNumber(number, m_regionCode);
-    if (!parsed)
-        return textKey(number);
-    std::string key = digitsKey(*parsed);
-    if (parsed->has_extension())
-        key += 'x' + parsed->extension();
-    return key;
+    return parsed ? wholeKey(*parsed) : textKey(number);
 }
 
 std::string PhoneNumbers::rangeKey(const QString &writtenPrefix) const
