@@ -2,7 +2,7 @@
 # Builds the libFuzzer targets with clang in build-fuzz and runs each for SECONDS
 # (default 30). Fails when a target finds a crash, a hang, a leak or a broken check;
 # the input that did it is kept in build-fuzz/artifacts/<target>/.
-# Usage: scripts/fuzz.sh [SECONDS] [TARGET...]   (targets: receive registry daytext)
+# Usage: scripts/fuzz.sh [SECONDS] [TARGET...]   (targets: receive registry daytext contacts numbers)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,7 +10,7 @@ SECONDS_EACH="${1:-30}"
 shift || true
 TARGETS=("$@")
 if [ ${#TARGETS[@]} -eq 0 ]; then
-    TARGETS=(receive registry daytext)
+    TARGETS=(receive registry daytext contacts numbers)
 fi
 JOBS="${RINGVANE_JOBS:-2}"
 

@@ -18,6 +18,8 @@ PACKAGES=(
     # call log: unixODBC with the SQLite and PostgreSQL drivers
     unixodbc unixodbc-dev odbcinst libsqliteodbc odbc-postgresql sqlite3
     postgresql
+    # telephone numbers: matching, formatting, where a number is from
+    libphonenumber-dev
     # desktop notifications: the tests start a private session bus of their own
     dbus
     # running and looking at the window
