@@ -6,7 +6,9 @@
 #include "bench/support/BenchClock.h"
 #include "bench/support/BenchFiles.h"
 #include "tools/linesim/LineSimulator.h"
+#include "tests/support/SilentServer.h"
 #include "tests/support/SqliteLock.h"
+#include "tests/support/StallMeter.h"
 #include "calllog/CallRecorder.h"
 #include "calllog/TAPI.h"
 #include "shell/frmMain.h"
@@ -18,35 +20,10 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
-#include <QTimer>
 
-#include <arpa/inet.h>
 #include <cstdio>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
-
-class StallMeter
-{
-public:
-    StallMeter()
-    {
-        m_timer.setInterval(5);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            m_longest = qMax(m_longest, m_clock.restart());
-        });
-        m_clock.start();
-        m_timer.start();
-    }
-    qint64 longestMs() const { return m_longest; }
-
-private:
-    QTimer m_timer;
-    QElapsedTimer m_clock;
-    qint64 m_longest = 0;
-};
 
 // The simulated modem on its own thread, registered for the window.
 class Modem
@@ -167,26 +144,17 @@ int lockedLog(const QTemporaryDir &dir, int rounds)
 // A PostgreSQL log on a port that takes connections and never answers: three calls, 8 s.
 int silentLog(const QTemporaryDir &dir)
 {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 ||
-        ::listen(fd, 64) != 0 ||
-        ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length) != 0)
+    SilentServer server;
+    if (server.port() == 0)
         return 1;
-    QString driver = QStringLiteral("psqlodbcw.so");
-    for (const char *folder : {"/usr/lib/x86_64-linux-gnu/odbc", "/usr/lib/aarch64-linux-gnu/odbc"})
-        if (QFile::exists(QString::fromLatin1(folder) + QStringLiteral("/psqlodbcw.so")))
-            driver = QString::fromLatin1(folder) + QStringLiteral("/psqlodbcw.so");
+    const QString driver = SilentServer::psqlDriver();
     QFile drivers(dir.filePath(QStringLiteral("odbcinst.ini")));
     QFile ini(dir.filePath(QStringLiteral("odbc.ini")));
     if (!drivers.open(QIODevice::WriteOnly) || !ini.open(QIODevice::WriteOnly))
         return 1;
     drivers.write("[PostgreSQL Unicode]\nDriver=" + driver.toUtf8() + "\n");
     ini.write("[CallerID]\nDriver=PostgreSQL Unicode\nServername=127.0.0.1\nPort=" +
-              QByteArray::number(ntohs(address.sin_port)) +
+              QByteArray::number(server.port()) +
               "\nDatabase=postgres\nUsername=ringvane\nSSLMode=disable\npqopt=connect_timeout=2\n");
     drivers.close();
     ini.close();
@@ -211,7 +179,6 @@ int silentLog(const QTemporaryDir &dir)
         window.finishCalls(1500);
     }
     TAPI::releaseCallLog();
-    ::close(fd);
     std::printf("stall, log on a server that never answers (8 s, 3 calls): longest stall %lld ms "
                 "(goal <= 100) %s\n",
                 stall, stall <= 100 ? "MET" : "NOT MET");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tests/support/FakeClock.h"
+#include "tests/support/StallMeter.h"
 #include "tests/calllog/OdbcSandbox.h"
 #include "shell/ReceiveLogView.h"
 #include "platform/RegistryFile.h"
@@ -81,26 +82,4 @@ public:
     bool linked = false;
     std::unique_ptr<SimThread> sim;
     std::unique_ptr<frmMain> window;
-};
-
-// Measures the longest gap between ticks of a short timer in this thread's event loop:
-// how long the window could not have answered the user.
-class StallMeter
-{
-public:
-    StallMeter()
-    {
-        m_timer.setInterval(5);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            m_longest = qMax(m_longest, m_clock.restart());
-        });
-        m_clock.start();
-        m_timer.start();
-    }
-    qint64 longestMs() const { return m_longest; }
-
-private:
-    QTimer m_timer;
-    QElapsedTimer m_clock;
-    qint64 m_longest = 0;
 };

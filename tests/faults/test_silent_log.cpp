@@ -4,6 +4,7 @@
 // the program it starts) name that port.
 #include "tests/support/TestHelpers.h"
 #include "tests/faults/WindowRig.h"
+#include "tests/support/SilentServer.h"
 
 #include "calllog/CallSpool.h"
 
@@ -14,54 +15,11 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
 #include <csignal>
 #include <cstdio>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
-
-// Listens and never accepts: the system completes the connections, nobody answers them.
-class SilentServer
-{
-public:
-    SilentServer()
-    {
-        m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        if (m_fd < 0 || ::bind(m_fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 ||
-            ::listen(m_fd, 64) != 0 ||
-            ::getsockname(m_fd, reinterpret_cast<sockaddr *>(&address), &length) != 0)
-            return;
-        m_port = ntohs(address.sin_port);
-    }
-    ~SilentServer()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    quint16 port() const { return m_port; }
-
-private:
-    int m_fd = -1;
-    quint16 m_port = 0;
-};
-
-QString psqlDriver()
-{
-    for (const char *dir : {"/usr/lib/x86_64-linux-gnu/odbc", "/usr/lib/aarch64-linux-gnu/odbc",
-                            "/usr/lib/odbc", "/usr/lib64", "/usr/lib"}) {
-        const QString path = QString::fromLatin1(dir) + QStringLiteral("/psqlodbcw.so");
-        if (QFile::exists(path))
-            return path;
-    }
-    return QStringLiteral("psqlodbcw.so");
-}
 
 // unixODBC reads its files once per process: written before the first ODBC call.
 class SilentLogEnvironment : public ::testing::Environment
@@ -73,7 +31,7 @@ public:
         ASSERT_NE(server.port(), 0);
         QFile driver(dir.filePath(QStringLiteral("odbcinst.ini")));
         ASSERT_TRUE(driver.open(QIODevice::WriteOnly));
-        driver.write("[PostgreSQL Unicode]\nDriver=" + psqlDriver().toUtf8() + "\n");
+        driver.write("[PostgreSQL Unicode]\nDriver=" + SilentServer::psqlDriver().toUtf8() + "\n");
         QFile ini(odbcIni());
         ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
         ini.write("[CallerID]\nDriver=PostgreSQL Unicode\nServername=127.0.0.1\nPort=" +
