@@ -1,0 +1,92 @@
+#include "callers/CallerBook.h"
+
+#include <QMetaObject>
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+bool sameEntries(const CallerBook::Entries &a, const CallerBook::Entries &b)
+{
+    return a.size() == b.size() &&
+           std::equal(a.cbegin(), a.cend(), b.cbegin(), [](const auto &x, const auto &y) {
+               return x.number == y.number && x.value == y.value;
+           });
+}
+
+} // namespace
+
+CallerBook::CallerBook(Source source, const QString &region, const QLocale &language,
+                       QObject *parent)
+    : QObject(parent), m_source(std::move(source)),
+      m_numbers(std::make_shared<const PhoneNumbers>(region, language))
+{
+    // One thread that never expires: the source may keep a database connection, which
+    // belongs to the thread that opened it.
+    m_reader.setMaxThreadCount(1);
+    m_reader.setExpiryTimeout(-1);
+    connect(&m_timer, &QTimer::timeout, this, &CallerBook::read);
+}
+
+CallerBook::~CallerBook()
+{
+    m_timer.stop();
+    // A read under way posts its result to this object; it must end while we exist.
+    m_reader.clear();
+    m_reader.waitForDone();
+}
+
+void CallerBook::start(int intervalMs)
+{
+    m_timer.start(intervalMs);
+    read();
+}
+
+void CallerBook::read()
+{
+    if (m_reading || !m_source)
+        return;
+    m_reading = true;
+    m_reader.start([this, source = m_source, numbers = m_numbers, known = m_entries] {
+        Result<Entries> entries = source();
+        std::shared_ptr<const NumberDirectory> built;
+        // Reducing 100,000 numbers to their keys is the costly part: done here, and only
+        // when the phonebook changed.
+        if (entries && !sameEntries(*entries, known)) {
+            auto directory = std::make_shared<NumberDirectory>(*numbers);
+            directory->addAll(*entries);
+            built = std::move(directory);
+        }
+        QMetaObject::invokeMethod(
+            this, [this, entries, built] { readDone(entries, built); }, Qt::QueuedConnection);
+    });
+}
+
+void CallerBook::readDone(const Result<Entries> &entries,
+                          std::shared_ptr<const NumberDirectory> built)
+{
+    m_reading = false;
+    if (!entries) {
+        if (!std::exchange(m_saidUnreadable, true))
+            Q_EMIT unreadable(entries.errorString());
+        return;
+    }
+    m_saidUnreadable = false;
+    if (!built)
+        return;
+    m_entries = *entries;
+    m_directory = std::move(built);
+    Q_EMIT changed();
+}
+
+CallerBook::Caller CallerBook::describe(const QString &number, const QString &lineName) const
+{
+    Caller caller;
+    if (m_directory)
+        caller.contact = m_directory->lookup(number);
+    caller.number = m_numbers->formatted(number);
+    if (caller.contact.isEmpty() && lineName.isEmpty())
+        caller.place = m_numbers->place(number);
+    return caller;
+}

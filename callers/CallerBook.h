@@ -1,0 +1,68 @@
+#pragma once
+
+#include "callers/NumberDirectory.h"
+#include "callers/PhoneNumbers.h"
+#include "failure/Result.h"
+
+#include <QList>
+#include <QLocale>
+#include <QObject>
+#include <QString>
+#include <QThreadPool>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+// The user's phonebook as calls are shown. It is read again from its source every few
+// seconds on a thread of its own, so that a contact another program or instance added shows
+// on the next call, and it is asked on the window's thread without ever waiting for the
+// data source. Until the first read, and while the source cannot be read, callers are shown
+// as the line gives them.
+class CallerBook : public QObject
+{
+    Q_OBJECT
+
+public:
+    using Entries = QList<NumberDirectory::Entry>; // number as written, name
+    using Source = std::function<Result<Entries>()>;
+
+    // region and language as PhoneNumbers takes them. The source runs on the book's
+    // thread, always the same one, one read at a time.
+    CallerBook(Source source, const QString &region, const QLocale &language = QLocale(),
+               QObject *parent = nullptr);
+    ~CallerBook() override;
+
+    // Reads now and then every intervalMs.
+    void start(int intervalMs = 5000);
+
+    struct Caller
+    {
+        QString contact; // the phonebook's name for the number; empty when none
+        QString number;  // as the user's country writes it
+        QString place;   // where the number is from, only for a caller nobody has named
+    };
+    // lineName: the name the line sent, if any.
+    Caller describe(const QString &number, const QString &lineName) const;
+
+    const PhoneNumbers &numbers() const { return *m_numbers; }
+
+Q_SIGNALS:
+    // The phonebook could not be read; said once until a read succeeds again.
+    void unreadable(const QString &why);
+    // A read changed what the book knows.
+    void changed();
+
+private:
+    void read();
+    void readDone(const Result<Entries> &entries, std::shared_ptr<const NumberDirectory> built);
+
+    Source m_source;
+    std::shared_ptr<const PhoneNumbers> m_numbers;
+    std::shared_ptr<const NumberDirectory> m_directory;
+    Entries m_entries; // what the directory was built from
+    QTimer m_timer;
+    QThreadPool m_reader;
+    bool m_reading = false;
+    bool m_saidUnreadable = false;
+};

@@ -1,0 +1,108 @@
+#include "callers/CallerBook.h"
+#include "tests/support/LocaleScope.h"
+#include "tests/support/TestHelpers.h"
+
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+#include <mutex>
+
+namespace {
+
+// A phonebook another program edits: what the next read finds, or why it cannot be read.
+class EditedSource
+{
+public:
+    CallerBook::Source source()
+    {
+        return [this]() -> Result<CallerBook::Entries> {
+            const std::lock_guard lock(m_mutex);
+            ++m_reads;
+            if (!m_failure.isEmpty())
+                return Failure(0, m_failure);
+            return m_entries;
+        };
+    }
+    void set(const CallerBook::Entries &entries, const QString &failure = {})
+    {
+        const std::lock_guard lock(m_mutex);
+        m_entries = entries;
+        m_failure = failure;
+    }
+    int reads()
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_reads;
+    }
+
+private:
+    std::mutex m_mutex;
+    CallerBook::Entries m_entries;
+    QString m_failure;
+    int m_reads = 0;
+};
+
+} // namespace
+
+TEST(CallerBook, AContactShowsAsItsNumberIsWrittenAndEditsShowOnTheNextRead)
+{
+    LocaleScope locale("en_GB.UTF-8");
+    EditedSource edited;
+    edited.set({{QStringLiteral("+44 20 7946 0958"), QStringLiteral("Mum")}});
+    CallerBook book(edited.source(), QStringLiteral("GB"), QLocale(QStringLiteral("en_GB")));
+    QSignalSpy changed(&book, &CallerBook::changed);
+    // Before the first read the caller is shown as the line gives it.
+    EXPECT_TRUE(book.describe(QStringLiteral("02079460958"), {}).contact.isEmpty());
+    book.start(50);
+    ASSERT_TRUE(waitFor([&] { return changed.size() == 1; }));
+
+    const CallerBook::Caller mum = book.describe(QStringLiteral("02079460958"), {});
+    EXPECT_EQ(mum.contact, QStringLiteral("Mum"));
+    EXPECT_EQ(mum.number, QStringLiteral("020 7946 0958"));
+    EXPECT_TRUE(mum.place.isEmpty()) << "a named caller needs no place";
+    EXPECT_EQ(book.describe(QStringLiteral("00442079460958"), {}).contact, QStringLiteral("Mum"));
+
+    const CallerBook::Caller unknown = book.describe(QStringLiteral("02079460000"), {});
+    EXPECT_TRUE(unknown.contact.isEmpty());
+    EXPECT_EQ(unknown.place, QStringLiteral("London"));
+    EXPECT_TRUE(book.describe(QStringLiteral("02079460000"), QStringLiteral("ACME")).place.isEmpty());
+
+    // Another program adds a range and renames the contact; reads that find nothing new
+    // change nothing.
+    const int reads = edited.reads();
+    ASSERT_TRUE(waitFor([&] { return edited.reads() >= reads + 3; }));
+    EXPECT_EQ(changed.size(), 1);
+    edited.set({{QStringLiteral("+44 20 7946 0958"), QStringLiteral("Mother")},
+                {QStringLiteral("0800*"), QStringLiteral("Freephone")}});
+    ASSERT_TRUE(waitFor([&] { return changed.size() == 2; }));
+    EXPECT_EQ(book.describe(QStringLiteral("02079460958"), {}).contact, QStringLiteral("Mother"));
+    EXPECT_EQ(book.describe(QStringLiteral("08001234567"), {}).contact, QStringLiteral("Freephone"));
+}
+
+TEST(CallerBook, APhonebookThatCannotBeReadIsSaidOnceAndKeepsWhatWasKnown)
+{
+    LocaleScope locale("en_GB.UTF-8");
+    EditedSource edited;
+    edited.set({{QStringLiteral("02079460958"), QStringLiteral("Mum")}});
+    CallerBook book(edited.source(), QStringLiteral("GB"), QLocale(QStringLiteral("en_GB")));
+    QSignalSpy changed(&book, &CallerBook::changed);
+    QSignalSpy unreadable(&book, &CallerBook::unreadable);
+    book.start(50);
+    ASSERT_TRUE(waitFor([&] { return changed.size() == 1; }));
+
+    edited.set({}, QStringLiteral("no such table: Phonebook"));
+    const int reads = edited.reads();
+    ASSERT_TRUE(waitFor([&] { return edited.reads() >= reads + 3; }));
+    ASSERT_EQ(unreadable.size(), 1);
+    EXPECT_EQ(unreadable.at(0).at(0).toString(), QStringLiteral("no such table: Phonebook"));
+    EXPECT_EQ(book.describe(QStringLiteral("02079460958"), {}).contact, QStringLiteral("Mum"));
+
+    // Readable again, then not: said again.
+    edited.set({{QStringLiteral("02079460958"), QStringLiteral("Mum")}});
+    const int again = edited.reads();
+    ASSERT_TRUE(waitFor([&] { return edited.reads() >= again + 2; }));
+    edited.set({}, QStringLiteral("server closed the connection"));
+    ASSERT_TRUE(waitFor([&] { return unreadable.size() == 2; }));
+    EXPECT_EQ(changed.size(), 1);
+}
