@@ -170,6 +170,13 @@ TEST_F(CallStore, AFullDayIsReadAsItsNewestCalls)
     ASSERT_TRUE(log.append(calls));
     EXPECT_EQ(log.readDay(QDate(2002, 10, 13), 3).valueOr({}), calls.mid(4));
     EXPECT_EQ(log.readDay(QDate(2002, 10, 13), 7).valueOr({}), calls);
+    EXPECT_EQ(log.readDay(QDate(2002, 10, 13), 1).valueOr({}), calls.mid(6));
+    EXPECT_EQ(log.readDay(QDate(2002, 10, 13), 0).valueOr(calls), QList<Call>{});
+    // A reader that shows less has each text cut to that.
+    QList<Call> cut = calls.mid(5);
+    for (Call &call : cut)
+        call.number.truncate(4);
+    EXPECT_EQ(log.readDay(QDate(2002, 10, 13), 2, 4).valueOr({}), cut);
 }
 
 // The SQLite driver hands text over only up to a NUL; the log reads it whole. PostgreSQL
