@@ -8,6 +8,8 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
 namespace {
 
 constexpr QChar kStar = u'*';
@@ -365,8 +367,11 @@ Result<void> CallLog::append(const QList<Call> &calls)
     return tryResult([&] { m_connection.Execute(sql, values); });
 }
 
-Result<QList<Call>> CallLog::readDay(QDate day, int capacity)
+Result<QList<Call>> CallLog::readDay(QDate day, int capacity, int textLength)
 {
+    const qsizetype cut = textLength < 0
+                              ? CallerIdDecoder::MaxLineLength
+                              : std::min<qsizetype>(textLength, CallerIdDecoder::MaxLineLength);
     return tryResult([&] {
         db::Recordset rows;
         const QString query = dayQuery(day);
@@ -378,19 +383,22 @@ Result<QList<Call>> CallLog::readDay(QDate day, int capacity)
                   db::CommandOption::Text);
         RowColumns columns = rowColumns(rows);
         columns.hexTexts = select != query;
-        // A day fuller than capacity keeps its newest calls: the whole day is read, but no
-        // more than twice the capacity is ever held.
+        // A day fuller than capacity keeps its newest calls: the whole day is read into a
+        // ring of capacity calls, each next row taking the oldest one's place.
         QList<Call> calls;
-        for (; !rows.Eof(); rows.MoveNext()) {
+        qsizetype oldest = 0;
+        for (; capacity > 0 && !rows.Eof(); rows.MoveNext()) {
             Call call = callAt(rows, columns);
-            call.number.truncate(CallerIdDecoder::MaxLineLength);
-            call.name.truncate(CallerIdDecoder::MaxLineLength);
-            calls.append(std::move(call));
-            if (calls.size() >= 2 * qsizetype(capacity))
-                calls.remove(0, calls.size() - capacity);
+            call.number.truncate(cut);
+            call.name.truncate(cut);
+            if (calls.size() < capacity) {
+                calls.append(std::move(call));
+            } else {
+                calls[oldest] = std::move(call);
+                oldest = (oldest + 1) % capacity;
+            }
         }
-        if (calls.size() > capacity)
-            calls.remove(0, calls.size() - capacity);
+        std::rotate(calls.begin(), calls.begin() + oldest, calls.end());
         return calls;
     });
 }

@@ -116,8 +116,8 @@ public:
     // Appends calls, at most RowsPerStatement, in one statement, every value bound.
     Result<void> append(const QList<Call> &calls);
     // The calls of day in log order, the newest capacity of them, each text cut to the
-    // longest a caller-ID line can be.
-    Result<QList<Call>> readDay(QDate day, int capacity);
+    // longest a caller-ID line can be, or to textLength where a reader shows less.
+    Result<QList<Call>> readDay(QDate day, int capacity, int textLength = -1);
     // Runs query (a rangeQuery) and hands each call whose number matches pattern to each,
     // one row at a time, until each returns false; withNames: the table has a column for
     // callers' names. setQueryTimeout on the connection

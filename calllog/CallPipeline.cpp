@@ -6,6 +6,7 @@
 #include "calllog/TAPI.h"
 #include "failure/Failure.h"
 #include "feed/FeedServer.h"
+#include "feed/NcidLines.h"
 #include "locale/LocaleDates.h"
 
 #include <utility>
@@ -29,8 +30,11 @@ FeedServer::TodaysCalls todaysCallsFromLog(const dates::Clock &clock)
                 opened->Open(TAPI::callLogSource(), QString(), QString(), -1);
                 *connection = std::move(opened);
             }
-            Result<QList<Call>> calls =
-                CallLog(**connection).readDay(clock.now().date(), dayview::ListCapacity);
+            // Each text no longer than a client is sent, so that a day of huge values
+            // another program wrote holds a few megabytes here, not a gigabyte.
+            Result<QList<Call>> calls = CallLog(**connection)
+                                            .readDay(clock.now().date(), dayview::ListCapacity,
+                                                     NcidLines::MaxFieldLength);
             if (!calls)
                 throw calls.failure();
             return std::move(calls).value();

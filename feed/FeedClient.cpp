@@ -13,14 +13,22 @@ constexpr qint64 RefillBelow = 16 * 1024;
 // reading; kept small, "behind" means about what our buffer says.
 constexpr int SystemSendBuffer = 64 * 1024;
 
+// Texts as far as a client is sent them: the log is read no further.
+bool sameAsSent(const QString &a, const QString &b)
+{
+    return QStringView(a).left(NcidLines::MaxFieldLength) ==
+           QStringView(b).left(NcidLines::MaxFieldLength);
+}
+
 // Whether a call of the log is the row a live call made. The log keeps calls to the minute
 // and, in a table without a name column, no names: a stored name must be the caller's.
 bool sameCall(const Call &stored, const Call &live)
 {
-    return stored.number == live.number && stored.when.date() == live.when.date() &&
+    return stored.when.date() == live.when.date() &&
            stored.when.time().hour() == live.when.time().hour() &&
            stored.when.time().minute() == live.when.time().minute() &&
-           (stored.name.isEmpty() || stored.name == live.name);
+           sameAsSent(stored.number, live.number) &&
+           (stored.name.isEmpty() || sameAsSent(stored.name, live.name));
 }
 
 } // namespace

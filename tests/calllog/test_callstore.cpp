@@ -170,6 +170,9 @@ TEST_F(CallStore, AFullDayIsReadAsItsNewestCalls)
     ASSERT_TRUE(log.append(calls));
     EXPECT_EQ(log.readDay(QDate(2002, 10, 13), 3).valueOr({}), calls.mid(4));
     EXPECT_EQ(log.readDay(QDate(2002, 10, 13), 7).valueOr({}), calls);
+    EXPECT_EQ(log.readDay(QDate(2002, 10, 13), 0).valueOr(calls), QList<Call>{});
+    // A reader that shows less has each text cut to that.
+    EXPECT_EQ(log.readDay(QDate(2002, 10, 13), 1, 6).valueOr({}).value(0).number, u"555010"_qs);
 }
 
 // The SQLite driver hands text over only up to a NUL; the log reads it whole. PostgreSQL
