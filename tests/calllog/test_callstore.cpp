@@ -192,7 +192,7 @@ TEST_F(CallStore, CallerTextWithNulIsReadBackWhole)
     day[2] = {when, QString(4096, u'5'), QString(4096, nul)};
     const bool postgres = OdbcSandbox::instance().backend() == OdbcSandbox::Postgres;
     // As the window reads a day, and as ringvane-calls streams its rows.
-    for (const QString options : {u""_qs, postgres ? u""_qs : u"StepAPI=1;"_qs}) {
+    for (const QString &options : {u""_qs, postgres ? u""_qs : u"StepAPI=1;"_qs}) {
         db::Connection connection;
         connection.Open(u"DSN=CallerID;"_qs + options, {}, {}, -1);
         CallLog log(connection);
