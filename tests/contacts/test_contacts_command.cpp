@@ -135,16 +135,18 @@ TEST_F(ContactsCommand, ImportingTwiceChangesNothingAndExportsReadBackTheSame)
               u"Added 0, changed 0, already there 4, skipped 2."_qs);
     EXPECT_EQ(ok({"import", vcf}),
               u"Added 1, changed 0, already there 1, skipped 1.\n  skipped line 8: no telephone number\n"_qs);
+    // Escapes, and a line folded within its characters.
+    ok({"add", "0113 496 0000", u"Zoë \"Z\", O\\Neil; "_qs + QString(40, u'é')});
     const QString listed = ok({"list", "--format", "json"});
 
     for (const char *format : {"vcard", "csv"}) {
         SCOPED_TRACE(format);
         const QString exported = file("export", ok({"export", "--format", format}).toUtf8());
         EXPECT_EQ(ok({"import", exported}).section(u'\n', 0, 0),
-                  u"Added 0, changed 0, already there 5, skipped 0."_qs);
+                  u"Added 0, changed 0, already there 6, skipped 0."_qs);
         OdbcSandbox::instance().admin().Execute(u"DELETE FROM Phonebook"_qs);
         EXPECT_EQ(ok({"import", exported}).section(u'\n', 0, 0),
-                  u"Added 5, changed 0, already there 0, skipped 0."_qs);
+                  u"Added 6, changed 0, already there 0, skipped 0."_qs);
         EXPECT_EQ(ok({"list", "--format", "json"}), listed);
     }
     EXPECT_TRUE(ok({"export"}).startsWith(
