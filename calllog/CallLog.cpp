@@ -108,6 +108,25 @@ Result<void> CallLog::create(db::Connection &connection, NameColumn name)
     });
 }
 
+Result<void> CallLog::createPhonebook(db::Connection &connection)
+{
+    return tryResult([&] {
+        // mark: NULL until entries can be marked to allow or block.
+        connection.Execute(QStringLiteral(
+            "CREATE TABLE IF NOT EXISTS Phonebook (number TEXT, name TEXT, mark TEXT)"));
+    });
+}
+
+bool CallLog::isMissingTable(const Failure &failure)
+{
+    const QString &state = failure.sqlState();
+    if (state == u"42S02" || state == u"42P01")
+        return true;
+    // The SQLite driver reports SQLite's generic error with the sentence as its only hint.
+    return failure.source() == u"SQLite" && (failure.nativeError() & 0xff) == 1 &&
+           failure.description().contains(QLatin1String("no such table"));
+}
+
 Result<bool> CallLog::addNameColumn(db::Connection &connection)
 {
     return tryResult([&] {
@@ -476,4 +495,87 @@ Result<RowCounts> CallLog::countRows(const QList<Call> &calls)
         }
         return counts;
     });
+}
+
+Result<QList<Contact>> CallLog::readPhonebook()
+{
+    const bool hex = wholeText(QStringLiteral("number")) != QStringLiteral("number");
+    Result<QList<Contact>> read = tryResult([&] {
+        db::Recordset rows;
+        rows.setMaxTextLength(int(LongestContactText) * (hex ? 8 : 1));
+        rows.Open(QStringLiteral("SELECT %1, %2, %3 FROM Phonebook")
+                      .arg(wholeText(QStringLiteral("number")), wholeText(QStringLiteral("name")),
+                           wholeText(QStringLiteral("mark"))),
+                  m_connection, db::CursorType::ForwardOnly, db::LockType::ReadOnly,
+                  db::CommandOption::Text);
+        QList<Contact> contacts;
+        for (; !rows.Eof(); rows.MoveNext()) {
+            Contact contact{textOf(rows.Fields(0).Value(), hex), textOf(rows.Fields(1).Value(), hex),
+                            textOf(rows.Fields(2).Value(), hex)};
+            for (QString *text : {&contact.number, &contact.name, &contact.mark})
+                text->truncate(LongestContactText);
+            contacts.append(std::move(contact));
+        }
+        return contacts;
+    });
+    if (!read && isMissingTable(read.failure()))
+        return QList<Contact>();
+    return read;
+}
+
+Result<void> CallLog::changePhonebook(const PhonebookChanges &changes)
+{
+    auto orNull = [](const QString &text) { return text.isNull() ? QVariant() : QVariant(text); };
+    auto edit = [&] {
+        m_connection.BeginTrans();
+        try {
+            for (auto it = changes.renamed.cbegin(); it != changes.renamed.cend(); ++it)
+                m_connection.Execute(
+                    QStringLiteral("UPDATE Phonebook SET name = ? WHERE number = ?"),
+                    {it.value(), it.key()});
+            for (qsizetype first = 0; first < changes.added.size(); first += RowsPerStatement) {
+                const QList<Contact> rows = changes.added.mid(first, RowsPerStatement);
+                QString sql = QStringLiteral("INSERT INTO Phonebook (number, name, mark) VALUES ");
+                QVariantList values;
+                for (qsizetype i = 0; i < rows.size(); ++i) {
+                    sql += i == 0 ? QStringLiteral("(?,?,?)") : QStringLiteral(",(?,?,?)");
+                    values << rows.at(i).number << rows.at(i).name << orNull(rows.at(i).mark);
+                }
+                m_connection.Execute(sql, values);
+            }
+            m_connection.CommitTrans();
+        } catch (const Failure &) {
+            try {
+                m_connection.RollbackTrans();
+            } catch (const Failure &) {
+                // The first failure is the one to report; a transaction that cannot be
+                // rolled back is dropped with its connection, storing nothing.
+            }
+            throw;
+        }
+    };
+    Result<void> done = tryResult(edit);
+    if (done || !isMissingTable(done.failure()))
+        return done;
+    if (changes.added.isEmpty())
+        return {}; // no table: nothing to rename
+    if (const Result<void> made = createPhonebook(m_connection); !made)
+        return made;
+    return tryResult(edit);
+}
+
+Result<void> CallLog::addContact(const Contact &contact)
+{
+    return changePhonebook({{contact}, {}});
+}
+
+Result<qint64> CallLog::removeContact(const QString &number)
+{
+    Result<qint64> removed = tryResult([&] {
+        return m_connection.Execute(QStringLiteral("DELETE FROM Phonebook WHERE number = ?"),
+                                    {number});
+    });
+    if (!removed && isMissingTable(removed.failure()))
+        return qint64(0);
+    return removed;
 }

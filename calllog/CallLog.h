@@ -18,6 +18,16 @@
 #include <functional>
 #include <optional>
 
+// One entry of the user's phonebook as stored: the number as the user wrote it (a range
+// ends in "*"), the name, and the allow/block mark (null: none).
+struct Contact
+{
+    QString number;
+    QString name;
+    QString mark;
+    bool operator==(const Contact &) const = default;
+};
+
 // Rows of the call log by day number and number.
 using RowCounts = QHash<QPair<double, QString>, qint64>;
 
@@ -86,6 +96,11 @@ public:
     static Result<void> create(db::Connection &connection, NameColumn name = NameColumn::Without);
     // Adds the column "name" to a table that has none; false when it had one.
     static Result<bool> addNameColumn(db::Connection &connection);
+    // Makes the table Phonebook (number, name, mark) where it is missing.
+    static Result<void> createPhonebook(db::Connection &connection);
+    // Whether the data source said a table is not there (SQLite's "no such table",
+    // 42S02, PostgreSQL's 42P01).
+    static bool isMissingTable(const Failure &failure);
 
     // Days since 1899-12-30, the time of day as the fraction; and back (invalid for a
     // number no date has).
@@ -126,6 +141,25 @@ public:
                            const std::function<bool(const Call &call, bool withNames)> &each);
     // The rows the log holds of each call's row key: one grouped query.
     Result<RowCounts> countRows(const QList<Call> &calls);
+
+    // The longest number, name or mark read from the phonebook; the rest is left with the
+    // driver, so that what another program wrote cannot take all the memory.
+    static constexpr qsizetype LongestContactText = 1024;
+    // Every entry of the phonebook in the order the data source gives them; none when the
+    // table is missing.
+    Result<QList<Contact>> readPhonebook();
+    // One edit of the phonebook, all of it or none: the entries whose number (as stored) is
+    // a key of renamed get its name, and added are appended. The table is made first when
+    // it is missing.
+    struct PhonebookChanges
+    {
+        QList<Contact> added;
+        QHash<QString, QString> renamed;
+    };
+    Result<void> changePhonebook(const PhonebookChanges &changes);
+    Result<void> addContact(const Contact &contact);
+    // The entries removed: those whose number is exactly number as stored.
+    Result<qint64> removeContact(const QString &number);
 
 private:
     // A text column as the select list names it: on SQLite in hexadecimal, since its driver

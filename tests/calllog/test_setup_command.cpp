@@ -124,12 +124,15 @@ TEST_F(SetupCommand, CreatesTheDataSourceFileTableAndIndexOnAFreshHome)
 
         const FileContents contents = contentsOf(expectedFile);
         EXPECT_EQ(contents.rows, 0);
-        ASSERT_EQ(contents.objects.size(), 2) << contents.objects.join(QLatin1Char('|')).toStdString();
+        ASSERT_EQ(contents.objects.size(), 3) << contents.objects.join(QLatin1Char('|')).toStdString();
         EXPECT_TRUE(contents.objects[0].startsWith(QStringLiteral("table IDList ")));
         EXPECT_TRUE(contents.objects[0].contains(QStringLiteral("number TEXT, name TEXT)")))
             << contents.objects[0].toStdString();
         EXPECT_TRUE(contents.objects[1].startsWith(QStringLiteral("index IDList_datetime ")));
         EXPECT_TRUE(contents.objects[1].contains(QStringLiteral("(datetime)")));
+        EXPECT_TRUE(contents.objects[2].startsWith(
+            QStringLiteral("table Phonebook CREATE TABLE Phonebook (number TEXT, name TEXT, mark")))
+            << contents.objects[2].toStdString();
     }
 }
 
@@ -163,7 +166,7 @@ TEST_F(SetupCommand, ADeletedCallLogFileIsMadeAnewWithItsTableAndTheEntryKept)
     EXPECT_EQ(readAll(ini()), iniBefore);
     const FileContents contents = contentsOf(dbFile());
     EXPECT_EQ(contents.rows, 0);
-    ASSERT_EQ(contents.objects.size(), 2);
+    ASSERT_EQ(contents.objects.size(), 3);
     EXPECT_TRUE(contents.objects[0].contains(QStringLiteral("name TEXT")));
 }
 

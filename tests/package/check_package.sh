@@ -68,6 +68,7 @@ paths=$(awk '{print $6}' <<<"$contents" | sed 's|^\./||')
 for path in \
     usr/bin/ringvane usr/bin/ringvane-setup-calllog usr/bin/ringvane-find-modems \
     usr/bin/ringvane-calls usr/share/man/man1/ringvane-calls.1.gz \
+    usr/bin/ringvane-contacts usr/share/man/man1/ringvane-contacts.1.gz \
     usr/libexec/ringvane/launch \
     usr/share/applications/ringvane.desktop \
     usr/share/icons/hicolor/scalable/apps/ringvane.svg \

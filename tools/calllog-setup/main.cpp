@@ -32,7 +32,8 @@ const char *const kUsage = R"(Usage: ringvane-setup-calllog [--add-name-column] 
 
 Prepares Ringvane's call log: the table IDList (with an index on its datetime column)
 in the ODBC data source "CallerID". A new table has three columns: datetime, number and
-name (the caller's name, where the line sends one).
+name (the caller's name, where the line sends one). Beside it, the table Phonebook
+(number, name, mark) holds your own names for callers (see ringvane-contacts).
 
 When no data source "CallerID" exists yet, it adds one to your ODBC file ($ODBCINI, or
 ~/.odbc.ini when ODBCINI is not set), keeping every other entry of that file. It uses the
@@ -43,7 +44,7 @@ as unavailable instead of starting a new, empty one. Run this command again to m
 new, empty file there; Ringvane then stores the calls that waited meanwhile.
 
 When "CallerID" already exists (yours, or the system's in /etc/odbc.ini), it is left as
-it is, and only the table and its index are created where they are missing (and, for a
+it is, and only the tables and the index are created where they are missing (and, for a
 SQLite data source, its file). Existing rows are never changed.
 
   --add-name-column  adds the column name to an existing table that has only the
@@ -204,6 +205,8 @@ int main(int argc, char **argv)
     Result<void> prepared = tryResult([&] { connection.Open(TAPI::callLogSource(), {}, {}, -1); });
     if (prepared)
         prepared = CallLog::create(connection, CallLog::NameColumn::With);
+    if (prepared)
+        prepared = CallLog::createPhonebook(connection);
     if (prepared && addNameColumn) {
         const Result<bool> added = CallLog::addNameColumn(connection);
         if (added) {
@@ -231,7 +234,7 @@ int main(int argc, char **argv)
     }
     if (nameAdded)
         out() << "Added the column name to the call log table IDList.\n";
-    out() << "The call log table IDList is ready.\n";
+    out() << "The call log table IDList and the table Phonebook are ready.\n";
     if (!withName)
         out() << "It has no column for callers' names; " << kAddNameColumn
               << " adds one (programs that insert into it by position must then name their "

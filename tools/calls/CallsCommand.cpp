@@ -1,6 +1,7 @@
 #include "tools/calls/CallsCommand.h"
 
 #include "platform/Database.h"
+#include "calllog/CallLog.h"
 #include "failure/Failure.h"
 #include "failure/Result.h"
 #include "locale/LocaleDates.h"
@@ -9,6 +10,9 @@
 #include <QCommandLineParser>
 #include <QFileInfo>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace calls {
 
 namespace {
@@ -16,19 +20,6 @@ namespace {
 QString quotedArgument(const QString &text)
 {
     return QLatin1Char('\'') + text + QLatin1Char('\'');
-}
-
-// Characters ODBC does not allow in a data source name; ';' and braces would also let a
-// name add keywords of its own to the connection string.
-bool isDataSourceName(const QString &name)
-{
-    if (name.isEmpty())
-        return false;
-    for (const QChar c : name) {
-        if (c.unicode() < 0x20 || QStringView(u"[]{}(),;?*=!@\\").contains(c))
-            return false;
-    }
-    return true;
 }
 
 Result<QDate> dayArgument(const QString &text, const QDate &today)
@@ -41,16 +32,6 @@ Result<QDate> dayArgument(const QString &text, const QDate &today)
                                FormatLocalDate(QDateTime(today, QTime()), true)));
 }
 
-bool isMissingTable(const Failure &failure)
-{
-    const QString &state = failure.sqlState();
-    if (state == u"42S02" || state == u"42P01")
-        return true;
-    // The SQLite driver reports SQLite's generic error with the sentence as its only hint.
-    return failure.source() == u"SQLite" && (failure.nativeError() & 0xff) == 1 &&
-           failure.description().contains(QLatin1String("no such table"));
-}
-
 bool isTimeLimit(const Failure &failure)
 {
     const QString &state = failure.sqlState();
@@ -58,6 +39,17 @@ bool isTimeLimit(const Failure &failure)
 }
 
 } // namespace
+
+bool isDataSourceName(const QString &name)
+{
+    if (name.isEmpty())
+        return false;
+    for (const QChar c : name) {
+        if (c.unicode() < 0x20 || QStringView(u"[]{}(),;?*=!@\\").contains(c))
+            return false;
+    }
+    return true;
+}
 
 ParsedOptions parseOptions(const QStringList &arguments, const QDate &today)
 {
@@ -207,13 +199,28 @@ FailureReport reportFor(const Failure &failure, const QString &dataSource, int q
         return {ExitUnreachable, QStringLiteral("The data source %1 cannot be reached:\n%2")
                                      .arg(source, failure.description())};
     }
-    if (isMissingTable(failure)) {
+    if (CallLog::isMissingTable(failure)) {
         return {ExitNoTable,
                 QStringLiteral("The data source %1 holds no call log (table IDList):\n%2")
                     .arg(source, failure.description())};
     }
     return {ExitDatabase, QStringLiteral("The data source %1 could not give the call log:\n%2")
                               .arg(source, failure.description())};
+}
+
+bool holdStandardDescriptors()
+{
+    bool outputOpen = true;
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1)
+            continue;
+        if (fd == STDOUT_FILENO)
+            outputOpen = false;
+        const int held = ::open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+        if (held != fd && held != -1)
+            ::close(held);
+    }
+    return outputOpen;
 }
 
 } // namespace calls

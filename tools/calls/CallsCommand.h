@@ -46,6 +46,11 @@ struct ParsedOptions
     QString error; // empty when the arguments were sound
 };
 
+// Whether a --dsn value names a data source: none of the characters ODBC does not allow
+// in one (';' and braces would also let it add keywords of its own to the connection
+// string).
+bool isDataSourceName(const QString &name);
+
 // arguments as main() has them, program name first; no range means today.
 ParsedOptions parseOptions(const QStringList &arguments, const QDate &today);
 
@@ -56,6 +61,11 @@ QString connectionString(const QString &dataSource);
 
 // Staged for the SQLite driver, Direct for the others (see Binding).
 Binding bindingFor(const QString &dataSource);
+
+// A closed standard descriptor would be taken by the next file opened, such as the call
+// log's, and the output written into it: /dev/null holds its place. false when standard
+// output was closed.
+bool holdStandardDescriptors();
 
 struct FailureReport
 {

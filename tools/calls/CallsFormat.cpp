@@ -153,6 +153,13 @@ std::optional<Stamp> stampOf(const QDateTime &when)
                  int(seconds % 60)};
 }
 
+QString visibleText(QStringView text)
+{
+    return replaced(text, [](char16_t c) { return isControl(c) || isLayoutControl(c); });
+}
+
+} // namespace
+
 void appendJsonString(std::string &out, const QString &text)
 {
     static const char kHex[] = "0123456789abcdef";
@@ -210,18 +217,11 @@ void appendJsonString(std::string &out, const QString &text)
     out += '"';
 }
 
-QString visibleText(QStringView text)
-{
-    return replaced(text, [](char16_t c) { return isControl(c) || isLayoutControl(c); });
-}
-
 void appendVisible(std::string &out, QStringView text)
 {
     if (!appendPlainAscii(out, text, anyAscii))
         out += visibleText(text).toUtf8().toStdString();
 }
-
-} // namespace
 
 void appendIsoDateTime(std::string &out, const QDateTime &when)
 {

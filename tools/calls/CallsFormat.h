@@ -55,6 +55,11 @@ void appendCsvCell(std::string &out, QStringView text);
 // NULL, a value that is no date and an unknown or absent name are null.
 void appendJsonLine(std::string &out, const CallRecord &call);
 
+// text with every control, bidi control and line separator as U+FFFD.
+void appendVisible(std::string &out, QStringView text);
+// text as a JSON string in quotes, escaped as appendJsonLine escapes it.
+void appendJsonString(std::string &out, const QString &text);
+
 // 2026-12-09T10:15, with :ss where the seconds are not 0; nothing for an invalid one.
 void appendIsoDateTime(std::string &out, const QDateTime &when);
 

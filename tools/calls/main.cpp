@@ -18,7 +18,6 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -154,23 +153,6 @@ int listCalls(const Options &options)
         return ExitOutput;
     }
     return ExitOk;
-}
-
-// A closed standard descriptor would be taken by the next file opened, such as the call
-// log's, and the listing written into it; /dev/null holds the place instead.
-bool holdStandardDescriptors()
-{
-    bool outputOpen = true;
-    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
-        if (::fcntl(fd, F_GETFD) != -1)
-            continue;
-        if (fd == STDOUT_FILENO)
-            outputOpen = false;
-        const int held = ::open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
-        if (held != fd && held != -1)
-            ::close(held);
-    }
-    return outputOpen;
 }
 
 } // namespace

@@ -1,0 +1,231 @@
+// ringvane-contacts: the phonebook beside the call log from the command line: list it,
+// add and remove entries, import the address books users keep, export it.
+
+#include "tools/contacts/ContactsCommand.h"
+
+#include "callers/ContactFiles.h"
+#include "callers/PhoneNumbers.h"
+#include "calllog/CallLog.h"
+#include "failure/Failure.h"
+#include "failure/Result.h"
+#include "platform/Database.h"
+#include "tools/calls/CallsCommand.h"
+#include "tools/calls/CallsFormat.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QLocale>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
+
+namespace {
+
+using namespace contacts;
+
+constexpr int kQueryTimeout = 30; // seconds: an import is one transaction
+
+const char *const kUsage =
+    R"(Usage: ringvane-contacts list [--format text|csv|json]
+       ringvane-contacts add NUMBER NAME
+       ringvane-contacts remove NUMBER
+       ringvane-contacts import FILE
+       ringvane-contacts export [--format vcard|csv]
+       (each with [--dsn NAME])
+
+Keeps Ringvane's phonebook, the names it shows for callers' numbers, in the table
+Phonebook beside the call log.
+
+  list                 the entries, by name (text, csv or json lines)
+  add NUMBER NAME      adds an entry, or gives a number already there the new name
+  remove NUMBER        removes the entries with this number
+  import FILE          brings in the numbers of a vCard file (2.1, 3.0, 4.0) or of
+                       Google Contacts' CSV export, each under its card's name;
+                       says what it added, changed and skipped
+  export               writes the phonebook as vCard 4.0 (the default) or as CSV in
+                       Google Contacts' columns
+  --dsn NAME           the ODBC data source of the call log (default CallerID)
+  -h, --help           this text
+
+A number ending in * covers every number that starts so (0800*). Numbers are the same
+when they are the same telephone number in your country (from your locale):
++44 20 7946 0958 and 020 7946 0958 are one entry in the United Kingdom.
+
+Exit status: 0 done, 1 wrong arguments, 2 no such data source, 3 the data source
+cannot be reached, 4 no entry has the number (remove) or the file cannot be read
+(import), 5 another failure of the data source, 6 the ODBC support is not
+installed, 7 the output could not be written.
+)";
+
+void writeError(const QString &text)
+{
+    const QByteArray bytes = "ringvane-contacts: " + text.toUtf8() + '\n';
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+}
+
+// Standard output in one go; false after a message when it cannot be written.
+bool writeOutput(const std::string &text)
+{
+    const char *data = text.data();
+    size_t left = text.size();
+    while (left > 0) {
+        const ssize_t written = ::write(STDOUT_FILENO, data, left);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            writeError(QStringLiteral("Could not write the output: %1.")
+                           .arg(QString::fromLocal8Bit(std::strerror(errno))));
+            return false;
+        }
+        data += written;
+        left -= size_t(written);
+    }
+    return true;
+}
+
+// What the user reads: controls from a file or the table shown as U+FFFD.
+std::string visible(const QString &text)
+{
+    std::string out;
+    calls::appendVisible(out, text);
+    return out;
+}
+
+Result<contactfiles::Contents> readFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return Failure(0, QStringLiteral("Could not read %1: %2.").arg(path, file.errorString()));
+    if (file.size() > LargestFile)
+        return Failure(0, QStringLiteral("%1 is larger than %2 MiB; no address book is.")
+                              .arg(path)
+                              .arg(LargestFile / 1024 / 1024));
+    const QByteArray bytes = file.read(LargestFile + 1);
+    if (bytes.size() > LargestFile)
+        return Failure(0, QStringLiteral("%1 is larger than %2 MiB; no address book is.")
+                              .arg(path)
+                              .arg(LargestFile / 1024 / 1024));
+    return contactfiles::readContacts(bytes);
+}
+
+int run(const Options &options)
+{
+    contactfiles::Contents incoming;
+    if (options.command == Command::Import) {
+        Result<contactfiles::Contents> read = readFile(options.arguments.constFirst());
+        if (!read) {
+            writeError(read.errorString());
+            return ExitNotFound;
+        }
+        incoming = std::move(*read);
+    } else if (options.command == Command::Add) {
+        incoming.entries.append({options.arguments.at(0), options.arguments.at(1)});
+    }
+
+    db::Connection connection;
+    connection.setQueryTimeout(kQueryTimeout);
+    std::optional<CallLog> log;
+    std::string out;
+    const Result<void> opened =
+        tryResult([&] { connection.Open(connectionString(options.dataSource), {}, {}, -1); });
+    if (opened)
+        log.emplace(connection);
+    const Result<QList<Contact>> existing =
+        log ? log->readPhonebook() : Result<QList<Contact>>(opened.failure());
+    const PhoneNumbers numbers(PhoneNumbers::regionOf(QLocale::system()));
+    Result<void> done = existing ? Result<void>() : Result<void>(existing.failure());
+    int exitCode = ExitOk;
+    if (done) {
+        switch (options.command) {
+        case Command::List:
+            appendList(out, sortedForList(*existing), options.format);
+            break;
+        case Command::Export:
+            if (options.format == Format::Csv)
+                appendGoogleCsv(out, sortedForList(*existing));
+            else
+                appendVCards(out, sortedForList(*existing));
+            break;
+        case Command::Add:
+        case Command::Import: {
+            const Merge merged = merge(*existing, incoming, numbers);
+            done = log->changePhonebook(merged.changes);
+            if (!done)
+                break;
+            if (options.command == Command::Add) {
+                for (const QString &line : merged.said)
+                    out += visible(line) + '\n';
+                for (const contactfiles::Skipped &skipped : merged.skipped)
+                    out += visible(skipped.reason) + '\n';
+                break;
+            }
+            out += visible(QStringLiteral("Added %1, changed %2, already there %3, skipped %4.")
+                               .arg(merged.added)
+                               .arg(merged.changed)
+                               .arg(merged.unchanged)
+                               .arg(merged.skipped.size())) +
+                   '\n';
+            for (const contactfiles::Skipped &skipped : merged.skipped) {
+                const QString where = skipped.line > 0
+                                          ? QStringLiteral("line %1: ").arg(skipped.line)
+                                          : QString();
+                out += "  skipped " + visible(where + skipped.reason) + '\n';
+            }
+            break;
+        }
+        case Command::Remove: {
+            const std::string key = entryKey(numbers, options.arguments.constFirst());
+            QStringList gone; // each stored writing once
+            for (const Contact &contact : std::as_const(*existing)) {
+                if (entryKey(numbers, contact.number) != key || gone.contains(contact.number))
+                    continue;
+                const Result<qint64> removed = log->removeContact(contact.number);
+                if (!removed) {
+                    done = removed.failure();
+                    break;
+                }
+                gone << contact.number;
+                out += visible(QStringLiteral("Removed %1 (%2).").arg(contact.number, contact.name)) +
+                       '\n';
+            }
+            if (done && gone.isEmpty()) {
+                writeError(QStringLiteral("No entry has the number %1.")
+                               .arg(QString::fromStdString(visible(options.arguments.constFirst()))));
+                exitCode = ExitNotFound;
+            }
+            break;
+        }
+        }
+    }
+    if (!writeOutput(out))
+        return ExitOutput;
+    if (!done) {
+        const FailureReport report = reportFor(done.failure(), options.dataSource, kQueryTimeout);
+        writeError(report.message);
+        return report.exitCode;
+    }
+    return exitCode;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (!calls::holdStandardDescriptors()) {
+        writeError(QStringLiteral("Could not write the output: standard output is closed."));
+        return ExitOutput;
+    }
+    QCoreApplication app(argc, argv);
+    const ParsedOptions parsed = parseOptions(app.arguments());
+    if (!parsed.error.isEmpty()) {
+        writeError(parsed.error + QStringLiteral("\nTry 'ringvane-contacts --help'."));
+        return ExitUsage;
+    }
+    if (parsed.options.help) {
+        std::fputs(kUsage, stdout);
+        return ExitOk;
+    }
+    return run(parsed.options);
+}
