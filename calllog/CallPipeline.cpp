@@ -3,6 +3,7 @@
 #include "calllog/CallLog.h"
 #include "calllog/CallNotifier.h"
 #include "calllog/DayView.h"
+#include "calllog/OneLine.h"
 #include "calllog/TAPI.h"
 #include "failure/Failure.h"
 #include "feed/FeedServer.h"
@@ -45,7 +46,47 @@ FeedServer::TodaysCalls todaysCallsFromLog(const dates::Clock &clock)
     };
 }
 
+// The phonebook as the call log's data source holds it, on a connection of its own (it
+// runs on the phonebook's thread); a connection that failed is opened afresh next time.
+CallerBook::Source phonebookFromLog()
+{
+    auto connection = std::make_shared<std::unique_ptr<db::Connection>>();
+    return [connection]() -> Result<CallerBook::Entries> {
+        try {
+            if (!*connection) {
+                std::unique_ptr<db::Connection> opened = TAPI::newConnection();
+                opened->Open(TAPI::callLogSource(), QString(), QString(), -1);
+                *connection = std::move(opened);
+            }
+            const Result<QList<Contact>> contacts = CallLog(**connection).readPhonebook();
+            if (!contacts)
+                throw contacts.failure();
+            CallerBook::Entries entries;
+            entries.reserve(contacts->size());
+            for (const Contact &contact : *contacts)
+                entries.append({contact.number, contact.name});
+            return entries;
+        } catch (const Failure &failure) {
+            connection->reset();
+            return failure;
+        }
+    };
+}
+
 } // namespace
+
+void CallPipeline::startCallers(const QString &region, const CallerBook::Source &source)
+{
+    delete std::exchange(m_callers, nullptr);
+    const QString country = region.isEmpty() ? PhoneNumbers::regionOf(QLocale()) : region.toUpper();
+    m_callers = new CallerBook(source ? source : phonebookFromLog(), country, QLocale(), this);
+    connect(m_callers, &CallerBook::unreadable, this, [this](const QString &why) {
+        Q_EMIT outletRemark(QStringLiteral("The phonebook cannot be read, callers are shown as "
+                                           "the line gives them: ") +
+                            oneLine(why.section(QLatin1Char('\n'), 0, 0)));
+    });
+    m_callers->start();
+}
 
 CallPipeline::CallPipeline(const dates::Clock &clock, QObject *parent)
     : QObject(parent), m_clock(clock), m_recorder(new CallRecorder(clock, this))

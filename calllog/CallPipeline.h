@@ -1,5 +1,6 @@
 #pragma once
 
+#include "callers/CallerBook.h"
 #include "calllog/CallRecorder.h"
 #include "locale/DateServices.h"
 #include "platform/DesktopNotifications.h"
@@ -65,6 +66,13 @@ public:
     // The network feed while it listens; null otherwise.
     FeedServer *feed() const { return m_feed; }
 
+    // Reads the user's phonebook from the call log's data source now and every few
+    // seconds; region: two letters ("GB"), empty for the country of the user's locale.
+    // A phonebook that cannot be read is said once by outletRemark().
+    void startCallers(const QString &region, const CallerBook::Source &source = {});
+    // The phonebook as calls are shown; null until startCallers().
+    CallerBook *callers() const { return m_callers; }
+
 Q_SIGNALS:
     // There is room again after mayRead() said no: the line's waiting text may be read.
     void readAgain();
@@ -94,4 +102,5 @@ private:
     bool m_readWaiting = false;
     CallNotifier *m_notifier = nullptr;
     FeedServer *m_feed = nullptr;
+    CallerBook *m_callers = nullptr;
 };

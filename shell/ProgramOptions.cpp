@@ -31,6 +31,10 @@ const OptionEntry kOptions[] = {
      "Send calls to caller-ID clients (NCID) listening here; a port alone means this computer "
      "only.",
      "feed/listen", &ProgramOptions::feed},
+    {"region", "CC",
+     "Read telephone numbers as the country with this two-letter code writes them (GB, US, "
+     "DE...); by default the country of your regional format.",
+     "numbers/region", &ProgramOptions::region},
 };
 
 std::optional<bool> settingsBool(const QVariant &value)

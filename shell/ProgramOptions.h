@@ -10,6 +10,7 @@ struct ProgramOptions
 {
     bool notifications = true; // --no-notifications; [notifications] enabled=
     QString feed;              // --feed ADDRESS:PORT; [feed] listen=; empty: no feed
+    QString region;            // --region CC; [numbers] region=; empty: the locale's country
 };
 
 struct ParsedProgramOptions

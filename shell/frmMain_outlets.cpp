@@ -9,6 +9,7 @@ void frmMain::startCallOutlets(
     const ProgramOptions &options,
     const std::function<std::unique_ptr<DesktopNotifications>()> &makeService)
 {
+    m_pipeline->startCallers(options.region);
     m_pipeline->startOutlets(options.notifications, options.feed, makeService);
 }
 
