@@ -17,10 +17,23 @@ bool sameEntries(const CallerBook::Entries &a, const CallerBook::Entries &b)
 
 } // namespace
 
+struct CallerBook::Shared
+{
+    mutable QMutex mutex;
+    std::shared_ptr<const NumberDirectory> directory;
+
+    std::shared_ptr<const NumberDirectory> current() const
+    {
+        const QMutexLocker lock(&mutex);
+        return directory;
+    }
+};
+
 CallerBook::CallerBook(Source source, const QString &region, const QLocale &language,
                        QObject *parent)
     : QObject(parent), m_source(std::move(source)),
-      m_numbers(std::make_shared<const PhoneNumbers>(region, language))
+      m_numbers(std::make_shared<const PhoneNumbers>(region, language)),
+      m_shared(std::make_shared<Shared>())
 {
     // One thread that never expires: the source may keep a database connection, which
     // belongs to the thread that opened it.
@@ -76,17 +89,29 @@ void CallerBook::readDone(const Result<Entries> &entries,
     if (!built)
         return;
     m_entries = *entries;
-    m_directory = std::move(built);
+    {
+        const QMutexLocker lock(&m_shared->mutex);
+        m_shared->directory = std::move(built);
+    }
     Q_EMIT changed();
 }
 
 CallerBook::Caller CallerBook::describe(const QString &number, const QString &lineName) const
 {
     Caller caller;
-    if (m_directory)
-        caller.contact = m_directory->lookup(number);
+    if (const std::shared_ptr<const NumberDirectory> directory = m_shared->current())
+        caller.contact = directory->lookup(number);
     caller.number = m_numbers->formatted(number);
     if (caller.contact.isEmpty() && lineName.isEmpty())
         caller.place = m_numbers->place(number);
     return caller;
+}
+
+CallerBook::ContactFinder CallerBook::contactFinder() const
+{
+    // The directory refers to the book's PhoneNumbers: both are kept alive together.
+    return [shared = m_shared, numbers = m_numbers](const QString &number) {
+        const std::shared_ptr<const NumberDirectory> directory = shared->current();
+        return directory ? directory->lookup(number) : QString();
+    };
 }

@@ -5,6 +5,7 @@
 #include "failure/Result.h"
 
 #include <QList>
+#include <QMutex>
 #include <QLocale>
 #include <QObject>
 #include <QString>
@@ -47,6 +48,11 @@ public:
 
     const PhoneNumbers &numbers() const { return *m_numbers; }
 
+    // The contact's name for a number, askable from any thread and for as long as its
+    // holder keeps it (the book may be gone by then: it then finds nothing).
+    using ContactFinder = std::function<QString(const QString &number)>;
+    ContactFinder contactFinder() const;
+
 Q_SIGNALS:
     // The phonebook could not be read; said once until a read succeeds again.
     void unreadable(const QString &why);
@@ -59,7 +65,8 @@ private:
 
     Source m_source;
     std::shared_ptr<const PhoneNumbers> m_numbers;
-    std::shared_ptr<const NumberDirectory> m_directory;
+    struct Shared;
+    std::shared_ptr<Shared> m_shared; // the directory the last read built
     Entries m_entries; // what the directory was built from
     QTimer m_timer;
     QThreadPool m_reader;

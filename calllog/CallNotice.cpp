@@ -39,26 +39,36 @@ QString markerInWords(const QString &field)
     return {};
 }
 
-CallNoticeText callNoticeText(const Call &call, qint64 callsInFlood)
+CallNoticeText callNoticeText(const Call &call, qint64 callsInFlood, const CallerShown &shown)
 {
     const QString number = oneLine(call.number).trimmed();
     const QString name = oneLine(call.name).trimmed();
     const QString numberWords = markerInWords(number);
     const QString nameWords = name.size() == 1 ? markerInWords(name) : QString();
+    const QString contact = oneLine(shown.contact).trimmed();
+    const QString written = oneLine(shown.number).trimmed();
+    const QString shownNumber = written.isEmpty() ? number : written;
 
     CallNoticeText text;
-    if (!numberWords.isEmpty())
+    QStringList lines;
+    if (!contact.isEmpty()) {
+        text.summary = contact;
+        lines << (numberWords.isEmpty() ? shownNumber : numberWords);
+    } else if (!numberWords.isEmpty()) {
         text.summary = numberWords;
-    else if (!number.isEmpty())
-        text.summary = number;
-    else
+    } else if (!number.isEmpty()) {
+        text.summary = shownNumber;
+    } else {
         text.summary = nameWords.isEmpty() ? kUnavailable : nameWords;
+    }
 
     // A name of "P" or "O" says no more than the summary does; beside a real number it
     // would even contradict it, so it is shown only where it stood in for the number.
-    QStringList lines;
-    if (!name.isEmpty() && nameWords.isEmpty())
+    if (!name.isEmpty() && nameWords.isEmpty() && name.compare(contact, Qt::CaseInsensitive) != 0)
         lines << name;
+    const QString place = oneLine(shown.place).trimmed();
+    if (contact.isEmpty() && name.isEmpty() && !place.isEmpty())
+        lines << place;
     const QString when = dateAndTime(call.when);
     if (!when.isEmpty())
         lines << when;

@@ -13,10 +13,21 @@ struct CallNoticeText
     friend bool operator==(const CallNoticeText &, const CallNoticeText &) = default;
 };
 
+// How the user's phonebook shows a caller; an empty field adds nothing.
+struct CallerShown
+{
+    QString contact; // the phonebook's name for the number
+    QString number;  // the number as the user's country writes it
+    QString place;   // where the number is from (only for a caller nobody has named)
+};
+
 // Texts for the call; callsInFlood above 1 says the notice stands for that many calls of
 // which this is the latest. The date is the user's short date with a four-digit year, the
-// time hours and minutes with the user's separator, both read from the locale now.
-CallNoticeText callNoticeText(const Call &call, qint64 callsInFlood = 1);
+// time hours and minutes with the user's separator, both read from the locale now. A
+// contact is the summary, with the number under it; the line's own name follows when it
+// says something else.
+CallNoticeText callNoticeText(const Call &call, qint64 callsInFlood = 1,
+                              const CallerShown &shown = {});
 
 // "Private number" or "Number unavailable" for the markers caller-ID services send in
 // place of a number or a name; empty for anything else.

@@ -51,11 +51,12 @@ CallNotifier::CallNotifier(bool enabled, ServiceMaker makeService, QObject *pare
 
 CallNotifier::~CallNotifier() = default;
 
-void CallNotifier::notify(const Call &call)
+void CallNotifier::notify(const Call &call, const CallerShown &shown)
 {
     if (!m_service || m_gone)
         return;
     m_latest = call;
+    m_latestShown = shown;
     const NoticePacer::Step step = m_pacer.arrive(m_clock.elapsed());
     if (step.showNow)
         show(step);
@@ -67,7 +68,7 @@ void CallNotifier::show(const NoticePacer::Step &step)
 {
     if (!step.showNow)
         return;
-    const CallNoticeText text = callNoticeText(m_latest, step.calls);
+    const CallNoticeText text = callNoticeText(m_latest, step.calls, m_latestShown);
     DesktopNotice notice;
     notice.appName = QStringLiteral("Ringvane");
     notice.icon = m_icon;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "calllog/Call.h"
+#include "calllog/CallNotice.h"
 #include "platform/DesktopNotifications.h"
 #include "calllog/NoticePacer.h"
 
@@ -34,7 +35,7 @@ public:
     bool isEnabled() const { return m_service != nullptr; }
 
 public Q_SLOTS:
-    void notify(const Call &call);
+    void notify(const Call &call, const CallerShown &shown = {});
 
 Q_SIGNALS:
     // The user clicked one of the call notices.
@@ -51,6 +52,7 @@ private:
     QElapsedTimer m_clock;
     QTimer m_release;
     Call m_latest;
+    CallerShown m_latestShown;
     int m_handle = 0;
     QString m_icon;
 };

@@ -21,10 +21,13 @@ QString callsText(qsizetype count, const char *one, const char *many)
 
 // Today's calls for the feed's clients. Runs on the feed's own worker thread, so it has a
 // connection of its own there: opened on first use, and anew after any failure.
-FeedServer::TodaysCalls todaysCallsFromLog(const dates::Clock &clock)
+// Today's calls for the feed's start-up lines, each named by the user's phonebook where it
+// has the number (findContact may be empty: no phonebook).
+FeedServer::TodaysCalls todaysCallsFromLog(const dates::Clock &clock,
+                                           const CallerBook::ContactFinder &findContact)
 {
     auto connection = std::make_shared<std::unique_ptr<db::Connection>>();
-    return [connection, &clock]() -> std::optional<QList<Call>> {
+    return [connection, &clock, findContact]() -> std::optional<QList<Call>> {
         try {
             if (!*connection) {
                 std::unique_ptr<db::Connection> opened = TAPI::newConnection();
@@ -38,6 +41,12 @@ FeedServer::TodaysCalls todaysCallsFromLog(const dates::Clock &clock)
                                                      NcidLines::MaxFieldLength);
             if (!calls)
                 throw calls.failure();
+            if (findContact) {
+                for (Call &call : *calls) {
+                    if (const QString contact = findContact(call.number); !contact.isEmpty())
+                        call.name = contact;
+                }
+            }
             return std::move(calls).value();
         } catch (const Failure &) {
             connection->reset();
@@ -154,7 +163,10 @@ void CallPipeline::startOutlets(bool notifications, const QString &feedAddress,
     connect(m_notifier, &CallNotifier::unavailable, this, &CallPipeline::outletRemark);
 
     if (!feedAddress.isEmpty()) {
-        m_feed = new FeedServer(todaysCallsFromLog(m_clock), this);
+        m_feed = new FeedServer(
+            todaysCallsFromLog(m_clock, m_callers ? m_callers->contactFinder()
+                                                  : CallerBook::ContactFinder()),
+            this);
         if (const Result<void> listening = m_feed->start(feedAddress); !listening) {
             delete std::exchange(m_feed, nullptr);
             Q_EMIT feedOff(listening.errorString());
@@ -167,9 +179,19 @@ void CallPipeline::passOn(const QList<ReceivedCall> &calls)
     if (!m_notifier)
         return;
     for (const ReceivedCall &call : calls) {
-        m_notifier->notify(call.call);
-        if (m_feed)
-            m_feed->sendCall(call.call);
+        CallerShown shown;
+        if (m_callers) {
+            const CallerBook::Caller caller = m_callers->describe(call.call.number, call.call.name);
+            shown = {caller.contact, caller.number, caller.place};
+        }
+        m_notifier->notify(call.call, shown);
+        if (m_feed) {
+            // Clients read the contact as the caller's name, as from NCID's own server.
+            Call named = call.call;
+            if (!shown.contact.isEmpty())
+                named.name = shown.contact;
+            m_feed->sendCall(named);
+        }
     }
 }
 

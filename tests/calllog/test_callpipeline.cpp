@@ -163,3 +163,30 @@ TEST_F(Pipeline, ACompletedCallReachesTheFeedAndAFeedThatCannotListenIsSaid)
     EXPECT_EQ(client.lines().at(greeting),
               "CID: *DATE*10132002*TIME*1425*LINE*-*NMBR*5550123*MESG*NONE*NAME*ANN*");
 }
+
+// Clients of the feed read the phonebook's name as the caller's, in the start-up lines and
+// live, as they do from NCID's own server; the number stays as the line sent it.
+TEST_F(Pipeline, TheFeedNamesCallersAsThePhonebookDoes)
+{
+    pipeline.start(false, options());
+    pipeline.startCallers(u"GB"_qs, [] {
+        return Result<CallerBook::Entries>(
+            CallerBook::Entries{{u"+44 20 7946 0958"_qs, u"Mum"_qs}});
+    });
+    bool known = false;
+    QObject::connect(pipeline.callers(), &CallerBook::changed, [&] { known = true; });
+    ASSERT_TRUE(waitFor([&] { return known; }));
+    pipeline.receive(u"DATE = 1013\r\nTIME = 1425\r\nNMBR = 02079460958\r\nNAME = J SMITH\r\n\r\n"_qs);
+    ASSERT_TRUE(settle());
+
+    pipeline.startOutlets(false, u"127.0.0.1:0"_qs);
+    ASSERT_NE(pipeline.feed(), nullptr);
+    FeedTestClient client(QHostAddress(QHostAddress::LocalHost), pipeline.feed()->serverPort());
+    ASSERT_TRUE(client.waitForLines(5));
+    EXPECT_EQ(client.lines().at(2),
+              "CIDLOG: *DATE*10132002*TIME*1425*LINE*-*NMBR*02079460958*MESG*NONE*NAME*Mum*");
+    pipeline.receive(u"DATE = 1013\r\nTIME = 1430\r\nNMBR = 00442079460958\r\n\r\n"_qs);
+    ASSERT_TRUE(client.waitForLines(6));
+    EXPECT_EQ(client.lines().at(5),
+              "CID: *DATE*10132002*TIME*1430*LINE*-*NMBR*00442079460958*MESG*NONE*NAME*Mum*");
+}

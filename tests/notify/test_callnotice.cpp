@@ -60,6 +60,40 @@ TEST(CallNoticeText, SaysWhoAndWhenInPlainWords)
     }
 }
 
+// The phonebook's contact leads, the number as the user's country writes it under it, and
+// the line's own name only where it says something else; an unnamed caller gets the place.
+TEST(CallNoticeText, AContactLeadsAndAnUnknownCallerSaysWhereFrom)
+{
+    const struct
+    {
+        const char *what;
+        Call call;
+        CallerShown shown;
+        const char *summary;
+        const char *body;
+    } cases[] = {
+        {"contact", call("02079460958", ""), {u"Mum"_qs, u"020 7946 0958"_qs, {}}, "Mum",
+         "020 7946 0958\n%1"},
+        {"contact and another line name", call("02079460958", "J SMITH"),
+         {u"Mum"_qs, u"020 7946 0958"_qs, {}}, "Mum", "020 7946 0958\nJ SMITH\n%1"},
+        {"the line says the contact's name", call("02079460958", "MUM"),
+         {u"Mum"_qs, u"020 7946 0958"_qs, {}}, "Mum", "020 7946 0958\n%1"},
+        {"contact for a withheld number", call("P", ""), {u"Range"_qs, u"P"_qs, {}}, "Range",
+         "Private number\n%1"},
+        {"unknown, with the place", call("02079460958", ""), {{}, u"020 7946 0958"_qs, u"London"_qs},
+         "020 7946 0958", "London\n%1"},
+        {"unknown with a line name: no place", call("02079460958", "ACME"),
+         {{}, u"020 7946 0958"_qs, u"London"_qs}, "020 7946 0958", "ACME\n%1"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        const CallNoticeText text = callNoticeText(c.call, 1, c.shown);
+        EXPECT_EQ(text.summary, QString::fromUtf8(c.summary));
+        EXPECT_EQ(text.body, QString::fromUtf8(c.body).replace(QStringLiteral("%1"),
+                                                               QStringLiteral("10/13/2002 14:25")));
+    }
+}
+
 TEST(CallNoticeText, WritesTheMomentTheUsersWay)
 {
     // The user's own short date, with a four-digit year.
