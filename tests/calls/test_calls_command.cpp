@@ -1,6 +1,7 @@
 // ringvane-calls run as a user runs it, on the SQLite driver or, built with
 // RINGVANE_TEST_POSTGRES, on PostgreSQL: what it lists, which numbers match, its exit codes.
 
+#include "calllog/CallLog.h"
 #include "tests/calllog/OdbcSandbox.h"
 
 #include "tools/calls/CallsCommand.h"
@@ -94,7 +95,7 @@ TEST_F(CallsCommand, ListsTheDaysAskedForOldestFirst)
     EXPECT_EQ(text.exitCode, ExitOk);
     EXPECT_EQ(text.out, "001.[2026/12/09 00:00] b\n002.[2026/12/09 23:59] c\n");
     const CommandRun csv = runCalls({"--day", "2026-12-11", "--format", "csv"});
-    EXPECT_EQ(csv.out, "datetime,number,name\r\n");
+    EXPECT_EQ(csv.out, "datetime,number,name,contact\r\n");
 }
 
 TEST_F(CallsCommand, NumbersMatchExactlyWithStarsForAnyText)
@@ -141,6 +142,20 @@ TEST_F(CallsCommand, ReadsNamesWhereTheLogHasThem)
     EXPECT_EQ(runCalls({"--day", "2026-12-09"}).out,
               "001.[2026/12/09 10:00] 5550123 Ann \uFFFD[1mLee\n002.[2026/12/09 10:05] 5550124\n");
     EXPECT_EQ(listed({"--day", "2026-12-09"}, "name"), QStringList({"Ann \x1b[1mLee", "(null)"}));
+}
+
+// The user's phonebook names a caller after the line's own text; the number stays as sent.
+TEST_F(CallsCommand, NamesCallersFromThePhonebook)
+{
+    add(at(9, 10, 0), u"5550123"_qs);
+    add(at(9, 10, 5), u"5550199"_qs);
+    ASSERT_TRUE(CallLog(OdbcSandbox::instance().admin()).addContact({u"5550123"_qs, u"Mum"_qs, {}}));
+    EXPECT_EQ(runCalls({"--day", "2026-12-09"}).out,
+              "001.[2026/12/09 10:00] 5550123 (Mum)\n002.[2026/12/09 10:05] 5550199\n");
+    EXPECT_EQ(listed({"--day", "2026-12-09"}, "contact"), QStringList({"Mum", "(null)"}));
+    EXPECT_EQ(runCalls({"--day", "2026-12-09", "--format", "csv"}).out,
+              "datetime,number,name,contact\r\n2026-12-09T10:00,5550123,,Mum\r\n"
+              "2026-12-09T10:05,5550199,,\r\n");
 }
 
 TEST_F(CallsCommand, ExitCodesSayWhatWentWrong)

@@ -189,10 +189,10 @@ TEST(CallsFormats, KeepCallerTextHarmlessInEveryFormat)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.number.left(40).toStdString());
-        const Formatted f = format({kWhen, c.number, u"Ann"_qs});
+        const Formatted f = format({kWhen, c.number, u"Ann"_qs, {}});
         EXPECT_EQ(f.text, "001.[2026/12/09 10:15] " + c.text + " Ann\n");
         const std::string cell = c.csv.empty() ? c.number.toStdString() : c.csv;
-        EXPECT_EQ(f.csv, "2026-12-09T10:15," + cell + ",Ann\r\n");
+        EXPECT_EQ(f.csv, "2026-12-09T10:15," + cell + ",Ann,\r\n");
         // JSON escapes, never replaces: the exact text comes back, and no control is raw.
         QJsonParseError error;
         const QJsonObject o =
@@ -212,18 +212,23 @@ TEST(CallsFormats, WriteAbsentValuesSecondsAndNamesAsDocumented)
         CallRecord call;
         const char *text, *csv, *json;
     } cases[] = {
-        {{kWhen, u"555"_qs, {}},
+        {{kWhen, u"555"_qs, {}, {}},
          "001.[2026/12/09 10:15] 555\n",
-         "2026-12-09T10:15,555,\r\n",
-         "{\"datetime\": \"2026-12-09T10:15\", \"number\": \"555\", \"name\": null}\n"},
-        {{seconds, {}, u""_qs},
+         "2026-12-09T10:15,555,,\r\n",
+         "{\"datetime\": \"2026-12-09T10:15\", \"number\": \"555\", \"name\": null, \"contact\": null}\n"},
+        {{seconds, {}, u""_qs, {}},
          "001.[0100/01/02 00:05] \n",
-         "0100-01-02T00:05:30,,\r\n",
-         "{\"datetime\": \"0100-01-02T00:05:30\", \"number\": null, \"name\": null}\n"},
-        {{{}, u""_qs, u"Bob \"B\""_qs},
+         "0100-01-02T00:05:30,,,\r\n",
+         "{\"datetime\": \"0100-01-02T00:05:30\", \"number\": null, \"name\": null, \"contact\": null}\n"},
+        {{{}, u""_qs, u"Bob \"B\""_qs, {}},
          "001.[ ]  Bob \"B\"\n",
-         ",,\"Bob \"\"B\"\"\"\r\n",
-         "{\"datetime\": null, \"number\": \"\", \"name\": \"Bob \\\"B\\\"\"}\n"},
+         ",,\"Bob \"\"B\"\"\",\r\n",
+         "{\"datetime\": null, \"number\": \"\", \"name\": \"Bob \\\"B\\\"\", \"contact\": null}\n"},
+        {{kWhen, u"02079460958"_qs, u"J SMITH"_qs, u"Mum, \"M\""_qs},
+         "001.[2026/12/09 10:15] 02079460958 J SMITH (Mum, \"M\")\n",
+         "2026-12-09T10:15,02079460958,J SMITH,\"Mum, \"\"M\"\"\"\r\n",
+         "{\"datetime\": \"2026-12-09T10:15\", \"number\": \"02079460958\", \"name\": \"J SMITH\", "
+         "\"contact\": \"Mum, \\\"M\\\"\"}\n"},
     };
     for (const auto &c : cases) {
         const Formatted f = format(c.call);
@@ -250,7 +255,7 @@ TEST(CallsFormats, TextIsTheCallListsLine)
         const QString decimal = QString::fromUtf8(c.decimal), date = QString::fromUtf8(c.date),
                       time = QString::fromUtf8(c.time);
         std::string line;
-        appendTextLine(line, c.listNumber, {c.when, u"5550123"_qs, u"Ann"_qs},
+        appendTextLine(line, c.listNumber, {c.when, u"5550123"_qs, u"Ann"_qs, {}},
                        TextStyle(decimal, date, time), false);
         const QString expected =
             listLine(c.listNumber, decimal, dates::formatCallDate(c.when.date(), date),

@@ -268,12 +268,17 @@ void appendTextLine(std::string &out, int listNumber, const CallRecord &call,
         out += ' ';
         appendVisible(out, call.name);
     }
+    if (!call.contact.isEmpty()) {
+        out += " (";
+        appendVisible(out, call.contact);
+        out += ')';
+    }
     out += '\n';
 }
 
 void appendCsvHeader(std::string &out)
 {
-    out += "datetime,number,name\r\n";
+    out += "datetime,number,name,contact\r\n";
 }
 
 void appendCsvCell(std::string &out, QStringView text)
@@ -308,6 +313,8 @@ void appendCsvRecord(std::string &out, const CallRecord &call)
     appendCsvCell(out, call.number);
     out += ',';
     appendCsvCell(out, call.name);
+    out += ',';
+    appendCsvCell(out, call.contact);
     out += "\r\n";
 }
 
@@ -331,6 +338,11 @@ void appendJsonLine(std::string &out, const CallRecord &call)
         out += "null";
     else
         appendJsonString(out, call.name);
+    out += ", \"contact\": ";
+    if (call.contact.isEmpty())
+        out += "null";
+    else
+        appendJsonString(out, call.contact);
     out += "}\n";
 }
 

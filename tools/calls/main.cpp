@@ -2,6 +2,9 @@
 // JSON lines. Rows are read and written one at a time, whatever the range.
 
 #include "tools/calls/CallsCommand.h"
+#include "callers/NumberDirectory.h"
+#include "callers/PhoneNumbers.h"
+#include "calllog/OneLine.h"
 
 #include "platform/Database.h"
 #include "locale/DateServices.h"
@@ -111,6 +114,23 @@ int listCalls(const Options &options)
         connection.Open(connectionString(options.dataSource), {}, {}, -1);
     });
     bool tooMany = false;
+    // The user's phonebook names the callers; one that cannot be read leaves them unnamed.
+    const PhoneNumbers numbers(PhoneNumbers::regionOf(QLocale::system()));
+    NumberDirectory contacts(numbers);
+    if (listed) {
+        const Result<QList<Contact>> phonebook = CallLog(connection).readPhonebook();
+        if (phonebook) {
+            QList<NumberDirectory::Entry> entries;
+            entries.reserve(phonebook->size());
+            for (const Contact &contact : *phonebook)
+                entries.append({contact.number, contact.name});
+            contacts.addAll(entries);
+        } else {
+            writeError(QStringLiteral("The phonebook cannot be read, calls are listed without "
+                                      "contacts: ") +
+                       oneLine(phonebook.errorString()));
+        }
+    }
     if (listed) {
         if (options.format == Format::Csv)
             appendCsvHeader(out);
@@ -118,7 +138,8 @@ int listCalls(const Options &options)
         listed = CallLog(connection).readRange(
             callQuery(selection, bindingFor(options.dataSource)), selection.number,
             [&](const Call &call, bool withName) {
-                const CallRecord record{call.when, call.number, call.name};
+                const CallRecord record{call.when, call.number, call.name,
+                                        contacts.size() ? contacts.lookup(call.number) : QString()};
                 switch (options.format) {
                 case Format::Text:
                     if (listNumber == INT_MAX) {
