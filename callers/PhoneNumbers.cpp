@@ -1,5 +1,8 @@
 #include "callers/PhoneNumbers.h"
 
+#include <QSettings>
+#include <QStandardPaths>
+
 #include <phonenumbers/geocoding/phonenumber_offline_geocoder.h>
 #include <phonenumbers/phonenumber.pb.h>
 #include <phonenumbers/phonenumberutil.h>
@@ -65,6 +68,15 @@ QString PhoneNumbers::regionOf(const QLocale &locale)
     if (locale.territory() == QLocale::AnyTerritory)
         return {};
     return QLocale::territoryToCode(locale.territory());
+}
+
+QString PhoneNumbers::userRegion()
+{
+    const QSettings settings(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                                 QStringLiteral("/ringvane/ringvane.conf"),
+                             QSettings::IniFormat);
+    const QString chosen = settings.value(QStringLiteral("numbers/region")).toString().trimmed();
+    return chosen.isEmpty() ? regionOf(QLocale::system()) : chosen.toUpper();
 }
 
 namespace {

@@ -28,6 +28,10 @@ public:
 
     // The country of a locale as a region ("en_GB" -> "GB"); empty for the C locale.
     static QString regionOf(const QLocale &locale);
+    // The country the user's numbers are read as: [numbers] region= in Ringvane's settings
+    // file (~/.config/ringvane/ringvane.conf), else the country of the user's locale. The
+    // program and its commands so compare numbers alike.
+    static QString userRegion();
 
     const QString &region() const { return m_region; }
 

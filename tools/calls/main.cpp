@@ -115,7 +115,7 @@ int listCalls(const Options &options)
     });
     bool tooMany = false;
     // The user's phonebook names the callers; one that cannot be read leaves them unnamed.
-    const PhoneNumbers numbers(PhoneNumbers::regionOf(QLocale::system()));
+    const PhoneNumbers numbers(PhoneNumbers::userRegion());
     NumberDirectory contacts(numbers);
     if (listed) {
         const Result<QList<Contact>> phonebook = CallLog(connection).readPhonebook();

@@ -134,7 +134,7 @@ int run(const Options &options)
         log.emplace(connection);
     const Result<QList<Contact>> existing =
         log ? log->readPhonebook() : Result<QList<Contact>>(opened.failure());
-    const PhoneNumbers numbers(PhoneNumbers::regionOf(QLocale::system()));
+    const PhoneNumbers numbers(PhoneNumbers::userRegion());
     Result<void> done = existing ? Result<void>() : Result<void>(existing.failure());
     int exitCode = ExitOk;
     if (done) {
