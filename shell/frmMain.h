@@ -182,8 +182,6 @@ public:
 Q_SIGNALS:
     // The window has been unloaded by btnClose; the program ends with it.
     void unloaded();
-    // An edit from the call list's context menu is in the phonebook.
-    void phonebookEdited();
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -112,7 +112,6 @@ void frmMain::editPhonebook(const std::function<Result<void>()> &edit)
         // Read now rather than at the book's next turn, so that the lines show it at once.
         if (CallerBook *callers = m_pipeline->callers())
             callers->start();
-        Q_EMIT phonebookEdited();
     });
     worker->start();
 }
