@@ -248,8 +248,7 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
             lblTip_MouseDown(button, shift, float(at.x()), float(at.y()));
         return true;
     }
-    if (watched == lstCID && event->type() == QEvent::KeyPress &&
-        callMenuKey(static_cast<QKeyEvent *>(event)))
+    if (callMenuEvent(watched, event))
         return true;
     if (watched == brDay && event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);

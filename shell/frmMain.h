@@ -26,7 +26,6 @@ class Comm;
 class FailureTrap;
 class FeedServer;
 struct ProgramOptions;
-class QKeyEvent;
 class QMouseEvent;
 class start;
 class QComboBox;
@@ -228,7 +227,7 @@ private:
     void showCallToolTips();
     // The call list's context menu (right click, the Menu key, Shift+F10) and its edits.
     void watchCallMenu();
-    bool callMenuKey(const QKeyEvent *key);
+    bool callMenuEvent(QObject *watched, QEvent *event);
     void showCallMenu(QListWidgetItem *item, const QPoint &at);
     void openContactDialog(phonebookedit::Action action, const QString &number,
                            const QString &contact);

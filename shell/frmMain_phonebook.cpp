@@ -6,6 +6,7 @@
 #include "shell/PhonebookEdit.h"
 
 #include <QAction>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QThread>
@@ -20,27 +21,35 @@ const QString kPhonebookUnchanged = QStringLiteral("The phonebook could not be c
 
 void frmMain::watchCallMenu()
 {
-    lstCID->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(lstCID, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
-        QListWidgetItem *item = lstCID->itemAt(at);
-        if (item)
-            lstCID->setCurrentItem(item);
-        showCallMenu(item, lstCID->viewport()->mapToGlobal(at));
-    });
     lstCID->installEventFilter(this);
+    lstCID->viewport()->installEventFilter(this);
 }
 
-bool frmMain::callMenuKey(const QKeyEvent *key)
+bool frmMain::callMenuEvent(QObject *watched, QEvent *event)
 {
-    // The Menu key reaches Qt's own context menu only when the window system sends it;
-    // Shift+F10 never does.
-    const bool asked = key->key() == Qt::Key_Menu ||
-                       (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier);
-    if (!asked)
+    if (!lstCID || (watched != lstCID && watched != lstCID->viewport()))
         return false;
     QListWidgetItem *item = lstCID->currentItem();
-    const QRect shown = item ? lstCID->visualItemRect(item) : QRect();
-    showCallMenu(item, lstCID->viewport()->mapToGlobal(shown.isValid() ? shown.center() : QPoint()));
+    QPoint at = lstCID->viewport()->mapToGlobal(
+        item ? lstCID->visualItemRect(item).center() : QPoint());
+    if (event->type() == QEvent::ContextMenu) {
+        // A click asks for the call under the pointer; the Menu key for the current one.
+        const auto *asked = static_cast<const QContextMenuEvent *>(event);
+        if (asked->reason() == QContextMenuEvent::Mouse) {
+            at = asked->globalPos();
+            item = lstCID->itemAt(lstCID->viewport()->mapFromGlobal(at));
+            if (item)
+                lstCID->setCurrentItem(item);
+        }
+    } else if (event->type() == QEvent::KeyPress) {
+        // Shift+F10 reaches a widget as a key: no window system turns it into a menu.
+        const auto *key = static_cast<const QKeyEvent *>(event);
+        if (key->key() != Qt::Key_F10 || key->modifiers() != Qt::ShiftModifier)
+            return false;
+    } else {
+        return false;
+    }
+    showCallMenu(item, at);
     return true;
 }
 

@@ -12,6 +12,7 @@
 #include "tests/support/TestHelpers.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -74,11 +75,19 @@ protected:
         return shown.toPlainText();
     }
 
-    // The entries of the call's context menu as Shift+F10 opens it; the one named chosen.
-    QStringList menu(int row, const QString &chosen = {})
+    // The entries of the call's context menu as Shift+F10 (way 0), the Menu key (1) or a
+    // right click (2) opens it; the one named chosen.
+    QStringList menu(int row, const QString &chosen = {}, int way = 0)
     {
-        window->lstCID->setCurrentRow(row);
-        QTest::keyClick(window->lstCID, Qt::Key_F10, Qt::ShiftModifier);
+        QListWidget *list = window->lstCID;
+        list->setCurrentRow(way == 2 ? 0 : row);
+        const QPoint at = list->visualItemRect(list->item(row)).center();
+        QContextMenuEvent asked(way == 1 ? QContextMenuEvent::Keyboard : QContextMenuEvent::Mouse,
+                                at, list->viewport()->mapToGlobal(at));
+        if (way == 0)
+            QTest::keyClick(list, Qt::Key_F10, Qt::ShiftModifier);
+        else
+            QApplication::sendEvent(way == 1 ? list : list->viewport(), &asked);
         QStringList entries;
         if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
             for (QAction *action : menu->actions())
@@ -134,8 +143,10 @@ TEST_F(PhonebookWindow, TheCallMenuNamesRenamesAndRemovesCallers)
 {
     deliver(u"00442079460958"_qs);
     deliver(u"02079460000"_qs);
-    EXPECT_EQ(menu(0), (QStringList{u"Change name…"_qs, u"Remove from phonebook"_qs}));
-    EXPECT_EQ(menu(1), QStringList{u"Name this caller…"_qs});
+    for (int way : {0, 1, 2}) {
+        EXPECT_EQ(menu(0, {}, way), (QStringList{u"Change name…"_qs, u"Remove from phonebook"_qs}));
+        EXPECT_EQ(menu(1, {}, way), QStringList{u"Name this caller…"_qs}) << way;
+    }
 
     // The number prefilled, the name focused; Esc leaves the phonebook as it was, Enter saves.
     const struct { int row; const char *entry, *number, *name; Qt::Key key; } edits[] = {
