@@ -26,20 +26,14 @@ Result<QString> storedEntry(CallLog &log, const PhoneNumbers &numbers, const QSt
     return directory.lookup(number);
 }
 
-template <class Edit>
-auto onOwnConnection(const QString &region, Edit &&edit) -> decltype(edit(std::declval<CallLog &>(),
-                                                                           std::declval<const PhoneNumbers &>()))
+// A connection of its own to the call-log source, opened on the calling thread.
+Result<std::unique_ptr<db::Connection>> openCallLog()
 {
-    using Outcome = decltype(edit(std::declval<CallLog &>(), std::declval<const PhoneNumbers &>()));
-    std::unique_ptr<db::Connection> connection = TAPI::newConnection();
-    if (const Result<void> opened = tryResult([&] {
-            connection->Open(TAPI::callLogSource(), QString(), QString(), -1);
-        });
-        !opened)
-        return Outcome(opened.failure());
-    CallLog log(*connection);
-    const PhoneNumbers numbers(region);
-    return edit(log, numbers);
+    return tryResult([] {
+        std::unique_ptr<db::Connection> connection = TAPI::newConnection();
+        connection->Open(TAPI::callLogSource(), QString(), QString(), -1);
+        return connection;
+    });
 }
 
 } // namespace
@@ -87,16 +81,20 @@ Result<qint64> remove(CallLog &log, const PhoneNumbers &numbers, const QString &
 
 Result<void> saveToCallLog(const QString &region, const QString &number, const QString &name)
 {
-    return onOwnConnection(region, [&](CallLog &log, const PhoneNumbers &numbers) {
-        return save(log, numbers, number, name);
-    });
+    const Result<std::unique_ptr<db::Connection>> connection = openCallLog();
+    if (!connection)
+        return connection.failure();
+    CallLog log(**connection);
+    return save(log, PhoneNumbers(region), number, name);
 }
 
 Result<qint64> removeFromCallLog(const QString &region, const QString &number)
 {
-    return onOwnConnection(region, [&](CallLog &log, const PhoneNumbers &numbers) {
-        return remove(log, numbers, number);
-    });
+    const Result<std::unique_ptr<db::Connection>> connection = openCallLog();
+    if (!connection)
+        return connection.failure();
+    CallLog log(**connection);
+    return remove(log, PhoneNumbers(region), number);
 }
 
 } // namespace phonebookedit
