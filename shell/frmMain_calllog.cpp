@@ -152,8 +152,8 @@ void frmMain::showCallToolTip(QListWidgetItem *item) const
     const QString name = item->data(kNameRole).toString();
     const bool waiting = item->data(kWaitingRole).toBool();
     const CallerBook *callers = m_pipeline->callers();
-    item->setToolTip(callers ? callToolTip(name, waiting,
-                                           callers->describe(item->data(kNumberRole).toString(), name))
+    const QString number = item->data(kNumberRole).toString();
+    item->setToolTip(callers ? callToolTip(name, waiting, callers->describe(number, name))
                              : callToolTip(name, waiting));
 }
 

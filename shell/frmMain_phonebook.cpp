@@ -30,8 +30,8 @@ bool frmMain::callMenuEvent(QObject *watched, QEvent *event)
     if (!lstCID || (watched != lstCID && watched != lstCID->viewport()))
         return false;
     QListWidgetItem *item = lstCID->currentItem();
-    QPoint at = lstCID->viewport()->mapToGlobal(
-        item ? lstCID->visualItemRect(item).center() : QPoint());
+    QPoint at =
+        lstCID->viewport()->mapToGlobal(item ? lstCID->visualItemRect(item).center() : QPoint());
     if (event->type() == QEvent::ContextMenu) {
         // A click asks for the call under the pointer; the Menu key for the current one.
         const auto *asked = static_cast<const QContextMenuEvent *>(event);
@@ -84,21 +84,20 @@ void frmMain::openContactDialog(phonebookedit::Action action, const QString &num
     auto *dialog = new ContactDialog(title, number, contact, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QDialog::accepted, this, [this, dialog] {
-        const QString region = m_pipeline->callers() ? m_pipeline->callers()->numbers().region()
-                                                     : QString();
+        const QString region =
+            m_pipeline->callers() ? m_pipeline->callers()->numbers().region() : QString();
         const QString number = dialog->number();
         const QString name = dialog->name();
-        editPhonebook([region, number, name] {
-            return phonebookedit::saveToCallLog(region, number, name);
-        });
+        editPhonebook(
+            [region, number, name] { return phonebookedit::saveToCallLog(region, number, name); });
     });
     dialog->open();
 }
 
 void frmMain::removeContact(const QString &number)
 {
-    const QString region = m_pipeline->callers() ? m_pipeline->callers()->numbers().region()
-                                                 : QString();
+    const QString region =
+        m_pipeline->callers() ? m_pipeline->callers()->numbers().region() : QString();
     editPhonebook([region, number]() -> Result<void> {
         const Result<qint64> removed = phonebookedit::removeFromCallLog(region, number);
         if (!removed)
