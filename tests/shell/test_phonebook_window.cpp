@@ -20,6 +20,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 class PhonebookWindow : public ::testing::Test
@@ -131,25 +133,20 @@ TEST_F(PhonebookWindow, TheCallMenuNamesRenamesAndRemovesCallers)
     }
 
     // The number prefilled, the name focused; Esc leaves the phonebook as it was, Enter saves.
-    const struct
-    {
-        int row;
-        const char *entry, *number, *name;
-        Qt::Key key;
-    } edits[] = {
+    const std::tuple<int, const char *, const char *, const char *, Qt::Key> edits[] = {
         {1, "Name this caller…", "02079460000", "", Qt::Key_Escape},
         {1, "Name this caller…", "02079460000", "", Qt::Key_Return},
         {0, "Change name…", "00442079460958", "Mum", Qt::Key_Enter},
     };
-    for (const auto &e : edits) {
-        menu(e.row, QString::fromUtf8(e.entry));
+    for (const auto &[row, entry, number, name, key] : edits) {
+        menu(row, QString::fromUtf8(entry));
         auto *dialog = window->findChild<ContactDialog *>();
         ASSERT_NE(dialog, nullptr);
-        EXPECT_EQ(dialog->numberField()->text(), QString::fromUtf8(e.number));
-        EXPECT_EQ(dialog->nameField()->text(), QString::fromUtf8(e.name));
+        EXPECT_EQ(dialog->numberField()->text(), QString::fromUtf8(number));
+        EXPECT_EQ(dialog->nameField()->text(), QString::fromUtf8(name));
         EXPECT_EQ(dialog->focusWidget(), dialog->nameField());
-        QTest::keyClicks(dialog->nameField(), e.row == 1 ? u"Office"_qs : u"Mother"_qs);
-        QTest::keyClick(dialog->nameField(), e.key);
+        QTest::keyClicks(dialog->nameField(), row == 1 ? u"Office"_qs : u"Mother"_qs);
+        QTest::keyClick(dialog->nameField(), key);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // the dialog closed
     }
     // The rename goes to the entry the call's number matches, however it was written.
