@@ -51,7 +51,7 @@ QString storedCallLine(int listNumber, const QString &decimalSep, const QVariant
 
 QStringList readDayLines(db::Recordset &recordset, int firstNumber, int capacity,
                          const QString &decimalSep, const QString &dateSep, const QString &timeSep,
-                         QStringList *names)
+                         QStringList *names, QStringList *numbers)
 {
     const CallLog::RowColumns columns = CallLog::rowColumns(recordset);
     QStringList lines;
@@ -61,6 +61,8 @@ QStringList readDayLines(db::Recordset &recordset, int firstNumber, int capacity
         lines.append(storedCallLine(firstNumber + int(lines.size()), decimalSep,
                                     recordset.Fields(short(columns.when)).Value(), number, dateSep,
                                     timeSep));
+        if (numbers)
+            *numbers << storedText(number);
         if (names)
             *names << (columns.name >= 0 ? storedText(recordset.Fields(short(columns.name)).Value())
                                          : QString());

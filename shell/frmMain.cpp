@@ -202,6 +202,7 @@ void frmMain::createControl(const ControlLayout &control)
         lstCID = new QListWidget(this);
         layoutbuilder::applyListBox(lstCID, control);
         lstCID->setUniformItemSizes(true);
+        watchCallMenu();
         widget = lstCID;
         break;
     case Kind::Label:
@@ -247,6 +248,8 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
             lblTip_MouseDown(button, shift, float(at.x()), float(at.y()));
         return true;
     }
+    if (callMenuEvent(watched, event))
+        return true;
     if (watched == brDay && event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {

@@ -4,6 +4,7 @@
 #include "locale/DateServices.h"
 #include "platform/DesktopNotifications.h"
 #include "shell/LayoutData.h"
+#include "shell/PhonebookEdit.h"
 #include "shell/TipLine.h"
 
 #include <QByteArray>
@@ -170,6 +171,10 @@ public:
     static constexpr std::chrono::milliseconds kCallTipHold{10000};
     void setCallTipHold(std::chrono::milliseconds hold) { m_callTipHold = hold; }
 
+    // The phonebook as calls are shown (CallPipeline::startCallers), its changes shown on
+    // the listed calls' tooltips; source: where it is read from, the call log unless tests say.
+    void startCallers(const QString &region, const CallerBook::Source &source = {});
+
     // The network feed while it listens; null otherwise.
     FeedServer *feed() const { return m_pipeline->feed(); }
 
@@ -213,8 +218,21 @@ private:
     void nameCalls(const QList<ReceivedCall> &calls);
     // A click on a call's desktop notice: the window shown and raised, restored first.
     void showFromNotice();
-    // A list line's caller name, kept for its tooltip.
+    // A list line's caller name and number (as the line sent them), and whether the call
+    // waits for the call log: kept for its tooltip and its context menu.
     static constexpr int kNameRole = Qt::UserRole;
+    static constexpr int kNumberRole = Qt::UserRole + 1;
+    static constexpr int kWaitingRole = Qt::UserRole + 2;
+    void showCallToolTip(QListWidgetItem *item) const;
+    void showCallToolTips();
+    // The call list's context menu (right click, the Menu key, Shift+F10) and its edits.
+    void watchCallMenu();
+    bool callMenuEvent(QObject *watched, QEvent *event);
+    void showCallMenu(QListWidgetItem *item, const QPoint &at);
+    void openContactDialog(phonebookedit::Action action, const QString &number,
+                           const QString &contact);
+    void removeContact(const QString &number);
+    void editPhonebook(const std::function<Result<void>()> &edit);
     // What the call path tells about calls that wait for the call log, and about the log.
     void reportWaitingCalls(const QList<SpooledCall> &calls, const QString &message,
                             const QStringList &logLines);

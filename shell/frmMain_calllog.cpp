@@ -108,8 +108,12 @@ void frmMain::reportWaitingCalls(const QList<SpooledCall> &calls, const QString 
 {
     for (const SpooledCall &call : calls) {
         if (const auto row = m_callRows.constFind(call.id); row != m_callRows.constEnd()) {
-            if (QListWidgetItem *item = lstCID->item(*row))
-                item->setToolTip(callToolTip(call.call.name, true));
+            if (QListWidgetItem *item = lstCID->item(*row)) {
+                if (!call.call.name.isEmpty())
+                    item->setData(kNameRole, call.call.name);
+                item->setData(kWaitingRole, true);
+                showCallToolTip(item);
+            }
         }
     }
     appendReceiveLogLines(logLines);
@@ -134,11 +138,29 @@ void frmMain::markCallsSaved(const QList<quint64> &ids)
 {
     for (quint64 id : ids) {
         if (const auto row = m_callRows.constFind(id); row != m_callRows.constEnd()) {
-            if (QListWidgetItem *item = lstCID->item(*row))
-                item->setToolTip(callToolTip(item->data(kNameRole).toString(), false));
+            if (QListWidgetItem *item = lstCID->item(*row)) {
+                item->setData(kWaitingRole, false);
+                showCallToolTip(item);
+            }
             m_callRows.erase(row);
         }
     }
+}
+
+void frmMain::showCallToolTip(QListWidgetItem *item) const
+{
+    const QString name = item->data(kNameRole).toString();
+    const bool waiting = item->data(kWaitingRole).toBool();
+    const CallerBook *callers = m_pipeline->callers();
+    const QString number = item->data(kNumberRole).toString();
+    item->setToolTip(callers ? callToolTip(name, waiting, callers->describe(number, name))
+                             : callToolTip(name, waiting));
+}
+
+void frmMain::showCallToolTips()
+{
+    for (int row = 0; row < lstCID->count(); ++row)
+        showCallToolTip(lstCID->item(row));
 }
 
 void frmMain::reportWaitingCallsSaved(const QString &message)

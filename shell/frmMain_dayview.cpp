@@ -1,7 +1,6 @@
 // The day history view and the two tabs over the call list.
 #include "shell/frmMain.h"
 
-#include "shell/CallToolTip.h"
 #include "calllog/CallLog.h"
 #include "calllog/DayView.h"
 #include "failure/Failure.h"
@@ -53,11 +52,12 @@ void frmMain::ShowDay(const QString &dayText)
 
     QStringList lines;
     QStringList names;
+    QStringList numbers;
     if (opened) {
         try {
             lines = dayview::readDayLines(
                 TAPI::recordset(), lstCID->count() + 1, dayview::ListCapacity - lstCID->count(),
-                dates::decimalSeparator(), strDateSep, strTimeSep, &names);
+                dates::decimalSeparator(), strDateSep, strTimeSep, &names, &numbers);
         } catch (const Failure &f) {
             opened = false;
             failure = f.description();
@@ -72,11 +72,11 @@ void frmMain::ShowDay(const QString &dayText)
     const int first = lstCID->count();
     lstCID->addItems(lines);
     for (qsizetype i = 0; i < names.size(); ++i) {
-        if (names.at(i).isEmpty())
-            continue;
         if (QListWidgetItem *item = lstCID->item(first + int(i))) {
-            item->setData(kNameRole, names.at(i));
-            item->setToolTip(callToolTip(names.at(i), false));
+            if (!names.at(i).isEmpty())
+                item->setData(kNameRole, names.at(i));
+            item->setData(kNumberRole, numbers.at(i));
+            showCallToolTip(item);
         }
     }
 }

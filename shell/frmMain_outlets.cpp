@@ -9,8 +9,15 @@ void frmMain::startCallOutlets(
     const ProgramOptions &options,
     const std::function<std::unique_ptr<DesktopNotifications>()> &makeService)
 {
-    m_pipeline->startCallers(options.region);
+    startCallers(options.region);
     m_pipeline->startOutlets(options.notifications, options.feed, makeService);
+}
+
+void frmMain::startCallers(const QString &region, const CallerBook::Source &source)
+{
+    m_pipeline->startCallers(region, source);
+    // Renaming a contact renames the calls already listed too.
+    connect(m_pipeline->callers(), &CallerBook::changed, this, &frmMain::showCallToolTips);
 }
 
 void frmMain::reportFeedOff(const QString &message)

@@ -2,7 +2,6 @@
 // decoding of caller-ID reports from what arrives.
 #include "shell/frmMain.h"
 
-#include "shell/CallToolTip.h"
 #include "platform/Comm.h"
 #include "modem/CommandOutput.h"
 #include "failure/Failure.h"
@@ -108,6 +107,12 @@ void frmMain::listCalls(const QList<ReceivedCall> &calls)
         m_callRows.insert(call.id, row);
     }
     lstCID->addItems(lines);
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (QListWidgetItem *item = lstCID->item(before + int(i))) {
+            item->setData(kNumberRole, calls.at(i).call.number);
+            showCallToolTip(item);
+        }
+    }
     ShowTip(callTip(last.shown), Tip::Call, false);
     m_callTipShown.start();
     // A notice held back waits for this call's tip to have shown its while too.
@@ -124,7 +129,7 @@ void frmMain::nameCalls(const QList<ReceivedCall> &calls)
         if (const auto row = m_callRows.constFind(call.id); row != m_callRows.constEnd()) {
             if (QListWidgetItem *item = lstCID->item(*row)) {
                 item->setData(kNameRole, call.call.name);
-                item->setToolTip(callToolTip(call.call.name, false));
+                showCallToolTip(item);
             }
         }
     }

@@ -1,0 +1,100 @@
+#include "shell/PhonebookEdit.h"
+
+#include "callers/NumberDirectory.h"
+#include "callers/PhoneNumbers.h"
+#include "calllog/TAPI.h"
+#include "failure/Failure.h"
+
+#include <memory>
+
+namespace phonebookedit {
+
+namespace {
+
+// The stored number of the entry number falls under: the entries are their own values.
+Result<QString> storedEntry(CallLog &log, const PhoneNumbers &numbers, const QString &number,
+                            bool rangesToo)
+{
+    const Result<QList<Contact>> contacts = log.readPhonebook();
+    if (!contacts)
+        return contacts.failure();
+    NumberDirectory directory(numbers);
+    for (const Contact &contact : *contacts) {
+        if (rangesToo || !contact.number.trimmed().endsWith(QLatin1Char('*')))
+            directory.add(contact.number, contact.number);
+    }
+    return directory.lookup(number);
+}
+
+// A connection of its own to the call-log source, opened on the calling thread.
+Result<std::unique_ptr<db::Connection>> openCallLog()
+{
+    return tryResult([] {
+        std::unique_ptr<db::Connection> connection = TAPI::newConnection();
+        connection->Open(TAPI::callLogSource(), QString(), QString(), -1);
+        return connection;
+    });
+}
+
+} // namespace
+
+QList<Action> menuActions(const QString &contact)
+{
+    if (contact.isEmpty())
+        return {Action::Name};
+    return {Action::Rename, Action::Remove};
+}
+
+QString actionText(Action action)
+{
+    switch (action) {
+    case Action::Name:
+        return QStringLiteral("Name this caller…");
+    case Action::Rename:
+        return QStringLiteral("Change name…");
+    case Action::Remove:
+        return QStringLiteral("Remove from phonebook");
+    }
+    return QString();
+}
+
+Result<void> save(CallLog &log, const PhoneNumbers &numbers, const QString &number,
+                  const QString &name)
+{
+    const Result<QString> stored = storedEntry(log, numbers, number, false);
+    if (!stored)
+        return stored.failure();
+    if (stored->isEmpty())
+        return log.addContact({number.trimmed(), name.trimmed(), QString()});
+    return log.changePhonebook({{}, {{*stored, name.trimmed()}}});
+}
+
+Result<qint64> remove(CallLog &log, const PhoneNumbers &numbers, const QString &number)
+{
+    const Result<QString> stored = storedEntry(log, numbers, number, true);
+    if (!stored)
+        return stored.failure();
+    if (stored->isEmpty())
+        return qint64(0);
+    return log.removeContact(*stored);
+}
+
+Result<void> saveToCallLog(const QString &region, const QString &number, const QString &name)
+{
+    const Result<std::unique_ptr<db::Connection>> connection = openCallLog();
+    if (!connection)
+        return connection.failure();
+    CallLog log(**connection);
+    return save(log, PhoneNumbers(region), number, name);
+}
+
+Result<qint64> removeFromCallLog(const QString &region, const QString &number)
+{
+    const Result<std::unique_ptr<db::Connection>> connection = openCallLog();
+    if (!connection)
+        return connection.failure();
+    CallLog log(**connection);
+    return remove(log, PhoneNumbers(region), number);
+}
+
+} // namespace phonebookedit

@@ -1,0 +1,162 @@
+// The phonebook in the window: tooltips of listed and past calls, and the call list's
+// context menu and dialog writing it, over the real SQLite ODBC driver.
+#include "calllog/CallLog.h"
+#include "calllog/TAPI.h"
+#include "shell/ContactDialog.h"
+#include "shell/frmMain.h"
+#include "tests/calllog/OdbcSandbox.h"
+#include "tests/support/FakeClock.h"
+#include "tests/support/FakeComm.h"
+#include "tests/support/LocaleScope.h"
+#include "tests/support/TestHelpers.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTextDocumentFragment>
+
+#include <gtest/gtest.h>
+
+#include <tuple>
+
+namespace {
+
+class PhonebookWindow : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        OdbcSandbox::instance().resetCallLog();
+        TAPI::releaseConnection();
+        TAPI::connection().setCursorLocation(db::adUseClient);
+        TAPI::connection().Open(TAPI::callLogSource(), QString(), QString(), -1);
+        window = std::make_unique<frmMain>(line = new FakeComm, clock);
+        line->setPortOpen(true);
+        window->startCallLog();
+        ASSERT_TRUE(CallLog(admin()).addContact({u"+44 20 7946 0958"_qs, u"Mum"_qs, {}}).ok());
+        window->startCallers(u"GB"_qs);
+        QSignalSpy read(window->callPipeline().callers(), &CallerBook::changed);
+        ASSERT_TRUE(read.wait(20000));
+    }
+
+    void TearDown() override
+    {
+        window.reset();
+        TAPI::recordsetVariable().reset();
+        TAPI::releaseConnection();
+    }
+
+    QList<Contact> stored() { return CallLog(admin()).readPhonebook().valueOr({}); }
+    static db::Connection &admin() { return OdbcSandbox::instance().admin(); }
+
+    void deliver(const QString &number, const QString &name = {})
+    {
+        const int before = window->lstCID->count();
+        line->receive(u"NMBR = "_qs + number +
+                      (name.isEmpty() ? u""_qs : u"\r\nNAME = "_qs + name) + u"\r\n\r\n"_qs);
+        ASSERT_TRUE(waitFor(
+            [&] { return window->lstCID->count() > before && !window->callRecorder().busy(); }));
+    }
+
+    QString shownToolTip(int row) const
+    {
+        return QTextDocumentFragment::fromHtml(window->lstCID->item(row)->toolTip()).toPlainText();
+    }
+
+    // The entries of the call's context menu as Shift+F10 (way 0), the Menu key (1) or a
+    // right click (2) opens it; the one named chosen.
+    QStringList menu(int row, const QString &chosen = {}, int way = 0)
+    {
+        QListWidget *list = window->lstCID;
+        list->setCurrentRow(way == 2 ? 0 : row);
+        const QPoint at = list->visualItemRect(list->item(row)).center();
+        QContextMenuEvent asked(way == 1 ? QContextMenuEvent::Keyboard : QContextMenuEvent::Mouse,
+                                at, list->viewport()->mapToGlobal(at));
+        if (way == 0)
+            QTest::keyClick(list, Qt::Key_F10, Qt::ShiftModifier);
+        else
+            QApplication::sendEvent(way == 1 ? list : list->viewport(), &asked);
+        QStringList entries;
+        if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+            for (QAction *action : menu->actions())
+                entries << action->text();
+            menu->close();
+            if (QAction *action = menu->actions().value(entries.indexOf(chosen)))
+                action->trigger();
+        }
+        return entries;
+    }
+
+    LocaleScope locale{"en_GB.UTF-8"};
+    FakeClock clock{dates::makeDateTime(QDate(2002, 10, 13), QTime(15, 0))};
+    FakeComm *line = nullptr;
+    std::unique_ptr<frmMain> window;
+};
+
+} // namespace
+
+// Tooltips say who is calling; the list lines keep what the line sent.
+TEST_F(PhonebookWindow, TooltipsNameTheContactOnListedAndPastCalls)
+{
+    const char *cases[][3] = {
+        {"02079460958", "", "Mum\n020 7946 0958"},
+        {"00442079460958", "MUM", "Mum\n020 7946 0958"},
+        {"02079460958", "<b>SMITH", "Mum\n<B>SMITH\n020 7946 0958"},
+        {"02079460000", "", "020 7946 0000\nLondon"},
+        {"02079460000", "ACME", "ACME"},
+    };
+    for (const auto &c : cases)
+        deliver(QString::fromUtf8(c[0]), QString::fromUtf8(c[1]));
+    for (int row = 0; row < int(std::size(cases)); ++row)
+        EXPECT_EQ(shownToolTip(row), QString::fromUtf8(cases[row][2])) << cases[row][0];
+    EXPECT_TRUE(window->lstCID->item(1)->text().endsWith(u"] 00442079460958"_qs));
+
+    // The day view's past calls get the same.
+    window->brToday_Click();
+    ASSERT_EQ(window->lstCID->count(), int(std::size(cases)));
+    EXPECT_EQ(shownToolTip(1), u"Mum\n020 7946 0958"_qs);
+    EXPECT_EQ(shownToolTip(3), u"020 7946 0000\nLondon"_qs);
+}
+
+// The menu offers what fits the caller; the dialog and removal write the phonebook, and
+// the listed calls' tooltips follow it.
+TEST_F(PhonebookWindow, TheCallMenuNamesRenamesAndRemovesCallers)
+{
+    deliver(u"00442079460958"_qs);
+    deliver(u"02079460000"_qs);
+    for (int way : {0, 1, 2}) {
+        EXPECT_EQ(menu(0, {}, way), (QStringList{u"Change name…"_qs, u"Remove from phonebook"_qs}));
+        EXPECT_EQ(menu(1, {}, way), QStringList{u"Name this caller…"_qs}) << way;
+    }
+
+    // The number prefilled, the name focused; Esc leaves the phonebook as it was, Enter saves.
+    const std::tuple<int, const char *, const char *, const char *, Qt::Key> edits[] = {
+        {1, "Name this caller…", "02079460000", "", Qt::Key_Escape},
+        {1, "Name this caller…", "02079460000", "", Qt::Key_Return},
+        {0, "Change name…", "00442079460958", "Mum", Qt::Key_Enter},
+    };
+    for (const auto &[row, entry, number, name, key] : edits) {
+        menu(row, QString::fromUtf8(entry));
+        auto *dialog = window->findChild<ContactDialog *>();
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->numberField()->text(), QString::fromUtf8(number));
+        EXPECT_EQ(dialog->nameField()->text(), QString::fromUtf8(name));
+        EXPECT_EQ(dialog->focusWidget(), dialog->nameField());
+        QTest::keyClicks(dialog->nameField(), row == 1 ? u"Office"_qs : u"Mother"_qs);
+        QTest::keyClick(dialog->nameField(), key);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // the dialog closed
+    }
+    // The rename goes to the entry the call's number matches, however it was written.
+    const QList<Contact> saved{{u"+44 20 7946 0958"_qs, u"Mother"_qs, {}},
+                               {u"02079460000"_qs, u"Office"_qs, {}}};
+    ASSERT_TRUE(waitFor([&] { return stored() == saved; }));
+    ASSERT_TRUE(waitFor([&] { return shownToolTip(0) == u"Mother\n020 7946 0958"_qs; }));
+    EXPECT_EQ(shownToolTip(1), u"Office\n020 7946 0000"_qs);
+
+    menu(0, u"Remove from phonebook"_qs);
+    ASSERT_TRUE(waitFor([&] { return stored() == saved.mid(1); }));
+    ASSERT_TRUE(waitFor([&] { return shownToolTip(0) == u"020 7946 0958\nLondon"_qs; }));
+}
