@@ -2,9 +2,12 @@
 // RINGVANE_TEST_POSTGRES.
 
 #include "calllog/CallLog.h"
+#include "calllog/CallPipeline.h"
+#include "calllog/TAPI.h"
 #include "tests/calllog/OdbcSandbox.h"
 
 #include "failure/Failure.h"
+#include "tests/support/TestHelpers.h"
 
 #include <gtest/gtest.h>
 
@@ -75,4 +78,24 @@ TEST_F(PhonebookTable, ATableWithoutTheColumnsIsAFailureNotAnEmptyPhonebook)
     ASSERT_FALSE(contacts);
     EXPECT_FALSE(CallLog::isMissingTable(contacts.failure()));
     EXPECT_FALSE(log.addContact({u"1"_qs, u"Ann"_qs, {}}));
+}
+
+// Two instances on one log: a contact one of them writes, the other shows on its next call
+// (each reads the phonebook every few seconds on a connection of its own).
+TEST_F(PhonebookTable, AContactOneInstanceWritesTheOtherShowsOnItsNextCall)
+{
+    CallPipeline first;
+    CallPipeline second;
+    first.startCallers(QStringLiteral("GB"));
+    second.startCallers(QStringLiteral("GB"));
+    db::Connection connection;
+    connection.Open(TAPI::callLogSource(), {}, {}, -1);
+    ASSERT_TRUE(CallLog(connection).addContact({QStringLiteral("+44 20 7946 0958"),
+                                                QStringLiteral("Mum"), {}}));
+    const auto shows = [](const CallPipeline &instance) {
+        return instance.callers()->describe(QStringLiteral("02079460958"), {}).contact ==
+               QStringLiteral("Mum");
+    };
+    ASSERT_TRUE(waitFor([&] { return shows(second); }, 20000));
+    EXPECT_TRUE(waitFor([&] { return shows(first); }, 20000));
 }
