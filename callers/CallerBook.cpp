@@ -58,8 +58,14 @@ void CallerBook::start(int intervalMs)
 
 void CallerBook::read()
 {
-    if (m_reading || !m_source)
+    if (!m_source)
         return;
+    // A read asked for during another (after an edit, say) follows it: the one under way
+    // may have started before the edit was committed.
+    if (m_reading) {
+        m_readAgain = true;
+        return;
+    }
     m_reading = true;
     m_reader.start([this, source = m_source, numbers = m_numbers, known = m_entries] {
         Result<Entries> entries = source();
@@ -80,6 +86,8 @@ void CallerBook::readDone(const Result<Entries> &entries,
                           std::shared_ptr<const NumberDirectory> built)
 {
     m_reading = false;
+    if (std::exchange(m_readAgain, false))
+        QMetaObject::invokeMethod(this, &CallerBook::read, Qt::QueuedConnection);
     if (!entries) {
         if (!std::exchange(m_saidUnreadable, true))
             Q_EMIT unreadable(entries.errorString());

@@ -71,5 +71,6 @@ private:
     QTimer m_timer;
     QThreadPool m_reader;
     bool m_reading = false;
+    bool m_readAgain = false;
     bool m_saidUnreadable = false;
 };
