@@ -1,5 +1,6 @@
 #pragma once
 
+#include "callers/CallerShown.h"
 #include "callers/NumberDirectory.h"
 #include "callers/PhoneNumbers.h"
 #include "failure/Result.h"
@@ -37,13 +38,9 @@ public:
     // Reads now and then every intervalMs.
     void start(int intervalMs = 5000);
 
-    struct Caller
-    {
-        QString contact; // the phonebook's name for the number; empty when none
-        QString number;  // as the user's country writes it
-        QString place;   // where the number is from, only for a caller nobody has named
-    };
-    // lineName: the name the line sent, if any.
+    using Caller = CallerShown;
+    // The caller as the phonebook shows it; lineName: the name the line sent, if any (a
+    // caller the line names gets no place).
     Caller describe(const QString &number, const QString &lineName) const;
 
     const PhoneNumbers &numbers() const { return *m_numbers; }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "calllog/Call.h"
+#include "callers/CallerShown.h"
 
 #include <QString>
 
@@ -11,14 +12,6 @@ struct CallNoticeText
     QString summary; // the number, or in words where the line sent a marker
     QString body;    // the name when known, the date and time, and the size of a flood
     friend bool operator==(const CallNoticeText &, const CallNoticeText &) = default;
-};
-
-// How the user's phonebook shows a caller; an empty field adds nothing.
-struct CallerShown
-{
-    QString contact; // the phonebook's name for the number
-    QString number;  // the number as the user's country writes it
-    QString place;   // where the number is from (only for a caller nobody has named)
 };
 
 // Texts for the call; callsInFlood above 1 says the notice stands for that many calls of

@@ -179,11 +179,8 @@ void CallPipeline::passOn(const QList<ReceivedCall> &calls)
     if (!m_notifier)
         return;
     for (const ReceivedCall &call : calls) {
-        CallerShown shown;
-        if (m_callers) {
-            const CallerBook::Caller caller = m_callers->describe(call.call.number, call.call.name);
-            shown = {caller.contact, caller.number, caller.place};
-        }
+        const CallerShown shown =
+            m_callers ? m_callers->describe(call.call.number, call.call.name) : CallerShown();
         m_notifier->notify(call.call, shown);
         if (m_feed) {
             // Clients read the contact as the caller's name, as from NCID's own server.

@@ -24,11 +24,10 @@ public:
     qint64 bytesToWrite() const { return m_out.size() - m_sent; }
     // The system's send buffer, so that "behind" means about what bytesToWrite() says.
     void setSendBufferSize(int bytes);
-    // The peer's address in numeric form ("127.0.0.1", "::1"); empty when unknown.
-    QString peerAddress() const { return m_peer; }
     // Who is at the other end, as far as this computer can tell: for a peer on this
-    // computer the user it runs as ("user 1000"), when the system says; else its address.
-    QString peerIdentity() const;
+    // computer the user it runs as ("user 1000"), when the system says; else its numeric
+    // address ("192.0.2.7", "::1"). Empty when unknown.
+    QString peerIdentity() const { return m_peer; }
     // Milliseconds since the peer shut its sending side (sending goes on); -1 while it is
     // open. A peer that closed altogether looks the same until sending to it fails, which
     // the system notices within a couple of minutes even when nothing is sent.

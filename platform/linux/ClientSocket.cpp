@@ -27,12 +27,8 @@ qint64 nowMs()
     return QDeadlineTimer::current().deadline();
 }
 
-QString numericPeer(int fd)
+QString numericPeer(const sockaddr_storage &address)
 {
-    sockaddr_storage address{};
-    socklen_t length = sizeof address;
-    if (::getpeername(fd, reinterpret_cast<sockaddr *>(&address), &length) != 0)
-        return {};
     char text[INET6_ADDRSTRLEN] = {};
     const void *raw = nullptr;
     if (address.ss_family == AF_INET)
@@ -111,26 +107,26 @@ bool isLoopback(const sockaddr_storage &address)
     return IN6_IS_ADDR_V4MAPPED(&a) && a.s6_addr[12] == 127;
 }
 
-} // namespace
-
-QString ClientSocket::peerIdentity() const
+// Who is at the other end: the user a peer on this computer runs as, when the system says,
+// else the peer's numeric address; empty when the socket has no peer.
+QString peerIdentityOf(int fd)
 {
     sockaddr_storage address{};
     socklen_t length = sizeof address;
-    if (m_fd < 0 || ::getpeername(m_fd, reinterpret_cast<sockaddr *>(&address), &length) != 0)
-        return m_peer;
-    if (!isLoopback(address))
-        return m_peer;
-    const qint64 owner = localSocketOwner(address);
-    return owner < 0 ? m_peer : QStringLiteral("user %1").arg(owner);
+    if (::getpeername(fd, reinterpret_cast<sockaddr *>(&address), &length) != 0)
+        return {};
+    const qint64 owner = isLoopback(address) ? localSocketOwner(address) : -1;
+    return owner < 0 ? numericPeer(address) : QStringLiteral("user %1").arg(owner);
 }
+
+} // namespace
 
 ClientSocket::ClientSocket(qintptr descriptor, QObject *parent)
     : QObject(parent), m_fd(int(descriptor)), m_lastProgressMs(nowMs())
 {
     ::fcntl(m_fd, F_SETFD, FD_CLOEXEC);
     ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) | O_NONBLOCK);
-    m_peer = numericPeer(m_fd);
+    m_peer = peerIdentityOf(m_fd);
     // Probes let the system find a peer that went away without a word (or after shutting
     // its sending side only, which looks alike), even while nothing is sent to it.
     const int on = 1, idle = 30, interval = 10, probes = 3;
