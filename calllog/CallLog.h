@@ -19,7 +19,9 @@
 #include <optional>
 
 // One entry of the user's phonebook as stored: the number as the user wrote it (a range
-// ends in "*"), the name, and the allow/block mark (null: none).
+// ends in "*"), the name, and the allow/block mark (null: none). The marks: "allow",
+// "block", and "block-name" for a rule on the name the line sends, the rule ("SPAM*") in
+// name and the number empty.
 struct Contact
 {
     QString number;

@@ -210,7 +210,7 @@ void CallRecorder::show(const QList<DecodedCall> &decoded)
                        .value_or(QDateTime());
         }
         previous = &shown;
-        calls.append(ReceivedCall{m_nextId++, shown, Call{when, shown.number, {}}});
+        calls.append(ReceivedCall{m_nextId++, shown, Call{when, shown.number, {}}, {}});
     }
     m_open.insert(m_open.end(), calls.cbegin(), calls.cend());
     // Only here do held calls grow: remembering that the limit was reached is what makes a

@@ -26,6 +26,9 @@ struct ReceivedCall
     quint64 id = 0;
     DecodedCall shown;
     Call call;
+    // Why the call is one the user does not want ("on the block list (0800*)"), empty when
+    // it is not; call.blocked says whether the line was hung up on it.
+    QString unwanted;
 };
 
 // The road of every call from the modem's text to the call log, without a window: the
