@@ -11,21 +11,29 @@ bool sameEntries(const CallerBook::Entries &a, const CallerBook::Entries &b)
 {
     return a.size() == b.size() &&
            std::equal(a.cbegin(), a.cend(), b.cbegin(), [](const auto &x, const auto &y) {
-               return x.number == y.number && x.value == y.value;
+               return x.number == y.number && x.name == y.name && x.mark == y.mark;
            });
 }
 
 } // namespace
 
+// What one read of the phonebook makes: the numbers' directory and the rules on names.
+struct CallerBook::Built
+{
+    explicit Built(const PhoneNumbers &numbers) : directory(numbers) {}
+    NumberDirectory directory;
+    NameRules nameRules;
+};
+
 struct CallerBook::Shared
 {
     mutable QMutex mutex;
-    std::shared_ptr<const NumberDirectory> directory;
+    std::shared_ptr<const Built> built;
 
-    std::shared_ptr<const NumberDirectory> current() const
+    std::shared_ptr<const Built> current() const
     {
         const QMutexLocker lock(&mutex);
-        return directory;
+        return built;
     }
 };
 
@@ -69,21 +77,30 @@ void CallerBook::read()
     m_reading = true;
     m_reader.start([this, source = m_source, numbers = m_numbers, known = m_entries] {
         Result<Entries> entries = source();
-        std::shared_ptr<const NumberDirectory> built;
+        std::shared_ptr<const Built> built;
         // Reducing 100,000 numbers to their keys is the costly part: done here, and only
         // when the phonebook changed.
         if (entries && !sameEntries(*entries, known)) {
-            auto directory = std::make_shared<NumberDirectory>(*numbers);
-            directory->addAll(*entries);
-            built = std::move(directory);
+            auto book = std::make_shared<Built>(*numbers);
+            Entries numbered;
+            numbered.reserve(entries->size());
+            QStringList rules;
+            for (const NumberDirectory::Entry &entry : std::as_const(*entries)) {
+                if (entry.mark == u"block-name")
+                    rules << entry.name;
+                else if (!entry.number.trimmed().isEmpty())
+                    numbered << entry;
+            }
+            book->directory.addAll(numbered);
+            book->nameRules = NameRules(rules);
+            built = std::move(book);
         }
         QMetaObject::invokeMethod(
             this, [this, entries, built] { readDone(entries, built); }, Qt::QueuedConnection);
     });
 }
 
-void CallerBook::readDone(const Result<Entries> &entries,
-                          std::shared_ptr<const NumberDirectory> built)
+void CallerBook::readDone(const Result<Entries> &entries, std::shared_ptr<const Built> built)
 {
     m_reading = false;
     if (std::exchange(m_readAgain, false))
@@ -94,12 +111,13 @@ void CallerBook::readDone(const Result<Entries> &entries,
         return;
     }
     m_saidUnreadable = false;
+    m_readOnce = true;
     if (!built)
         return;
     m_entries = *entries;
     {
         const QMutexLocker lock(&m_shared->mutex);
-        m_shared->directory = std::move(built);
+        m_shared->built = std::move(built);
     }
     Q_EMIT changed();
 }
@@ -107,8 +125,8 @@ void CallerBook::readDone(const Result<Entries> &entries,
 CallerBook::Caller CallerBook::describe(const QString &number, const QString &lineName) const
 {
     Caller caller;
-    if (const std::shared_ptr<const NumberDirectory> directory = m_shared->current())
-        caller.contact = directory->lookup(number);
+    if (const std::shared_ptr<const Built> built = m_shared->current())
+        caller.contact = built->directory.lookup(number);
     caller.number = m_numbers->formatted(number);
     if (caller.contact.isEmpty() && lineName.isEmpty())
         caller.place = m_numbers->place(number);
@@ -119,7 +137,37 @@ CallerBook::ContactFinder CallerBook::contactFinder() const
 {
     // The directory refers to the book's PhoneNumbers: both are kept alive together.
     return [shared = m_shared, numbers = m_numbers](const QString &number) {
-        const std::shared_ptr<const NumberDirectory> directory = shared->current();
-        return directory ? directory->lookup(number) : QString();
+        const std::shared_ptr<const Built> built = shared->current();
+        return built ? built->directory.lookup(number) : QString();
     };
+}
+
+NumberDirectory::Listing CallerBook::listing(const QString &number) const
+{
+    const std::shared_ptr<const Built> built = m_shared->current();
+    const NumberDirectory::Listing *found = built ? built->directory.find(number) : nullptr;
+    return found ? *found : NumberDirectory::Listing();
+}
+
+Verdict CallerBook::screen(const QString &number, const std::optional<QString> &lineName,
+                           const ScreenRules &rules) const
+{
+    ScreenFacts facts;
+    const std::shared_ptr<const Built> built = m_shared->current();
+    if (built) {
+        if (const NumberDirectory::Listing *found = built->directory.find(number)) {
+            facts.mark = found->mark;
+            facts.entry = found->written.trimmed();
+            facts.known = !found->name.trimmed().isEmpty();
+        }
+        facts.nameRulesExist = !built->nameRules.isEmpty();
+        if (lineName && facts.nameRulesExist)
+            facts.nameRule = built->nameRules.match(*lineName);
+    }
+    facts.lineName = lineName;
+    facts.withheld = isWithheld(number);
+    // Asked only when it can matter: it parses the number once more.
+    if (rules.blockInvalid && !facts.withheld && facts.mark.isEmpty() && !facts.known)
+        facts.invalid = m_numbers->validity(number) == PhoneNumbers::Validity::Invalid;
+    return screenCall(rules, facts);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "callers/CallScreen.h"
 #include "callers/CallerShown.h"
 #include "callers/NumberDirectory.h"
 #include "callers/PhoneNumbers.h"
@@ -14,6 +15,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <optional>
 #include <memory>
 
 // The user's phonebook as calls are shown. It is read again from its source every few
@@ -26,7 +28,8 @@ class CallerBook : public QObject
     Q_OBJECT
 
 public:
-    using Entries = QList<NumberDirectory::Entry>; // number as written, name
+    // number as written, name, mark; a "block-name" mark makes the name a name rule
+    using Entries = QList<NumberDirectory::Entry>;
     using Source = std::function<Result<Entries>()>;
 
     // region and language as PhoneNumbers takes them. The source runs on the book's
@@ -43,6 +46,17 @@ public:
     // caller the line names gets no place).
     Caller describe(const QString &number, const QString &lineName) const;
 
+    // Whether the phonebook has been read and its last read succeeded: until then, and
+    // while it cannot be read, no call is to be hung up for what it says or lacks.
+    bool readable() const { return m_readOnce && !m_saidUnreadable; }
+    // What to do with a call, as far as the book and the rules know; lineName: nothing while
+    // the line may still send the name.
+    Verdict screen(const QString &number, const std::optional<QString> &lineName,
+                   const ScreenRules &rules) const;
+    // The entry the number falls under: the number as written ("0800*") and its listing;
+    // empty when none.
+    NumberDirectory::Listing listing(const QString &number) const;
+
     const PhoneNumbers &numbers() const { return *m_numbers; }
 
     // The contact's name for a number, askable from any thread and for as long as its
@@ -58,7 +72,8 @@ Q_SIGNALS:
 
 private:
     void read();
-    void readDone(const Result<Entries> &entries, std::shared_ptr<const NumberDirectory> built);
+    struct Built;
+    void readDone(const Result<Entries> &entries, std::shared_ptr<const Built> built);
 
     Source m_source;
     std::shared_ptr<const PhoneNumbers> m_numbers;
@@ -70,4 +85,5 @@ private:
     bool m_reading = false;
     bool m_readAgain = false;
     bool m_saidUnreadable = false;
+    bool m_readOnce = false;
 };

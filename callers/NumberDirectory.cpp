@@ -17,7 +17,7 @@ NumberDirectory::Key NumberDirectory::keyOf(const QString &entry) const
     return {m_numbers.exactKey(written), false};
 }
 
-void NumberDirectory::insert(Key key, const QString &value)
+void NumberDirectory::insert(Key key, Listing listing)
 {
     if (key.range) {
         const size_t length = key.text.size();
@@ -25,15 +25,15 @@ void NumberDirectory::insert(Key key, const QString &value)
                                             std::greater<size_t>());
         if (place == m_rangeLengths.end() || *place != length)
             m_rangeLengths.insert(place, length);
-        m_ranges.insert_or_assign(std::move(key.text), value);
+        m_ranges.insert_or_assign(std::move(key.text), std::move(listing));
     } else {
-        m_exact.insert_or_assign(std::move(key.text), value);
+        m_exact.insert_or_assign(std::move(key.text), std::move(listing));
     }
 }
 
-void NumberDirectory::add(const QString &entry, const QString &value)
+void NumberDirectory::add(const QString &entry, const QString &name, const QString &mark)
 {
-    insert(keyOf(entry), value);
+    insert(keyOf(entry), Listing{name, mark, entry});
 }
 
 void NumberDirectory::addAll(const QList<Entry> &entries)
@@ -54,8 +54,10 @@ void NumberDirectory::addAll(const QList<Entry> &entries)
         helper.join();
 
     reserve(size() + count);
-    for (qsizetype i = 0; i < count; ++i)
-        insert(std::move(keys[size_t(i)]), entries.at(i).value);
+    for (qsizetype i = 0; i < count; ++i) {
+        const Entry &entry = entries.at(i);
+        insert(std::move(keys[size_t(i)]), Listing{entry.name, entry.mark, entry.number});
+    }
 }
 
 void NumberDirectory::reserve(qsizetype entries)
@@ -72,20 +74,26 @@ void NumberDirectory::clear()
 
 QString NumberDirectory::lookup(const QString &number) const
 {
+    const Listing *listing = find(number);
+    return listing ? listing->name : QString();
+}
+
+const NumberDirectory::Listing *NumberDirectory::find(const QString &number) const
+{
     if (m_exact.empty() && m_ranges.empty())
-        return {};
+        return nullptr;
     const PhoneNumbers::Keys keys = m_numbers.keysOf(number);
     if (const auto exact = m_exact.find(keys.exact); exact != m_exact.end())
-        return exact->second;
+        return &exact->second;
     if (m_ranges.empty())
-        return {};
+        return nullptr;
     const std::string &key = keys.prefix;
     for (const size_t length : m_rangeLengths) {
         if (length > key.size())
             continue;
         const auto range = m_ranges.find(key.substr(0, length));
         if (range != m_ranges.end())
-            return range->second;
+            return &range->second;
     }
-    return {};
+    return nullptr;
 }

@@ -16,17 +16,25 @@ class PhoneNumbers;
 //
 // An entry ending in "*" is a range ("0800*", "+44 20 7946 *"). An exact entry wins over
 // any range; a longer range (in the number's own digits) wins over a shorter one. Adding a
-// number that is already there replaces its value.
+// number that is already there replaces its listing.
 class NumberDirectory
 {
 public:
     explicit NumberDirectory(const PhoneNumbers &numbers);
 
-    void add(const QString &entry, const QString &value);
+    // What an entry says of the numbers it covers.
+    struct Listing
+    {
+        QString name;
+        QString mark;    // "allow", "block", or empty
+        QString written; // the entry as the user wrote it ("0800*")
+    };
+    void add(const QString &entry, const QString &name, const QString &mark = {});
     struct Entry
     {
         QString number;
-        QString value;
+        QString name;
+        QString mark = QString(); // most entries have none
     };
     // The same as adding each in turn (a later duplicate wins), with the numbers reduced to
     // their keys on several threads: that reduction is nearly all of the time a large
@@ -36,7 +44,9 @@ public:
     void clear();
     qsizetype size() const { return qsizetype(m_exact.size() + m_ranges.size()); }
 
-    // The value of the entry the number falls under; empty when none.
+    // The entry the number falls under; null when none. Valid until the directory changes.
+    const Listing *find(const QString &number) const;
+    // Its name; empty when none.
     QString lookup(const QString &number) const;
 
 private:
@@ -46,11 +56,11 @@ private:
         bool range = false;
     };
     Key keyOf(const QString &entry) const;
-    void insert(Key key, const QString &value);
+    void insert(Key key, Listing listing);
 
     const PhoneNumbers &m_numbers;
-    std::unordered_map<std::string, QString> m_exact;
-    std::unordered_map<std::string, QString> m_ranges;
+    std::unordered_map<std::string, Listing> m_exact;
+    std::unordered_map<std::string, Listing> m_ranges;
     // The lengths of the range keys, longest first, each once: a lookup tries only these.
     std::vector<size_t> m_rangeLengths;
 };

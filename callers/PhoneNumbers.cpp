@@ -171,6 +171,29 @@ std::string PhoneNumbers::rangeKey(const QString &writtenPrefix) const
     return textKey(text);
 }
 
+PhoneNumbers::Validity PhoneNumbers::validity(const QString &written) const
+{
+    const QString text = written.trimmed();
+    const std::string input = parseInput(text);
+    const bool digitsOnly = !input.empty() && input.size() <= size_t(kLongestNumberText) &&
+                            input.find_first_not_of("+0123456789") == std::string::npos;
+    if (!digitsOnly)
+        return Validity::Undecidable;
+    PhoneNumber number;
+    const PhoneNumberUtil::ErrorType error = util().Parse(input, m_regionCode, &number);
+    if (error == PhoneNumberUtil::INVALID_COUNTRY_CODE_ERROR && input.front() != '+' &&
+        m_regionCode.empty())
+        return Validity::Undecidable;
+    if (error != PhoneNumberUtil::NO_PARSING_ERROR)
+        return Validity::Invalid;
+    if (util().IsValidNumber(number))
+        return Validity::Valid;
+    // US lines send seven digits for a local call: such a number is not a spoof.
+    if (util().IsPossibleNumberWithReason(number) == PhoneNumberUtil::IS_POSSIBLE_LOCAL_ONLY)
+        return Validity::LocalOnly;
+    return Validity::Invalid;
+}
+
 QString PhoneNumbers::formatted(const QString &number) const
 {
     const std::optional<PhoneNumber> parsed = wholeNumber(number, m_regionCode);

@@ -49,6 +49,15 @@ public:
     // the digits are written. Text with no digits gives "=" and the text.
     std::string rangeKey(const QString &writtenPrefix) const;
 
+    // Whether a number can exist, as libphonenumber's data says.
+    enum class Validity {
+        Valid,
+        LocalOnly,  // too short for a whole number, but dialable within its area
+        Invalid,    // no such number in the user's country, or anywhere
+        Undecidable // words, markers, or national digits with no country to read them in
+    };
+    Validity validity(const QString &number) const;
+
     // National format for the user's country, international for the others; text that is
     // not a number comes back as it was.
     QString formatted(const QString &number) const;

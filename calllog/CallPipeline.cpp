@@ -73,7 +73,7 @@ CallerBook::Source phonebookFromLog()
             CallerBook::Entries entries;
             entries.reserve(contacts->size());
             for (const Contact &contact : *contacts)
-                entries.append({contact.number, contact.name});
+                entries.append({contact.number, contact.name, contact.mark});
             return entries;
         } catch (const Failure &failure) {
             connection->reset();

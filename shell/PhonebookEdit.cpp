@@ -20,10 +20,13 @@ Result<QString> storedEntry(CallLog &log, const PhoneNumbers &numbers, const QSt
         return contacts.failure();
     NumberDirectory directory(numbers);
     for (const Contact &contact : *contacts) {
+        if (contact.number.trimmed().isEmpty())
+            continue; // a rule on names
         if (rangesToo || !contact.number.trimmed().endsWith(QLatin1Char('*')))
-            directory.add(contact.number, contact.number);
+            directory.add(contact.number, contact.name, contact.mark);
     }
-    return directory.lookup(number);
+    const NumberDirectory::Listing *found = directory.find(number);
+    return found ? found->written : QString();
 }
 
 // A connection of its own to the call-log source, opened on the calling thread.

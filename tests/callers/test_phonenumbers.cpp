@@ -161,7 +161,7 @@ TEST(NumberDirectory, LoadingAllAtOnceFindsWhatAddingOneByOneFinds)
     }
     NumberDirectory oneByOne(numbers);
     for (const NumberDirectory::Entry &entry : std::as_const(entries))
-        oneByOne.add(entry.number, entry.value);
+        oneByOne.add(entry.number, entry.name);
     NumberDirectory allAtOnce(numbers);
     allAtOnce.addAll(entries);
 
