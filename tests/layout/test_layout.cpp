@@ -251,13 +251,15 @@ TEST(SkinPictures, SizesAndDepth)
     }
 
     const Size whole[] = {{":/skin/background.png", {510, 412}}, {":/skin/title.png", {233, 30}},
-                          {":/skin/splash.png", {340, 298}}};
+                          {":/skin/splash.png", {340, 298}}, {":/skin/blocked.png", {16, 16}}};
     for (const Size &p : whole) {
         const QImage image = picture(QLatin1String(p.name));
         EXPECT_EQ(image.size(), p.size) << p.name;
         EXPECT_EQ(image.depth(), 32) << p.name;
     }
     EXPECT_EQ(picture(control("imgTitle").picture).size(), control("imgTitle").geometry->size());
+    // A call-list line's mark lets the line's colour, selected or not, show around it.
+    EXPECT_EQ(qAlpha(picture(QStringLiteral(":/skin/blocked.png")).pixel(0, 0)), 0);
 }
 
 TEST(SkinPictures, SmallPaletteImages)

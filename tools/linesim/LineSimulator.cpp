@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -41,6 +42,12 @@ bool resetsModem(const QByteArray &line)
 }
 
 } // namespace
+
+QByteArray commandsLogLine(const ReceivedCommand &command)
+{
+    return command.at.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")).toLatin1() + ' '
+           + command.text.toLatin1() + '\n';
+}
 
 QByteArray formatReport(const CallerIdReport &report, const ReportStyle &style)
 {
@@ -77,8 +84,10 @@ CallerIdReport reportAt(const QDateTime &when, const QString &number, const QStr
 }
 
 LineSimulator::LineSimulator(QObject *parent)
-    : QObject(parent), m_pieceTimer(new QTimer(this)), m_schedule(new QTimer(this))
+    : QObject(parent), m_pieceTimer(new QTimer(this)), m_schedule(new QTimer(this)),
+      m_ringTimer(new QTimer(this))
 {
+    connect(m_ringTimer, &QTimer::timeout, this, &LineSimulator::ringOnce);
     m_pieceTimer->setSingleShot(true);
     connect(m_pieceTimer, &QTimer::timeout, this, &LineSimulator::sendNextPiece);
 
@@ -115,6 +124,7 @@ LineSimulator::LineSimulator(QObject *parent)
 LineSimulator::~LineSimulator()
 {
     closeMaster();
+    delete m_commandsLog;
 }
 
 bool LineSimulator::linkTo(const QString &path)
@@ -155,6 +165,32 @@ void LineSimulator::send(const QByteArray &bytes)
 void LineSimulator::sendReport(const CallerIdReport &report, const ReportStyle &style)
 {
     send(formatReport(report, style));
+    if (m_ringsAfterReport <= 0)
+        return;
+    // A report means the phone is ringing: a new call, on hook, whatever the last one did.
+    const QByteArray eol = style.crOnly ? QByteArrayLiteral("\r") : QByteArrayLiteral("\r\n");
+    m_ringLine = eol + "RING" + eol;
+    m_offHook = false;
+    m_ringsLeft = m_ringsAfterReport;
+    m_ringTimer->start();
+}
+
+void LineSimulator::setRingsAfterReport(int rings, int intervalMs)
+{
+    m_ringsAfterReport = qMax(0, rings);
+    m_ringTimer->setInterval(qMax(1, intervalMs));
+}
+
+bool LineSimulator::isRinging() const
+{
+    return m_ringTimer->isActive();
+}
+
+void LineSimulator::ringOnce()
+{
+    send(m_ringLine);
+    if (--m_ringsLeft <= 0)
+        m_ringTimer->stop(); // the caller gave up
 }
 
 void LineSimulator::startSchedule(int intervalMs, const QString &number, const ReportStyle &style,
@@ -265,10 +301,8 @@ void LineSimulator::handleInput(const QByteArray &bytes)
             continue;
         queueWrite(echo);
         echo.clear();
-        if (m_commands.size() >= CommandLimit)
-            m_commands.removeFirst();
         const QString command = QString::fromLatin1(line);
-        m_commands.append(command);
+        record(command);
         Q_EMIT commandReceived(command);
         queueWrite(answer(line));
         if (m_deafAfterResetMs > 0 && resetsModem(line))
@@ -293,13 +327,26 @@ void LineSimulator::setInformation(const QByteArray &command, const QByteArray &
 QByteArray LineSimulator::answer(const QByteArray &command)
 {
     static const QByteArray ok = QByteArrayLiteral("\r\nOK\r\n");
+    static const QByteArray error = QByteArrayLiteral("\r\nERROR\r\n");
     const QByteArray upper = command.toUpper();
+    if (upper == "ATH1") {
+        if (!m_canGoOffHook)
+            return error;
+        m_offHook = true;
+        m_ringTimer->stop();
+        return ok;
+    }
+    if (upper == "ATH" || upper == "ATH0") {
+        m_offHook = false;
+        m_ringTimer->stop();
+        return ok;
+    }
     if (m_callerIdKnown) {
         for (const char *family : {"+VCID", "#CID", "%CCID", "*ID"}) {
             if (upper.startsWith("AT" + QByteArray(family))) {
                 return m_callerIdFamilies.contains(QLatin1String(family))
                            ? ok
-                           : QByteArrayLiteral("\r\nERROR\r\n");
+                           : error;
             }
         }
     }
@@ -336,6 +383,36 @@ QString LineSimulator::lineSettings() const
         .arg((t.c_cflag & CSTOPB) ? 2 : 1);
 }
 
+void LineSimulator::record(const QString &command)
+{
+    if (m_commands.size() >= CommandLimit)
+        m_commands.removeFirst();
+    m_commands.append({command, QDateTime::currentDateTime()});
+    if (m_commandsLog) {
+        m_commandsLog->write(commandsLogLine(m_commands.constLast()));
+        m_commandsLog->flush();
+    }
+}
+
+Result<void> LineSimulator::setCommandsLog(const QString &path)
+{
+    auto file = std::make_unique<QFile>(path);
+    if (!file->open(QIODevice::WriteOnly | QIODevice::Append))
+        return Failure(ErrorNumber::FileNotFound, file->errorString(), path);
+    delete m_commandsLog;
+    m_commandsLog = file.release();
+    return {};
+}
+
+QStringList LineSimulator::commands() const
+{
+    QStringList texts;
+    texts.reserve(m_commands.size());
+    for (const ReceivedCommand &command : m_commands)
+        texts.append(command.text);
+    return texts;
+}
+
 void LineSimulator::clearReceived()
 {
     m_received.clear();
@@ -353,6 +430,7 @@ void LineSimulator::setHoldOutput(bool hold)
 void LineSimulator::closeMaster()
 {
     m_schedule->stop();
+    m_ringTimer->stop();
     m_pieceTimer->stop();
     m_toPiece.clear();
     m_pendingWrite.clear();

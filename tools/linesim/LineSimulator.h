@@ -9,6 +9,9 @@
 #include <QString>
 #include <QStringList>
 
+#include "failure/Result.h"
+
+class QFile;
 class QSocketNotifier;
 class QTimer;
 
@@ -32,6 +35,17 @@ struct ReportStyle
     bool crOnly = false;           // lines ended by CR alone instead of CR LF
     bool nameBeforeNumber = false;
 };
+
+// One command the other side sent, and when it arrived.
+struct ReceivedCommand
+{
+    QString text;
+    QDateTime at;
+};
+
+// A commands-log line: the local time with milliseconds, a blank, the command
+// ("2026-12-10T12:00:00.123 ATH1"); tests read the order and the gaps from it.
+QByteArray commandsLogLine(const ReceivedCommand &command);
 
 // Formats a report with the given style.
 QByteArray formatReport(const CallerIdReport &report, const ReportStyle &style = {});
@@ -98,7 +112,21 @@ public:
     void setInformation(const QByteArray &command, const QByteArray &text);
     bool isDeaf() const { return !m_deafUntil.hasExpired(); }
 
-    QStringList commands() const { return m_commands; }
+    // The line's side of a call: after each report the phone keeps ringing, a RING line
+    // every intervalMs, `rings` of them, until the call is taken off hook (ATH1) or hung
+    // up (ATH, ATH0). 0 rings: a report is all the line sends, as before.
+    void setRingsAfterReport(int rings, int intervalMs = 6000);
+    // A caller-ID-only device cannot go off hook: it answers ATH1 with ERROR and the
+    // call goes on ringing.
+    void setCanGoOffHook(bool can) { m_canGoOffHook = can; }
+    bool isOffHook() const { return m_offHook; }
+    bool isRinging() const;
+    // Appends each command to the file as a commandsLogLine, flushed at once so that a
+    // reader sees it while the simulator runs.
+    Result<void> setCommandsLog(const QString &path);
+
+    QStringList commands() const;
+    QList<ReceivedCommand> receivedCommands() const { return m_commands; }
     QByteArray received() const { return m_received; }
     void clearReceived();
 
@@ -117,6 +145,8 @@ private:
     void sendNextPiece();
     void handleInput(const QByteArray &bytes);
     void queueWrite(const QByteArray &bytes);
+    void ringOnce();
+    void record(const QString &command);
 
     int m_master = -1;
     int m_slaveKeeper = -1;
@@ -128,7 +158,8 @@ private:
 
     bool m_echo = true;
     QByteArray m_line;
-    QStringList m_commands;
+    QList<ReceivedCommand> m_commands;
+    QFile *m_commandsLog = nullptr;
     QByteArray m_received;
 
     bool m_silent = false;
@@ -146,4 +177,11 @@ private:
     QByteArray m_pendingWrite;
 
     QTimer *m_schedule = nullptr;
+
+    int m_ringsAfterReport = 0;
+    int m_ringsLeft = 0;
+    QByteArray m_ringLine;
+    QTimer *m_ringTimer = nullptr;
+    bool m_canGoOffHook = true;
+    bool m_offHook = false;
 };

@@ -1,6 +1,6 @@
 // ringvane-linesim: a caller-ID modem on a pseudo-terminal, for demos and manual tests.
 // Prints the device path, then reads commands from standard input:
-//   call [NUMBER [NAME]]   print a caller-ID report now
+//   call [NUMBER [NAME]]   print a caller-ID report now (the phone then rings --rings times)
 //   ring                   print a RING line
 //   hold | release         stop / resume reading what the program sends
 //   unplug                 close the device (the program sees it vanish) and quit
@@ -45,7 +45,8 @@ int main(int argc, char **argv)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Stands in for a caller-ID modem on a pseudo-terminal. Commands on standard input: "
-        "call [NUMBER [NAME]], ring, hold, release, unplug, quit."));
+        "call [NUMBER [NAME]], ring, hold, release, unplug, quit. After a report the phone "
+        "keeps ringing until the program takes it off hook (ATH1) or hangs up (ATH0)."));
     parser.addHelpOption();
     const QCommandLineOption link(QStringLiteral("link"), QStringLiteral("Symlink to the device."),
                                   QStringLiteral("PATH"));
@@ -53,7 +54,8 @@ int main(int argc, char **argv)
                                    QStringLiteral("Print a report every SECONDS."),
                                    QStringLiteral("SECONDS"));
     const QCommandLineOption log(QStringLiteral("commands-log"),
-                                 QStringLiteral("Append each AT command received to FILE."),
+                                 QStringLiteral("Append each AT command received to FILE, after "
+                                                "the time it came (2026-12-10T12:00:00.123 ATH1)."),
                                  QStringLiteral("FILE"));
     const QCommandLineOption number(QStringLiteral("number"), QStringLiteral("Caller's number."),
                                     QStringLiteral("NUMBER"), QStringLiteral("5550123"));
@@ -65,15 +67,26 @@ int main(int argc, char **argv)
     const QCommandLineOption delay(QStringLiteral("delay"),
                                    QStringLiteral("Pause between pieces in milliseconds."),
                                    QStringLiteral("MS"), QStringLiteral("0"));
-    const QCommandLineOption rings(QStringLiteral("rings"), QStringLiteral("RING lines before a report."),
-                                   QStringLiteral("N"), QStringLiteral("1"));
+    const QCommandLineOption ringsBefore(QStringLiteral("rings-before"),
+                                         QStringLiteral("RING lines before a report."),
+                                         QStringLiteral("N"), QStringLiteral("1"));
+    const QCommandLineOption rings(QStringLiteral("rings"),
+                                   QStringLiteral("RING lines after a report, unless the call is "
+                                                  "taken off hook or hung up first."),
+                                   QStringLiteral("N"), QStringLiteral("4"));
+    const QCommandLineOption ringInterval(QStringLiteral("ring-interval"),
+                                          QStringLiteral("Milliseconds from one RING to the next."),
+                                          QStringLiteral("MS"), QStringLiteral("6000"));
+    const QCommandLineOption noHangup(QStringLiteral("no-hangup"),
+                                      QStringLiteral("Answer ATH1 with ERROR, like a caller-ID-only "
+                                                     "device that cannot take a call off hook."));
     const QCommandLineOption crOnly(QStringLiteral("cr-only"), QStringLiteral("End lines with CR alone."));
     const QCommandLineOption noSpaces(QStringLiteral("no-spaces"), QStringLiteral("\"NMBR=...\" without blanks."));
     const QCommandLineOption noBlank(QStringLiteral("no-blank-lines"), QStringLiteral("No blank lines around a report."));
     const QCommandLineOption nameFirst(QStringLiteral("name-first"), QStringLiteral("NAME before NMBR."));
     const QCommandLineOption noEcho(QStringLiteral("no-echo"), QStringLiteral("Do not echo what is received."));
-    parser.addOptions({link, every, log, number, name, pieces, delay, rings, crOnly, noSpaces,
-                       noBlank, nameFirst, noEcho});
+    parser.addOptions({link, every, log, number, name, pieces, delay, ringsBefore, rings, ringInterval,
+                       noHangup, crOnly, noSpaces, noBlank, nameFirst, noEcho});
     parser.process(app);
 
     LineSimulator sim;
@@ -90,23 +103,20 @@ int main(int argc, char **argv)
     sim.setPieces(parseSizes(parser.value(pieces)), parser.value(delay).toInt());
 
     ReportStyle style;
-    style.ringsBefore = parser.value(rings).toInt();
+    style.ringsBefore = parser.value(ringsBefore).toInt();
+    sim.setRingsAfterReport(parser.value(rings).toInt(), parser.value(ringInterval).toInt());
+    sim.setCanGoOffHook(!parser.isSet(noHangup));
     style.crOnly = parser.isSet(crOnly);
     style.spacesAroundEquals = !parser.isSet(noSpaces);
     style.blankLines = !parser.isSet(noBlank);
     style.nameBeforeNumber = parser.isSet(nameFirst);
 
-    QFile commandsLog;
     if (parser.isSet(log)) {
-        commandsLog.setFileName(parser.value(log));
-        if (!commandsLog.open(QIODevice::Append | QIODevice::Text)) {
-            std::fprintf(stderr, "ringvane-linesim: cannot write %s\n", qPrintable(parser.value(log)));
+        if (const Result<void> opened = sim.setCommandsLog(parser.value(log)); !opened) {
+            std::fprintf(stderr, "ringvane-linesim: cannot write %s: %s\n", qPrintable(parser.value(log)),
+                         qPrintable(opened.errorString()));
             return 1;
         }
-        QObject::connect(&sim, &LineSimulator::commandReceived, &app, [&commandsLog](const QString &c) {
-            commandsLog.write(c.toUtf8() + '\n');
-            commandsLog.flush();
-        });
     }
     if (parser.isSet(every))
         sim.startSchedule(qMax(1, parser.value(every).toInt()) * 1000, parser.value(number), style,

@@ -469,6 +469,41 @@ QImage splash()
     return image;
 }
 
+QImage blockedMark(int pixels)
+{
+    QImage image(pixels, pixels, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    const qreal s = pixels;
+    const QPointF c(s / 2.0, s / 2.0);
+    const qreal r = s / 2.0 - 0.5;
+
+    // Lit from above like the buttons' balls, so it sits in the skin rather than on it.
+    QRadialGradient body(c + QPointF(0, -r * 0.5), r * 1.6);
+    body.setColorAt(0.0, kRed.lighter(130));
+    body.setColorAt(0.6, kRed);
+    body.setColorAt(1.0, kRed.darker(150));
+    p.setBrush(body);
+    p.setPen(QPen(QColor(110, 10, 20), std::max(1.0, s / 16.0)));
+    p.drawEllipse(c, r - 0.5, r - 0.5);
+
+    // The handset laid down, cups turned down: a bar across the disc at list size.
+    QPainterPath handset;
+    const QRectF grip(c.x() - s * 0.3, c.y() - s * 0.16, s * 0.6, s * 0.2);
+    handset.addRoundedRect(grip, s * 0.06, s * 0.06);
+    for (qreal side : {-1.0, 1.0}) {
+        QPainterPath cup;
+        cup.addRoundedRect(QRectF(c.x() + side * s * 0.26 - s * 0.1, c.y() - s * 0.12, s * 0.2, s * 0.28),
+                           s * 0.07, s * 0.07);
+        handset = handset.united(cup);
+    }
+    p.fillPath(handset.translated(0.3, 0.6), QColor(80, 0, 10, 150));
+    p.fillPath(handset, Qt::white);
+    p.end();
+    return image;
+}
+
 QImage mockup(const QImage &base, const QImage &background, bool buttonsDown)
 {
     QImage window = background.copy(0, 0, kClientWidth, kClientHeight);

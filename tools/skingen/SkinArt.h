@@ -29,6 +29,9 @@ QImage background(const QImage &base);
 QImage title(const QImage &background);
 QImage buttonFace(const QImage &base, const ButtonArt &button, bool down);
 QImage splash();
+// The mark on a call-list line for a call that was hung up on: a red no-entry disc whose
+// bar is a handset laid down, one list line high.
+QImage blockedMark(int pixels = 16);
 
 // The whole window as it looks at load, with plain boxes where the standard controls sit;
 // for judging the art, not shipped.

@@ -85,6 +85,7 @@ int main(int argc, char *argv[])
     ok = save(background, skinDir.filePath(QStringLiteral("background.png"))) && ok;
     ok = save(skinart::title(background), skinDir.filePath(QStringLiteral("title.png"))) && ok;
     ok = save(skinart::splash(), skinDir.filePath(QStringLiteral("splash.png"))) && ok;
+    ok = save(skinart::blockedMark(), skinDir.filePath(QStringLiteral("blocked.png"))) && ok;
     for (const skinart::ButtonArt &button : skinart::buttons()) {
         const QImage up = skinart::buttonFace(base, button, false);
         const QImage down = skinart::buttonFace(base, button, true);
