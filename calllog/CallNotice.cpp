@@ -51,7 +51,18 @@ CallNoticeText callNoticeText(const Call &call, qint64 callsInFlood, const Calle
 
     CallNoticeText text;
     QStringList lines;
-    if (!contact.isEmpty()) {
+    if (call.blocked) {
+        // The caller was hung up on: the number, and why, is all there is to know.
+        const QString who = !numberWords.isEmpty() ? numberWords
+                            : number.isEmpty()     ? kUnavailable
+                                                   : shownNumber;
+        text.summary = QStringLiteral("Blocked: %1").arg(who);
+        if (!contact.isEmpty())
+            lines << contact;
+        const QString why = oneLine(shown.unwanted).trimmed();
+        if (!why.isEmpty())
+            lines << why.left(1).toUpper() + why.mid(1);
+    } else if (!contact.isEmpty()) {
         text.summary = contact;
         lines << (numberWords.isEmpty() ? shownNumber : numberWords);
     } else if (!numberWords.isEmpty()) {
@@ -67,7 +78,7 @@ CallNoticeText callNoticeText(const Call &call, qint64 callsInFlood, const Calle
     if (!name.isEmpty() && nameWords.isEmpty() && name.compare(contact, Qt::CaseInsensitive) != 0)
         lines << name;
     const QString place = oneLine(shown.place).trimmed();
-    if (contact.isEmpty() && name.isEmpty() && !place.isEmpty())
+    if (!call.blocked && contact.isEmpty() && name.isEmpty() && !place.isEmpty())
         lines << place;
     const QString when = dateAndTime(call.when);
     if (!when.isEmpty())

@@ -76,5 +76,6 @@ void CallNotifier::show(const NoticePacer::Step &step)
     notice.summary = text.summary;
     notice.body = text.body;
     notice.defaultActionLabel = QStringLiteral("Show Ringvane");
+    notice.lowUrgency = m_latest.blocked;
     m_handle = m_service->show(notice, step.replaces ? m_handle : 0);
 }

@@ -144,6 +144,8 @@ bool CallPipeline::mayRead()
 
 void CallPipeline::receive(const QString &text)
 {
+    if (m_line)
+        m_line->received(text);
     m_buffer += text.toUpper();
     decode();
 }
@@ -174,14 +176,67 @@ void CallPipeline::startOutlets(bool notifications, const QString &feedAddress,
     }
 }
 
+void CallPipeline::startScreening(const ScreenRules &rules, const LineGuard::Send &send)
+{
+    m_rules = rules;
+    m_screening = true;
+    if (!m_line) {
+        m_line = new LineGuard(send, this);
+        connect(m_line, &LineGuard::cannotHangUp, this, [this](const QString &why) {
+            Q_EMIT screeningRemark(
+                QStringLiteral("The modem cannot hang up on calls (%1): calls to block are "
+                               "only marked")
+                    .arg(why));
+        });
+    }
+    m_line->setHoldMs(rules.holdMs);
+    m_recorder->setScreen(
+        [this](ReceivedCall &call, bool reportClosed) { screen(call, reportClosed); });
+}
+
+void CallPipeline::screen(ReceivedCall &call, bool reportClosed)
+{
+    if (!m_screening || !m_callers)
+        return;
+    if (reportClosed && !m_waitingForName.remove(call.id)) {
+        // Decided as it was decoded; a modem that refused the line since did not hang up.
+        if (call.call.blocked && !m_line->canHangUp())
+            call.call.blocked = false;
+        return;
+    }
+    if (!m_callers->readable()) {
+        // Only what the phonebook says may hang up a call (a known-only rule would hang up
+        // everyone while it cannot be read).
+        if (m_rules.hangsUp() && !std::exchange(m_saidUnscreened, true)) {
+            Q_EMIT screeningRemark(QStringLiteral("The phonebook is not read yet or cannot be "
+                                                  "read: calls ring and none is hung up"));
+        }
+        return;
+    }
+    m_saidUnscreened = false;
+    const Verdict verdict =
+        m_callers->screen(call.call.number,
+                          reportClosed ? std::optional<QString>(call.call.name) : std::nullopt,
+                          m_rules);
+    if (verdict.waitForName) {
+        m_waitingForName.insert(call.id);
+        return;
+    }
+    call.unwanted = verdict.reason;
+    if (verdict.hangUp)
+        call.call.blocked = m_line->hangUp();
+}
+
 void CallPipeline::passOn(const QList<ReceivedCall> &calls)
 {
     if (!m_notifier)
         return;
     for (const ReceivedCall &call : calls) {
-        const CallerShown shown =
+        CallerShown shown =
             m_callers ? m_callers->describe(call.call.number, call.call.name) : CallerShown();
-        m_notifier->notify(call.call, shown);
+        shown.unwanted = call.unwanted;
+        if (!call.call.blocked || m_rules.notify)
+            m_notifier->notify(call.call, shown);
         if (m_feed) {
             // Clients read the contact as the caller's name, as from NCID's own server.
             Call named = call.call;

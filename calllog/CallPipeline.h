@@ -3,10 +3,12 @@
 #include "callers/CallerBook.h"
 #include "calllog/CallRecorder.h"
 #include "locale/DateServices.h"
+#include "modem/LineGuard.h"
 #include "platform/DesktopNotifications.h"
 
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -73,7 +75,18 @@ public:
     // The phonebook as calls are shown; null until startCallers().
     CallerBook *callers() const { return m_callers; }
 
+    // Hangs up on the calls the rules say to, through the modem's commands written by
+    // send; every call is marked as the rules see it, also while they hang up on nothing.
+    // Uses the phonebook of startCallers(); until it has been read, no call is hung up.
+    void startScreening(const ScreenRules &rules, const LineGuard::Send &send);
+    const ScreenRules &screenRules() const { return m_rules; }
+    // The off-hook and hang-up sequence; null until startScreening().
+    LineGuard *line() const { return m_line; }
+
 Q_SIGNALS:
+    // The modem cannot hang up, or the phonebook cannot be read as a call is screened:
+    // said once each, for the receive log and the tip.
+    void screeningRemark(const QString &text);
     // There is room again after mayRead() said no: the line's waiting text may be read.
     void readAgain();
     // Calls not stored in time: the one-sentence message, and the receive log's lines
@@ -92,6 +105,7 @@ Q_SIGNALS:
 private:
     void reportWaiting(const QList<SpooledCall> &calls, bool kept, const QString &reason);
     void passOn(const QList<ReceivedCall> &calls);
+    void screen(ReceivedCall &call, bool reportClosed);
 
     const dates::Clock &m_clock;
     CallRecorder *m_recorder = nullptr;
@@ -103,4 +117,10 @@ private:
     CallNotifier *m_notifier = nullptr;
     FeedServer *m_feed = nullptr;
     CallerBook *m_callers = nullptr;
+    ScreenRules m_rules;
+    LineGuard *m_line = nullptr;
+    bool m_screening = false;
+    // Calls whose verdict waits for the name the line may still send.
+    QSet<quint64> m_waitingForName;
+    bool m_saidUnscreened = false;
 };

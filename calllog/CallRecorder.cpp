@@ -192,6 +192,8 @@ void CallRecorder::take(const QList<DecodedCall> &decoded)
         ReceivedCall call = std::move(m_open.front());
         m_open.pop_front();
         call.call.name = end.name;
+        if (m_screen)
+            m_screen(call, true);
         calls.append(std::move(call));
     }
     complete(calls);
@@ -211,6 +213,9 @@ void CallRecorder::show(const QList<DecodedCall> &decoded)
         }
         previous = &shown;
         calls.append(ReceivedCall{m_nextId++, shown, Call{when, shown.number, {}}, {}});
+        // Before the call is listed: a call to hang up on is hung up on without delay.
+        if (m_screen)
+            m_screen(calls.last(), false);
     }
     m_open.insert(m_open.end(), calls.cbegin(), calls.cend());
     // Only here do held calls grow: remembering that the limit was reached is what makes a

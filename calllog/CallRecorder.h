@@ -14,6 +14,7 @@
 #include <QThread>
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -78,6 +79,12 @@ public:
     // Decodes the complete lines at the front of the buffer (upper-cased serial text); the
     // calls found are decoded, then completed.
     void decode(QString &buffer, const QString &dateSep, const QString &timeSep);
+
+    // Looks at each call as it is decoded (reportClosed false) and again as its report
+    // closes, before anyone else sees it then: it may mark the call (unwanted, and
+    // call.blocked once the line was hung up on it).
+    using Screen = std::function<void(ReceivedCall &call, bool reportClosed)>;
+    void setScreen(Screen screen) { m_screen = std::move(screen); }
 
     bool started() const { return m_started; }
     // So many calls are held that the line should not be read for now; roomAgain() follows.
@@ -155,6 +162,7 @@ private:
 
     const dates::Clock &m_clock;
     CallerIdDecoder m_decoder;
+    Screen m_screen;
     Options m_options;
     bool m_started = false;
     bool m_finished = false;

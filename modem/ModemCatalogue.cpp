@@ -95,6 +95,11 @@ ModemSelection selectModem(const QString &modemKey)
     }
     selection.cidCommand = normaliseCommand(cid);
     selection.initCommand = normaliseCommand(GetRegString(path + QStringLiteral("\\Settings\\Init\\1")));
+    // Only an AT command will do to put the line back on hook; anything else gives way to
+    // the plain one.
+    const QString hangUp = GetRegString(path + QStringLiteral("\\Hangup\\1"));
+    selection.hangUpCommand =
+        isAtCommand(hangUp) ? normaliseCommand(hangUp) : QStringLiteral("ATH0") + CR;
 
     const QByteArray dcb = GetRegBinary(path + QStringLiteral("\\DCB"));
     if (!dcb.isEmpty())

@@ -45,6 +45,7 @@ struct ModemSelection
     QString portName;
     std::optional<QString> cidCommand;  // as read, normalised once it passed its check
     std::optional<QString> initCommand;
+    QString hangUpCommand;              // "Hangup\1" when it is an AT command, else ATH0
     std::optional<QByteArray> dcb;      // 28 bytes; absent when the value is missing
     std::optional<ModemReport> problem; // set when the modem cannot be used
 };

@@ -16,6 +16,8 @@ struct DesktopNotice
     QString body;
     // Where the service offers actions, clicking the notice takes this one; empty for none.
     QString defaultActionLabel;
+    // Worth a glance, not an interruption (the service may show it quietly).
+    bool lowUrgency = false;
 };
 
 // The desktop's notification service as the program uses it. Nothing here ever waits for

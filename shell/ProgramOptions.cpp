@@ -35,7 +35,68 @@ const OptionEntry kOptions[] = {
      "Read telephone numbers as the country with this two-letter code writes them (GB, US, "
      "DE...); by default the country of your regional format.",
      "numbers/region", &ProgramOptions::region},
+    {"blocking-mode", "MODE",
+     "off: hang up on no call, only mark the listed ones (the default); list: hang up on the "
+     "calls the block list and rules name, unless allowed or in the phonebook; known-only: "
+     "hang up on every call not allowed and not in the phonebook.",
+     "blocking/mode", &ProgramOptions::blockingMode},
+    {"blocking-withheld", "block|allow", "Whether calls with the number withheld count as blocked.",
+     "blocking/withheld", &ProgramOptions::blockingWithheld},
+    {"blocking-invalid", "block|allow",
+     "Whether calls from numbers that cannot exist count as blocked.", "blocking/invalid",
+     &ProgramOptions::blockingInvalid},
+    {"blocking-hold", "SECONDS", "How long the line is held off hook before hanging up (1.5).",
+     "blocking/hold", &ProgramOptions::blockingHold},
+    {"no-blocked-notices", nullptr, "Raise no desktop notification for a call hung up on.",
+     "blocking/notify", &ProgramOptions::blockingNotify},
 };
+
+// Reads the [blocking] texts into rules; what is not understood is said and left at its
+// default (from the command line, an error: the user is there to correct it).
+void readBlocking(ParsedProgramOptions &result, const QStringList &fromCommandLine,
+                  const QString &settingsPath)
+{
+    ProgramOptions &options = result.options;
+    ScreenRules &rules = options.blocking;
+    rules.notify = options.blockingNotify;
+    const auto wrong = [&](const char *name, const QString &value, const char *expected) {
+        if (fromCommandLine.contains(QString::fromLatin1(name))) {
+            result.outcome = ParsedProgramOptions::Outcome::Error;
+            result.message = QStringLiteral("--%1 takes %2, not '%3'.")
+                                 .arg(QString::fromLatin1(name), QString::fromLatin1(expected), value);
+        } else {
+            result.warnings << QStringLiteral("%1: %2 in [blocking] is \"%3\", not %4; ignored")
+                                   .arg(settingsPath, QString::fromLatin1(name).section(u'-', 1),
+                                        value, QString::fromLatin1(expected));
+        }
+    };
+    if (!options.blockingMode.isEmpty()) {
+        if (const std::optional<ScreenRules::Mode> mode = ScreenRules::modeNamed(options.blockingMode))
+            rules.mode = *mode;
+        else
+            wrong("blocking-mode", options.blockingMode, "off, list or known-only");
+    }
+    const auto blockOrAllow = [&](const char *name, const QString &value, bool &block) {
+        const QString word = value.trimmed().toLower();
+        if (word.isEmpty())
+            return;
+        if (word == u"block" || word == u"allow")
+            block = word == u"block";
+        else
+            wrong(name, value, "block or allow");
+    };
+    blockOrAllow("blocking-withheld", options.blockingWithheld, rules.blockWithheld);
+    blockOrAllow("blocking-invalid", options.blockingInvalid, rules.blockInvalid);
+    if (!options.blockingHold.trimmed().isEmpty()) {
+        bool number = false;
+        const double seconds = options.blockingHold.trimmed().toDouble(&number);
+        // Long enough for the exchange to see the call answered, short of tying up the line.
+        if (number && seconds >= 0.2 && seconds <= 30)
+            rules.holdMs = int(seconds * 1000);
+        else
+            wrong("blocking-hold", options.blockingHold, "seconds from 0.2 to 30");
+    }
+}
 
 std::optional<bool> settingsBool(const QVariant &value)
 {
@@ -161,6 +222,12 @@ ParsedProgramOptions parseProgramOptions(const QStringList &arguments, const QSt
                 options.*(*text) = stored.toString();
         }
     }
+    QStringList fromCommandLine;
+    for (qsizetype i = 0; i < lineOptions.size(); ++i) {
+        if (parser.isSet(lineOptions[i]))
+            fromCommandLine << QString::fromLatin1(kOptions[i].name);
+    }
+    readBlocking(result, fromCommandLine, settingsPath);
     return result;
 }
 

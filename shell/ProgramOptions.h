@@ -1,5 +1,7 @@
 #pragma once
 
+#include "callers/CallScreen.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -11,6 +13,14 @@ struct ProgramOptions
     bool notifications = true; // --no-notifications; [notifications] enabled=
     QString feed;              // --feed ADDRESS:PORT; [feed] listen=; empty: no feed
     QString region;            // --region CC; [numbers] region=; empty: the locale's country
+    // [blocking] mode=, withheld=, invalid=, hold=, notify= (--blocking-mode MODE, ...)
+    QString blockingMode;
+    QString blockingWithheld;
+    QString blockingInvalid;
+    QString blockingHold;
+    bool blockingNotify = true;
+    // What those say, once read: a value that is not understood leaves its default.
+    ScreenRules blocking;
 };
 
 struct ParsedProgramOptions

@@ -134,6 +134,9 @@ void FreedesktopNotifications::send(int handle, Entry &entry, const DesktopNotic
     QVariantMap hints;
     if (!notice.desktopEntry.isEmpty())
         hints.insert(QStringLiteral("desktop-entry"), notice.desktopEntry);
+    // The service expects a byte: 0 low, 1 normal.
+    if (notice.lowUrgency)
+        hints.insert(QStringLiteral("urgency"), QVariant::fromValue(uchar(0)));
     QString body = busText(notice.body);
     if (m_capabilities.contains(QStringLiteral("body-markup")))
         body = body.toHtmlEscaped();
