@@ -147,8 +147,8 @@ public:
     // The longest number, name or mark read from the phonebook; the rest is left with the
     // driver, so that what another program wrote cannot take all the memory.
     static constexpr qsizetype LongestContactText = 1024;
-    // Every entry of the phonebook in the order the data source gives them; none when the
-    // table is missing.
+    // Every entry of the phonebook in the order the data source gives them, the name
+    // rules among them (told by their mark); none when the table is missing.
     Result<QList<Contact>> readPhonebook();
     // One edit of the phonebook, all of it or none: the entries whose number (as stored) is
     // a key of renamed get its name, and added are appended. The table is made first when
