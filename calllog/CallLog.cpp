@@ -523,12 +523,69 @@ Result<QList<Contact>> CallLog::readPhonebook()
     return read;
 }
 
+namespace {
+
+// The mark of a rule on the name the line sends; such a row is no entry of a number.
+const QLatin1StringView kNameRuleMark("block-name");
+// Rows that are not name rules, for statements that address entries by their number.
+const QLatin1StringView kNotARule("(mark IS NULL OR mark <> 'block-name')");
+
+// work as one transaction on connection: all it writes is stored, or none of it.
+template <class Work>
+auto inOneTransaction(db::Connection &connection, Work &work) -> decltype(work())
+{
+    connection.BeginTrans();
+    try {
+        if constexpr (std::is_void_v<decltype(work())>) {
+            work();
+            connection.CommitTrans();
+        } else {
+            auto result = work();
+            connection.CommitTrans();
+            return result;
+        }
+    } catch (const Failure &) {
+        try {
+            connection.RollbackTrans();
+        } catch (const Failure &) {
+            // The first failure is the one to report; a transaction that cannot be
+            // rolled back is dropped with its connection, storing nothing.
+        }
+        throw;
+    }
+}
+
+// One edit of the phonebook, in one transaction. Where the table is missing, an edit that
+// stores something (makeTable) makes it and runs again; any other has nothing to change
+// and gives the empty value.
+template <class Work>
+auto editPhonebook(db::Connection &connection, Work &&work, bool makeTable)
+    -> Result<decltype(work())>
+{
+    using Value = decltype(work());
+    const auto edit = [&] { return inOneTransaction(connection, work); };
+    Result<Value> done = tryResult(edit);
+    if (done || !CallLog::isMissingTable(done.failure()))
+        return done;
+    if (!makeTable) {
+        if constexpr (std::is_void_v<Value>)
+            return {};
+        else
+            return Value{};
+    }
+    if (const Result<void> made = CallLog::createPhonebook(connection); !made)
+        return made.failure();
+    return tryResult(edit);
+}
+
+} // namespace
+
 Result<void> CallLog::changePhonebook(const PhonebookChanges &changes)
 {
     auto orNull = [](const QString &text) { return text.isNull() ? QVariant() : QVariant(text); };
-    auto edit = [&] {
-        m_connection.BeginTrans();
-        try {
+    return editPhonebook(
+        m_connection,
+        [&] {
             for (auto it = changes.renamed.cbegin(); it != changes.renamed.cend(); ++it)
                 m_connection.Execute(
                     QStringLiteral("UPDATE Phonebook SET name = ? WHERE number = ?"),
@@ -543,39 +600,134 @@ Result<void> CallLog::changePhonebook(const PhonebookChanges &changes)
                 }
                 m_connection.Execute(sql, values);
             }
-            m_connection.CommitTrans();
-        } catch (const Failure &) {
-            try {
-                m_connection.RollbackTrans();
-            } catch (const Failure &) {
-                // The first failure is the one to report; a transaction that cannot be
-                // rolled back is dropped with its connection, storing nothing.
-            }
-            throw;
-        }
-    };
-    Result<void> done = tryResult(edit);
-    if (done || !isMissingTable(done.failure()))
-        return done;
-    if (changes.added.isEmpty())
-        return {}; // no table: nothing to rename
-    if (const Result<void> made = createPhonebook(m_connection); !made)
-        return made;
-    return tryResult(edit);
+        },
+        !changes.added.isEmpty()); // no table: nothing to rename
 }
 
 Result<void> CallLog::addContact(const Contact &contact)
 {
-    return changePhonebook({{contact}, {}});
+    if (contact.name.isEmpty() || contact.number.isEmpty())
+        return changePhonebook({{contact}, {}});
+    return editPhonebook(
+        m_connection,
+        [&] {
+            // A number that is only marked gets the name on its own row: one entry, its
+            // mark kept unless the contact brings one.
+            QString named = QStringLiteral("UPDATE Phonebook SET name = ?");
+            QVariantList values{contact.name};
+            if (!contact.mark.isEmpty()) {
+                named += QStringLiteral(", mark = ?");
+                values << contact.mark;
+            }
+            named += QStringLiteral(" WHERE number = ? AND (name IS NULL OR name = '') AND ") +
+                     kNotARule;
+            values << contact.number;
+            if (m_connection.Execute(named, values) > 0)
+                return;
+            m_connection.Execute(
+                QStringLiteral("INSERT INTO Phonebook (number, name, mark) VALUES (?,?,?)"),
+                {contact.number, contact.name,
+                 contact.mark.isNull() ? QVariant() : QVariant(contact.mark)});
+        },
+        true);
 }
 
 Result<qint64> CallLog::removeContact(const QString &number)
 {
     Result<qint64> removed = tryResult([&] {
-        return m_connection.Execute(QStringLiteral("DELETE FROM Phonebook WHERE number = ?"),
-                                    {number});
+        // A name rule's empty number is no entry's: removing "" leaves the rules alone.
+        return m_connection.Execute(
+            QStringLiteral("DELETE FROM Phonebook WHERE number = ? AND ") + kNotARule, {number});
     });
     if (!removed && isMissingTable(removed.failure()))
         return qint64(0);
     return removed;
+}
+
+Result<void> CallLog::markNumber(const QString &number, const QString &mark)
+{
+    if (number.isEmpty())
+        return Failure(0, QStringLiteral("An entry to mark needs a number."));
+    if (!mark.isEmpty() && mark != u"allow" && mark != u"block")
+        return Failure(0, QStringLiteral("\"%1\" is not a mark: give allow or block.").arg(mark));
+    return editPhonebook(
+        m_connection,
+        [&] {
+            if (mark.isEmpty()) {
+                // Without its mark a row without a name would be an empty entry.
+                m_connection.Execute(
+                    QStringLiteral("DELETE FROM Phonebook WHERE number = ? AND "
+                                   "(name IS NULL OR name = '') AND ") +
+                        kNotARule,
+                    {number});
+                m_connection.Execute(
+                    QStringLiteral("UPDATE Phonebook SET mark = NULL WHERE number = ? AND ") +
+                        kNotARule,
+                    {number});
+                return;
+            }
+            if (m_connection.Execute(
+                    QStringLiteral("UPDATE Phonebook SET mark = ? WHERE number = ? AND ") +
+                        kNotARule,
+                    {mark, number}) > 0)
+                return;
+            m_connection.Execute(
+                QStringLiteral("INSERT INTO Phonebook (number, name, mark) VALUES (?, '', ?)"),
+                {number, mark});
+        },
+        !mark.isEmpty()); // no table: no mark to clear
+}
+
+QList<QString> CallLog::nameRulesLike(const QString &rule)
+{
+    const bool hex = wholeText(QStringLiteral("name")) != QStringLiteral("name");
+    db::Recordset rows;
+    rows.setMaxTextLength(int(LongestContactText) * (hex ? 8 : 1));
+    rows.Open(QStringLiteral("SELECT %1 FROM Phonebook WHERE mark = '%2'")
+                  .arg(wholeText(QStringLiteral("name")), kNameRuleMark),
+              m_connection, db::CursorType::ForwardOnly, db::LockType::ReadOnly,
+              db::CommandOption::Text);
+    QStringList like;
+    for (; !rows.Eof(); rows.MoveNext()) {
+        const QString stored = textOf(rows.Fields(0).Value(), hex);
+        // Compared here, not by the data source: SQLite folds only ASCII letters.
+        if (stored.compare(rule, Qt::CaseInsensitive) == 0 && !like.contains(stored))
+            like << stored;
+    }
+    return like;
+}
+
+Result<void> CallLog::addNameRule(const QString &rule)
+{
+    if (rule.isEmpty())
+        return Failure(0, QStringLiteral("A name rule needs a text."));
+    return editPhonebook(
+        m_connection,
+        [&] {
+            if (!nameRulesLike(rule).isEmpty())
+                return;
+            m_connection.Execute(
+                QStringLiteral("INSERT INTO Phonebook (number, name, mark) VALUES ('', ?, '%1')")
+                    .arg(kNameRuleMark),
+                {rule});
+        },
+        true);
+}
+
+Result<qint64> CallLog::removeNameRule(const QString &rule)
+{
+    return editPhonebook(
+        m_connection,
+        [&] {
+            qint64 removed = 0;
+            for (const QString &stored : nameRulesLike(rule))
+                removed += std::max<qint64>(
+                    m_connection.Execute(QStringLiteral("DELETE FROM Phonebook WHERE mark = "
+                                                        "'%1' AND name = ?")
+                                             .arg(kNameRuleMark),
+                                         {stored}),
+                    0);
+            return removed;
+        },
+        false);
 }

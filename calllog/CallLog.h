@@ -147,8 +147,8 @@ public:
     // The longest number, name or mark read from the phonebook; the rest is left with the
     // driver, so that what another program wrote cannot take all the memory.
     static constexpr qsizetype LongestContactText = 1024;
-    // Every entry of the phonebook in the order the data source gives them; none when the
-    // table is missing.
+    // Every entry of the phonebook in the order the data source gives them, the name
+    // rules among them (told by their mark); none when the table is missing.
     Result<QList<Contact>> readPhonebook();
     // One edit of the phonebook, all of it or none: the entries whose number (as stored) is
     // a key of renamed get its name, and added are appended. The table is made first when
@@ -159,9 +159,21 @@ public:
         QHash<QString, QString> renamed;
     };
     Result<void> changePhonebook(const PhonebookChanges &changes);
+    // Appends contact; where its number (as stored) has only a mark, that entry gets the
+    // name instead, so a number stays one entry.
     Result<void> addContact(const Contact &contact);
-    // The entries removed: those whose number is exactly number as stored.
+    // The entries removed, their marks with them: those whose number is exactly number as
+    // stored (never a name rule).
     Result<qint64> removeContact(const QString &number);
+    // Gives the entries whose number is exactly number as stored the mark "allow" or
+    // "block", adding an entry without a name where there is none; an empty mark clears
+    // it, and an entry left with neither name nor mark is removed.
+    Result<void> markNumber(const QString &number, const QString &mark);
+    // A rule on the name the line sends ("SPAM*"), stored once: a rule already there in
+    // other capitals is left as it is. removeNameRule gives the rules it removed, compared
+    // without regard to case.
+    Result<void> addNameRule(const QString &rule);
+    Result<qint64> removeNameRule(const QString &rule);
 
 private:
     // A text column as the select list names it: on SQLite in hexadecimal, since its driver
@@ -170,6 +182,8 @@ private:
     // statement ("select * ...") naming the table's columns, its texts read whole; the
     // statement itself where that is not needed (then the texts come as they are).
     QString readingWhole(const QString &statement);
+    // The name rules stored that are rule in other capitals, each writing once; throws.
+    QList<QString> nameRulesLike(const QString &rule);
     // What the first column holds for a call: its day number, or its stamp as the user
     // writes it.
     QVariant storedWhen(const Columns &columns, const Call &call) const;

@@ -153,6 +153,78 @@ TEST_F(ContactsCommand, ImportingTwiceChangesNothingAndExportsReadBackTheSame)
         u"BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Ann Lee\r\nTEL;VALUE=text:+44 7700 900123\r\n"_qs));
 }
 
+TEST_F(ContactsCommand, MarksAndNameRulesAreKeptListedAndNeverImportedAway)
+{
+    const QString list = u"0161 496 0000  [block]\n"
+                         "0800*          Freephone [block]\n"
+                         "020 7946 0958  Mum [allow]\n"
+                         "               SPAM* [block-name]\n"
+                         "               V* [block-name]\n"_qs;
+    const struct
+    {
+        QStringList args;
+        ExitCode exitCode;
+        QString says; // the whole output; on failure, a part of the error
+    } steps[] = {
+        {{"block", "0800*"}, ExitOk, u"Added 0800* to the block list.\n"_qs},
+        {{"add", "020 7946 0958", "Mum"}, ExitOk, u"Added 020 7946 0958 (Mum).\n"_qs},
+        {{"block", "+44 20 7946 0958"}, ExitOk,
+         u"Added 020 7946 0958 (Mum) to the block list.\n"_qs},
+        {{"block", "02079460958"}, ExitOk,
+         u"020 7946 0958 (Mum) is already on the block list.\n"_qs},
+        {{"allow", "00442079460958"}, ExitOk,
+         u"Moved 020 7946 0958 (Mum) from the block list to the allow list.\n"_qs},
+        {{"add", "0800*", "Freephone"}, ExitOk, u"Gave 0800* the name Freephone.\n"_qs},
+        {{"block", "01614960000"}, ExitOk, u"Added 01614960000 to the block list.\n"_qs},
+        {{"block-name", "SPAM*"}, ExitOk, u"Added the name rule SPAM*.\n"_qs},
+        {{"block-name", "spam*"}, ExitOk, u"The name rule SPAM* is already there.\n"_qs},
+        {{"block-name", "V*"}, ExitOk, u"Added the name rule V*.\n"_qs},
+        {{"unmark", "+44 161 496 0000"}, ExitOk,
+         u"Removed 01614960000 from the block list.\n"_qs},
+        {{"block", "0161 496 0000"}, ExitOk, u"Added 0161 496 0000 to the block list.\n"_qs},
+        {{"list"}, ExitOk, list},
+        {{"unmark", "0113 496 0999"}, ExitNotFound, u"0113 496 0999 is on neither list."_qs},
+        {{"remove-name", "X*"}, ExitNotFound, u"There is no name rule X*."_qs},
+    };
+    for (const auto &step : steps) {
+        const CommandRun r = run(step.args);
+        EXPECT_EQ(r.exitCode, step.exitCode) << step.args.join(u' ').toStdString() << ": "
+                                             << r.err.toStdString();
+        if (step.exitCode == ExitOk) {
+            EXPECT_EQ(r.out.toStdString(), step.says.toStdString());
+        } else {
+            EXPECT_TRUE(r.err.contains(step.says)) << r.err.toStdString();
+        }
+    }
+    EXPECT_TRUE(ok({"list", "--format", "json"})
+                    .endsWith(u"{\"number\": \"\", \"name\": \"V*\", \"mark\": \"block-name\"}\n"_qs));
+    EXPECT_TRUE(ok({"list", "--format", "csv"}).contains(u"\r\n0161 496 0000,,block\r\n"_qs));
+
+    // An address book gets the names alone; bringing it back leaves every mark.
+    for (const char *format : {"vcard", "csv"}) {
+        SCOPED_TRACE(format);
+        const QString exported = ok({"export", "--format", format});
+        EXPECT_FALSE(exported.contains(u"SPAM"_qs) || exported.contains(u"0161"_qs)) << exported.toStdString();
+        EXPECT_EQ(ok({"import", file("export", exported.toUtf8())}),
+                  u"Added 0, changed 0, already there 2, skipped 0.\n"_qs);
+        EXPECT_EQ(ok({"list"}).toStdString(), list.toStdString());
+    }
+
+    const struct
+    {
+        QStringList args;
+        const char *says;
+    } undo[] = {
+        {{"unmark", "0161 496 0000"}, "Removed 0161 496 0000 from the block list.\n"},
+        {{"unmark", "020 7946 0958"}, "Removed 020 7946 0958 (Mum) from the allow list.\n"},
+        {{"remove-name", "spam*"}, "Removed the name rule SPAM*.\n"},
+        {{"remove", "0800*"}, "Removed 0800* (Freephone).\n"},
+    };
+    for (const auto &step : undo)
+        EXPECT_EQ(ok(step.args).toStdString(), step.says) << step.args.join(u' ').toStdString();
+    EXPECT_EQ(ok({"list"}).toStdString(), "020 7946 0958  Mum\n               V* [block-name]\n");
+}
+
 TEST_F(ContactsCommand, WrongArgumentsAndSourcesAreTold)
 {
     const struct
@@ -169,6 +241,9 @@ TEST_F(ContactsCommand, WrongArgumentsAndSourcesAreTold)
         {{"list", "--format", "vcard"}, ExitUsage, "give text, csv or json"},
         {{"export", "--format", "json"}, ExitUsage, "give vcard or csv"},
         {{"remove", "1", "--format", "csv"}, ExitUsage, "--format goes with list and export"},
+        {{"block"}, ExitUsage, "block takes NUMBER"},
+        {{"unmark", "1", "2"}, ExitUsage, "unmark takes NUMBER"},
+        {{"block-name", " "}, ExitUsage, "Give a RULE of 1 to"},
         {{"list", "--dsn", "a;Driver=x"}, ExitUsage, "is not a data source name"},
         {{"list", "--dsn", "NoSuchSource"}, ExitNoDataSource, "no ODBC data source"},
         {{"list", "--dsn", "Gone"}, ExitUnreachable, "cannot be reached"},

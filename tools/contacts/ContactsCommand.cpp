@@ -16,6 +16,9 @@ namespace contacts {
 
 namespace {
 
+const char *const kCommands =
+    "list, add, remove, block, allow, unmark, block-name, remove-name, import or export";
+
 QString quotedArgument(const QString &text)
 {
     return QLatin1Char('\'') + text + QLatin1Char('\'');
@@ -122,7 +125,7 @@ ParsedOptions parseOptions(const QStringList &arguments)
     }
     QStringList positional = parser.positionalArguments();
     if (positional.isEmpty()) {
-        error = QStringLiteral("Give a command: list, add, remove, import or export.");
+        error = QStringLiteral("Give a command: %1.").arg(QLatin1String(kCommands));
         return parsed;
     }
     const QString command = positional.takeFirst();
@@ -138,12 +141,17 @@ ParsedOptions parseOptions(const QStringList &arguments)
         {"remove", Command::Remove, {QStringLiteral("NUMBER")}},
         {"import", Command::Import, {QStringLiteral("FILE")}},
         {"export", Command::Export, {}},
+        {"block", Command::Block, {QStringLiteral("NUMBER")}},
+        {"allow", Command::Allow, {QStringLiteral("NUMBER")}},
+        {"unmark", Command::Unmark, {QStringLiteral("NUMBER")}},
+        {"block-name", Command::BlockName, {QStringLiteral("RULE")}},
+        {"remove-name", Command::RemoveName, {QStringLiteral("RULE")}},
     };
     const auto found = std::find_if(std::begin(known), std::end(known),
                                     [&](const Known &k) { return command == QLatin1String(k.name); });
     if (found == std::end(known)) {
-        error = QStringLiteral("Unknown command %1: give list, add, remove, import or export.")
-                    .arg(quotedArgument(command));
+        error = QStringLiteral("Unknown command %1: give %2.")
+                    .arg(quotedArgument(command), QLatin1String(kCommands));
         return parsed;
     }
     o.command = found->command;
@@ -226,8 +234,10 @@ Merge merge(const QList<Contact> &existing, const contactfiles::Contents &incomi
     Merge result;
     result.skipped = incoming.skipped;
     std::unordered_map<std::string, QList<qsizetype>> stored;
-    for (qsizetype i = 0; i < existing.size(); ++i)
-        stored[entryKey(numbers, existing.at(i).number)].append(i);
+    for (qsizetype i = 0; i < existing.size(); ++i) {
+        if (!isNameRule(existing.at(i)))
+            stored[entryKey(numbers, existing.at(i).number)].append(i);
+    }
     std::unordered_map<std::string, QString> brought; // key -> the name it came with
     for (const contactfiles::Entry &entry : incoming.entries) {
         const QString number = entry.number.trimmed();
@@ -262,8 +272,11 @@ Merge merge(const QList<Contact> &existing, const contactfiles::Contents &incomi
             if (contact.name == name)
                 continue;
             result.changes.renamed.insert(contact.number, name);
-            renamed << QStringLiteral("Changed the name of %1 from %2 to %3.")
-                           .arg(contact.number, contact.name, name);
+            // An entry that had only a mark keeps it under the name.
+            renamed << (contact.name.isEmpty()
+                            ? QStringLiteral("Gave %1 the name %2.").arg(contact.number, name)
+                            : QStringLiteral("Changed the name of %1 from %2 to %3.")
+                                  .arg(contact.number, contact.name, name));
         }
         if (renamed.isEmpty()) {
             ++result.unchanged;
@@ -277,13 +290,78 @@ Merge merge(const QList<Contact> &existing, const contactfiles::Contents &incomi
     return result;
 }
 
+bool isNameRule(const Contact &contact)
+{
+    return contact.mark == u"block-name";
+}
+
+QString entryText(const Contact &contact)
+{
+    return contact.name.isEmpty() ? contact.number
+                                  : QStringLiteral("%1 (%2)").arg(contact.number, contact.name);
+}
+
 QList<Contact> sortedForList(QList<Contact> contacts)
 {
     std::stable_sort(contacts.begin(), contacts.end(), [](const Contact &a, const Contact &b) {
+        if (isNameRule(a) != isNameRule(b))
+            return isNameRule(b);
         const int byName = a.name.compare(b.name, Qt::CaseInsensitive);
         return byName != 0 ? byName < 0 : a.number < b.number;
     });
     return contacts;
+}
+
+QList<Contact> namedEntries(const QList<Contact> &contacts)
+{
+    QList<Contact> named;
+    for (const Contact &contact : contacts) {
+        if (!isNameRule(contact) && !contact.name.isEmpty())
+            named.append(contact);
+    }
+    return named;
+}
+
+Marking marking(const QList<Contact> &existing, const QString &number, const QString &mark,
+                const PhoneNumbers &numbers)
+{
+    const std::string key = entryKey(numbers, number);
+    QStringList writings; // each stored writing of the number once, in the table's order
+    for (const Contact &contact : existing) {
+        if (!isNameRule(contact) && !writings.contains(contact.number) &&
+            entryKey(numbers, contact.number) == key)
+            writings << contact.number;
+    }
+    Marking steps;
+    for (const QString &writing : std::as_const(writings)) {
+        Contact shown{writing, {}, {}}; // the first name and the first mark of its entries
+        bool allMarked = true;
+        for (const Contact &contact : existing) {
+            if (isNameRule(contact) || contact.number != writing)
+                continue;
+            if (shown.name.isEmpty())
+                shown.name = contact.name;
+            if (shown.mark.isEmpty())
+                shown.mark = contact.mark;
+            allMarked = allMarked && contact.mark == mark;
+        }
+        const QString entry = entryText(shown);
+        if (mark.isEmpty()) {
+            if (!shown.mark.isEmpty())
+                steps.append({writing, QStringLiteral("Removed %1 from the %2 list.")
+                                           .arg(entry, shown.mark)});
+        } else if (allMarked) {
+            steps.append({{}, QStringLiteral("%1 is already on the %2 list.").arg(entry, mark)});
+        } else if (shown.mark.isEmpty() || shown.mark == mark) {
+            steps.append({writing, QStringLiteral("Added %1 to the %2 list.").arg(entry, mark)});
+        } else {
+            steps.append({writing, QStringLiteral("Moved %1 from the %2 list to the %3 list.")
+                                       .arg(entry, shown.mark, mark)});
+        }
+    }
+    if (writings.isEmpty() && !mark.isEmpty())
+        steps.append({number, QStringLiteral("Added %1 to the %2 list.").arg(number, mark)});
+    return steps;
 }
 
 void appendList(std::string &out, const QList<Contact> &contacts, Format format)
@@ -299,7 +377,7 @@ void appendList(std::string &out, const QList<Contact> &contacts, Format format)
             out.append(size_t(std::max<qsizetype>(width - contact.number.size(), 0) + 2), ' ');
             calls::appendVisible(out, contact.name);
             if (!contact.mark.isEmpty()) {
-                out += " [";
+                out += contact.name.isEmpty() ? "[" : " [";
                 calls::appendVisible(out, contact.mark);
                 out += ']';
             }

@@ -22,13 +22,14 @@ enum ExitCode {
     ExitUsage = 1,        // a wrong command, option or format
     ExitNoDataSource = 2, // no such ODBC data source
     ExitUnreachable = 3,  // the server or the file cannot be reached, or did not answer
-    ExitNotFound = 4,     // remove: no entry has the number; import: the file cannot be read
+    ExitNotFound = 4,     // remove, unmark, remove-name: nothing to remove; import: the file
+                          // cannot be read
     ExitDatabase = 5,     // any other failure the data source reported
     ExitNoOdbc = 6,       // the ODBC driver manager is not installed
     ExitOutput = 7,       // the output could not be written
 };
 
-enum class Command { List, Add, Remove, Import, Export };
+enum class Command { List, Add, Remove, Import, Export, Block, Allow, Unmark, BlockName, RemoveName };
 enum class Format { Text, Csv, Json, VCard };
 
 // A contact file larger than this is refused rather than read into memory.
@@ -38,7 +39,7 @@ struct Options
 {
     bool help = false;
     Command command = Command::List;
-    QStringList arguments; // the command's own: NUMBER NAME, NUMBER, FILE
+    QStringList arguments; // the command's own: NUMBER NAME, NUMBER, FILE, RULE
     Format format = Format::Text;
     QString dataSource = QStringLiteral("CallerID");
 };
@@ -73,11 +74,30 @@ struct Merge
 Merge merge(const QList<Contact> &existing, const contactfiles::Contents &incoming,
             const PhoneNumbers &numbers);
 
-// The phonebook sorted for the user: by name, then number.
-QList<Contact> sortedForList(QList<Contact> contacts);
+// A rule on the name the line sends rather than an entry of a number.
+bool isNameRule(const Contact &contact);
+// An entry as the user reads it in a sentence: "NUMBER (NAME)", or the number alone.
+QString entryText(const Contact &contact);
 
-// list's formats: "NUMBER  NAME" lines with the numbers in one column and every control
-// shown as U+FFFD; CSV "number,name,mark"; JSON lines {"number", "name", "mark"}.
+// The phonebook sorted for the user: by name, then number; the name rules last.
+QList<Contact> sortedForList(QList<Contact> contacts);
+// What an address book can hold: the entries with a name (their marks stay here).
+QList<Contact> namedEntries(const QList<Contact> &contacts);
+
+// What block, allow or unmark (mark empty) does to the entries whose number is the one
+// asked for: each stored writing of it gets the mark, a new number becomes an entry.
+struct MarkStep
+{
+    QString number; // the stored writing to mark; empty: nothing to change
+    QString said;
+};
+using Marking = QList<MarkStep>; // none: unmark found nothing marked
+Marking marking(const QList<Contact> &existing, const QString &number, const QString &mark,
+                const PhoneNumbers &numbers);
+
+// list's formats: "NUMBER  NAME [MARK]" lines with the numbers in one column and every
+// control shown as U+FFFD (a name rule: no number, the rule as its name); CSV
+// "number,name,mark"; JSON lines {"number", "name", "mark"}.
 void appendList(std::string &out, const QList<Contact> &contacts, Format format);
 // export's: vCard 4.0, one card a name with a TEL for each of its numbers; or Google
 // Contacts' CSV ("Name,Phone 1 - Value,..."), which both read back as the same entries.

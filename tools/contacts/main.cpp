@@ -31,6 +31,8 @@ const char *const kUsage =
     R"(Usage: ringvane-contacts list [--format text|csv|json]
        ringvane-contacts add NUMBER NAME
        ringvane-contacts remove NUMBER
+       ringvane-contacts block|allow|unmark NUMBER
+       ringvane-contacts block-name|remove-name RULE
        ringvane-contacts import FILE
        ringvane-contacts export [--format vcard|csv]
        (each with [--dsn NAME])
@@ -40,23 +42,35 @@ Phonebook beside the call log.
 
   list                 the entries, by name (text, csv or json lines)
   add NUMBER NAME      adds an entry, or gives a number already there the new name
-  remove NUMBER        removes the entries with this number
+  remove NUMBER        removes the entries with this number, their marks with them
+  block NUMBER         puts the number on the block list (a new number becomes an
+                       entry without a name)
+  allow NUMBER         puts the number on the allow list
+  unmark NUMBER        takes the number off either list (keeps its name)
+  block-name RULE      puts the calls whose name from the line is RULE on the block
+                       list (* for any text, capitals or not: 'SPAM*', TELEMARKETER)
+  remove-name RULE     removes that name rule
   import FILE          brings in the numbers of a vCard file (2.1, 3.0, 4.0) or of
                        Google Contacts' CSV export, each under its card's name;
                        says what it added, changed and skipped
-  export               writes the phonebook as vCard 4.0 (the default) or as CSV in
-                       Google Contacts' columns
+  export               writes the named entries as vCard 4.0 (the default) or as CSV
+                       in Google Contacts' columns; marks and rules stay out (list
+                       --format csv has them)
   --dsn NAME           the ODBC data source of the call log (default CallerID)
   -h, --help           this text
 
-A number ending in * covers every number that starts so (0800*). Numbers are the same
-when they are the same telephone number in your country (from your locale):
+A number ending in * covers every number that starts so (0800*). Numbers are the
+same when they are the same telephone number in your country (from your locale):
 +44 20 7946 0958 and 020 7946 0958 are one entry in the United Kingdom.
 
+list shows each entry's mark ([block], [allow]) and the name rules last
+([block-name]). Whether Ringvane hangs up on a listed call is set in the group
+[blocking] of ~/.config/ringvane/ringvane.conf.
+
 Exit status: 0 done, 1 wrong arguments, 2 no such data source, 3 the data source
-cannot be reached, 4 no entry has the number (remove) or the file cannot be read
-(import), 5 another failure of the data source, 6 the ODBC support is not
-installed, 7 the output could not be written.
+cannot be reached, 4 nothing to remove (remove, unmark, remove-name) or the file
+cannot be read (import), 5 another failure of the data source, 6 the ODBC support
+is not installed, 7 the output could not be written.
 )";
 
 void writeError(const QString &text)
@@ -144,9 +158,9 @@ int run(const Options &options)
             break;
         case Command::Export:
             if (options.format == Format::Csv)
-                appendGoogleCsv(out, sortedForList(*existing));
+                appendGoogleCsv(out, sortedForList(namedEntries(*existing)));
             else
-                appendVCards(out, sortedForList(*existing));
+                appendVCards(out, sortedForList(namedEntries(*existing)));
             break;
         case Command::Add:
         case Command::Import: {
@@ -179,7 +193,8 @@ int run(const Options &options)
             const std::string key = entryKey(numbers, options.arguments.constFirst());
             QStringList gone; // each stored writing once
             for (const Contact &contact : std::as_const(*existing)) {
-                if (entryKey(numbers, contact.number) != key || gone.contains(contact.number))
+                if (isNameRule(contact) || entryKey(numbers, contact.number) != key ||
+                    gone.contains(contact.number))
                     continue;
                 const Result<qint64> removed = log->removeContact(contact.number);
                 if (!removed) {
@@ -187,13 +202,65 @@ int run(const Options &options)
                     break;
                 }
                 gone << contact.number;
-                out += visible(QStringLiteral("Removed %1 (%2).").arg(contact.number, contact.name)) +
-                       '\n';
+                out += visible(QStringLiteral("Removed %1.").arg(entryText(contact))) + '\n';
             }
             if (done && gone.isEmpty()) {
                 writeError(QStringLiteral("No entry has the number %1.")
                                .arg(QString::fromStdString(visible(options.arguments.constFirst()))));
                 exitCode = ExitNotFound;
+            }
+            break;
+        }
+        case Command::Block:
+        case Command::Allow:
+        case Command::Unmark: {
+            const QString mark = options.command == Command::Block   ? QStringLiteral("block")
+                                 : options.command == Command::Allow ? QStringLiteral("allow")
+                                                                     : QString();
+            const Marking steps = marking(*existing, options.arguments.constFirst(), mark, numbers);
+            for (const MarkStep &step : steps) {
+                if (!step.number.isEmpty()) {
+                    done = log->markNumber(step.number, mark);
+                    if (!done)
+                        break;
+                }
+                out += visible(step.said) + '\n';
+            }
+            if (steps.isEmpty()) {
+                writeError(QStringLiteral("%1 is on neither list.")
+                               .arg(QString::fromStdString(visible(options.arguments.constFirst()))));
+                exitCode = ExitNotFound;
+            }
+            break;
+        }
+        case Command::BlockName:
+        case Command::RemoveName: {
+            const QString &rule = options.arguments.constFirst();
+            QString stored; // the rule as the phonebook has it, in whatever capitals
+            for (const Contact &contact : std::as_const(*existing)) {
+                if (isNameRule(contact) && contact.name.compare(rule, Qt::CaseInsensitive) == 0)
+                    stored = contact.name;
+            }
+            if (options.command == Command::BlockName) {
+                if (!stored.isEmpty()) {
+                    out += visible(QStringLiteral("The name rule %1 is already there.").arg(stored)) +
+                           '\n';
+                } else if ((done = log->addNameRule(rule))) {
+                    out += visible(QStringLiteral("Added the name rule %1.").arg(rule)) + '\n';
+                }
+                break;
+            }
+            const Result<qint64> removed = log->removeNameRule(rule);
+            if (!removed) {
+                done = removed.failure();
+            } else if (*removed == 0) {
+                writeError(QStringLiteral("There is no name rule %1.")
+                               .arg(QString::fromStdString(visible(rule))));
+                exitCode = ExitNotFound;
+            } else {
+                out += visible(QStringLiteral("Removed the name rule %1.")
+                                   .arg(stored.isEmpty() ? rule : stored)) +
+                       '\n';
             }
             break;
         }
