@@ -9,5 +9,6 @@ struct CallerShown
     QString contact; // the phonebook's name for the number
     QString number;  // the number as the user's country writes it
     QString place;   // where the number is from (only for a caller nobody has named)
-    QString unwanted; // why the call is unwanted ("on the block list (0800*)")
+    QString unwanted = QString(); // why the call is unwanted ("on the block list (0800*)")
+    bool blocked = false;         // and the line was hung up on it
 };

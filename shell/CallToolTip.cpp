@@ -28,6 +28,11 @@ QString callToolTip(const QString &name, bool waiting, const CallerBook::Caller 
         if (!caller.place.isEmpty())
             lines << oneLine(caller.place);
     }
+    if (!caller.unwanted.isEmpty()) {
+        lines << (caller.blocked ? QStringLiteral("Hung up: %1")
+                                 : QStringLiteral("Not hung up, but unwanted: %1"))
+                     .arg(oneLine(caller.unwanted));
+    }
     if (lines.isEmpty())
         return waiting ? kNotYetSaved : QString();
     QString tip = QStringLiteral("<p style='white-space:pre'>");

@@ -41,11 +41,20 @@ Result<std::unique_ptr<db::Connection>> openCallLog()
 
 } // namespace
 
-QList<Action> menuActions(const QString &contact)
+QList<Action> menuActions(const QString &contact, const QString &mark)
 {
+    QList<Action> actions;
     if (contact.isEmpty())
-        return {Action::Name};
-    return {Action::Rename, Action::Remove};
+        actions = {Action::Name};
+    else
+        actions = {Action::Rename, Action::Remove};
+    if (mark != u"block")
+        actions << Action::Block;
+    if (mark != u"allow")
+        actions << Action::Allow;
+    if (!mark.isEmpty())
+        actions << Action::Unmark;
+    return actions;
 }
 
 QString actionText(Action action)
@@ -57,6 +66,12 @@ QString actionText(Action action)
         return QStringLiteral("Change name…");
     case Action::Remove:
         return QStringLiteral("Remove from phonebook");
+    case Action::Block:
+        return QStringLiteral("Block this number");
+    case Action::Allow:
+        return QStringLiteral("Allow this number");
+    case Action::Unmark:
+        return QStringLiteral("Remove from the lists");
     }
     return QString();
 }
@@ -80,6 +95,26 @@ Result<qint64> remove(CallLog &log, const PhoneNumbers &numbers, const QString &
     if (stored->isEmpty())
         return qint64(0);
     return log.removeContact(*stored);
+}
+
+Result<void> mark(CallLog &log, const PhoneNumbers &numbers, const QString &number,
+                  const QString &mark)
+{
+    const Result<QString> stored = storedEntry(log, numbers, number, mark.isEmpty());
+    if (!stored)
+        return stored.failure();
+    if (stored->isEmpty())
+        return mark.isEmpty() ? Result<void>() : log.markNumber(number.trimmed(), mark);
+    return log.markNumber(*stored, mark);
+}
+
+Result<void> markInCallLog(const QString &region, const QString &number, const QString &mark)
+{
+    const Result<std::unique_ptr<db::Connection>> connection = openCallLog();
+    if (!connection)
+        return connection.failure();
+    CallLog log(**connection);
+    return phonebookedit::mark(log, PhoneNumbers(region), number, mark);
 }
 
 Result<void> saveToCallLog(const QString &region, const QString &number, const QString &name)

@@ -14,10 +14,11 @@ class PhoneNumbers;
 // "Change name…" on a call from 02079460958 renames the entry saved as +44 20 7946 0958.
 namespace phonebookedit {
 
-enum class Action { Name, Rename, Remove };
+enum class Action { Name, Rename, Remove, Block, Allow, Unmark };
 
-// contact: the phonebook's name for the call's number, empty when none.
-QList<Action> menuActions(const QString &contact);
+// contact: the phonebook's name for the call's number, empty when none; mark: the mark of
+// the entry it falls under.
+QList<Action> menuActions(const QString &contact, const QString &mark = {});
 QString actionText(Action action);
 
 // number gets name: the exact entries it matches are renamed, or an entry is added (one that
@@ -27,7 +28,14 @@ Result<void> save(CallLog &log, const PhoneNumbers &numbers, const QString &numb
 // The entry number falls under is removed, range or not; the entries removed.
 Result<qint64> remove(CallLog &log, const PhoneNumbers &numbers, const QString &number);
 
+// number goes on the block or allow list (mark "block" or "allow"): the exact entry it
+// matches gets the mark, else an entry of its own (which wins over any range); an empty
+// mark takes the entry it falls under, range or not, off both lists.
+Result<void> mark(CallLog &log, const PhoneNumbers &numbers, const QString &number,
+                  const QString &mark);
+
 // The same, each on a connection opened for it to the call-log source.
+Result<void> markInCallLog(const QString &region, const QString &number, const QString &mark);
 Result<void> saveToCallLog(const QString &region, const QString &number, const QString &name);
 Result<qint64> removeFromCallLog(const QString &region, const QString &number);
 

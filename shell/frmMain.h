@@ -140,6 +140,8 @@ public:
     QString strPortName;
     QString strInitCommand;
     QString strCIDCommand;
+    // The modem's own command to put the line back on hook, for hanging up on a caller.
+    QString m_hangUpCommand = QStringLiteral("ATH0\r");
     QByteArray dcbModem = QByteArray(28, '\0');
     // The call path's receive buffer.
     QString &strReceive;
@@ -170,6 +172,9 @@ public:
     // that calls wait takes its place (the receive log and the tooltip say it at once).
     static constexpr std::chrono::milliseconds kCallTipHold{10000};
     void setCallTipHold(std::chrono::milliseconds hold) { m_callTipHold = hold; }
+
+    // Hangs up on the calls the rules say to (after startCallers()).
+    void startScreening(const ScreenRules &rules);
 
     // The phonebook as calls are shown (CallPipeline::startCallers), its changes shown on
     // the listed calls' tooltips; source: where it is read from, the call log unless tests say.
@@ -223,6 +228,10 @@ private:
     static constexpr int kNameRole = Qt::UserRole;
     static constexpr int kNumberRole = Qt::UserRole + 1;
     static constexpr int kWaitingRole = Qt::UserRole + 2;
+    // Why the call was unwanted, and whether the line was hung up on it.
+    static constexpr int kUnwantedRole = Qt::UserRole + 3;
+    static constexpr int kBlockedRole = Qt::UserRole + 4;
+    void markCall(QListWidgetItem *item, const QString &unwanted, bool blocked) const;
     void showCallToolTip(QListWidgetItem *item) const;
     void showCallToolTips();
     // The call list's context menu (right click, the Menu key, Shift+F10) and its edits.
@@ -232,6 +241,7 @@ private:
     void openContactDialog(phonebookedit::Action action, const QString &number,
                            const QString &contact);
     void removeContact(const QString &number);
+    void markNumber(const QString &number, const QString &mark);
     void editPhonebook(const std::function<Result<void>()> &edit);
     // What the call path tells about calls that wait for the call log, and about the log.
     void reportWaitingCalls(const QList<SpooledCall> &calls, const QString &message,

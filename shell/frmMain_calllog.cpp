@@ -9,7 +9,11 @@
 #include "modem/ReceiveLog.h"
 #include "calllog/TAPI.h"
 
+#include "picturebutton/PictureStore.h"
+
 #include <QDeadlineTimer>
+#include <QIcon>
+#include <QPixmap>
 #include <QTimer>
 #include <QThread>
 
@@ -18,6 +22,13 @@
 
 namespace {
 
+// The skin's mark for a call hung up on.
+const QIcon &blockedIcon()
+{
+    static const QIcon icon(
+        QPixmap::fromImage(picturestore::image(QStringLiteral(":/skin/blocked.png"))));
+    return icon;
+}
 
 QString callsText(qsizetype count, const char *one, const char *many)
 {
@@ -147,14 +158,27 @@ void frmMain::markCallsSaved(const QList<quint64> &ids)
     }
 }
 
+void frmMain::markCall(QListWidgetItem *item, const QString &unwanted, bool blocked) const
+{
+    if (unwanted.isEmpty())
+        return;
+    item->setData(kUnwantedRole, unwanted);
+    item->setData(kBlockedRole, blocked);
+    // Only calls hung up on carry the picture: an icon makes its line taller and indents
+    // it, and every other line stays as it always was.
+    item->setIcon(blocked ? blockedIcon() : QIcon());
+}
+
 void frmMain::showCallToolTip(QListWidgetItem *item) const
 {
     const QString name = item->data(kNameRole).toString();
     const bool waiting = item->data(kWaitingRole).toBool();
     const CallerBook *callers = m_pipeline->callers();
     const QString number = item->data(kNumberRole).toString();
-    item->setToolTip(callers ? callToolTip(name, waiting, callers->describe(number, name))
-                             : callToolTip(name, waiting));
+    CallerShown caller = callers ? callers->describe(number, name) : CallerShown();
+    caller.unwanted = item->data(kUnwantedRole).toString();
+    caller.blocked = item->data(kBlockedRole).toBool();
+    item->setToolTip(callToolTip(name, waiting, caller));
 }
 
 void frmMain::showCallToolTips()

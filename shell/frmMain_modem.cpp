@@ -55,6 +55,12 @@ void frmMain::cboMODEM_Click()
         return;
     }
     strInitCommand = selection.initCommand.value_or(QString(QChar(ascii::CR)));
+    m_hangUpCommand = selection.hangUpCommand;
+    // Another modem may well go off hook where the last one could not.
+    if (LineGuard *line = m_pipeline->line()) {
+        line->setCommands(m_hangUpCommand, strCIDCommand);
+        line->reset();
+    }
     trap.run([this] { ShowTip(QString(), Tip::Good, false); });
     if (selection.dcb)
         dcbModem = *selection.dcb;

@@ -1,4 +1,5 @@
-// The call list's context menu: naming a caller, renaming and removing a contact.
+// The call list's context menu: naming a caller, renaming and removing a contact, and
+// putting a number on the block or allow list.
 #include "shell/frmMain.h"
 
 #include "failure/Failure.h"
@@ -62,15 +63,28 @@ void frmMain::showCallMenu(QListWidgetItem *item, const QPoint &at)
     if (number.isEmpty())
         return;
     const QString contact = callers->describe(number, item->data(kNameRole).toString()).contact;
+    const QString mark = callers->listing(number).mark;
     auto *menu = new QMenu(lstCID);
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    for (phonebookedit::Action action : phonebookedit::menuActions(contact)) {
+    using phonebookedit::Action;
+    for (Action action : phonebookedit::menuActions(contact, mark)) {
+        if (action == Action::Block)
+            menu->addSeparator();
         connect(menu->addAction(phonebookedit::actionText(action)), &QAction::triggered, this,
                 [this, action, number, contact] {
-                    if (action == phonebookedit::Action::Remove)
-                        removeContact(number);
-                    else
-                        openContactDialog(action, number, contact);
+                    switch (action) {
+                    case Action::Remove:
+                        return removeContact(number);
+                    case Action::Block:
+                        return markNumber(number, QStringLiteral("block"));
+                    case Action::Allow:
+                        return markNumber(number, QStringLiteral("allow"));
+                    case Action::Unmark:
+                        return markNumber(number, QString());
+                    case Action::Name:
+                    case Action::Rename:
+                        return openContactDialog(action, number, contact);
+                    }
                 });
     }
     menu->popup(at);
@@ -104,6 +118,14 @@ void frmMain::removeContact(const QString &number)
             return removed.failure();
         return {};
     });
+}
+
+void frmMain::markNumber(const QString &number, const QString &mark)
+{
+    const QString region =
+        m_pipeline->callers() ? m_pipeline->callers()->numbers().region() : QString();
+    editPhonebook(
+        [region, number, mark] { return phonebookedit::markInCallLog(region, number, mark); });
 }
 
 void frmMain::editPhonebook(const std::function<Result<void>()> &edit)

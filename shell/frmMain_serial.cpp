@@ -110,6 +110,7 @@ void frmMain::listCalls(const QList<ReceivedCall> &calls)
     for (qsizetype i = 0; i < lines.size(); ++i) {
         if (QListWidgetItem *item = lstCID->item(before + int(i))) {
             item->setData(kNumberRole, calls.at(i).call.number);
+            markCall(item, calls.at(i).unwanted, calls.at(i).call.blocked);
             showCallToolTip(item);
         }
     }
@@ -124,11 +125,15 @@ void frmMain::nameCalls(const QList<ReceivedCall> &calls)
 {
     // The name comes when the report closes, a moment after the line was listed.
     for (const ReceivedCall &call : calls) {
-        if (call.call.name.isEmpty())
+        if (call.call.name.isEmpty() && call.unwanted.isEmpty())
             continue;
         if (const auto row = m_callRows.constFind(call.id); row != m_callRows.constEnd()) {
             if (QListWidgetItem *item = lstCID->item(*row)) {
-                item->setData(kNameRole, call.call.name);
+                if (!call.call.name.isEmpty())
+                    item->setData(kNameRole, call.call.name);
+                // A name rule decides once the name has come; a modem that refused to go
+                // off hook did not hang up after all.
+                markCall(item, call.unwanted, call.call.blocked);
                 showCallToolTip(item);
             }
         }
