@@ -27,14 +27,19 @@ bool named(const QString &column, const char *name)
     return column.compare(QLatin1String(name), Qt::CaseInsensitive) == 0;
 }
 
-// Where the table has the caller's name: a column "name" after the first two; -1 when none.
-int nameColumn(db::Recordset &recordset)
+// Where the table has a column added to the first two ("name", "action"); -1 when none.
+int addedColumn(db::Recordset &recordset, const char *name)
 {
     for (int i = 2; i < recordset.FieldCount(); ++i) {
-        if (named(recordset.Fields(short(i)).Name(), "name"))
+        if (named(recordset.Fields(short(i)).Name(), name))
             return i;
     }
     return -1;
+}
+
+int nameColumn(db::Recordset &recordset)
+{
+    return addedColumn(recordset, "name");
 }
 
 bool onlyStars(QStringView pattern)
@@ -93,14 +98,14 @@ QList<quint64> storedDespiteDoubt(const QList<SpooledCall> &calls, const RowCoun
 
 CallLog::CallLog(db::Connection &connection) : m_connection(connection) {}
 
-Result<void> CallLog::create(db::Connection &connection, NameColumn name)
+Result<void> CallLog::create(db::Connection &connection, Layout layout)
 {
     return tryResult([&] {
         // Unquoted names: "IDList" and the day query's "idlist" fold to one table everywhere.
-        connection.Execute(name == NameColumn::With
+        connection.Execute(layout == Layout::Current
                                ? QStringLiteral("CREATE TABLE IF NOT EXISTS IDList "
                                                 "(datetime DOUBLE PRECISION, number TEXT, "
-                                                "name TEXT)")
+                                                "name TEXT, action TEXT)")
                                : QStringLiteral("CREATE TABLE IF NOT EXISTS IDList "
                                                 "(datetime DOUBLE PRECISION, number TEXT)"));
         connection.Execute(
@@ -138,6 +143,23 @@ Result<bool> CallLog::addNameColumn(db::Connection &connection)
     });
 }
 
+Result<QStringList> CallLog::addColumns(db::Connection &connection)
+{
+    return tryResult([&] {
+        QStringList added;
+        for (const char *column : {"name", "action"}) {
+            if (withTable(connection, [&](db::Recordset &table) {
+                    return addedColumn(table, column) >= 0;
+                }))
+                continue;
+            connection.Execute(QStringLiteral("ALTER TABLE IDList ADD COLUMN %1 TEXT")
+                                   .arg(QLatin1String(column)));
+            added << QLatin1String(column);
+        }
+        return added;
+    });
+}
+
 double CallLog::dayNumber(const QDateTime &when)
 {
     return dates::toDayNumber(when);
@@ -168,6 +190,12 @@ QDateTime CallLog::dateTimeOf(const QVariant &stored)
     return ok ? dateTimeOf(number) : QDateTime();
 }
 
+bool CallLog::isBlockedAction(const QVariant &stored, bool hex)
+{
+    // Other programs may write it in capitals or padded.
+    return textOf(stored, hex).trimmed().compare(BlockedAction, Qt::CaseInsensitive) == 0;
+}
+
 CallLog::RowColumns CallLog::rowColumns(db::Recordset &recordset)
 {
     RowColumns columns{-1, -1, -1};
@@ -180,6 +208,7 @@ CallLog::RowColumns CallLog::rowColumns(db::Recordset &recordset)
             columns.number = i;
     }
     columns.name = nameColumn(recordset);
+    columns.action = addedColumn(recordset, "action");
     if (columns.when < 0)
         columns.when = count > 0 ? 0 : -1;
     if (columns.number < 0 && count > 1 && columns.when != 1 && columns.name != 1)
@@ -196,6 +225,9 @@ Call CallLog::callAt(db::Recordset &recordset, const RowColumns &columns)
         call.number = textOf(recordset.Fields(short(columns.number)).Value(), columns.hexTexts);
     if (columns.name >= 0)
         call.name = textOf(recordset.Fields(short(columns.name)).Value(), columns.hexTexts);
+    if (columns.action >= 0)
+        call.blocked = isBlockedAction(recordset.Fields(short(columns.action)).Value(),
+                                       columns.hexTexts);
     return call;
 }
 
@@ -320,7 +352,8 @@ Result<void> CallLog::readRange(const Query &query, const std::optional<QString>
                     : QString();
             if (pattern && !numberMatches(*pattern, number))
                 continue;
-            Call call = callAt(rows, {columns.when, -1, columns.name, columns.hexTexts});
+            Call call =
+                callAt(rows, {columns.when, -1, columns.name, columns.hexTexts, columns.action});
             call.number = number;
             if (!each(call, columns.name >= 0))
                 return;
@@ -346,6 +379,12 @@ Result<CallLog::Columns> CallLog::columns()
                 columns.name = quotedName(table.Fields(short(name)).Name());
                 columns.names += QLatin1Char(',') + columns.name;
             }
+            const int action = addedColumn(table, "action");
+            columns.withAction = action >= 0;
+            if (columns.withAction) {
+                columns.action = quotedName(table.Fields(short(action)).Name());
+                columns.names += QLatin1Char(',') + columns.action;
+            }
             return columns;
         });
     });
@@ -370,10 +409,12 @@ Result<void> CallLog::append(const QList<Call> &calls)
                                QStringLiteral("PostgreSQL"), QStringLiteral("22021"), 0);
         }
     }
-    const QString row = columns.withName ? QStringLiteral("(?,?,?)") : QStringLiteral("(?,?)");
+    const int perRow = 2 + int(columns.withName) + int(columns.withAction);
+    const QString row = QLatin1Char('(') + QStringList(perRow, QStringLiteral("?")).join(u',') +
+                        QLatin1Char(')');
     QString sql = QStringLiteral("INSERT INTO IDList (") + columns.names + QStringLiteral(") VALUES ");
     QVariantList values;
-    values.reserve((columns.withName ? 3 : 2) * calls.size());
+    values.reserve(perRow * calls.size());
     for (qsizetype i = 0; i < calls.size(); ++i) {
         const Call &call = calls.at(i);
         if (i > 0)
@@ -382,6 +423,8 @@ Result<void> CallLog::append(const QList<Call> &calls)
         values << storedWhen(columns, call) << call.number;
         if (columns.withName)
             values << (call.name.isEmpty() ? QVariant() : QVariant(call.name));
+        if (columns.withAction)
+            values << (call.blocked ? QVariant(QString(BlockedAction)) : QVariant());
     }
     return tryResult([&] { m_connection.Execute(sql, values); });
 }
@@ -441,6 +484,8 @@ QString CallLog::readingWhole(const QString &statement)
     QString list = found->when + QStringLiteral(", ") + wholeText(found->number);
     if (found->withName)
         list += QStringLiteral(", ") + wholeText(found->name);
+    if (found->withAction)
+        list += QStringLiteral(", ") + wholeText(found->action);
     return QStringLiteral("SELECT ") + list + QLatin1Char(' ') + statement.mid(all.size());
 }
 

@@ -11,6 +11,7 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 #include <QVariant>
 #include <QVariantList>
@@ -49,7 +50,12 @@ QList<quint64> storedDespiteDoubt(const QList<SpooledCall> &calls, const RowCoun
 class CallLog
 {
 public:
-    enum class NameColumn { Without, With };
+    // Original: the two columns of the first versions (datetime, number). Current: with the
+    // caller's name and the action taken on the call.
+    enum class Layout { Original, Current };
+
+    // What the column action holds for a call Ringvane hung up on; NULL for every other.
+    static constexpr QLatin1StringView BlockedAction{"blocked"};
 
     // Where the table keeps what; found once per connection.
     struct Columns
@@ -58,18 +64,22 @@ public:
         QString when;            // the first column, quoted
         QString number;          // the second column, quoted
         QString name;            // the caller's name column, quoted, when withName
+        QString action;          // the action column, quoted, when withAction
         bool dayNumbers = false; // the first column is "datetime"; else it holds stamp text
         bool withName = false;
+        bool withAction = false;
     };
 
     // Where a read row has what: the date-time by name, else first; the number by name,
-    // else second; the caller's name, when the table has a column "name" after the first two.
+    // else second; the caller's name and the action, when the table has columns "name" and
+    // "action" after the first two.
     struct RowColumns
     {
         int when = 0;
         int number = 1;
         int name = -1;
-        bool hexTexts = false; // the number and name come as their UTF-8 in hexadecimal
+        bool hexTexts = false; // the texts come as their UTF-8 in hexadecimal
+        int action = -1;
     };
 
     struct Statement
@@ -95,9 +105,12 @@ public:
     explicit CallLog(db::Connection &connection);
 
     // Makes the table and its index where they are missing; rows are untouched.
-    static Result<void> create(db::Connection &connection, NameColumn name = NameColumn::Without);
+    static Result<void> create(db::Connection &connection, Layout layout = Layout::Original);
     // Adds the column "name" to a table that has none; false when it had one.
     static Result<bool> addNameColumn(db::Connection &connection);
+    // Adds the columns "name" and "action", each where the table has none; the ones added,
+    // in that order.
+    static Result<QStringList> addColumns(db::Connection &connection);
     // Makes the table Phonebook (number, name, mark) where it is missing.
     static Result<void> createPhonebook(db::Connection &connection);
     // Whether the data source said a table is not there (SQLite's "no such table",
@@ -112,6 +125,8 @@ public:
     // A stored date-time value as the driver gives it: a day number, or a stamp's text.
     static QDateTime dateTimeOf(const QVariant &stored);
 
+    // Whether a stored action says the line was hung up on the call.
+    static bool isBlockedAction(const QVariant &stored, bool hex = false);
     static RowColumns rowColumns(db::Recordset &recordset);
     // The call in the recordset's current row.
     static Call callAt(db::Recordset &recordset, const RowColumns &columns);

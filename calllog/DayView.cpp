@@ -51,7 +51,7 @@ QString storedCallLine(int listNumber, const QString &decimalSep, const QVariant
 
 QStringList readDayLines(db::Recordset &recordset, int firstNumber, int capacity,
                          const QString &decimalSep, const QString &dateSep, const QString &timeSep,
-                         QStringList *names, QStringList *numbers)
+                         QStringList *names, QStringList *numbers, QList<bool> *blocked)
 {
     const CallLog::RowColumns columns = CallLog::rowColumns(recordset);
     QStringList lines;
@@ -66,6 +66,9 @@ QStringList readDayLines(db::Recordset &recordset, int firstNumber, int capacity
         if (names)
             *names << (columns.name >= 0 ? storedText(recordset.Fields(short(columns.name)).Value())
                                          : QString());
+        if (blocked)
+            *blocked << (columns.action >= 0 &&
+                         CallLog::isBlockedAction(recordset.Fields(short(columns.action)).Value()));
         recordset.MoveNext();
     }
     return lines;

@@ -30,10 +30,12 @@ QString storedCallLine(int listNumber, const QString &decimalSep, const QVariant
 
 // The lines of the rows from the open recordset's current row on, numbered from
 // firstNumber, at most capacity of them; reading stops there. names, when given, gets the
-// caller's name of each line (empty where the row or the table has none), and numbers the
-// number as stored. Failures of the data layer pass through.
+// caller's name of each line (empty where the row or the table has none), numbers the
+// number as stored, and blocked whether the line was hung up on the call (false where the
+// table keeps no action). Failures of the data layer pass through.
 QStringList readDayLines(db::Recordset &recordset, int firstNumber, int capacity,
                          const QString &decimalSep, const QString &dateSep, const QString &timeSep,
-                         QStringList *names = nullptr, QStringList *numbers = nullptr);
+                         QStringList *names = nullptr, QStringList *numbers = nullptr,
+                         QList<bool> *blocked = nullptr);
 
 } // namespace dayview

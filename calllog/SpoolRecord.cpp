@@ -200,7 +200,8 @@ QByteArray encodeCall(const SpooledCall &call)
         return {};
     const QByteArray payload =
         "call id=" + QByteArray::number(call.id) + " at=" + formatMinute(call.call.when) +
-        " number=" + value(call.call.number) + " name=" + value(call.call.name);
+        " number=" + value(call.call.number) + " name=" + value(call.call.name) +
+        (call.call.blocked ? " action=blocked" : "");
     if (payload.size() > MaxPayload)
         return {};
     return record(payload);
@@ -259,7 +260,8 @@ Contents decode(QByteArrayView file)
             } else {
                 contents.highestId = qMax(contents.highestId, *id);
                 const Call call{*when, text(fields.values.value("number")),
-                                text(fields.values.value("name"))};
+                                text(fields.values.value("name")),
+                                fields.values.value("action") == "blocked"};
                 waitingAt.insert(*id, contents.waiting.size());
                 contents.waiting.append({SpooledCall{*id, call}, framed->size});
                 stored.append(false);

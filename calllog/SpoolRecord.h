@@ -22,9 +22,11 @@ struct SpooledCall
 // is a kind and key=value fields separated by blanks, every value percent-encoded, so no
 // value can hold a blank, a line end or the 0x1E that starts a record: a reader that meets
 // a torn record finds the next one by that byte alone. Kinds:
-//   call id=<decimal> at=<yyyy-MM-ddTHH:mm> number=<text> name=<text>
+//   call id=<decimal> at=<yyyy-MM-ddTHH:mm> number=<text> name=<text> [action=blocked]
 //   stored ids=<decimal>,<decimal>,...
-// Readers skip fields and kinds they do not know.
+// Readers skip fields and kinds they do not know. The action is written only for a call
+// the line was hung up on, so every other record stays as earlier releases wrote it, and
+// their readers take a hung-up call as an ordinary one rather than a damaged record.
 namespace spoolrecord {
 
 inline constexpr int Version = 1;

@@ -47,9 +47,13 @@ QByteArray callLine(Kind kind, const Call &call)
     const QString time =
         valid ? call.when.toString(QStringLiteral("HHmm")) : QStringLiteral("0000");
 
+    QString label;
+    if (kind == Kind::Live)
+        label = call.blocked ? QStringLiteral("HUP: ") : QStringLiteral("CID: ");
+    else
+        label = call.blocked ? QStringLiteral("HUPLOG: ") : QStringLiteral("CIDLOG: ");
     const QString line =
-        (kind == Kind::Live ? QStringLiteral("CID: ") : QStringLiteral("CIDLOG: ")) +
-        QStringLiteral("*DATE*") + date + QStringLiteral("*TIME*") + time +
+        label + QStringLiteral("*DATE*") + date + QStringLiteral("*TIME*") + time +
         QStringLiteral("*LINE*-*NMBR*") + markedValue(call.number, QStringLiteral("NO-NUMBER")) +
         QStringLiteral("*MESG*NONE*NAME*") + markedValue(call.name, QStringLiteral("NO NAME")) +
         QStringLiteral("*\n");

@@ -14,7 +14,8 @@ enum class Kind {
     Log,  // "CIDLOG:" -- a call from today's log, sent at connect
 };
 
-// One complete line, LF included.
+// One complete line, LF included. A call the line was hung up on is "HUP:" live and
+// "HUPLOG:" from the log, with the same fields, so that clients show it as hung up.
 QByteArray callLine(Kind kind, const Call &call);
 
 // A value as it may stand between two '*': no '*', no line end or other control

@@ -295,7 +295,7 @@ TEST_F(CallStore, TableMadeAnewWithMoreColumnsTakesTheNextCall)
 }
 
 // The writer stores the caller's name where the table has a column for it, and the two
-// columns everything else reads exactly as before.
+// columns everything else reads exactly as before; a hung-up call goes in as every call.
 TEST_F(CallStore, TheWriterStoresNamesOnlyWhereTheTableHasTheirColumn)
 {
     const QDateTime when = at(2002, 10, 13, 14, 25);
@@ -315,19 +315,20 @@ TEST_F(CallStore, TheWriterStoresNamesOnlyWhereTheTableHasTheirColumn)
                          [&](const QList<quint64> &ids) { stored += ids; });
         writer.start();
         writer.store({{1, Call{when, QStringLiteral("5550123"), name}},
-                      {2, Call{when, QStringLiteral("5550124"), {}}}});
-        ASSERT_TRUE(waitFor([&] { return stored.size() == 2; }, 10000));
+                      {2, Call{when, QStringLiteral("5550124"), {}}},
+                      {3, Call{when, QStringLiteral("0800"), {}, true}}});
+        ASSERT_TRUE(waitFor([&] { return stored.size() == 3; }, 10000));
         // The store's own way still takes a call, without a name.
         ASSERT_EQ(TAPI::AddCallRecord(QStringLiteral("2002/10/13 14:26"), QStringLiteral("3")).valueOr(TAPI::Store::LogClosed),
                   TAPI::Store::Stored);
 
         const QList<StoredCall> found = callsOn(37542);
-        ASSERT_EQ(found.size(), 3);
+        ASSERT_EQ(found.size(), 4);
         EXPECT_EQ(found[0].when, when);
         EXPECT_EQ(found[0].number.toString(), QStringLiteral("5550123"));
         const QList<QVariantList> rows =
             queryRows(admin, QStringLiteral("select * from idlist order by number desc"));
-        ASSERT_EQ(rows.size(), 3);
+        ASSERT_EQ(rows.size(), 4);
         ASSERT_EQ(rows[0].size(), withName ? 3 : 2);
         if (withName) {
             EXPECT_TRUE(rows[0][2].isNull()) << "no name: NULL";

@@ -1,6 +1,8 @@
 // ringvane-setup-calllog run as a user would run it, on a fresh home folder.
 
 #include "tests/calllog/OdbcSandbox.h"
+#include "calllog/CallLog.h"
+#include "calllog/DayView.h"
 #include "calllog/TAPI.h"
 
 #include "failure/Failure.h"
@@ -126,7 +128,7 @@ TEST_F(SetupCommand, CreatesTheDataSourceFileTableAndIndexOnAFreshHome)
         EXPECT_EQ(contents.rows, 0);
         ASSERT_EQ(contents.objects.size(), 3) << contents.objects.join(QLatin1Char('|')).toStdString();
         EXPECT_TRUE(contents.objects[0].startsWith(QStringLiteral("table IDList ")));
-        EXPECT_TRUE(contents.objects[0].contains(QStringLiteral("number TEXT, name TEXT)")))
+        EXPECT_TRUE(contents.objects[0].contains(QStringLiteral("number TEXT, name TEXT, action TEXT)")))
             << contents.objects[0].toStdString();
         EXPECT_TRUE(contents.objects[1].startsWith(QStringLiteral("index IDList_datetime ")));
         EXPECT_TRUE(contents.objects[1].contains(QStringLiteral("(datetime)")));
@@ -213,9 +215,10 @@ TEST_F(SetupCommand, ExistingPostgresSourceGetsTheTableOnlyOnce)
 
 #endif
 
-// A log of an earlier version gets the name column only when asked; its rows, and what the
-// day query reads of them, stay as they were.
-TEST_F(SetupCommand, AddNameColumnKeepsRowsAndTheDayQuery)
+// A log of an earlier version gets the new columns only when asked, each once; its rows,
+// and what the day query reads of them, stay as they were. Then a hung-up call goes in and
+// comes back as one.
+TEST_F(SetupCommand, AddingColumnsKeepsRowsAndTheDayQuery)
 {
     OdbcSandbox &sandbox = OdbcSandbox::instance();
     sandbox.resetCallLog(); // two columns, as earlier versions made it
@@ -225,8 +228,10 @@ TEST_F(SetupCommand, AddNameColumnKeepsRowsAndTheDayQuery)
     const QList<QVariantList> before = queryRows(sandbox.admin(), dayQuery);
     ASSERT_EQ(before.size(), 1);
 
-    for (const QStringList &arguments : {QStringList(), QStringList{u"--add-name-column"_qs},
-                                         QStringList{u"--add-name-column"_qs}}) {
+    // The columns after each run: added only when asked, each once.
+    const QStringList name{u"--add-name-column"_qs}, all{u"--add-columns"_qs};
+    for (const auto &[arguments, columns] : std::initializer_list<std::pair<QStringList, int>>{
+             {{}, 2}, {name, 3}, {name, 3}, {all, 4}, {all, 4}}) {
         const CommandRun result = run(sandbox.userIni(), {}, arguments);
         ASSERT_EQ(result.exitCode, 0) << result.output.toStdString();
         // A connection opened before the change may go on seeing the table as it was.
@@ -234,10 +239,27 @@ TEST_F(SetupCommand, AddNameColumnKeepsRowsAndTheDayQuery)
         reader.Open(QStringLiteral("DSN=CallerID;ODBC;"), {}, {}, -1);
         const QList<QVariantList> after = queryRows(reader, dayQuery);
         ASSERT_EQ(after.size(), 1);
-        ASSERT_EQ(after[0].size(), arguments.isEmpty() ? 2 : 3) << "added only when asked";
+        ASSERT_EQ(after[0].size(), columns) << arguments.join(u' ').toStdString();
         EXPECT_EQ(after[0].mid(0, 2), before[0]);
     }
     EXPECT_EQ(sandbox.rowCount(), 1);
+
+    // Read as the feed and the day view read a day; the check of a commit whose answer was
+    // lost counts the row.
+    db::Connection connection;
+    connection.Open(QStringLiteral("DSN=CallerID;"), {}, {}, -1);
+    CallLog log(connection);
+    const Call hungUp{CallLog::dateTimeOf(37542.75), u"0800"_qs, {}, true};
+    ASSERT_TRUE(log.append({hungUp}));
+    QList<bool> marks;
+    for (const Call &call : log.readDay(hungUp.when.date(), 10).valueOr({}))
+        marks << call.blocked;
+    db::Recordset rows;
+    rows.Open(dayQuery, connection, db::CursorType::ForwardOnly, db::LockType::ReadOnly,
+              db::CommandOption::Text);
+    dayview::readDayLines(rows, 1, 10, u"."_qs, u"/"_qs, u":"_qs, nullptr, nullptr, &marks);
+    EXPECT_EQ(marks, QList<bool>({false, true, false, true}));
+    EXPECT_EQ(log.countRows({hungUp}).valueOr({}).value(rowKey(hungUp)), 1);
 }
 
 } // namespace

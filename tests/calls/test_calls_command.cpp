@@ -95,7 +95,7 @@ TEST_F(CallsCommand, ListsTheDaysAskedForOldestFirst)
     EXPECT_EQ(text.exitCode, ExitOk);
     EXPECT_EQ(text.out, "001.[2026/12/09 00:00] b\n002.[2026/12/09 23:59] c\n");
     const CommandRun csv = runCalls({"--day", "2026-12-11", "--format", "csv"});
-    EXPECT_EQ(csv.out, "datetime,number,name,contact\r\n");
+    EXPECT_EQ(csv.out, "datetime,number,name,contact,blocked\r\n");
 }
 
 TEST_F(CallsCommand, NumbersMatchExactlyWithStarsForAnyText)
@@ -154,8 +154,24 @@ TEST_F(CallsCommand, NamesCallersFromThePhonebook)
               "001.[2026/12/09 10:00] 5550123 (Mum)\n002.[2026/12/09 10:05] 5550199\n");
     EXPECT_EQ(listed({"--day", "2026-12-09"}, "contact"), QStringList({"Mum", "(null)"}));
     EXPECT_EQ(runCalls({"--day", "2026-12-09", "--format", "csv"}).out,
-              "datetime,number,name,contact\r\n2026-12-09T10:00,5550123,,Mum\r\n"
-              "2026-12-09T10:05,5550199,,\r\n");
+              "datetime,number,name,contact,blocked\r\n2026-12-09T10:00,5550123,,Mum,\r\n"
+              "2026-12-09T10:05,5550199,,,\r\n");
+}
+
+// The action column marks hung-up calls, as Ringvane writes it or another program might.
+TEST_F(CallsCommand, MarksTheCallsTheLineWasHungUpOn)
+{
+    db::Connection &admin = OdbcSandbox::instance().admin();
+    admin.Execute(u"ALTER TABLE IDList ADD COLUMN action TEXT"_qs);
+    for (const auto &[minute, number, action] : {std::tuple{0, "0800", u"blocked"_qs},
+                                                 std::tuple{1, "555", QString()},
+                                                 std::tuple{2, "P", u" BLOCKED "_qs}})
+        admin.Execute(u"INSERT INTO IDList (datetime, number, action) VALUES (?, ?, ?)"_qs,
+                      {dates::toDayNumber(at(9, 10, minute)), QString::fromLatin1(number),
+                       action.isNull() ? QVariant() : QVariant(action)});
+    EXPECT_EQ(runCalls({"--day", "2026-12-09"}).out,
+              "001.[2026/12/09 10:00] 0800 [hung up]\n002.[2026/12/09 10:01] 555\n"
+              "003.[2026/12/09 10:02] P [hung up]\n");
 }
 
 TEST_F(CallsCommand, ExitCodesSayWhatWentWrong)

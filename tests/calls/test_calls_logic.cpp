@@ -192,7 +192,7 @@ TEST(CallsFormats, KeepCallerTextHarmlessInEveryFormat)
         const Formatted f = format({kWhen, c.number, u"Ann"_qs, {}});
         EXPECT_EQ(f.text, "001.[2026/12/09 10:15] " + c.text + " Ann\n");
         const std::string cell = c.csv.empty() ? c.number.toStdString() : c.csv;
-        EXPECT_EQ(f.csv, "2026-12-09T10:15," + cell + ",Ann,\r\n");
+        EXPECT_EQ(f.csv, "2026-12-09T10:15," + cell + ",Ann,,\r\n");
         // JSON escapes, never replaces: the exact text comes back, and no control is raw.
         QJsonParseError error;
         const QJsonObject o =
@@ -214,21 +214,29 @@ TEST(CallsFormats, WriteAbsentValuesSecondsAndNamesAsDocumented)
     } cases[] = {
         {{kWhen, u"555"_qs, {}, {}},
          "001.[2026/12/09 10:15] 555\n",
-         "2026-12-09T10:15,555,,\r\n",
-         "{\"datetime\": \"2026-12-09T10:15\", \"number\": \"555\", \"name\": null, \"contact\": null}\n"},
+         "2026-12-09T10:15,555,,,\r\n",
+         "{\"datetime\": \"2026-12-09T10:15\", \"number\": \"555\", \"name\": null, \"contact\": null, "
+         "\"blocked\": false}\n"},
         {{seconds, {}, u""_qs, {}},
          "001.[0100/01/02 00:05] \n",
-         "0100-01-02T00:05:30,,,\r\n",
-         "{\"datetime\": \"0100-01-02T00:05:30\", \"number\": null, \"name\": null, \"contact\": null}\n"},
+         "0100-01-02T00:05:30,,,,\r\n",
+         "{\"datetime\": \"0100-01-02T00:05:30\", \"number\": null, \"name\": null, \"contact\": null, "
+         "\"blocked\": false}\n"},
         {{{}, u""_qs, u"Bob \"B\""_qs, {}},
          "001.[ ]  Bob \"B\"\n",
-         ",,\"Bob \"\"B\"\"\",\r\n",
-         "{\"datetime\": null, \"number\": \"\", \"name\": \"Bob \\\"B\\\"\", \"contact\": null}\n"},
+         ",,\"Bob \"\"B\"\"\",,\r\n",
+         "{\"datetime\": null, \"number\": \"\", \"name\": \"Bob \\\"B\\\"\", \"contact\": null, "
+         "\"blocked\": false}\n"},
         {{kWhen, u"02079460958"_qs, u"J SMITH"_qs, u"Mum, \"M\""_qs},
          "001.[2026/12/09 10:15] 02079460958 J SMITH (Mum, \"M\")\n",
-         "2026-12-09T10:15,02079460958,J SMITH,\"Mum, \"\"M\"\"\"\r\n",
+         "2026-12-09T10:15,02079460958,J SMITH,\"Mum, \"\"M\"\"\",\r\n",
          "{\"datetime\": \"2026-12-09T10:15\", \"number\": \"02079460958\", \"name\": \"J SMITH\", "
-         "\"contact\": \"Mum, \\\"M\\\"\"}\n"},
+         "\"contact\": \"Mum, \\\"M\\\"\", \"blocked\": false}\n"},
+        {{kWhen, u"P"_qs, u"SPAM"_qs, u"Spam, again"_qs, true},
+         "001.[2026/12/09 10:15] P SPAM (Spam, again) [hung up]\n",
+         "2026-12-09T10:15,P,SPAM,\"Spam, again\",yes\r\n",
+         "{\"datetime\": \"2026-12-09T10:15\", \"number\": \"P\", \"name\": \"SPAM\", "
+         "\"contact\": \"Spam, again\", \"blocked\": true}\n"}, // hung up: marked last
     };
     for (const auto &c : cases) {
         const Formatted f = format(c.call);

@@ -91,6 +91,9 @@ TEST(FeedServer, StartupLinesThenEachCallAsItCompletes)
 {
     const Call early = callAt(8, 1, QStringLiteral("5550001"), QStringLiteral("ANN"));
     const Call later = callAt(9, 30, QStringLiteral("P"));
+    Call hungUp = callAt(9, 45, QStringLiteral("0800"));
+    hungUp.blocked = true;
+    const QByteArray today = QDate::currentDate().toString(QStringLiteral("MMddyyyy")).toLatin1();
     const struct
     {
         const char *what;
@@ -100,6 +103,10 @@ TEST(FeedServer, StartupLinesThenEachCallAsItCompletes)
         {"today's calls",
          fixedLog(QList<Call>{early, later}),
          {logLine(early), logLine(later), "250 End of call log"}},
+        {"a call hung up on",
+         fixedLog(QList<Call>{hungUp}),
+         {"HUPLOG: *DATE*" + today + "*TIME*0945*LINE*-*NMBR*0800*MESG*NONE*NAME*NO NAME*",
+          "250 End of call log"}},
         {"none today", fixedLog(QList<Call>{}), {"252 Call log empty"}},
         {"log unreadable", fixedLog(std::nullopt), {"253 No Call log"}},
         {"log throws",
@@ -122,9 +129,11 @@ TEST(FeedServer, StartupLinesThenEachCallAsItCompletes)
         feed.sendCall(callAt(10, 15, QStringLiteral("5550123")));
         ASSERT_TRUE(client.waitForLines(expected.size() + 1));
         EXPECT_EQ(client.lines().last(),
-                  "CID: *DATE*" +
-                      QDate::currentDate().toString(QStringLiteral("MMddyyyy")).toLatin1() +
-                      "*TIME*1015*LINE*-*NMBR*5550123*MESG*NONE*NAME*NO NAME*");
+                  "CID: *DATE*" + today + "*TIME*1015*LINE*-*NMBR*5550123*MESG*NONE*NAME*NO NAME*");
+        feed.sendCall(hungUp);
+        ASSERT_TRUE(client.waitForLines(expected.size() + 2));
+        EXPECT_EQ(client.lines().last(),
+                  "HUP: *DATE*" + today + "*TIME*0945*LINE*-*NMBR*0800*MESG*NONE*NAME*NO NAME*");
     }
 }
 

@@ -436,6 +436,23 @@ TEST_F(Spool, StoredCallsLeaveAndTheFileDoesNotGrowForEver)
     EXPECT_EQ(open()->pending().constFirst().id, 3901u);
 }
 
+// A hung-up call keeps its mark while it waits; a call not hung up on is written as the
+// release before the mark wrote it, and such records read.
+TEST_F(Spool, AHungUpCallKeepsItsMarkAndEarlierRecordsStillRead)
+{
+    SpooledCall blocked = call(1, QStringLiteral("08001234567"), at(10, 15), QStringLiteral("V"));
+    blocked.call.blocked = true;
+    ASSERT_TRUE(open()->append({blocked, call(2, u"5550123"_qs)}));
+    EXPECT_EQ(open()->pending(), (QList<SpooledCall>{blocked, call(2, u"5550123"_qs)}));
+
+    const QByteArray earlier("\x1eRVS1 00000035 f92d52f4 call id=1 at=2026-12-09T10:15 "
+                             "number=5550123 name=ANN\n");
+    EXPECT_EQ(spoolrecord::encodeCall(call(1, u"5550123"_qs, at(10, 15), u"ANN"_qs)), earlier);
+    const spoolrecord::Contents read = spoolrecord::decode(earlier);
+    ASSERT_EQ(read.waiting.size(), 1);
+    EXPECT_EQ(read.waiting[0].call, call(1, u"5550123"_qs, at(10, 15), u"ANN"_qs));
+}
+
 TEST_F(Spool, AFullDiskFailsWithTheReasonAndCorruptsNothing)
 {
     if (!smalldisk::inOwnMountNamespace("Spool.AFullDisk*", 50000))

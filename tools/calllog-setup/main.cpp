@@ -28,12 +28,13 @@ enum ExitCode {
     ExitNoOdbc = 4,
 };
 
-const char *const kUsage = R"(Usage: ringvane-setup-calllog [--add-name-column] [--help]
+const char *const kUsage = R"(Usage: ringvane-setup-calllog [--add-columns] [--add-name-column] [--help]
 
 Prepares Ringvane's call log: the table IDList (with an index on its datetime column)
-in the ODBC data source "CallerID". A new table has three columns: datetime, number and
-name (the caller's name, where the line sends one). Beside it, the table Phonebook
-(number, name, mark) holds your own names for callers (see ringvane-contacts).
+in the ODBC data source "CallerID". A new table has four columns: datetime, number,
+name (the caller's name, where the line sends one) and action ("blocked" for a call
+Ringvane hung up on). Beside it, the table Phonebook (number, name, mark) holds your
+own names for callers (see ringvane-contacts).
 
 When no data source "CallerID" exists yet, it adds one to your ODBC file ($ODBCINI, or
 ~/.odbc.ini when ODBCINI is not set), keeping every other entry of that file. It uses the
@@ -47,10 +48,11 @@ When "CallerID" already exists (yours, or the system's in /etc/odbc.ini), it is 
 it is, and only the tables and the index are created where they are missing (and, for a
 SQLite data source, its file). Existing rows are never changed.
 
-  --add-name-column  adds the column name to an existing table that has only the
-                     first two; Ringvane stores names there from its next connection.
-                     Programs that insert into the table by position must name their
-                     columns once the table has a third one.
+  --add-columns      adds the columns name and action to an existing table, each
+                     where it is missing; Ringvane stores names and hung-up calls
+                     there from its next connection. Programs that insert into the
+                     table by position must name their columns once it has more.
+  --add-name-column  adds only the column name, where it is missing.
 
 To keep the call log in PostgreSQL, define "CallerID" before running this command, for
 example in ~/.odbc.ini:
@@ -70,6 +72,7 @@ Exit status: 0 done, 1 wrong arguments, 2 a file could not be written, 3 the dat
 could not be opened or the table not created, 4 the ODBC support is not installed.
 )";
 
+const QString kAddColumns = QStringLiteral("--add-columns");
 const QString kAddNameColumn = QStringLiteral("--add-name-column");
 
 QTextStream &out()
@@ -169,6 +172,7 @@ int main(int argc, char **argv)
         out() << kUsage;
         return ExitOk;
     }
+    const bool addColumns = args.removeAll(kAddColumns) > 0;
     const bool addNameColumn = args.removeAll(kAddNameColumn) > 0;
     if (!args.isEmpty()) {
         err() << "Unknown argument: " << args.first() << "\n\n" << kUsage;
@@ -199,29 +203,37 @@ int main(int argc, char **argv)
     }
     out().flush();
 
-    bool withName = false;
-    bool nameAdded = false;
+    QStringList added;
+    CallLog::Columns columns;
     db::Connection connection;
     Result<void> prepared = tryResult([&] { connection.Open(TAPI::callLogSource(), {}, {}, -1); });
     if (prepared)
-        prepared = CallLog::create(connection, CallLog::NameColumn::With);
+        prepared = CallLog::create(connection, CallLog::Layout::Current);
     if (prepared)
         prepared = CallLog::createPhonebook(connection);
-    if (prepared && addNameColumn) {
-        const Result<bool> added = CallLog::addNameColumn(connection);
-        if (added) {
-            nameAdded = *added;
-            withName = true;
-        } else {
-            prepared = added.failure();
-        }
-    } else if (prepared) {
-        const Result<CallLog::Columns> columns = CallLog(connection).columns();
-        if (columns)
-            withName = columns->withName;
+    if (prepared && addColumns) {
+        const Result<QStringList> done = CallLog::addColumns(connection);
+        if (done)
+            added = *done;
         else
-            prepared = columns.failure();
+            prepared = done.failure();
+    } else if (prepared && addNameColumn) {
+        const Result<bool> done = CallLog::addNameColumn(connection);
+        if (!done)
+            prepared = done.failure();
+        else if (*done)
+            added << QStringLiteral("name");
     }
+    if (prepared) {
+        const Result<CallLog::Columns> found = CallLog(connection).columns();
+        if (found)
+            columns = *found;
+        else
+            prepared = found.failure();
+    }
+    // The connection that altered the table may still see it as it was.
+    columns.withName = columns.withName || added.contains(QStringLiteral("name"));
+    columns.withAction = columns.withAction || added.contains(QStringLiteral("action"));
     if (!prepared) {
         const Failure &failure = prepared.failure();
         if (failure.number() == ErrorNumber::ProviderNotFound) {
@@ -232,12 +244,18 @@ int main(int argc, char **argv)
               << failure.description() << "\n";
         return ExitDatabase;
     }
-    if (nameAdded)
-        out() << "Added the column name to the call log table IDList.\n";
+    for (const QString &column : std::as_const(added))
+        out() << "Added the column " << column << " to the call log table IDList.\n";
     out() << "The call log table IDList and the table Phonebook are ready.\n";
-    if (!withName)
-        out() << "It has no column for callers' names; " << kAddNameColumn
-              << " adds one (programs that insert into it by position must then name their "
-                 "columns).\n";
+    QStringList missing;
+    if (!columns.withName)
+        missing << QStringLiteral("callers' names");
+    if (!columns.withAction)
+        missing << QStringLiteral("hung-up calls");
+    if (!missing.isEmpty())
+        out() << "It has no column for " << missing.join(QStringLiteral(" or for ")) << "; "
+              << kAddColumns
+              << " adds what is missing (programs that insert into it by position must then "
+                 "name their columns).\n";
     return ExitOk;
 }

@@ -273,12 +273,14 @@ void appendTextLine(std::string &out, int listNumber, const CallRecord &call,
         appendVisible(out, call.contact);
         out += ')';
     }
+    if (call.blocked)
+        out += " [hung up]";
     out += '\n';
 }
 
 void appendCsvHeader(std::string &out)
 {
-    out += "datetime,number,name,contact\r\n";
+    out += "datetime,number,name,contact,blocked\r\n";
 }
 
 void appendCsvCell(std::string &out, QStringView text)
@@ -315,7 +317,7 @@ void appendCsvRecord(std::string &out, const CallRecord &call)
     appendCsvCell(out, call.name);
     out += ',';
     appendCsvCell(out, call.contact);
-    out += "\r\n";
+    out += call.blocked ? ",yes\r\n" : ",\r\n";
 }
 
 void appendJsonLine(std::string &out, const CallRecord &call)
@@ -343,7 +345,7 @@ void appendJsonLine(std::string &out, const CallRecord &call)
         out += "null";
     else
         appendJsonString(out, call.contact);
-    out += "}\n";
+    out += call.blocked ? ", \"blocked\": true}\n" : ", \"blocked\": false}\n";
 }
 
 } // namespace calls

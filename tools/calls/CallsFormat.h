@@ -19,6 +19,7 @@ struct CallRecord
     QString number;
     QString name;
     QString contact; // the user's phonebook's name for the number; empty when none
+    bool blocked = false; // the line was hung up on the call
 };
 
 // The user's separators, as the call list uses them, in UTF-8.
@@ -37,14 +38,16 @@ enum class Format { Text, Csv, Json };
 
 // The call list's line (listLine() in ListLine.h, which a test holds it to), then a blank
 // and the name where the log has names and the call has one: "001.[2026/12/09 10:15]
-// 5550123 Alice", then the phonebook's contact in brackets: "(Mum)". Built straight into
+// 5550123 Alice", then the phonebook's contact in brackets: "(Mum)", then " [hung up]" for
+// a call the line was hung up on. Built straight into
 // the output, as the program may write millions.
 // Control characters, bidi controls and line separators show as U+FFFD.
 void appendTextLine(std::string &out, int listNumber, const CallRecord &call,
                     const TextStyle &style, bool withNames);
 
-// RFC 4180 with CRLF line ends: "datetime,number,name,contact", then one record a call
-// with the local date-time in ISO 8601 (2026-12-09T10:15, seconds only where stored).
+// RFC 4180 with CRLF line ends: "datetime,number,name,contact,blocked", then one record a
+// call with the local date-time in ISO 8601 (2026-12-09T10:15, seconds only where stored)
+// and "yes" for a hung-up call, empty like every absent value otherwise.
 void appendCsvHeader(std::string &out);
 void appendCsvRecord(std::string &out, const CallRecord &call);
 // One cell as written: quoted where RFC 4180 needs it; a text a spreadsheet would take
@@ -52,8 +55,8 @@ void appendCsvRecord(std::string &out, const CallRecord &call);
 // ("+1 555 0123", "-5550123"); terminal controls as U+FFFD, line breaks kept.
 void appendCsvCell(std::string &out, QStringView text);
 
-// {"datetime": "2026-12-09T10:15", "number": "5550123", "name": null, "contact": null}:
-// RFC 8259, every
+// {"datetime": "2026-12-09T10:15", "number": "5550123", "name": null, "contact": null,
+// "blocked": false}: RFC 8259, every
 // control, bidi control and line separator escaped, so the text round-trips exactly. A
 // NULL, a value that is no date and an unknown or absent name are null.
 void appendJsonLine(std::string &out, const CallRecord &call);

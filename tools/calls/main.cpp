@@ -139,7 +139,8 @@ int listCalls(const Options &options)
             callQuery(selection, bindingFor(options.dataSource)), selection.number,
             [&](const Call &call, bool withName) {
                 const CallRecord record{call.when, call.number, call.name,
-                                        contacts.size() ? contacts.lookup(call.number) : QString()};
+                                        contacts.size() ? contacts.lookup(call.number) : QString(),
+                                        call.blocked};
                 switch (options.format) {
                 case Format::Text:
                     if (listNumber == INT_MAX) {
