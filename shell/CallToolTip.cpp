@@ -28,11 +28,12 @@ QString callToolTip(const QString &name, bool waiting, const CallerBook::Caller 
         if (!caller.place.isEmpty())
             lines << oneLine(caller.place);
     }
-    if (!caller.unwanted.isEmpty()) {
-        lines << (caller.blocked ? QStringLiteral("Hung up: %1")
-                                 : QStringLiteral("Not hung up, but unwanted: %1"))
-                     .arg(oneLine(caller.unwanted));
-    }
+    const QString unwanted = oneLine(caller.unwanted);
+    if (caller.blocked)
+        lines << (unwanted.isEmpty() ? QStringLiteral("Hung up")
+                                     : QStringLiteral("Hung up: %1").arg(unwanted));
+    else if (!unwanted.isEmpty())
+        lines << QStringLiteral("Not hung up, but unwanted: %1").arg(unwanted);
     if (lines.isEmpty())
         return waiting ? kNotYetSaved : QString();
     QString tip = QStringLiteral("<p style='white-space:pre'>");

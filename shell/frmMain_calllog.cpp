@@ -160,7 +160,7 @@ void frmMain::markCallsSaved(const QList<quint64> &ids)
 
 void frmMain::markCall(QListWidgetItem *item, const QString &unwanted, bool blocked) const
 {
-    if (unwanted.isEmpty())
+    if (unwanted.isEmpty() && !blocked)
         return;
     item->setData(kUnwantedRole, unwanted);
     item->setData(kBlockedRole, blocked);

@@ -53,11 +53,12 @@ void frmMain::ShowDay(const QString &dayText)
     QStringList lines;
     QStringList names;
     QStringList numbers;
+    QList<bool> blocked;
     if (opened) {
         try {
             lines = dayview::readDayLines(
                 TAPI::recordset(), lstCID->count() + 1, dayview::ListCapacity - lstCID->count(),
-                dates::decimalSeparator(), strDateSep, strTimeSep, &names, &numbers);
+                dates::decimalSeparator(), strDateSep, strTimeSep, &names, &numbers, &blocked);
         } catch (const Failure &f) {
             opened = false;
             failure = f.description();
@@ -76,6 +77,8 @@ void frmMain::ShowDay(const QString &dayText)
             if (!names.at(i).isEmpty())
                 item->setData(kNameRole, names.at(i));
             item->setData(kNumberRole, numbers.at(i));
+            // The log keeps that the line was hung up on, not why.
+            markCall(item, QString(), blocked.value(i));
             showCallToolTip(item);
         }
     }

@@ -127,9 +127,11 @@ TEST_F(PhonebookWindow, TheCallMenuNamesRenamesAndRemovesCallers)
 {
     deliver(u"00442079460958"_qs);
     deliver(u"02079460000"_qs);
+    const QStringList lists{QString(), u"Block this number"_qs, u"Allow this number"_qs};
     for (int way : {0, 1, 2}) {
-        EXPECT_EQ(menu(0, {}, way), (QStringList{u"Change name…"_qs, u"Remove from phonebook"_qs}));
-        EXPECT_EQ(menu(1, {}, way), QStringList{u"Name this caller…"_qs}) << way;
+        EXPECT_EQ(menu(0, {}, way),
+                  (QStringList{u"Change name…"_qs, u"Remove from phonebook"_qs} + lists));
+        EXPECT_EQ(menu(1, {}, way), QStringList{u"Name this caller…"_qs} + lists) << way;
     }
 
     // The number prefilled, the name focused; Esc leaves the phonebook as it was, Enter saves.
@@ -162,4 +164,13 @@ TEST_F(PhonebookWindow, TheCallMenuNamesRenamesAndRemovesCallers)
     menu(0, u"Remove from phonebook"_qs);
     ASSERT_TRUE(waitFor([&] { return stored() == saved.mid(1); }));
     ASSERT_TRUE(waitFor([&] { return shownToolTip(0) == u"020 7946 0958\nLondon"_qs; }));
+
+    // Blocking marks the contact's own entry, keeping its name; the menu then offers the rest.
+    menu(1, u"Block this number"_qs);
+    const QList<Contact> blocked{{u"02079460000"_qs, u"Office"_qs, u"block"_qs}};
+    ASSERT_TRUE(waitFor([&] { return stored() == blocked; }));
+    ASSERT_TRUE(waitFor([&] { return menu(1).contains(u"Remove from the lists"_qs); }));
+    EXPECT_FALSE(menu(1).contains(u"Block this number"_qs));
+    menu(1, u"Remove from the lists"_qs);
+    ASSERT_TRUE(waitFor([&] { return stored() == saved.mid(1); }));
 }
