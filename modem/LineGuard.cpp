@@ -13,6 +13,8 @@ constexpr qsizetype kLongestAnswer = 64;
 LineGuard::LineGuard(Send send, QObject *parent) : QObject(parent), m_send(std::move(send))
 {
     m_timer.setSingleShot(true);
+    // A coarse timer may end the hold early by a twentieth.
+    m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, [this] {
         if (m_step == Step::OffHook)
             putBack();
