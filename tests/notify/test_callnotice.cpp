@@ -16,6 +16,12 @@ Call call(const char *number, const char *name, QDateTime when = kOct13)
     return {when, QString::fromUtf8(number), QString::fromUtf8(name)};
 }
 
+Call hungUp(Call call)
+{
+    call.blocked = true;
+    return call;
+}
+
 struct TextCase
 {
     const char *what;
@@ -84,6 +90,16 @@ TEST(CallNoticeText, AContactLeadsAndAnUnknownCallerSaysWhereFrom)
          "020 7946 0958", "London\n%1"},
         {"unknown with a line name: no place", call("02079460958", "ACME"),
          {{}, u"020 7946 0958"_qs, u"London"_qs}, "020 7946 0958", "ACME\n%1"},
+        // A call hung up on says so, and why, before anything else.
+        {"hung up on", hungUp(call("08005550000", "")),
+         {{}, u"0800 555 0000"_qs, u"United Kingdom"_qs, u"on the block list (0800*)"_qs, true},
+         "Blocked: 0800 555 0000", "On the block list (0800*)\n%1"},
+        {"hung up on, withheld", hungUp(call("P", "")),
+         {{}, u"P"_qs, {}, u"the number is withheld"_qs, true}, "Blocked: Private number",
+         "The number is withheld\n%1"},
+        {"hung up on, a blocked contact", hungUp(call("01614960000", "SALES")),
+         {u"Spammer"_qs, u"0161 496 0000"_qs, {}, u"on the block list (0161*)"_qs, true},
+         "Blocked: 0161 496 0000", "Spammer\nOn the block list (0161*)\nSALES\n%1"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);

@@ -73,6 +73,49 @@ TEST(ProgramOptions, CommandLineOverSettingsFileOverDefaults)
     }
 }
 
+// [blocking] from the file, the command line for one run; what is not understood is an
+// error on the command line and a warning in the file, and leaves nothing hung up.
+TEST(ProgramOptions, BlockingSettings)
+{
+    using Mode = ScreenRules::Mode;
+    const struct
+    {
+        QStringList arguments;
+        const char *settings;
+        Outcome outcome;
+        Mode mode;
+        bool withheld;
+        int holdMs;
+        qsizetype warnings;
+    } cases[] = {
+        {{}, "", Outcome::Run, Mode::Off, false, 1500, 0},
+        {{}, "[blocking]\nmode=list\nwithheld=block\nhold=2\n", Outcome::Run, Mode::List, true,
+         2000, 0},
+        {{"--blocking-mode", "known-only"}, "[blocking]\nmode=list\n", Outcome::Run,
+         Mode::KnownOnly, false, 1500, 0},
+        {{}, "[blocking]\nmode=everything\nwithheld=maybe\nhold=-1\n", Outcome::Run, Mode::Off,
+         false, 1500, 3},
+        {{"--blocking-mode", "all"}, "", Outcome::Error, Mode::Off, false, 1500, 0},
+        {{"--blocking-hold", "0.5"}, "", Outcome::Run, Mode::Off, false, 500, 0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.arguments.join(u' ').toStdString() + " | " + c.settings);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("ringvane.conf"));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(c.settings);
+        file.close();
+        const ParsedProgramOptions parsed =
+            parseProgramOptions(QStringList{QStringLiteral("ringvane")} + c.arguments, path);
+        EXPECT_EQ(parsed.outcome, c.outcome);
+        EXPECT_EQ(parsed.options.blocking.mode, c.mode);
+        EXPECT_EQ(parsed.options.blocking.blockWithheld, c.withheld);
+        EXPECT_EQ(parsed.options.blocking.holdMs, c.holdMs);
+        EXPECT_EQ(parsed.warnings.size(), c.warnings) << qPrintable(parsed.warnings.join(u'\n'));
+    }
+}
+
 TEST(ProgramOptions, HelpAndVersionSayWhatTheyShould)
 {
     const QString help = parseProgramOptions({QStringLiteral("ringvane"), QStringLiteral("--help")},
