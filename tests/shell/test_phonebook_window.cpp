@@ -33,10 +33,16 @@ protected:
         TAPI::releaseConnection();
         TAPI::connection().setCursorLocation(db::adUseClient);
         TAPI::connection().Open(TAPI::callLogSource(), QString(), QString(), -1);
+        ASSERT_TRUE(CallLog(admin()).addContact({u"+44 20 7946 0958"_qs, u"Mum"_qs, {}}).ok());
+        openWindow();
+    }
+
+    void openWindow()
+    {
+        window.reset();
         window = std::make_unique<frmMain>(line = new FakeComm, clock);
         line->setPortOpen(true);
         window->startCallLog();
-        ASSERT_TRUE(CallLog(admin()).addContact({u"+44 20 7946 0958"_qs, u"Mum"_qs, {}}).ok());
         window->startCallers(u"GB"_qs);
         QSignalSpy read(window->callPipeline().callers(), &CallerBook::changed);
         ASSERT_TRUE(read.wait(20000));
@@ -173,4 +179,39 @@ TEST_F(PhonebookWindow, TheCallMenuNamesRenamesAndRemovesCallers)
     EXPECT_FALSE(menu(1).contains(u"Block this number"_qs));
     menu(1, u"Remove from the lists"_qs);
     ASSERT_TRUE(waitFor([&] { return stored() == saved.mid(1); }));
+}
+
+// A call hung up on keeps its list line and tip; its item carries the mark and says why,
+// and the day view shows the mark the log kept.
+TEST_F(PhonebookWindow, ACallHungUpOnIsMarkedInTheListAndTheDayView)
+{
+    // A log with the column that keeps it, its columns found afresh.
+    ASSERT_TRUE(CallLog::addColumns(admin()).ok());
+    ASSERT_TRUE(CallLog(admin()).markNumber(u"0800*"_qs, u"block"_qs).ok());
+    window.reset();
+    TAPI::recordsetVariable().reset();
+    TAPI::releaseConnection();
+    TAPI::connection().setCursorLocation(db::adUseClient);
+    TAPI::connection().Open(TAPI::callLogSource(), QString(), QString(), -1);
+    openWindow();
+    ScreenRules rules;
+    rules.mode = ScreenRules::Mode::List;
+    rules.holdMs = 200;
+    window->startScreening(rules);
+
+    deliver(u"08005550000"_qs);
+    deliver(u"02079460958"_qs);
+    EXPECT_TRUE(line->calls.contains(u"Output=ATH1\r"_qs));
+    EXPECT_TRUE(window->lstCID->item(0)->text().endsWith(u"] 08005550000"_qs));
+    EXPECT_FALSE(window->lstCID->item(0)->icon().isNull());
+    EXPECT_EQ(shownToolTip(0),
+              u"0800 555 0000\nUnited Kingdom\nHung up: on the block list (0800*)"_qs);
+    EXPECT_TRUE(window->lstCID->item(1)->icon().isNull());
+
+    ASSERT_TRUE(waitFor([&] { return !window->callRecorder().busy(); }));
+    window->brToday_Click();
+    ASSERT_EQ(window->lstCID->count(), 2);
+    EXPECT_FALSE(window->lstCID->item(0)->icon().isNull());
+    EXPECT_EQ(shownToolTip(0), u"0800 555 0000\nUnited Kingdom\nHung up"_qs);
+    EXPECT_TRUE(window->lstCID->item(1)->icon().isNull());
 }
