@@ -114,7 +114,10 @@ Verdict screenCall(const ScreenRules &rules, const ScreenFacts &facts)
         reason = QStringLiteral("the number is withheld");
     if (reason.isEmpty() && facts.invalid && rules.blockInvalid)
         reason = QStringLiteral("the number cannot exist");
-    if (reason.isEmpty() && rules.mode == ScreenRules::Mode::KnownOnly)
+    if (reason.isEmpty() && rules.mode == ScreenRules::Mode::KnownOnly) {
+        if (facts.undecidable && !facts.withheld)
+            return {false, false, {}, true};
         reason = QStringLiteral("not in the phonebook");
+    }
     return {rules.hangsUp() && !reason.isEmpty(), false, reason};
 }

@@ -67,6 +67,7 @@ struct ScreenFacts
     bool nameRulesExist = false;
     bool withheld = false;
     bool invalid = false;
+    bool undecidable = false; // a number libphonenumber cannot read
 };
 
 // The decision for one call. Allowed or known wins over everything, then the block list,
@@ -80,5 +81,8 @@ struct Verdict
     // Why the call is unwanted ("on the block list (0800*)"), also when it is not hung up
     // because blocking is off; empty when it is wanted.
     QString reason;
+    // Only not knowing the number kept the call from being hung up (known-only): the call
+    // rings, as nothing may be hung up on for what Ringvane cannot tell.
+    bool undecided = false;
 };
 Verdict screenCall(const ScreenRules &rules, const ScreenFacts &facts);

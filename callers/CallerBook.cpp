@@ -167,7 +167,11 @@ Verdict CallerBook::screen(const QString &number, const std::optional<QString> &
     facts.lineName = lineName;
     facts.withheld = isWithheld(number);
     // Asked only when it can matter: it parses the number once more.
-    if (rules.blockInvalid && !facts.withheld && facts.mark.isEmpty() && !facts.known)
-        facts.invalid = m_numbers->validity(number) == PhoneNumbers::Validity::Invalid;
+    if ((rules.blockInvalid || rules.mode == ScreenRules::Mode::KnownOnly) && !facts.withheld &&
+        facts.mark.isEmpty() && !facts.known) {
+        const PhoneNumbers::Validity validity = m_numbers->validity(number);
+        facts.invalid = validity == PhoneNumbers::Validity::Invalid;
+        facts.undecidable = validity == PhoneNumbers::Validity::Undecidable;
+    }
     return screenCall(rules, facts);
 }

@@ -222,6 +222,12 @@ void CallPipeline::screen(ReceivedCall &call, bool reportClosed)
         m_waitingForName.insert(call.id);
         return;
     }
+    if (verdict.undecided && !std::exchange(m_saidUndecided, true)) {
+        Q_EMIT screeningRemark(
+            QStringLiteral("Ringvane cannot read the number %1, so the call rings: numbers "
+                           "without a country code need [numbers] region= in the settings")
+                .arg(oneLine(call.call.number).left(40)));
+    }
     call.unwanted = verdict.reason;
     if (verdict.hangUp)
         call.call.blocked = m_line->hangUp();

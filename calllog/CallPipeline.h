@@ -123,4 +123,5 @@ private:
     // Calls whose verdict waits for the name the line may still send.
     QSet<quint64> m_waitingForName;
     bool m_saidUnscreened = false;
+    bool m_saidUndecided = false;
 };

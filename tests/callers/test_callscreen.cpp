@@ -79,6 +79,8 @@ TEST(CallScreen, TheDecisionFollowsTheModeAndTheOrderOfTheLists)
         {Mode::KnownOnly, false, false, "01632960001", {}, true, "not in the phonebook"},
         {Mode::KnownOnly, false, false, "01632960001", "SPAM", true,
          "the name matches a rule (SPAM*)"},
+        {Mode::KnownOnly, false, false, "P", "", true, "not in the phonebook"},
+        {Mode::KnownOnly, false, false, "HELLO", "", false, ""}, // cannot tell: rings
         // Off: nothing is hung up, a listed call is only marked.
         {Mode::Off, true, true, "08005550000", {}, false, "on the block list (0800*)"},
         {Mode::Off, true, true, "P", "", false, "the number is withheld"},
