@@ -103,6 +103,31 @@ TEST(DesktopNotices, CarryTheCallInPlainWordsWithTheProgramAndItsIcon)
     }
 }
 
+// A call hung up on is worth a glance, not an interruption: its notice asks for low urgency.
+TEST(DesktopNotices, ACallHungUpOnIsNoticedQuietly)
+{
+    PrivateSessionBus bus;
+    ASSERT_TRUE(bus.startNotificationService({kFullService, {}})) << qPrintable(bus.failure());
+    CallNotifier notifier(true, on(bus));
+    Call blocked = call(QStringLiteral("08005550000"));
+    blocked.blocked = true;
+    CallerShown shown;
+    shown.number = QStringLiteral("0800 555 0000");
+    shown.unwanted = QStringLiteral("on the block list (0800*)");
+    shown.blocked = true;
+    notifier.notify(blocked, shown);
+    ASSERT_TRUE(waitForNotices(bus, 1));
+    runEventsFor(300); // the next call is not part of a flood
+    notifier.notify(call(QStringLiteral("5551234")));
+    ASSERT_TRUE(waitForNotices(bus, 2));
+
+    const QJsonValue quiet = bus.notices().at(0);
+    EXPECT_EQ(text(quiet, "summary"), QStringLiteral("Blocked: 0800 555 0000"));
+    EXPECT_EQ(text(quiet, "body"), u"On the block list (0800*)\n"_qs + kOct13);
+    EXPECT_EQ(quiet[QLatin1String("hints")][QLatin1String("urgency")].toInt(-1), 0);
+    EXPECT_FALSE(bus.notices().at(1)[QLatin1String("hints")].toObject().contains(u"urgency"_qs));
+}
+
 TEST(DesktopNotices, SwitchedOffNeverTouchTheBus)
 {
     PrivateSessionBus bus;

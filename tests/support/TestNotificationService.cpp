@@ -49,6 +49,12 @@ public Q_SLOTS:
                 const QVariantMap &hints, int expireTimeout)
     {
         const uint id = replacesId != 0 ? replacesId : ++m_lastId;
+        // JSON has no byte: the urgency hint is one on the bus.
+        QVariantMap readableHints = hints;
+        for (QVariant &value : readableHints) {
+            if (value.metaType().id() == QMetaType::UChar)
+                value = qint64(value.value<uchar>());
+        }
         received.append(QJsonObject{
             {QStringLiteral("method"), QStringLiteral("Notify")},
             {QStringLiteral("app_name"), appName},
@@ -57,7 +63,7 @@ public Q_SLOTS:
             {QStringLiteral("summary"), summary},
             {QStringLiteral("body"), body},
             {QStringLiteral("actions"), QJsonArray::fromStringList(actions)},
-            {QStringLiteral("hints"), QJsonObject::fromVariantMap(hints)},
+            {QStringLiteral("hints"), QJsonObject::fromVariantMap(readableHints)},
             {QStringLiteral("expire_timeout"), expireTimeout},
             {QStringLiteral("id"), qint64(id)},
         });
