@@ -3,6 +3,7 @@
 #include <QMetaObject>
 
 #include <algorithm>
+#include <array>
 #include <utility>
 
 namespace {
@@ -23,6 +24,37 @@ struct CallerBook::Built
     explicit Built(const PhoneNumbers &numbers) : directory(numbers) {}
     NumberDirectory directory;
     NameRules nameRules;
+
+    // The directory's entry for the number, remembered for the last few numbers asked: a
+    // call's number is asked for as it is screened, listed, screened again with its name and
+    // passed on, and parsing the number is nearly all that a lookup costs.
+    const NumberDirectory::Listing *find(const QString &number) const
+    {
+        {
+            const QMutexLocker lock(&memoMutex);
+            for (const Remembered &remembered : memo) {
+                if (remembered.used && remembered.number == number)
+                    return remembered.found;
+            }
+        }
+        const NumberDirectory::Listing *found = directory.find(number);
+        const QMutexLocker lock(&memoMutex);
+        memo[memoNext] = {number, found, true};
+        memoNext = (memoNext + 1) % memo.size();
+        return found;
+    }
+
+private:
+    struct Remembered
+    {
+        QString number;
+        const NumberDirectory::Listing *found = nullptr;
+        bool used = false;
+    };
+    mutable QMutex memoMutex;
+    // A burst's calls are all screened before the first is passed on: room for a few.
+    mutable std::array<Remembered, 8> memo;
+    mutable size_t memoNext = 0;
 };
 
 struct CallerBook::Shared
@@ -125,8 +157,10 @@ void CallerBook::readDone(const Result<Entries> &entries, std::shared_ptr<const 
 CallerBook::Caller CallerBook::describe(const QString &number, const QString &lineName) const
 {
     Caller caller;
-    if (const std::shared_ptr<const Built> built = m_shared->current())
-        caller.contact = built->directory.lookup(number);
+    if (const std::shared_ptr<const Built> built = m_shared->current()) {
+        if (const NumberDirectory::Listing *found = built->find(number))
+            caller.contact = found->name;
+    }
     caller.number = m_numbers->formatted(number);
     if (caller.contact.isEmpty() && lineName.isEmpty())
         caller.place = m_numbers->place(number);
@@ -145,7 +179,7 @@ CallerBook::ContactFinder CallerBook::contactFinder() const
 NumberDirectory::Listing CallerBook::listing(const QString &number) const
 {
     const std::shared_ptr<const Built> built = m_shared->current();
-    const NumberDirectory::Listing *found = built ? built->directory.find(number) : nullptr;
+    const NumberDirectory::Listing *found = built ? built->find(number) : nullptr;
     return found ? *found : NumberDirectory::Listing();
 }
 
@@ -155,7 +189,7 @@ Verdict CallerBook::screen(const QString &number, const std::optional<QString> &
     ScreenFacts facts;
     const std::shared_ptr<const Built> built = m_shared->current();
     if (built) {
-        if (const NumberDirectory::Listing *found = built->directory.find(number)) {
+        if (const NumberDirectory::Listing *found = built->find(number)) {
             facts.mark = found->mark;
             facts.entry = found->written.trimmed();
             facts.known = !found->name.trimmed().isEmpty();

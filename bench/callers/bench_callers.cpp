@@ -4,6 +4,7 @@
 // lookup <= 20 us (median), building < 1 s in at most 30 MB, 10,000 vCards < 3 s.
 #include "bench/startup/ProcStatus.h"
 #include "bench/support/BenchClock.h"
+#include "bench/support/SomeNumbers.h"
 #include "callers/ContactFiles.h"
 #include "callers/NumberDirectory.h"
 #include "callers/PhoneNumbers.h"
@@ -17,63 +18,15 @@
 
 namespace {
 
+using bench::asTheLineSendsIt;
+using bench::digits;
+using bench::someNumber;
+using bench::someRange;
+
 constexpr int kEntries = 100000;
 constexpr int kRanges = 1000;
 constexpr int kCalls = 20000;
 constexpr int kCards = 10000;
-
-QString digits(QRandomGenerator &random, int count)
-{
-    QString text;
-    for (int i = 0; i < count; ++i)
-        text += QChar(u'0' + random.bounded(10));
-    return text;
-}
-
-// One number, written the way a phonebook might hold it; GB is home.
-QString someNumber(QRandomGenerator &random)
-{
-    switch (random.bounded(6)) {
-    case 0:
-        return QStringLiteral("020 7") + digits(random, 3) + QLatin1Char(' ') + digits(random, 4);
-    case 1:
-        return QStringLiteral("+44 7700 ") + digits(random, 6);
-    case 2:
-        return QStringLiteral("0161 ") + digits(random, 3) + QLatin1Char(' ') + digits(random, 4);
-    case 3:
-        return QStringLiteral("+49 30 ") + digits(random, 8);
-    case 4:
-        return QStringLiteral("+1 (212) 55") + digits(random, 1) + QLatin1Char('-') +
-               digits(random, 4);
-    default:
-        return QStringLiteral("0033 1 ") + digits(random, 8);
-    }
-}
-
-QString someRange(QRandomGenerator &random)
-{
-    switch (random.bounded(3)) {
-    case 0:
-        return QStringLiteral("0800 ") + digits(random, 3) + QLatin1Char('*');
-    case 1:
-        return QStringLiteral("+44 20 7") + digits(random, 3) + QLatin1Char('*');
-    default:
-        return QStringLiteral("0049 30 ") + digits(random, 2) + QLatin1Char('*');
-    }
-}
-
-// As the line sends them: digits only, national or with the international prefix.
-QString asTheLineSendsIt(const QString &written)
-{
-    QString digitsOnly;
-    for (QChar c : written) {
-        if (c.isDigit())
-            digitsOnly += c;
-    }
-    if (written.startsWith(QLatin1Char('+')))
-        return QStringLiteral("00") + digitsOnly;
-    return digitsOnly;
-}
 
 QByteArray someCards(QRandomGenerator &random, int count)
 {

@@ -106,3 +106,51 @@ TEST(CallerBook, APhonebookThatCannotBeReadIsSaidOnceAndKeepsWhatWasKnown)
     ASSERT_TRUE(waitFor([&] { return unreadable.size() == 2; }));
     EXPECT_EQ(changed.size(), 1);
 }
+
+TEST(CallerBook, EachCallOfABurstIsScreenedAndShownByItsOwnEntryAndEditsCountAtTheNextRead)
+{
+    LocaleScope locale("en_GB.UTF-8");
+    EditedSource edited;
+    CallerBook::Entries entries{{u"+44 20 7946 0958"_qs, u"Mum"_qs},
+                                {u"0800 123*"_qs, {}, u"block"_qs},
+                                {u"07700 900123"_qs, u"Pat"_qs, u"block"_qs},
+                                {u"+44 161 496*"_qs, u"Office"_qs, u"allow"_qs}};
+    edited.set(entries);
+    CallerBook book(edited.source(), u"GB"_qs, QLocale(u"en_GB"_qs));
+    QSignalSpy changed(&book, &CallerBook::changed);
+    book.start(50);
+    ASSERT_TRUE(waitFor([&] { return changed.size() == 1; }));
+    ScreenRules rules;
+    rules.mode = ScreenRules::Mode::List;
+
+    struct Row
+    {
+        QString number; // as the line sends it
+        QString entry;
+        QString contact;
+        bool hangUp;
+    };
+    // More numbers than the book remembers, so that some are looked up anew on each round.
+    QList<Row> rows{{u"02079460958"_qs, u"+44 20 7946 0958"_qs, u"Mum"_qs, false},
+                    {u"08001234567"_qs, u"0800 123*"_qs, {}, true},
+                    {u"08009999999"_qs, {}, {}, false},
+                    {u"07700900123"_qs, u"07700 900123"_qs, u"Pat"_qs, true},
+                    {u"01614960000"_qs, u"+44 161 496*"_qs, u"Office"_qs, false}};
+    for (int i = 0; i < 6; ++i)
+        rows.append({u"0207946000"_qs + QString::number(i), {}, {}, false});
+    for (int round = 0; round < 2; ++round) {
+        for (const Row &row : std::as_const(rows)) {
+            SCOPED_TRACE(row.number.toStdString());
+            EXPECT_EQ(book.screen(row.number, std::nullopt, rules).hangUp, row.hangUp);
+            EXPECT_EQ(book.describe(row.number, {}).contact, row.contact);
+            EXPECT_EQ(book.listing(row.number).written, row.entry);
+        }
+    }
+
+    // Mum is put on the block list: her next call is hung up on.
+    entries[0].mark = u"block"_qs;
+    edited.set(entries);
+    ASSERT_TRUE(waitFor([&] { return changed.size() == 2; }));
+    EXPECT_TRUE(book.screen(u"02079460958"_qs, std::nullopt, rules).hangUp);
+    EXPECT_EQ(book.describe(u"02079460958"_qs, {}).contact, u"Mum"_qs);
+}
