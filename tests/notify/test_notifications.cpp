@@ -1,12 +1,17 @@
 #include "calllog/CallNotifier.h"
+#include "calllog/CallPipeline.h"
 #include "locale/DateServices.h"
 #include "platform/linux/FreedesktopNotifications.h"
+#include "tests/calllog/OdbcSandbox.h"
+#include "tests/support/FakeClock.h"
+#include "tests/support/LocaleScope.h"
 #include "tests/support/PrivateSessionBus.h"
 #include "tests/support/TestHelpers.h"
 
 #include <QElapsedTimer>
 #include <QJsonObject>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -17,6 +22,7 @@ namespace {
 
 const QStringList kFullService{QStringLiteral("actions"), QStringLiteral("body-markup")};
 const QString kOct13 = QStringLiteral("10/13/2002 14:25");
+const QString kOct13British = QStringLiteral("13/10/2002 14:25");
 const QString kNoAnswer = QStringLiteral(
     "Desktop notifications are not available: the notification service did not answer "
     "within 5 seconds");
@@ -126,6 +132,70 @@ TEST(DesktopNotices, ACallHungUpOnIsNoticedQuietly)
     EXPECT_EQ(text(quiet, "body"), u"On the block list (0800*)\n"_qs + kOct13);
     EXPECT_EQ(quiet[QLatin1String("hints")][QLatin1String("urgency")].toInt(-1), 0);
     EXPECT_FALSE(bus.notices().at(1)[QLatin1String("hints")].toObject().contains(u"urgency"_qs));
+}
+
+// From the line's text to the desktop: a caller in the phonebook is named by it, the number
+// written as a British user writes it; a caller nobody named says where the number is from.
+TEST(DesktopNotices, NameTheContactOrSayWhereAnUnknownCallerIsFrom)
+{
+    LocaleScope locale("en_GB.UTF-8");
+    const struct
+    {
+        const char *what;
+        const char *number; // as the line sends it
+        const char *name;
+        const char *summary;
+        const char *firstLine; // of the body, before the moment
+    } cases[] = {
+        {"a contact", "02079460958", "", "Mum", "020 7946 0958"},
+        {"a contact, dialled from abroad", "00442079460958", "", "Mum", "020 7946 0958"},
+        {"a contact the line names otherwise", "02079460958", "J SMITH", "Mum",
+         "020 7946 0958\nJ SMITH"},
+        {"a range", "08001234567", "", "Freephone", "0800 123 4567"},
+        {"unknown in London", "02079460000", "", "020 7946 0000", "London"},
+        {"unknown abroad", "00493012345678", "", "+49 30 12345678", "Berlin"},
+        {"unknown, named by the line: no place", "02079460000", "ACME", "020 7946 0000", "ACME"},
+    };
+
+    OdbcSandbox::instance().resetCallLog();
+    QTemporaryDir spool;
+    ASSERT_TRUE(spool.isValid());
+    PrivateSessionBus bus;
+    ASSERT_TRUE(bus.startNotificationService({kFullService, {}})) << qPrintable(bus.failure());
+    FakeClock clock{dates::makeDateTime(QDate(2002, 10, 13), QTime(15, 0))};
+    CallPipeline pipeline(clock);
+    pipeline.dateSeparator() = QStringLiteral("/");
+    pipeline.timeSeparator() = QStringLiteral(":");
+    CallRecorder::Options options;
+    options.spoolFolder = spool.filePath(QStringLiteral("spool"));
+    options.spoolKey = QStringLiteral("CallerID-notices");
+    pipeline.start(false, options);
+    pipeline.startCallers(QStringLiteral("GB"), [] {
+        return Result<CallerBook::Entries>(CallerBook::Entries{
+            {QStringLiteral("+44 20 7946 0958"), QStringLiteral("Mum")},
+            {QStringLiteral("0800*"), QStringLiteral("Freephone")}});
+    });
+    bool read = false;
+    QObject::connect(pipeline.callers(), &CallerBook::changed, [&] { read = true; });
+    ASSERT_TRUE(waitFor([&] { return read; }));
+    pipeline.startOutlets(true, {}, on(bus));
+
+    qsizetype sent = 0;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        // Apart by more than the flood gap: each call has a notice of its own.
+        runEventsFor(300);
+        pipeline.receive(QStringLiteral("DATE = 1013\r\nTIME = 1425\r\nNMBR = ") +
+                         QString::fromUtf8(c.number) +
+                         (*c.name ? QStringLiteral("\r\nNAME = ") + QString::fromUtf8(c.name)
+                                  : QString()) +
+                         QStringLiteral("\r\n\r\n"));
+        ASSERT_TRUE(waitForNotices(bus, ++sent));
+        const QJsonValue notice = bus.notices().last();
+        EXPECT_EQ(text(notice, "summary"), QString::fromUtf8(c.summary));
+        EXPECT_EQ(text(notice, "body"), QString::fromUtf8(c.firstLine) + u'\n' + kOct13British);
+        EXPECT_EQ(number(notice, "replaces_id"), 0);
+    }
 }
 
 TEST(DesktopNotices, SwitchedOffNeverTouchTheBus)
