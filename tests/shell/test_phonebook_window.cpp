@@ -3,23 +3,30 @@
 #include "calllog/CallLog.h"
 #include "calllog/TAPI.h"
 #include "shell/ContactDialog.h"
+#include "shell/ReceiveLogView.h"
+#include "shell/TipLine.h"
 #include "shell/frmMain.h"
 #include "tests/calllog/OdbcSandbox.h"
 #include "tests/support/FakeClock.h"
 #include "tests/support/FakeComm.h"
 #include "tests/support/LocaleScope.h"
+#include "tests/support/SqliteLock.h"
 #include "tests/support/TestHelpers.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
+#include <QRegularExpression>
 #include <QTextDocumentFragment>
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <tuple>
 
 namespace {
@@ -214,4 +221,81 @@ TEST_F(PhonebookWindow, ACallHungUpOnIsMarkedInTheListAndTheDayView)
     EXPECT_FALSE(window->lstCID->item(0)->icon().isNull());
     EXPECT_EQ(shownToolTip(0), u"0800 555 0000\nUnited Kingdom\nHung up"_qs);
     EXPECT_TRUE(window->lstCID->item(1)->icon().isNull());
+}
+
+// An edit the call log cannot take is said on the tip line and in the receive log with the
+// data source's reason; the phonebook and the listed calls stay as they were.
+TEST_F(PhonebookWindow, AnEditTheCallLogCannotTakeIsSaidAndChangesNothing)
+{
+    if (OdbcSandbox::instance().backend() != OdbcSandbox::Sqlite)
+        GTEST_SKIP() << "the call log is broken here through its SQLite file";
+    enum Breakage { FileGone, WriteLocked };
+    const struct
+    {
+        const char *what;
+        Breakage breakage;
+        int row;
+        const char *entry;
+    } cases[] = {
+        {"naming a caller, the log's file gone", FileGone, 1, "Name this caller…"},
+        {"renaming, another program holding the write lock", WriteLocked, 0, "Change name…"},
+        {"removing, the log's file gone", FileGone, 0, "Remove from phonebook"},
+        {"blocking, another program holding the write lock", WriteLocked, 1,
+         "Block this number"},
+    };
+    deliver(u"02079460958"_qs);
+    deliver(u"02079460000"_qs);
+    const auto listed = [this] {
+        QStringList lines;
+        for (int row = 0; row < window->lstCID->count(); ++row)
+            lines << window->lstCID->item(row)->text() + u'|' + shownToolTip(row);
+        return lines;
+    };
+    const QStringList before = listed();
+    const QList<Contact> saved = stored();
+    ASSERT_EQ(saved.size(), 1);
+    const QString file = OdbcSandbox::instance().sqliteFile();
+    const QString aside = file + u".aside"_qs;
+
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        window->ShowTip(QString(), Tip::Good, false);
+        const qsizetype logBefore = window->RcvText->toPlainText().size();
+        std::optional<SqliteLock> lock;
+        if (c.breakage == FileGone) {
+            ASSERT_TRUE(QFile::rename(file, aside));
+        } else {
+            lock.emplace(file);
+            ASSERT_TRUE(lock->held());
+        }
+
+        menu(c.row, QString::fromUtf8(c.entry));
+        if (auto *dialog = window->findChild<ContactDialog *>()) {
+            QTest::keyClicks(dialog->nameField(), u"Aunt"_qs);
+            QTest::keyClick(dialog->nameField(), Qt::Key_Return);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+        const bool said = waitFor([&] { return !window->lblTip->text().isEmpty(); }, 20000);
+        // The log back before anything is checked, so that a failed check leaves it whole.
+        if (c.breakage == FileGone)
+            ASSERT_TRUE(QFile::rename(aside, file));
+        lock.reset();
+        ASSERT_TRUE(said);
+
+        EXPECT_EQ(window->lblTip->text(), u"The phonebook could not be changed"_qs);
+        EXPECT_EQ(window->lblTipForeColor(), tipColour(Tip::LogProblem));
+        // The date, the message, the data source's reason.
+        const QStringList lines = window->RcvText->toPlainText()
+                                      .mid(logBefore)
+                                      .split(QRegularExpression(u"[\\r\\n]+"_qs),
+                                             Qt::SkipEmptyParts);
+        ASSERT_EQ(lines.size(), 3) << lines.join(u'|').toStdString();
+        EXPECT_EQ(lines.at(1), u"The phonebook could not be changed"_qs);
+        EXPECT_TRUE(lines.at(2).contains(c.breakage == FileGone ? u"connect"_qs : u"locked"_qs,
+                                         Qt::CaseInsensitive))
+            << lines.at(2).toStdString();
+
+        EXPECT_EQ(stored(), saved);
+        EXPECT_EQ(listed(), before);
+    }
 }
