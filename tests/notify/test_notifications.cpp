@@ -171,9 +171,9 @@ TEST(DesktopNotices, NameTheContactOrSayWhereAnUnknownCallerIsFrom)
     options.spoolKey = QStringLiteral("CallerID-notices");
     pipeline.start(false, options);
     pipeline.startCallers(QStringLiteral("GB"), [] {
-        return Result<CallerBook::Entries>(CallerBook::Entries{
-            {QStringLiteral("+44 20 7946 0958"), QStringLiteral("Mum")},
-            {QStringLiteral("0800*"), QStringLiteral("Freephone")}});
+        return Result<CallerBook::Entries>(
+            CallerBook::Entries{{QStringLiteral("+44 20 7946 0958"), QStringLiteral("Mum")},
+                                {QStringLiteral("0800*"), QStringLiteral("Freephone")}});
     });
     bool read = false;
     QObject::connect(pipeline.callers(), &CallerBook::changed, [&] { read = true; });
@@ -185,11 +185,10 @@ TEST(DesktopNotices, NameTheContactOrSayWhereAnUnknownCallerIsFrom)
         SCOPED_TRACE(c.what);
         // Apart by more than the flood gap: each call has a notice of its own.
         runEventsFor(300);
-        pipeline.receive(QStringLiteral("DATE = 1013\r\nTIME = 1425\r\nNMBR = ") +
-                         QString::fromUtf8(c.number) +
-                         (*c.name ? QStringLiteral("\r\nNAME = ") + QString::fromUtf8(c.name)
-                                  : QString()) +
-                         QStringLiteral("\r\n\r\n"));
+        pipeline.receive(
+            QStringLiteral("DATE = 1013\r\nTIME = 1425\r\nNMBR = ") + QString::fromUtf8(c.number) +
+            (*c.name ? QStringLiteral("\r\nNAME = ") + QString::fromUtf8(c.name) : QString()) +
+            QStringLiteral("\r\n\r\n"));
         ASSERT_TRUE(waitForNotices(bus, ++sent));
         const QJsonValue notice = bus.notices().last();
         EXPECT_EQ(text(notice, "summary"), QString::fromUtf8(c.summary));

@@ -19,9 +19,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
-#include <QRegularExpression>
 #include <QTextDocumentFragment>
 
 #include <gtest/gtest.h>
@@ -240,8 +240,7 @@ TEST_F(PhonebookWindow, AnEditTheCallLogCannotTakeIsSaidAndChangesNothing)
         {"naming a caller, the log's file gone", FileGone, 1, "Name this caller…"},
         {"renaming, another program holding the write lock", WriteLocked, 0, "Change name…"},
         {"removing, the log's file gone", FileGone, 0, "Remove from phonebook"},
-        {"blocking, another program holding the write lock", WriteLocked, 1,
-         "Block this number"},
+        {"blocking, another program holding the write lock", WriteLocked, 1, "Block this number"},
     };
     deliver(u"02079460958"_qs);
     deliver(u"02079460000"_qs);
@@ -285,10 +284,8 @@ TEST_F(PhonebookWindow, AnEditTheCallLogCannotTakeIsSaidAndChangesNothing)
         EXPECT_EQ(window->lblTip->text(), u"The phonebook could not be changed"_qs);
         EXPECT_EQ(window->lblTipForeColor(), tipColour(Tip::LogProblem));
         // The date, the message, the data source's reason.
-        const QStringList lines = window->RcvText->toPlainText()
-                                      .mid(logBefore)
-                                      .split(QRegularExpression(u"[\\r\\n]+"_qs),
-                                             Qt::SkipEmptyParts);
+        const QStringList lines = window->RcvText->toPlainText().mid(logBefore).split(
+            QRegularExpression(u"[\\r\\n]+"_qs), Qt::SkipEmptyParts);
         ASSERT_EQ(lines.size(), 3) << lines.join(u'|').toStdString();
         EXPECT_EQ(lines.at(1), u"The phonebook could not be changed"_qs);
         EXPECT_TRUE(lines.at(2).contains(c.breakage == FileGone ? u"connect"_qs : u"locked"_qs,
