@@ -50,3 +50,6 @@ inline void keepMemoryMap()
 
 // The one line each measured start prints, read back by bench_startup.
 #define STARTUP_REPORT_FORMAT "first=%lld ready=%lld maxrss=%ld firstrss=%ld anon=%ld file=%ld private=%ld"
+// The program alone, on the next line: when start-up first reached libphonenumber and its
+// geocoder (the monotonic clock, 0 for not yet).
+#define NUMBERS_REPORT_FORMAT "numbers=%lld geocoder=%lld"
