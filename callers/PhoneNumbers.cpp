@@ -100,9 +100,7 @@ std::string parseInput(const QString &text)
     return digits;
 }
 
-// The number when the text is a whole number that can be dialled from somewhere; short
-// codes, local-only fragments and words are not.
-std::optional<PhoneNumber> wholeNumber(const QString &written, const std::string &region)
+std::optional<PhoneNumber> parseWholeNumber(const QString &written, const std::string &region)
 {
     // Space around it is no part of it, whichever kind (text keys are trimmed too).
     const QString text = written.trimmed();
@@ -114,6 +112,31 @@ std::optional<PhoneNumber> wholeNumber(const QString &written, const std::string
     if (util().IsPossibleNumberWithReason(number) != PhoneNumberUtil::IS_POSSIBLE)
         return std::nullopt;
     return number;
+}
+
+// The number when the text is a whole number that can be dialled from somewhere; short
+// codes, local-only fragments and words are not. A call's number is asked about several
+// times in a row (screened, listed, its notice: its keys, its writing, its place), and a
+// parse with cold caches takes up to 100 us on the window's thread: each thread keeps its
+// last answer.
+std::optional<PhoneNumber> wholeNumber(const QString &written, const std::string &region)
+{
+    struct Last
+    {
+        QString written;
+        std::string region;
+        std::optional<PhoneNumber> number;
+        bool known = false;
+    };
+    thread_local Last last;
+    if (last.known && last.written == written && last.region == region)
+        return last.number;
+    last.known = false;
+    last.number = parseWholeNumber(written, region);
+    last.written = written;
+    last.region = region;
+    last.known = true;
+    return last.number;
 }
 
 } // namespace
