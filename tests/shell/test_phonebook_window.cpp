@@ -276,8 +276,9 @@ TEST_F(PhonebookWindow, AnEditTheCallLogCannotTakeIsSaidAndChangesNothing)
         }
         const bool said = waitFor([&] { return !window->lblTip->text().isEmpty(); }, 20000);
         // The log back before anything is checked, so that a failed check leaves it whole.
-        if (c.breakage == FileGone)
+        if (c.breakage == FileGone) {
             ASSERT_TRUE(QFile::rename(aside, file));
+        }
         lock.reset();
         ASSERT_TRUE(said);
 
