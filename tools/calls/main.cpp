@@ -14,6 +14,7 @@
 #include "locale/LocaleDates.h"
 #include "locale/LocaleSupport.h"
 #include "locale/Nls.h"
+#include "translations/Translations.h"
 
 #include <QCoreApplication>
 
@@ -186,6 +187,7 @@ int main(int argc, char **argv)
         return ExitOutput;
     }
     QCoreApplication app(argc, argv);
+    translations::installTranslations();
     const ParsedOptions parsed = parseOptions(app.arguments(), dates::systemClock().now().date());
     if (!parsed.error.isEmpty()) {
         writeError(parsed.error + QStringLiteral("\nTry 'ringvane-calls --help'."));

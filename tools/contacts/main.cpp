@@ -11,6 +11,7 @@
 #include "platform/Database.h"
 #include "tools/calls/CallsCommand.h"
 #include "tools/calls/CallsFormat.h"
+#include "translations/Translations.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -285,6 +286,7 @@ int main(int argc, char **argv)
         return ExitOutput;
     }
     QCoreApplication app(argc, argv);
+    translations::installTranslations();
     const ParsedOptions parsed = parseOptions(app.arguments());
     if (!parsed.error.isEmpty()) {
         writeError(parsed.error + QStringLiteral("\nTry 'ringvane-contacts --help'."));
