@@ -118,7 +118,34 @@ Exit status: 0 done, 1 wrong arguments, 2 no such data source, 3 the data source
 cannot be reached, 4 no call log table in it, 5 another failure of the data
 source, 6 the ODBC support is not installed, 7 the output could not be written.
 </source>
-        <translation type="unfinished"></translation>
+        <translation>Aufruf: ringvane-calls [--day DATUM | --from DATUM --to DATUM] [--number TEXT]
+                       [--format text|csv|json] [--dsn NAME]
+
+Listet die Anrufe aus Ringvanes Anrufliste auf, die ältesten zuerst.
+
+  --day DATUM          die Anrufe eines Tages (ohne Zeitraum: heute)
+  --from DATUM --to DATUM
+                       die Anrufe dieser Tage und aller Tage dazwischen
+  --number TEXT        nur Anrufe von dieser Rufnummer, genau wie gespeichert
+                       (Groß- und Kleinschreibung zählen); * steht für beliebigen
+                       Text, wie in 555*
+  --format FORMAT      text (Zeilen wie in der Anrufliste, der Standard), csv oder
+                       json (ein Objekt je Zeile)
+  --dsn NAME           die ODBC-Datenquelle der Anrufliste (Standard CallerID)
+  -h, --help           dieser Text
+
+Ein DATUM wird als 2026-12-09 geschrieben oder so, wie es Ringvanes Tagesauswahl
+zeigt.
+
+In csv erhält eine Rufnummer oder ein Name, den eine Tabellenkalkulation als
+Formel ausführen würde (beginnend mit = + - @ oder einem Tabulator), einen
+Apostroph davor, außer es ist nur eine Rufnummer wie +1 555 0123.
+
+Rückgabewert: 0 erledigt, 1 falsche Argumente, 2 keine solche Datenquelle,
+3 Datenquelle nicht erreichbar, 4 keine Anrufliste darin, 5 ein anderer Fehler
+der Datenquelle, 6 ODBC-Unterstützung nicht installiert, 7 die Ausgabe konnte
+nicht geschrieben werden.
+</translation>
     </message>
     <message>
         <source>The phonebook cannot be read, calls are listed without contacts: %1</source>
@@ -330,7 +357,55 @@ cannot be reached, 4 nothing to remove (remove, unmark, remove-name) or the file
 cannot be read (import), 5 another failure of the data source, 6 the ODBC support
 is not installed, 7 the output could not be written.
 </source>
-        <translation type="unfinished"></translation>
+        <translation>Aufruf: ringvane-contacts list [--format text|csv|json]
+        ringvane-contacts add NUMMER NAME
+        ringvane-contacts remove NUMMER
+        ringvane-contacts block|allow|unmark NUMMER
+        ringvane-contacts block-name|remove-name REGEL
+        ringvane-contacts import DATEI
+        ringvane-contacts export [--format vcard|csv]
+        (jeweils mit [--dsn NAME])
+
+Pflegt Ringvanes Telefonbuch, die Namen, die es zu den Rufnummern der Anrufer
+zeigt, in der Tabelle Phonebook neben der Anrufliste.
+
+  list                 die Einträge, nach Namen (text, csv oder json)
+  add NUMMER NAME      legt einen Eintrag an oder gibt einer vorhandenen Rufnummer
+                       den neuen Namen
+  remove NUMMER        entfernt die Einträge mit dieser Rufnummer samt Markierungen
+  block NUMMER         setzt die Rufnummer auf die Sperrliste (eine neue Rufnummer
+                       wird ein Eintrag ohne Namen)
+  allow NUMMER         setzt die Rufnummer auf die Erlaubnisliste
+  unmark NUMMER        nimmt die Rufnummer von beiden Listen (behält ihren Namen)
+  block-name REGEL     setzt die Anrufe, deren Name aus der Leitung REGEL ist, auf
+                       die Sperrliste (* für beliebigen Text, Groß- und
+                       Kleinschreibung egal: &apos;SPAM*&apos;, TELEMARKETER)
+  remove-name REGEL    entfernt diese Namensregel
+  import DATEI         übernimmt die Rufnummern einer vCard-Datei (2.1, 3.0, 4.0)
+                       oder des CSV-Exports von Google Kontakte, jeweils unter dem
+                       Namen der Karte; meldet, was hinzugefügt, geändert und
+                       übersprungen wurde
+  export               schreibt die Einträge mit Namen als vCard 4.0 (Standard)
+                       oder als CSV in den Spalten von Google Kontakte; Markierungen
+                       und Regeln bleiben außen vor (list --format csv enthält sie)
+  --dsn NAME           die ODBC-Datenquelle der Anrufliste (Standard CallerID)
+  -h, --help           dieser Text
+
+Eine Rufnummer mit * am Ende umfasst alle Rufnummern, die so beginnen (0800*).
+Rufnummern gelten als gleich, wenn sie in Ihrem Land (laut Ihrem Gebietsschema)
+dieselbe Telefonnummer sind: +49 30 1234567 und 030 1234567 sind in Deutschland
+ein Eintrag.
+
+list zeigt die Markierung jedes Eintrags ([block], [allow]) und die Namensregeln
+zuletzt ([block-name]). Ob Ringvane bei einem gelisteten Anruf auflegt, steht in
+der Gruppe [blocking] von ~/.config/ringvane/ringvane.conf.
+
+Rückgabewert: 0 erledigt, 1 falsche Argumente, 2 keine solche Datenquelle,
+3 Datenquelle nicht erreichbar, 4 nichts zu entfernen (remove, unmark,
+remove-name) oder die Datei ist nicht lesbar (import), 5 ein anderer Fehler der
+Datenquelle, 6 ODBC-Unterstützung nicht installiert, 7 die Ausgabe konnte nicht
+geschrieben werden.
+</translation>
     </message>
     <message>
         <source>Could not write the output: %1.</source>

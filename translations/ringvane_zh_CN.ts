@@ -115,7 +115,28 @@ Exit status: 0 done, 1 wrong arguments, 2 no such data source, 3 the data source
 cannot be reached, 4 no call log table in it, 5 another failure of the data
 source, 6 the ODBC support is not installed, 7 the output could not be written.
 </source>
-        <translation type="unfinished"></translation>
+        <translation>用法：ringvane-calls [--day 日期 | --from 日期 --to 日期] [--number 文本]
+                      [--format text|csv|json] [--dsn 名称]
+
+列出 Ringvane 通话记录中的来电，最早的在前。
+
+  --day 日期           某一天的来电（不给范围时为今天）
+  --from 日期 --to 日期
+                       这几天及其间每一天的来电
+  --number 文本        只列出该号码的来电，须与存储的完全一致（区分大小写）；
+                       * 代表任意文本，如 555*
+  --format 格式        text（与来电列表相同的行，默认）、csv 或 json（每行一个对象）
+  --dsn 名称           通话记录的 ODBC 数据源（默认 CallerID）
+  -h, --help           显示本说明
+
+日期写作 2026-12-09，或按 Ringvane 日期输入框显示的格式。
+
+在 csv 中，电子表格会当作公式执行的号码或名称（以 = + - @ 或制表符开头）
+前面会加一个撇号，纯电话号码（如 +1 555 0123）除外。
+
+退出状态：0 完成，1 参数错误，2 没有该数据源，3 无法连接数据源，4 其中没有通话记录表，
+5 数据源的其他故障，6 未安装 ODBC 支持，7 无法写入输出。
+</translation>
     </message>
     <message>
         <source>The phonebook cannot be read, calls are listed without contacts: %1</source>
@@ -325,7 +346,43 @@ cannot be reached, 4 nothing to remove (remove, unmark, remove-name) or the file
 cannot be read (import), 5 another failure of the data source, 6 the ODBC support
 is not installed, 7 the output could not be written.
 </source>
-        <translation type="unfinished"></translation>
+        <translation>用法：ringvane-contacts list [--format text|csv|json]
+      ringvane-contacts add 号码 名称
+      ringvane-contacts remove 号码
+      ringvane-contacts block|allow|unmark 号码
+      ringvane-contacts block-name|remove-name 规则
+      ringvane-contacts import 文件
+      ringvane-contacts export [--format vcard|csv]
+      （均可加 [--dsn 名称]）
+
+管理 Ringvane 的电话簿，即它为来电号码显示的名称，保存在通话记录旁的 Phonebook 表中。
+
+  list                 按名称列出条目（text、csv 或 json 行）
+  add 号码 名称        添加条目，或为已有号码设置新名称
+  remove 号码          删除该号码的条目及其标记
+  block 号码           将号码加入黑名单（新号码成为无名称的条目）
+  allow 号码           将号码加入白名单
+  unmark 号码          将号码从两个名单中移除（保留名称）
+  block-name 规则      将线路传来的名称符合该规则的来电加入黑名单
+                       （* 代表任意文本，不分大小写：&apos;SPAM*&apos;、TELEMARKETER）
+  remove-name 规则     删除该名称规则
+  import 文件          导入 vCard 文件（2.1、3.0、4.0）或 Google 通讯录 CSV 导出中的号码，
+                       各用其名片的名称；报告添加、修改和跳过的条目
+  export               将有名称的条目写成 vCard 4.0（默认）或 Google 通讯录列格式的 CSV；
+                       不含标记和规则（list --format csv 包含它们）
+  --dsn 名称           通话记录的 ODBC 数据源（默认 CallerID）
+  -h, --help           显示本说明
+
+以 * 结尾的号码涵盖所有以此开头的号码（0800*）。在您所在的国家（按您的区域设置）
+是同一电话号码的号码视为相同：在中国，+86 10 1234 5678 和 010 1234 5678 是同一条目。
+
+list 显示每个条目的标记（[block]、[allow]），名称规则列在最后（[block-name]）。
+Ringvane 是否挂断名单中的来电，在 ~/.config/ringvane/ringvane.conf 的 [blocking] 组中设置。
+
+退出状态：0 完成，1 参数错误，2 没有该数据源，3 无法连接数据源，4 没有可删除的内容
+（remove、unmark、remove-name）或无法读取文件（import），5 数据源的其他故障，
+6 未安装 ODBC 支持，7 无法写入输出。
+</translation>
     </message>
     <message>
         <source>Could not write the output: %1.</source>

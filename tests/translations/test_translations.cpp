@@ -103,13 +103,13 @@ TEST(Translations, PluralsInEachLanguage)
         file.write(QByteArray("[interface]\nlanguage=") + c.language + '\n');
         file.close();
         ASSERT_EQ(translations::installTranslations(path), QString::fromLatin1(c.language));
-        const QString said = QCoreApplication::translate(
-                                 "ringvane-contacts",
-                                 "Added %n, changed %1, already there %2, skipped %3.", nullptr,
-                                 c.count)
-                                 .arg(0)
-                                 .arg(0)
-                                 .arg(0);
+        const QString said =
+            QCoreApplication::translate("ringvane-contacts",
+                                        "Added %n, changed %1, already there %2, skipped %3.",
+                                        nullptr, c.count)
+                .arg(0)
+                .arg(0)
+                .arg(0);
         EXPECT_TRUE(said.startsWith(QString::fromUtf8(c.said))) << said.toStdString();
     }
 }
