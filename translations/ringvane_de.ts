@@ -473,5 +473,19 @@ geschrieben werden.
         <source>Try &apos;ringvane-contacts --help&apos;.</source>
         <translation>Siehe &apos;ringvane-contacts --help&apos;.</translation>
     </message>
+    <message numerus="yes">
+        <source>Give a %1 of 1 to %n characters.</source>
+        <translation>
+            <numerusform>Geben Sie %1 mit 1 bis %n Zeichen an.</numerusform>
+            <numerusform>Geben Sie %1 mit 1 bis %n Zeichen an.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1: longer than %n characters</source>
+        <translation>
+            <numerusform>%1: länger als %n Zeichen</numerusform>
+            <numerusform>%1: länger als %n Zeichen</numerusform>
+        </translation>
+    </message>
 </context>
 </TS>

@@ -448,5 +448,17 @@ Ringvane 是否挂断名单中的来电，在 ~/.config/ringvane/ringvane.conf �
         <source>Try &apos;ringvane-contacts --help&apos;.</source>
         <translation>请参阅 &apos;ringvane-contacts --help&apos;。</translation>
     </message>
+    <message numerus="yes">
+        <source>Give a %1 of 1 to %n characters.</source>
+        <translation>
+            <numerusform>请给出 1 到 %n 个字符的 %1。</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1: longer than %n characters</source>
+        <translation>
+            <numerusform>%1：超过 %n 个字符</numerusform>
+        </translation>
+    </message>
 </context>
 </TS>

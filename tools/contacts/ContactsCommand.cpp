@@ -20,6 +20,9 @@ namespace {
 const char *const kCommands =
     "list, add, remove, block, allow, unmark, block-name, remove-name, import or export";
 
+// A plain name for the translations' counts: lupdate loses a text whose count is qualified.
+constexpr int kLongestText = CallLog::LongestContactText;
+
 QString quotedArgument(const QString &text)
 {
     return QLatin1Char('\'') + text + QLatin1Char('\'');
@@ -234,7 +237,7 @@ ParsedOptions parseOptions(const QStringList &arguments)
         if (argument.isEmpty() || argument.size() > CallLog::LongestContactText) {
             error =
                 QCoreApplication::translate("ringvane-contacts", "Give a %1 of 1 to %n characters.",
-                                            nullptr, CallLog::LongestContactText)
+                                            nullptr, kLongestText)
                     .arg(found->arguments.at(&argument - positional.data()));
             return parsed;
         }
@@ -318,7 +321,7 @@ Merge merge(const QList<Contact> &existing, const contactfiles::Contents &incomi
             name.size() > CallLog::LongestContactText) {
             result.skipped.append({0, QCoreApplication::translate(
                                           "ringvane-contacts", "%1: longer than %n characters",
-                                          nullptr, CallLog::LongestContactText)
+                                          nullptr, kLongestText)
                                           .arg(number.left(40))});
             continue;
         }
