@@ -13,6 +13,8 @@ PACKAGES=(
     build-essential cmake ninja-build pkg-config ccache git
     qt6-base-dev qt6-base-dev-tools qt6-serialport-dev
     qt6-qpa-plugins libgl-dev libxcb1-dev
+    # translations: lupdate/lrelease with their CMake functions, and Qt's own texts
+    qt6-l10n-tools qt6-tools-dev qt6-translations-l10n
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
     # call log: unixODBC with the SQLite and PostgreSQL drivers

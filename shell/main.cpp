@@ -1,6 +1,7 @@
 #include "shell/ProgramOptions.h"
 #include "calllog/TAPI.h"
 #include "shell/frmMain.h"
+#include "translations/Translations.h"
 
 #include <QApplication>
 #include <QSocketNotifier>
@@ -72,6 +73,7 @@ int main(int argc, char *argv[])
     }
 
     QApplication app(argc, argv);
+    translations::installTranslations(programSettingsPath());
     QApplication::setApplicationName(QStringLiteral("ringvane"));
     QApplication::setDesktopFileName(QStringLiteral("ringvane"));
     // After QApplication, which takes its own options (-platform, ...) off the line first.

@@ -8,6 +8,7 @@
 
 #include "failure/Failure.h"
 #include "failure/Result.h"
+#include "translations/Translations.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -167,6 +168,7 @@ bool addDataSource(const QString &iniPath, const QString &iniText)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    translations::installTranslations();
     QStringList args = app.arguments().mid(1);
     if (args == QStringList{QStringLiteral("--help")} || args == QStringList{QStringLiteral("-h")}) {
         out() << kUsage;

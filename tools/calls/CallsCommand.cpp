@@ -1,13 +1,14 @@
 #include "tools/calls/CallsCommand.h"
 
-#include "platform/Database.h"
 #include "calllog/CallLog.h"
 #include "failure/Failure.h"
 #include "failure/Result.h"
 #include "locale/LocaleDates.h"
 #include "locale/LocaleSupport.h"
+#include "platform/Database.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QFileInfo>
 
 #include <fcntl.h>
@@ -26,10 +27,11 @@ Result<QDate> dayArgument(const QString &text, const QDate &today)
 {
     if (const std::optional<QDate> day = dates::parseDayText(text))
         return *day;
-    return Failure(0, QStringLiteral("%1 is not a day: give it as 2026-12-09 or as the day entry "
-                                     "shows it, for example %2.")
-                          .arg(quotedArgument(text),
-                               FormatLocalDate(QDateTime(today, QTime()), true)));
+    return Failure(
+        0, QCoreApplication::translate("ringvane-calls",
+                                       "%1 is not a day: give it as 2026-12-09 or as "
+                                       "the day entry shows it, for example %2.")
+               .arg(quotedArgument(text), FormatLocalDate(QDateTime(today, QTime()), true)));
 }
 
 bool isTimeLimit(const Failure &failure)
@@ -76,24 +78,25 @@ ParsedOptions parseOptions(const QStringList &arguments, const QDate &today)
         return parsed;
     }
     if (!parser.positionalArguments().isEmpty()) {
-        error = QStringLiteral("Unexpected argument %1.")
+        error = QCoreApplication::translate("ringvane-calls", "Unexpected argument %1.")
                     .arg(quotedArgument(parser.positionalArguments().constFirst()));
         return parsed;
     }
     for (const QCommandLineOption *option : {&day, &from, &to, &number, &format, &dsn}) {
         if (parser.values(*option).size() > 1) {
-            error =
-                QStringLiteral("--%1 is given more than once.").arg(option->names().constFirst());
+            error = QCoreApplication::translate("ringvane-calls", "--%1 is given more than once.")
+                        .arg(option->names().constFirst());
             return parsed;
         }
     }
 
     if (parser.isSet(day) && (parser.isSet(from) || parser.isSet(to))) {
-        error = QStringLiteral("--day goes alone, without --from and --to.");
+        error = QCoreApplication::translate("ringvane-calls",
+                                            "--day goes alone, without --from and --to.");
         return parsed;
     }
     if (parser.isSet(from) != parser.isSet(to)) {
-        error = QStringLiteral("--from and --to go together.");
+        error = QCoreApplication::translate("ringvane-calls", "--from and --to go together.");
         return parsed;
     }
     o.selection.from = o.selection.to = today;
@@ -116,7 +119,7 @@ ParsedOptions parseOptions(const QStringList &arguments, const QDate &today)
             return parsed;
         }
         if (*first > *last) {
-            error = QStringLiteral("--from %1 is after --to %2.")
+            error = QCoreApplication::translate("ringvane-calls", "--from %1 is after --to %2.")
                         .arg(quotedArgument(parser.value(from)), quotedArgument(parser.value(to)));
             return parsed;
         }
@@ -127,7 +130,9 @@ ParsedOptions parseOptions(const QStringList &arguments, const QDate &today)
     if (parser.isSet(number)) {
         o.selection.number = parser.value(number);
         if (o.selection.number->size() > MaxPatternLength) {
-            error = QStringLiteral("--number is longer than %1 characters.").arg(MaxPatternLength);
+            error = QCoreApplication::translate("ringvane-calls",
+                                                "--number is longer than %n characters.", nullptr,
+                                                int(MaxPatternLength));
             return parsed;
         }
     }
@@ -140,7 +145,8 @@ ParsedOptions parseOptions(const QStringList &arguments, const QDate &today)
         } else if (name == u"json") {
             o.format = Format::Json;
         } else {
-            error = QStringLiteral("Unknown format %1: give text, csv or json.")
+            error = QCoreApplication::translate("ringvane-calls",
+                                                "Unknown format %1: give text, csv or json.")
                         .arg(quotedArgument(name));
             return parsed;
         }
@@ -148,8 +154,8 @@ ParsedOptions parseOptions(const QStringList &arguments, const QDate &today)
     if (parser.isSet(dsn)) {
         o.dataSource = parser.value(dsn);
         if (!isDataSourceName(o.dataSource)) {
-            error =
-                QStringLiteral("%1 is not a data source name.").arg(quotedArgument(o.dataSource));
+            error = QCoreApplication::translate("ringvane-calls", "%1 is not a data source name.")
+                        .arg(quotedArgument(o.dataSource));
             return parsed;
         }
     }
@@ -174,38 +180,48 @@ FailureReport reportFor(const Failure &failure, const QString &dataSource, int q
     const QString source = QLatin1Char('"') + dataSource + QLatin1Char('"');
     if (failure.number() == ErrorNumber::ProviderNotFound)
         return {ExitNoOdbc,
-                QStringLiteral("The ODBC support is not installed (package unixodbc).")};
+                QCoreApplication::translate(
+                    "ringvane-calls", "The ODBC support is not installed (package unixodbc).")};
     if (failure.sqlState() == u"IM002") {
-        QString message = QStringLiteral("There is no ODBC data source %1.").arg(source);
-        if (dataSource == DefaultDataSource)
-            message += QStringLiteral(" ringvane-setup-calllog creates it.");
-        return {ExitNoDataSource, message};
+        const QString message =
+            dataSource == DefaultDataSource
+                ? QCoreApplication::translate("ringvane-calls",
+                                              "There is no ODBC data source %1. "
+                                              "ringvane-setup-calllog creates it.")
+                : QCoreApplication::translate("ringvane-calls", "There is no ODBC data source %1.");
+        return {ExitNoDataSource, message.arg(source)};
     }
     // SQLite's "file is not a database": the file is there, but it is no call log.
     if (failure.source() == u"SQLite" && failure.nativeError() == 26) {
         return {ExitNoTable,
-                QStringLiteral("The data source %1 holds no call log (its file is not a "
-                               "database):\n%2")
+                QCoreApplication::translate("ringvane-calls",
+                                            "The data source %1 holds no call log (its file is "
+                                            "not a database):\n%2")
                     .arg(source, failure.description())};
     }
     if (isTimeLimit(failure)) {
         return {ExitUnreachable,
-                QStringLiteral("The data source %1 did not answer within %2 seconds:\n%3")
-                    .arg(source)
-                    .arg(queryTimeout)
-                    .arg(failure.description())};
+                QCoreApplication::translate("ringvane-calls",
+                                            "The data source %1 did not answer within %n "
+                                            "seconds:\n%2",
+                                            nullptr, queryTimeout)
+                    .arg(source, failure.description())};
     }
     if (db::failureKind(failure) == db::FailureKind::ConnectionGone) {
-        return {ExitUnreachable, QStringLiteral("The data source %1 cannot be reached:\n%2")
+        return {ExitUnreachable, QCoreApplication::translate(
+                                     "ringvane-calls", "The data source %1 cannot be reached:\n%2")
                                      .arg(source, failure.description())};
     }
     if (CallLog::isMissingTable(failure)) {
-        return {ExitNoTable,
-                QStringLiteral("The data source %1 holds no call log (table IDList):\n%2")
-                    .arg(source, failure.description())};
+        return {ExitNoTable, QCoreApplication::translate(
+                                 "ringvane-calls", "The data source %1 holds no call log (table "
+                                                   "IDList):\n%2")
+                                 .arg(source, failure.description())};
     }
-    return {ExitDatabase, QStringLiteral("The data source %1 could not give the call log:\n%2")
-                              .arg(source, failure.description())};
+    return {ExitDatabase,
+            QCoreApplication::translate("ringvane-calls", "The data source %1 could not give the "
+                                                          "call log:\n%2")
+                .arg(source, failure.description())};
 }
 
 bool holdStandardDescriptors()

@@ -1,6 +1,8 @@
 #include "tools/calls/CallsFormat.h"
 #include "text/ControlChars.h"
 
+#include <QCoreApplication>
+
 #include <optional>
 
 namespace calls {
@@ -273,8 +275,10 @@ void appendTextLine(std::string &out, int listNumber, const CallRecord &call,
         appendVisible(out, call.contact);
         out += ')';
     }
-    if (call.blocked)
-        out += " [hung up]";
+    if (call.blocked) {
+        out += ' ';
+        appendVisible(out, QCoreApplication::translate("ringvane-calls", "[hung up]"));
+    }
     out += '\n';
 }
 

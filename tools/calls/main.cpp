@@ -1,19 +1,20 @@
 // ringvane-calls: the call log from the command line, as text like the call list, CSV or
 // JSON lines. Rows are read and written one at a time, whatever the range.
 
-#include "tools/calls/CallsCommand.h"
 #include "callers/NumberDirectory.h"
 #include "callers/PhoneNumbers.h"
 #include "calllog/OneLine.h"
+#include "tools/calls/CallsCommand.h"
 
-#include "platform/Database.h"
-#include "locale/DateServices.h"
 #include "calllog/CallLog.h"
 #include "failure/Failure.h"
 #include "failure/Result.h"
+#include "locale/DateServices.h"
 #include "locale/LocaleDates.h"
 #include "locale/LocaleSupport.h"
 #include "locale/Nls.h"
+#include "platform/Database.h"
+#include "translations/Translations.h"
 
 #include <QCoreApplication>
 
@@ -31,7 +32,8 @@ using namespace calls;
 constexpr int kQueryTimeout = 30; // seconds
 
 const char *const kUsage =
-    R"(Usage: ringvane-calls [--day DATE | --from DATE --to DATE] [--number TEXT]
+    QT_TRANSLATE_NOOP("ringvane-calls",
+                      R"(Usage: ringvane-calls [--day DATE | --from DATE --to DATE] [--number TEXT]
                       [--format text|csv|json] [--dsn NAME]
 
 Lists the calls in Ringvane's call log, oldest first.
@@ -55,7 +57,7 @@ number such as +1 555 0123.
 Exit status: 0 done, 1 wrong arguments, 2 no such data source, 3 the data source
 cannot be reached, 4 no call log table in it, 5 another failure of the data
 source, 6 the ODBC support is not installed, 7 the output could not be written.
-)";
+)");
 
 void writeError(const QString &text)
 {
@@ -126,42 +128,45 @@ int listCalls(const Options &options)
                 entries.append({contact.number, contact.name});
             contacts.addAll(entries);
         } else {
-            writeError(QStringLiteral("The phonebook cannot be read, calls are listed without "
-                                      "contacts: ") +
-                       oneLine(phonebook.errorString()));
+            writeError(QCoreApplication::translate("ringvane-calls",
+                                                   "The phonebook cannot be read, calls are "
+                                                   "listed without contacts: %1")
+                           .arg(oneLine(phonebook.errorString())));
         }
     }
     if (listed) {
         if (options.format == Format::Csv)
             appendCsvHeader(out);
         int listNumber = 0;
-        listed = CallLog(connection).readRange(
-            callQuery(selection, bindingFor(options.dataSource)), selection.number,
-            [&](const Call &call, bool withName) {
-                const CallRecord record{call.when, call.number, call.name,
+        listed = CallLog(connection)
+                     .readRange(callQuery(selection, bindingFor(options.dataSource)),
+                                selection.number, [&](const Call &call, bool withName) {
+                                    const CallRecord record{
+                                        call.when, call.number, call.name,
                                         contacts.size() ? contacts.lookup(call.number) : QString(),
                                         call.blocked};
-                switch (options.format) {
-                case Format::Text:
-                    if (listNumber == INT_MAX) {
-                        tooMany = true;
-                        return false;
-                    }
-                    appendTextLine(out, ++listNumber, record, style, withName);
-                    break;
-                case Format::Csv:
-                    appendCsvRecord(out, record);
-                    break;
-                case Format::Json:
-                    appendJsonLine(out, record);
-                    break;
-                }
-                return output.flushIfFull();
-            });
+                                    switch (options.format) {
+                                    case Format::Text:
+                                        if (listNumber == INT_MAX) {
+                                            tooMany = true;
+                                            return false;
+                                        }
+                                        appendTextLine(out, ++listNumber, record, style, withName);
+                                        break;
+                                    case Format::Csv:
+                                        appendCsvRecord(out, record);
+                                        break;
+                                    case Format::Json:
+                                        appendJsonLine(out, record);
+                                        break;
+                                    }
+                                    return output.flushIfFull();
+                                });
     }
     if (tooMany) {
         output.flush();
-        writeError(QStringLiteral("More calls than the list can number; give a shorter range."));
+        writeError(QCoreApplication::translate(
+            "ringvane-calls", "More calls than the list can number; give a shorter range."));
         return ExitUsage;
     }
     if (!listed) {
@@ -171,7 +176,8 @@ int listCalls(const Options &options)
         return report.exitCode;
     }
     if (!output.flush()) {
-        writeError(QStringLiteral("Could not write the output: %1.").arg(output.errorText()));
+        writeError(QCoreApplication::translate("ringvane-calls", "Could not write the output: %1.")
+                       .arg(output.errorText()));
         return ExitOutput;
     }
     return ExitOk;
@@ -182,17 +188,23 @@ int listCalls(const Options &options)
 int main(int argc, char **argv)
 {
     if (!holdStandardDescriptors()) {
-        writeError(QStringLiteral("Could not write the output: standard output is closed."));
+        // Before the application object, so no translator yet: this one stays English.
+        writeError(QCoreApplication::translate("ringvane-calls",
+                                               "Could not write the output: standard output is "
+                                               "closed."));
         return ExitOutput;
     }
     QCoreApplication app(argc, argv);
+    translations::installTranslations();
     const ParsedOptions parsed = parseOptions(app.arguments(), dates::systemClock().now().date());
     if (!parsed.error.isEmpty()) {
-        writeError(parsed.error + QStringLiteral("\nTry 'ringvane-calls --help'."));
+        writeError(parsed.error + QLatin1Char('\n') +
+                   QCoreApplication::translate("ringvane-calls", "Try 'ringvane-calls --help'."));
         return ExitUsage;
     }
     if (parsed.options.help) {
-        std::fputs(kUsage, stdout);
+        std::fputs(QCoreApplication::translate("ringvane-calls", kUsage).toUtf8().constData(),
+                   stdout);
         return ExitOk;
     }
     return listCalls(parsed.options);

@@ -7,6 +7,7 @@
 #include "tools/calls/CallsFormat.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QHash>
 
 #include <algorithm>
@@ -18,6 +19,9 @@ namespace {
 
 const char *const kCommands =
     "list, add, remove, block, allow, unmark, block-name, remove-name, import or export";
+
+// A plain name for the translations' counts: lupdate loses a text whose count is qualified.
+constexpr int kLongestText = CallLog::LongestContactText;
 
 QString quotedArgument(const QString &text)
 {
@@ -94,6 +98,66 @@ QList<QPair<QString, QStringList>> byName(const QList<Contact> &contacts)
     return names;
 }
 
+// Each list has its own sentences, so that a language names it with its own word (a German
+// reader sees "Sperrliste", not "block-Liste"); a mark this command does not know of is
+// named as it is stored.
+enum class ListChange { Removed, AlreadyOn, Added };
+
+QString listChangeText(ListChange change, const QString &entry, const QString &list)
+{
+    const bool block = list == u"block";
+    const bool allow = list == u"allow";
+    switch (change) {
+    case ListChange::Removed:
+        if (block)
+            return QCoreApplication::translate("ringvane-contacts",
+                                               "Removed %1 from the block list.")
+                .arg(entry);
+        if (allow)
+            return QCoreApplication::translate("ringvane-contacts",
+                                               "Removed %1 from the allow list.")
+                .arg(entry);
+        return QCoreApplication::translate("ringvane-contacts", "Removed %1 from the %2 list.")
+            .arg(entry, list);
+    case ListChange::AlreadyOn:
+        if (block)
+            return QCoreApplication::translate("ringvane-contacts",
+                                               "%1 is already on the block list.")
+                .arg(entry);
+        if (allow)
+            return QCoreApplication::translate("ringvane-contacts",
+                                               "%1 is already on the allow list.")
+                .arg(entry);
+        return QCoreApplication::translate("ringvane-contacts", "%1 is already on the %2 list.")
+            .arg(entry, list);
+    case ListChange::Added:
+        break;
+    }
+    if (block)
+        return QCoreApplication::translate("ringvane-contacts", "Added %1 to the block list.")
+            .arg(entry);
+    if (allow)
+        return QCoreApplication::translate("ringvane-contacts", "Added %1 to the allow list.")
+            .arg(entry);
+    return QCoreApplication::translate("ringvane-contacts", "Added %1 to the %2 list.")
+        .arg(entry, list);
+}
+
+QString movedText(const QString &entry, const QString &from, const QString &to)
+{
+    if (from == u"block" && to == u"allow")
+        return QCoreApplication::translate("ringvane-contacts",
+                                           "Moved %1 from the block list to the allow list.")
+            .arg(entry);
+    if (from == u"allow" && to == u"block")
+        return QCoreApplication::translate("ringvane-contacts",
+                                           "Moved %1 from the allow list to the block list.")
+            .arg(entry);
+    return QCoreApplication::translate("ringvane-contacts",
+                                       "Moved %1 from the %2 list to the %3 list.")
+        .arg(entry, from, to);
+}
+
 } // namespace
 
 ParsedOptions parseOptions(const QStringList &arguments)
@@ -119,13 +183,15 @@ ParsedOptions parseOptions(const QStringList &arguments)
     for (const QCommandLineOption *option : {&format, &dsn}) {
         if (parser.values(*option).size() > 1) {
             error =
-                QStringLiteral("--%1 is given more than once.").arg(option->names().constFirst());
+                QCoreApplication::translate("ringvane-contacts", "--%1 is given more than once.")
+                    .arg(option->names().constFirst());
             return parsed;
         }
     }
     QStringList positional = parser.positionalArguments();
     if (positional.isEmpty()) {
-        error = QStringLiteral("Give a command: %1.").arg(QLatin1String(kCommands));
+        error = QCoreApplication::translate("ringvane-contacts", "Give a command: %1.")
+                    .arg(QLatin1String(kCommands));
         return parsed;
     }
     const QString command = positional.takeFirst();
@@ -147,18 +213,21 @@ ParsedOptions parseOptions(const QStringList &arguments)
         {"block-name", Command::BlockName, {QStringLiteral("RULE")}},
         {"remove-name", Command::RemoveName, {QStringLiteral("RULE")}},
     };
-    const auto found = std::find_if(std::begin(known), std::end(known),
-                                    [&](const Known &k) { return command == QLatin1String(k.name); });
+    const auto found = std::find_if(std::begin(known), std::end(known), [&](const Known &k) {
+        return command == QLatin1String(k.name);
+    });
     if (found == std::end(known)) {
-        error = QStringLiteral("Unknown command %1: give %2.")
+        error = QCoreApplication::translate("ringvane-contacts", "Unknown command %1: give %2.")
                     .arg(quotedArgument(command), QLatin1String(kCommands));
         return parsed;
     }
     o.command = found->command;
     if (positional.size() != found->arguments.size()) {
         error = found->arguments.isEmpty()
-                    ? QStringLiteral("%1 takes no arguments.").arg(command)
-                    : QStringLiteral("%1 takes %2 (in quotes where it has blanks).")
+                    ? QCoreApplication::translate("ringvane-contacts", "%1 takes no arguments.")
+                          .arg(command)
+                    : QCoreApplication::translate("ringvane-contacts",
+                                                  "%1 takes %2 (in quotes where it has blanks).")
                           .arg(command, found->arguments.join(QLatin1Char(' ')));
         return parsed;
     }
@@ -166,9 +235,10 @@ ParsedOptions parseOptions(const QStringList &arguments)
         if (o.command != Command::Import)
             argument = argument.simplified();
         if (argument.isEmpty() || argument.size() > CallLog::LongestContactText) {
-            error = QStringLiteral("Give a %1 of 1 to %2 characters.")
-                        .arg(found->arguments.at(&argument - positional.data()))
-                        .arg(CallLog::LongestContactText);
+            error =
+                QCoreApplication::translate("ringvane-contacts", "Give a %1 of 1 to %n characters.",
+                                            nullptr, kLongestText)
+                    .arg(found->arguments.at(&argument - positional.data()));
             return parsed;
         }
     }
@@ -191,13 +261,17 @@ ParsedOptions parseOptions(const QStringList &arguments)
         const auto f = std::find_if(std::begin(formats), std::end(formats),
                                     [&](const auto &f) { return name == QLatin1String(f.name); });
         if (o.command != Command::List && o.command != Command::Export) {
-            error = QStringLiteral("--format goes with list and export.");
+            error = QCoreApplication::translate("ringvane-contacts",
+                                                "--format goes with list and export.");
             return parsed;
         }
         if (f == std::end(formats) || !(listing ? f->list : f->exported)) {
-            error = QStringLiteral("Unknown format %1: give %2.")
-                        .arg(quotedArgument(name), listing ? QStringLiteral("text, csv or json")
-                                                           : QStringLiteral("vcard or csv"));
+            error = listing ? QCoreApplication::translate(
+                                  "ringvane-contacts", "Unknown format %1: give text, csv or json.")
+                                  .arg(quotedArgument(name))
+                            : QCoreApplication::translate("ringvane-contacts",
+                                                          "Unknown format %1: give vcard or csv.")
+                                  .arg(quotedArgument(name));
             return parsed;
         }
         o.format = f->format;
@@ -207,7 +281,8 @@ ParsedOptions parseOptions(const QStringList &arguments)
         if (!calls::isDataSourceName(o.dataSource) ||
             o.dataSource.size() > calls::MaxDataSourceNameLength) {
             error =
-                QStringLiteral("%1 is not a data source name.").arg(quotedArgument(o.dataSource));
+                QCoreApplication::translate("ringvane-contacts", "%1 is not a data source name.")
+                    .arg(quotedArgument(o.dataSource));
             return parsed;
         }
     }
@@ -244,17 +319,20 @@ Merge merge(const QList<Contact> &existing, const contactfiles::Contents &incomi
         const QString name = entry.name.simplified();
         if (number.size() > CallLog::LongestContactText ||
             name.size() > CallLog::LongestContactText) {
-            result.skipped.append({0, QStringLiteral("%1: longer than %2 characters")
-                                          .arg(number.left(40))
-                                          .arg(CallLog::LongestContactText)});
+            result.skipped.append({0, QCoreApplication::translate(
+                                          "ringvane-contacts", "%1: longer than %n characters",
+                                          nullptr, kLongestText)
+                                          .arg(number.left(40))});
             continue;
         }
         const std::string key = entryKey(numbers, number);
         if (const auto earlier = brought.find(key); earlier != brought.end()) {
             result.skipped.append(
                 {0, earlier->second == name
-                        ? QStringLiteral("%1 (%2): given twice").arg(number, name)
-                        : QStringLiteral("%1 (%2): the same number as for %3 before it")
+                        ? QCoreApplication::translate("ringvane-contacts", "%1 (%2): given twice")
+                              .arg(number, name)
+                        : QCoreApplication::translate(
+                              "ringvane-contacts", "%1 (%2): the same number as for %3 before it")
                               .arg(number, name, earlier->second)});
             continue;
         }
@@ -263,7 +341,8 @@ Merge merge(const QList<Contact> &existing, const contactfiles::Contents &incomi
         if (there == stored.end()) {
             result.changes.added.append({number, name, {}});
             ++result.added;
-            result.said << QStringLiteral("Added %1 (%2).").arg(number, name);
+            result.said << QCoreApplication::translate("ringvane-contacts", "Added %1 (%2).")
+                               .arg(number, name);
             continue;
         }
         QStringList renamed;
@@ -274,13 +353,17 @@ Merge merge(const QList<Contact> &existing, const contactfiles::Contents &incomi
             result.changes.renamed.insert(contact.number, name);
             // An entry that had only a mark keeps it under the name.
             renamed << (contact.name.isEmpty()
-                            ? QStringLiteral("Gave %1 the name %2.").arg(contact.number, name)
-                            : QStringLiteral("Changed the name of %1 from %2 to %3.")
+                            ? QCoreApplication::translate("ringvane-contacts",
+                                                          "Gave %1 the name %2.")
+                                  .arg(contact.number, name)
+                            : QCoreApplication::translate("ringvane-contacts",
+                                                          "Changed the name of %1 from %2 to %3.")
                                   .arg(contact.number, contact.name, name));
         }
         if (renamed.isEmpty()) {
             ++result.unchanged;
-            result.said << QStringLiteral("%1 (%2) is already in the phonebook.")
+            result.said << QCoreApplication::translate("ringvane-contacts",
+                                                       "%1 (%2) is already in the phonebook.")
                                .arg(existing.at(there->second.constFirst()).number, name);
         } else {
             ++result.changed;
@@ -348,19 +431,17 @@ Marking marking(const QList<Contact> &existing, const QString &number, const QSt
         const QString entry = entryText(shown);
         if (mark.isEmpty()) {
             if (!shown.mark.isEmpty())
-                steps.append({writing, QStringLiteral("Removed %1 from the %2 list.")
-                                           .arg(entry, shown.mark)});
+                steps.append({writing, listChangeText(ListChange::Removed, entry, shown.mark)});
         } else if (allMarked) {
-            steps.append({{}, QStringLiteral("%1 is already on the %2 list.").arg(entry, mark)});
+            steps.append({{}, listChangeText(ListChange::AlreadyOn, entry, mark)});
         } else if (shown.mark.isEmpty() || shown.mark == mark) {
-            steps.append({writing, QStringLiteral("Added %1 to the %2 list.").arg(entry, mark)});
+            steps.append({writing, listChangeText(ListChange::Added, entry, mark)});
         } else {
-            steps.append({writing, QStringLiteral("Moved %1 from the %2 list to the %3 list.")
-                                       .arg(entry, shown.mark, mark)});
+            steps.append({writing, movedText(entry, shown.mark, mark)});
         }
     }
     if (writings.isEmpty() && !mark.isEmpty())
-        steps.append({number, QStringLiteral("Added %1 to the %2 list.").arg(number, mark)});
+        steps.append({number, listChangeText(ListChange::Added, number, mark)});
     return steps;
 }
 
@@ -452,27 +533,36 @@ FailureReport reportFor(const Failure &failure, const QString &dataSource, int q
     const QString source = QLatin1Char('"') + dataSource + QLatin1Char('"');
     if (failure.number() == ErrorNumber::ProviderNotFound)
         return {ExitNoOdbc,
-                QStringLiteral("The ODBC support is not installed (package unixodbc).")};
+                QCoreApplication::translate(
+                    "ringvane-contacts", "The ODBC support is not installed (package unixodbc).")};
     if (failure.sqlState() == u"IM002") {
-        QString message = QStringLiteral("There is no ODBC data source %1.").arg(source);
-        if (dataSource == QLatin1String("CallerID"))
-            message += QStringLiteral(" ringvane-setup-calllog creates it.");
-        return {ExitNoDataSource, message};
+        const QString message =
+            dataSource == QLatin1String("CallerID")
+                ? QCoreApplication::translate("ringvane-contacts",
+                                              "There is no ODBC data source %1. "
+                                              "ringvane-setup-calllog creates it.")
+                : QCoreApplication::translate("ringvane-contacts",
+                                              "There is no ODBC data source %1.");
+        return {ExitNoDataSource, message.arg(source)};
     }
     if (isTimeLimit(failure)) {
         return {ExitUnreachable,
-                QStringLiteral("The data source %1 did not answer within %2 seconds:\n%3")
-                    .arg(source)
-                    .arg(queryTimeout)
-                    .arg(failure.description())};
+                QCoreApplication::translate("ringvane-contacts",
+                                            "The data source %1 did not answer within %n "
+                                            "seconds:\n%2",
+                                            nullptr, queryTimeout)
+                    .arg(source, failure.description())};
     }
     if (db::failureKind(failure) == db::FailureKind::ConnectionGone) {
-        return {ExitUnreachable, QStringLiteral("The data source %1 cannot be reached:\n%2")
-                                     .arg(source, failure.description())};
+        return {ExitUnreachable,
+                QCoreApplication::translate("ringvane-contacts",
+                                            "The data source %1 cannot be reached:\n%2")
+                    .arg(source, failure.description())};
     }
-    return {ExitDatabase, QStringLiteral("The data source %1 could not give or take the "
-                                         "phonebook:\n%2")
-                              .arg(source, failure.description())};
+    return {ExitDatabase,
+            QCoreApplication::translate("ringvane-contacts", "The data source %1 could not give or "
+                                                             "take the phonebook:\n%2")
+                .arg(source, failure.description())};
 }
 
 } // namespace contacts

@@ -11,6 +11,7 @@
 #include "platform/Database.h"
 #include "tools/calls/CallsCommand.h"
 #include "tools/calls/CallsFormat.h"
+#include "translations/Translations.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -27,51 +28,51 @@ using namespace contacts;
 
 constexpr int kQueryTimeout = 30; // seconds: an import is one transaction
 
-const char *const kUsage =
-    R"(Usage: ringvane-contacts list [--format text|csv|json]
-       ringvane-contacts add NUMBER NAME
-       ringvane-contacts remove NUMBER
-       ringvane-contacts block|allow|unmark NUMBER
-       ringvane-contacts block-name|remove-name RULE
-       ringvane-contacts import FILE
-       ringvane-contacts export [--format vcard|csv]
-       (each with [--dsn NAME])
-
-Keeps Ringvane's phonebook, the names it shows for callers' numbers, in the table
-Phonebook beside the call log.
-
-  list                 the entries, by name (text, csv or json lines)
-  add NUMBER NAME      adds an entry, or gives a number already there the new name
-  remove NUMBER        removes the entries with this number, their marks with them
-  block NUMBER         puts the number on the block list (a new number becomes an
-                       entry without a name)
-  allow NUMBER         puts the number on the allow list
-  unmark NUMBER        takes the number off either list (keeps its name)
-  block-name RULE      puts the calls whose name from the line is RULE on the block
-                       list (* for any text, capitals or not: 'SPAM*', TELEMARKETER)
-  remove-name RULE     removes that name rule
-  import FILE          brings in the numbers of a vCard file (2.1, 3.0, 4.0) or of
-                       Google Contacts' CSV export, each under its card's name;
-                       says what it added, changed and skipped
-  export               writes the named entries as vCard 4.0 (the default) or as CSV
-                       in Google Contacts' columns; marks and rules stay out (list
-                       --format csv has them)
-  --dsn NAME           the ODBC data source of the call log (default CallerID)
-  -h, --help           this text
-
-A number ending in * covers every number that starts so (0800*). Numbers are the
-same when they are the same telephone number in your country (from your locale):
-+44 20 7946 0958 and 020 7946 0958 are one entry in the United Kingdom.
-
-list shows each entry's mark ([block], [allow]) and the name rules last
-([block-name]). Whether Ringvane hangs up on a listed call is set in the group
-[blocking] of ~/.config/ringvane/ringvane.conf.
-
-Exit status: 0 done, 1 wrong arguments, 2 no such data source, 3 the data source
-cannot be reached, 4 nothing to remove (remove, unmark, remove-name) or the file
-cannot be read (import), 5 another failure of the data source, 6 the ODBC support
-is not installed, 7 the output could not be written.
-)";
+const char *const kUsage = QT_TRANSLATE_NOOP(
+    "ringvane-contacts",
+    "Usage: ringvane-contacts list [--format text|csv|json]\n"
+    "       ringvane-contacts add NUMBER NAME\n"
+    "       ringvane-contacts remove NUMBER\n"
+    "       ringvane-contacts block|allow|unmark NUMBER\n"
+    "       ringvane-contacts block-name|remove-name RULE\n"
+    "       ringvane-contacts import FILE\n"
+    "       ringvane-contacts export [--format vcard|csv]\n"
+    "       (each with [--dsn NAME])\n"
+    "\n"
+    "Keeps Ringvane's phonebook, the names it shows for callers' numbers, in the table\n"
+    "Phonebook beside the call log.\n"
+    "\n"
+    "  list                 the entries, by name (text, csv or json lines)\n"
+    "  add NUMBER NAME      adds an entry, or gives a number already there the new name\n"
+    "  remove NUMBER        removes the entries with this number, their marks with them\n"
+    "  block NUMBER         puts the number on the block list (a new number becomes an\n"
+    "                       entry without a name)\n"
+    "  allow NUMBER         puts the number on the allow list\n"
+    "  unmark NUMBER        takes the number off either list (keeps its name)\n"
+    "  block-name RULE      puts the calls whose name from the line is RULE on the block\n"
+    "                       list (* for any text, capitals or not: 'SPAM*', TELEMARKETER)\n"
+    "  remove-name RULE     removes that name rule\n"
+    "  import FILE          brings in the numbers of a vCard file (2.1, 3.0, 4.0) or of\n"
+    "                       Google Contacts' CSV export, each under its card's name;\n"
+    "                       says what it added, changed and skipped\n"
+    "  export               writes the named entries as vCard 4.0 (the default) or as CSV\n"
+    "                       in Google Contacts' columns; marks and rules stay out (list\n"
+    "                       --format csv has them)\n"
+    "  --dsn NAME           the ODBC data source of the call log (default CallerID)\n"
+    "  -h, --help           this text\n"
+    "\n"
+    "A number ending in * covers every number that starts so (0800*). Numbers are the\n"
+    "same when they are the same telephone number in your country (from your locale):\n"
+    "+44 20 7946 0958 and 020 7946 0958 are one entry in the United Kingdom.\n"
+    "\n"
+    "list shows each entry's mark ([block], [allow]) and the name rules last\n"
+    "([block-name]). Whether Ringvane hangs up on a listed call is set in the group\n"
+    "[blocking] of ~/.config/ringvane/ringvane.conf.\n"
+    "\n"
+    "Exit status: 0 done, 1 wrong arguments, 2 no such data source, 3 the data source\n"
+    "cannot be reached, 4 nothing to remove (remove, unmark, remove-name) or the file\n"
+    "cannot be read (import), 5 another failure of the data source, 6 the ODBC support\n"
+    "is not installed, 7 the output could not be written.\n");
 
 void writeError(const QString &text)
 {
@@ -89,8 +90,9 @@ bool writeOutput(const std::string &text)
         if (written < 0) {
             if (errno == EINTR)
                 continue;
-            writeError(QStringLiteral("Could not write the output: %1.")
-                           .arg(QString::fromLocal8Bit(std::strerror(errno))));
+            writeError(
+                QCoreApplication::translate("ringvane-contacts", "Could not write the output: %1.")
+                    .arg(QString::fromLocal8Bit(std::strerror(errno))));
             return false;
         }
         data += written;
@@ -107,20 +109,26 @@ std::string visible(const QString &text)
     return out;
 }
 
+Failure tooLarge(const QString &path)
+{
+    const int mebibytes = int(LargestFile / 1024 / 1024);
+    return Failure(0, QCoreApplication::translate("ringvane-contacts",
+                                                  "%1 is larger than %n MiB; no address book is.",
+                                                  nullptr, mebibytes)
+                          .arg(path));
+}
+
 Result<contactfiles::Contents> readFile(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return Failure(0, QStringLiteral("Could not read %1: %2.").arg(path, file.errorString()));
+        return Failure(0, QCoreApplication::translate("ringvane-contacts", "Could not read %1: %2.")
+                              .arg(path, file.errorString()));
     if (file.size() > LargestFile)
-        return Failure(0, QStringLiteral("%1 is larger than %2 MiB; no address book is.")
-                              .arg(path)
-                              .arg(LargestFile / 1024 / 1024));
+        return tooLarge(path);
     const QByteArray bytes = file.read(LargestFile + 1);
     if (bytes.size() > LargestFile)
-        return Failure(0, QStringLiteral("%1 is larger than %2 MiB; no address book is.")
-                              .arg(path)
-                              .arg(LargestFile / 1024 / 1024));
+        return tooLarge(path);
     return contactfiles::readContacts(bytes);
 }
 
@@ -175,17 +183,24 @@ int run(const Options &options)
                     out += visible(skipped.reason) + '\n';
                 break;
             }
-            out += visible(QStringLiteral("Added %1, changed %2, already there %3, skipped %4.")
-                               .arg(merged.added)
+            // The number added decides the plural: a language may say "1 entry added".
+            out += visible(QCoreApplication::translate(
+                               "ringvane-contacts",
+                               "Added %n, changed %1, already there %2, skipped %3.", nullptr,
+                               merged.added)
                                .arg(merged.changed)
                                .arg(merged.unchanged)
                                .arg(merged.skipped.size())) +
                    '\n';
             for (const contactfiles::Skipped &skipped : merged.skipped) {
-                const QString where = skipped.line > 0
-                                          ? QStringLiteral("line %1: ").arg(skipped.line)
-                                          : QString();
-                out += "  skipped " + visible(where + skipped.reason) + '\n';
+                const QString said =
+                    skipped.line > 0
+                        ? QCoreApplication::translate("ringvane-contacts", "skipped line %1: %2")
+                              .arg(skipped.line)
+                              .arg(skipped.reason)
+                        : QCoreApplication::translate("ringvane-contacts", "skipped %1")
+                              .arg(skipped.reason);
+                out += "  " + visible(said) + '\n';
             }
             break;
         }
@@ -202,11 +217,14 @@ int run(const Options &options)
                     break;
                 }
                 gone << contact.number;
-                out += visible(QStringLiteral("Removed %1.").arg(entryText(contact))) + '\n';
+                out += visible(QCoreApplication::translate("ringvane-contacts", "Removed %1.")
+                                   .arg(entryText(contact))) +
+                       '\n';
             }
             if (done && gone.isEmpty()) {
-                writeError(QStringLiteral("No entry has the number %1.")
-                               .arg(QString::fromStdString(visible(options.arguments.constFirst()))));
+                writeError(
+                    QCoreApplication::translate("ringvane-contacts", "No entry has the number %1.")
+                        .arg(QString::fromStdString(visible(options.arguments.constFirst()))));
                 exitCode = ExitNotFound;
             }
             break;
@@ -227,8 +245,9 @@ int run(const Options &options)
                 out += visible(step.said) + '\n';
             }
             if (steps.isEmpty()) {
-                writeError(QStringLiteral("%1 is on neither list.")
-                               .arg(QString::fromStdString(visible(options.arguments.constFirst()))));
+                writeError(
+                    QCoreApplication::translate("ringvane-contacts", "%1 is on neither list.")
+                        .arg(QString::fromStdString(visible(options.arguments.constFirst()))));
                 exitCode = ExitNotFound;
             }
             break;
@@ -243,10 +262,15 @@ int run(const Options &options)
             }
             if (options.command == Command::BlockName) {
                 if (!stored.isEmpty()) {
-                    out += visible(QStringLiteral("The name rule %1 is already there.").arg(stored)) +
+                    out += visible(QCoreApplication::translate("ringvane-contacts",
+                                                               "The name rule %1 is already there.")
+                                       .arg(stored)) +
                            '\n';
                 } else if ((done = log->addNameRule(rule))) {
-                    out += visible(QStringLiteral("Added the name rule %1.").arg(rule)) + '\n';
+                    out += visible(QCoreApplication::translate("ringvane-contacts",
+                                                               "Added the name rule %1.")
+                                       .arg(rule)) +
+                           '\n';
                 }
                 break;
             }
@@ -254,11 +278,13 @@ int run(const Options &options)
             if (!removed) {
                 done = removed.failure();
             } else if (*removed == 0) {
-                writeError(QStringLiteral("There is no name rule %1.")
-                               .arg(QString::fromStdString(visible(rule))));
+                writeError(
+                    QCoreApplication::translate("ringvane-contacts", "There is no name rule %1.")
+                        .arg(QString::fromStdString(visible(rule))));
                 exitCode = ExitNotFound;
             } else {
-                out += visible(QStringLiteral("Removed the name rule %1.")
+                out += visible(QCoreApplication::translate("ringvane-contacts",
+                                                           "Removed the name rule %1.")
                                    .arg(stored.isEmpty() ? rule : stored)) +
                        '\n';
             }
@@ -281,17 +307,24 @@ int run(const Options &options)
 int main(int argc, char **argv)
 {
     if (!calls::holdStandardDescriptors()) {
-        writeError(QStringLiteral("Could not write the output: standard output is closed."));
+        // Before the application object, so no translator yet: this one stays English.
+        writeError(QCoreApplication::translate("ringvane-contacts",
+                                               "Could not write the output: standard output is "
+                                               "closed."));
         return ExitOutput;
     }
     QCoreApplication app(argc, argv);
+    translations::installTranslations();
     const ParsedOptions parsed = parseOptions(app.arguments());
     if (!parsed.error.isEmpty()) {
-        writeError(parsed.error + QStringLiteral("\nTry 'ringvane-contacts --help'."));
+        writeError(
+            parsed.error + QLatin1Char('\n') +
+            QCoreApplication::translate("ringvane-contacts", "Try 'ringvane-contacts --help'."));
         return ExitUsage;
     }
     if (parsed.options.help) {
-        std::fputs(kUsage, stdout);
+        std::fputs(QCoreApplication::translate("ringvane-contacts", kUsage).toUtf8().constData(),
+                   stdout);
         return ExitOk;
     }
     return run(parsed.options);

@@ -2,6 +2,7 @@
 // registers each one it finds where Ringvane reads its modems.
 #include "tools/findmodems/FindModems.h"
 #include "platform/RegistryFile.h"
+#include "translations/Translations.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -12,6 +13,7 @@
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    translations::installTranslations();
     QCoreApplication::setApplicationName(QStringLiteral("ringvane-find-modems"));
 
     QCommandLineParser parser;
