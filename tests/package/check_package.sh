@@ -53,7 +53,7 @@ recommends=$(names Recommends)
 for pkg in qt6-qpa-plugins unixodbc libsqliteodbc libc6 libqt6widgets6; do
     grep -qx "$pkg" <<<"$depends" || fail "Depends lacks $pkg"
 done
-for pkg in odbc-postgresql fonts-wqy-zenhei; do
+for pkg in odbc-postgresql fonts-wqy-zenhei qt6-translations-l10n; do
     grep -qx "$pkg" <<<"$recommends" || fail "Recommends lacks $pkg"
     grep -qx "$pkg" <<<"$depends" && fail "$pkg is a recommendation, not a dependency"
 done
