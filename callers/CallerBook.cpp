@@ -1,5 +1,6 @@
 #include "callers/CallerBook.h"
 
+#include <QCryptographicHash>
 #include <QMetaObject>
 
 #include <algorithm>
@@ -8,12 +9,23 @@
 
 namespace {
 
-bool sameEntries(const CallerBook::Entries &a, const CallerBook::Entries &b)
+// What a read found, in 32 bytes: keeping the entries themselves to compare the next read
+// with would hold a second copy of a large phonebook for as long as the program runs.
+QByteArray digestOf(const CallerBook::Entries &entries)
 {
-    return a.size() == b.size() &&
-           std::equal(a.cbegin(), a.cend(), b.cbegin(), [](const auto &x, const auto &y) {
-               return x.number == y.number && x.name == y.name && x.mark == y.mark;
-           });
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    const auto add = [&hash](const QString &text) {
+        const qint64 size = text.size(); // so that no two lists of texts read the same
+        hash.addData(QByteArrayView(reinterpret_cast<const char *>(&size), sizeof size));
+        hash.addData(QByteArrayView(reinterpret_cast<const char *>(text.constData()),
+                                    text.size() * qsizetype(sizeof(QChar))));
+    };
+    for (const NumberDirectory::Entry &entry : entries) {
+        add(entry.number);
+        add(entry.name);
+        add(entry.mark);
+    }
+    return hash.result();
 }
 
 } // namespace
@@ -107,12 +119,15 @@ void CallerBook::read()
         return;
     }
     m_reading = true;
-    m_reader.start([this, source = m_source, numbers = m_numbers, known = m_entries] {
-        Result<Entries> entries = source();
+    m_reader.start([this, source = m_source, numbers = m_numbers, known = m_digest] {
+        const Result<Entries> entries = source();
         std::shared_ptr<const Built> built;
+        QByteArray digest;
         // Reducing 100,000 numbers to their keys is the costly part: done here, and only
         // when the phonebook changed.
-        if (entries && !sameEntries(*entries, known)) {
+        if (entries)
+            digest = digestOf(*entries);
+        if (entries && digest != known) {
             auto book = std::make_shared<Built>(*numbers);
             Entries numbered;
             numbered.reserve(entries->size());
@@ -127,26 +142,29 @@ void CallerBook::read()
             book->nameRules = NameRules(rules);
             built = std::move(book);
         }
+        const Result<void> read = entries ? Result<void>() : Result<void>(entries.failure());
         QMetaObject::invokeMethod(
-            this, [this, entries, built] { readDone(entries, built); }, Qt::QueuedConnection);
+            this, [this, read, digest, built] { readDone(read, digest, built); },
+            Qt::QueuedConnection);
     });
 }
 
-void CallerBook::readDone(const Result<Entries> &entries, std::shared_ptr<const Built> built)
+void CallerBook::readDone(const Result<void> &read, const QByteArray &digest,
+                          std::shared_ptr<const Built> built)
 {
     m_reading = false;
     if (std::exchange(m_readAgain, false))
         QMetaObject::invokeMethod(this, &CallerBook::read, Qt::QueuedConnection);
-    if (!entries) {
+    if (!read) {
         if (!std::exchange(m_saidUnreadable, true))
-            Q_EMIT unreadable(entries.errorString());
+            Q_EMIT unreadable(read.errorString());
         return;
     }
     m_saidUnreadable = false;
     m_readOnce = true;
     if (!built)
         return;
-    m_entries = *entries;
+    m_digest = digest;
     {
         const QMutexLocker lock(&m_shared->mutex);
         m_shared->built = std::move(built);

@@ -6,6 +6,7 @@
 #include "callers/PhoneNumbers.h"
 #include "failure/Result.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QMutex>
 #include <QLocale>
@@ -73,13 +74,14 @@ Q_SIGNALS:
 private:
     void read();
     struct Built;
-    void readDone(const Result<Entries> &entries, std::shared_ptr<const Built> built);
+    void readDone(const Result<void> &read, const QByteArray &digest,
+                  std::shared_ptr<const Built> built);
 
     Source m_source;
     std::shared_ptr<const PhoneNumbers> m_numbers;
     struct Shared;
     std::shared_ptr<Shared> m_shared; // the directory the last read built
-    Entries m_entries; // what the directory was built from
+    QByteArray m_digest; // of the entries the directory was built from
     QTimer m_timer;
     QThreadPool m_reader;
     bool m_reading = false;
