@@ -7,6 +7,25 @@
 #include <thread>
 #include <vector>
 
+namespace {
+
+// Marks are few words repeated over many entries: each entry shares one text instead of
+// holding a copy of its own (an empty text read from a data source still takes memory).
+QString sharedMark(const QString &mark)
+{
+    static const QString allow = QStringLiteral("allow");
+    static const QString block = QStringLiteral("block");
+    if (mark.isEmpty())
+        return {};
+    if (mark == allow)
+        return allow;
+    if (mark == block)
+        return block;
+    return mark;
+}
+
+} // namespace
+
 NumberDirectory::NumberDirectory(const PhoneNumbers &numbers) : m_numbers(numbers) {}
 
 NumberDirectory::Key NumberDirectory::keyOf(const QString &entry) const
@@ -33,7 +52,7 @@ void NumberDirectory::insert(Key key, Listing listing)
 
 void NumberDirectory::add(const QString &entry, const QString &name, const QString &mark)
 {
-    insert(keyOf(entry), Listing{name, mark, entry});
+    insert(keyOf(entry), Listing{name, sharedMark(mark), entry});
 }
 
 void NumberDirectory::addAll(const QList<Entry> &entries)
@@ -56,7 +75,7 @@ void NumberDirectory::addAll(const QList<Entry> &entries)
     reserve(size() + count);
     for (qsizetype i = 0; i < count; ++i) {
         const Entry &entry = entries.at(i);
-        insert(std::move(keys[size_t(i)]), Listing{entry.name, entry.mark, entry.number});
+        insert(std::move(keys[size_t(i)]), Listing{entry.name, sharedMark(entry.mark), entry.number});
     }
 }
 
