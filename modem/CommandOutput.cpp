@@ -3,6 +3,7 @@
 #include "platform/Comm.h"
 #include "failure/Failure.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
 
@@ -35,7 +36,8 @@ void CommandOutput::drain()
     while (m_comm.OutBufferCount() > 0) {
         if (clock.elapsed() >= m_drainLimit.count())
             throw Failure(ErrorNumber::Timeout,
-                          QStringLiteral("The port did not send its output within %1 seconds")
+                          QCoreApplication::translate(
+                              "CommandOutput", "The port did not send its output within %1 seconds")
                               .arg(m_drainLimit.count() / 1000.0));
         std::this_thread::yield();
     }

@@ -1,5 +1,6 @@
 #include "modem/DeviceAccess.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
@@ -36,18 +37,23 @@ bool isJoinableGroup(const QString &group)
 
 QString groupAdvice(const QString &device, const QString &group)
 {
+    // The commands go in as they are: a translator must not change a word of them.
     if (isJoinableGroup(group))
-        return QStringLiteral("Only members of the group \"%1\" may: add yourself with \"sudo "
-                              "adduser $USER %1\", then log out and in again.")
-            .arg(group);
+        return QCoreApplication::translate("DeviceAccess",
+                                           "Only members of the group \"%1\" may: add yourself "
+                                           "with \"%2\", then log out and in again.")
+            .arg(group, QStringLiteral("sudo adduser $USER ") + group);
     const QString canonical = QFileInfo(device).canonicalFilePath();
     const QString kernelName = QFileInfo(canonical.isEmpty() ? device : canonical).fileName();
-    return QStringLiteral("It is reserved for the administrator. To give it to the group "
-                          "\"dialout\", run: echo 'KERNEL==\"%1\", GROUP=\"dialout\", "
-                          "MODE=\"0660\"' | sudo tee /etc/udev/rules.d/70-ringvane-modem.rules "
-                          "&& sudo udevadm trigger; then add yourself with \"sudo adduser $USER "
-                          "dialout\" and log out and in again.")
-        .arg(kernelName);
+    const QString rule = QStringLiteral("echo 'KERNEL==\"%1\", GROUP=\"dialout\", MODE=\"0660\"' | "
+                                        "sudo tee /etc/udev/rules.d/70-ringvane-modem.rules && "
+                                        "sudo udevadm trigger")
+                             .arg(kernelName);
+    return QCoreApplication::translate("DeviceAccess",
+                                       "It is reserved for the administrator. To give it to the "
+                                       "group \"dialout\", run: %1; then add yourself with \"%2\" "
+                                       "and log out and in again.")
+        .arg(rule, QStringLiteral("sudo adduser $USER dialout"));
 }
 
 } // namespace modem

@@ -3,6 +3,7 @@
 #include "modem/DeviceAccess.h"
 #include "platform/XdgFolders.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -26,20 +27,31 @@ QStringList reportLines(const QString &report)
 {
     QStringList lines;
     if (report.trimmed().isEmpty()) {
-        lines << QStringLiteral("ringvane-find-modems left no report: run it in a terminal to "
-                                "look for modems and see why none was found.");
+        lines << QCoreApplication::translate("FirstStart",
+                                             "ringvane-find-modems left no report: run it in a "
+                                             "terminal to look for modems and see why none was "
+                                             "found.");
         return lines;
     }
-    lines << QStringLiteral("ringvane-find-modems reported:");
+    lines << QCoreApplication::translate("FirstStart", "ringvane-find-modems reported:");
     QString shown = report.left(ShownReportLimit);
     if (shown.size() < report.size())
-        shown += QStringLiteral("\n... (the rest is in %1)").arg(finderReportPath());
+        shown +=
+            QLatin1Char('\n') + QCoreApplication::translate("FirstStart", "... (the rest is in %1)")
+                                    .arg(finderReportPath());
     for (const QString &line : shown.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
         lines << line;
     return lines;
 }
 
 } // namespace
+
+QString noModemFound()
+{
+    return QCoreApplication::translate(
+        "FirstStart",
+        "No caller-ID modem found: see Help, or run ringvane-find-modems in a terminal");
+}
 
 std::optional<StartNotice> startNotice(const StartFacts &facts)
 {
@@ -49,12 +61,15 @@ std::optional<StartNotice> startNotice(const StartFacts &facts)
     if (!facts.refusedDevice.isEmpty()) {
         // What to do first: the line shows about 46 characters.
         notice.tip = isJoinableGroup(facts.refusedGroup)
-            ? QStringLiteral("Join the group \"%2\" to use %1: see the receive log")
-                  .arg(facts.refusedDevice, facts.refusedGroup)
-            : QStringLiteral("%1 belongs to the administrator: see the receive log").arg(facts.refusedDevice);
+                         ? QCoreApplication::translate(
+                               "FirstStart", "Join the group \"%2\" to use %1: see the receive log")
+                               .arg(facts.refusedDevice, facts.refusedGroup)
+                         : QCoreApplication::translate(
+                               "FirstStart", "%1 belongs to the administrator: see the receive log")
+                               .arg(facts.refusedDevice);
         notice.logLines << groupAdvice(facts.refusedDevice, facts.refusedGroup);
     } else {
-        notice.tip = NoModemFound;
+        notice.tip = noModemFound();
     }
     notice.logLines << reportLines(facts.finderReport);
     return notice;
@@ -92,10 +107,24 @@ QString readFinderReport(const QString &path)
 
 QString refusedDeviceIn(const QString &report)
 {
-    // ringvane-find-modems: "<device>[ (<stable name>)]: you may not open it. <advice>"
-    static const QRegularExpression line(QStringLiteral("^(/\\S+)(?: \\([^)\\n]*\\))?: you may not open it\\."),
-                                         QRegularExpression::MultilineOption);
-    return line.match(report).captured(1);
+    // ringvane-find-modems: "<device>[ (<stable name>)]: you may not open it. <advice>", in
+    // the language it was run in: the launcher runs it just before the program, so that is
+    // the program's language, or English.
+    static const char *const refused =
+        QT_TRANSLATE_NOOP("ringvane-find-modems", "%1: you may not open it. %2");
+    const QString device = QStringLiteral("(/\\S+)(?: \\([^)\\n]*\\))?");
+    for (const QString &sentence : {QString::fromUtf8(refused),
+                                    QCoreApplication::translate("ringvane-find-modems", refused)}) {
+        const QString before = sentence.left(sentence.indexOf(QLatin1String("%2"))).trimmed();
+        if (!before.startsWith(QLatin1String("%1")) || before.size() < 3)
+            continue;
+        const QRegularExpression line(QLatin1Char('^') + device +
+                                          QRegularExpression::escape(before.mid(2)),
+                                      QRegularExpression::MultilineOption);
+        if (const QString found = line.match(report).captured(1); !found.isEmpty())
+            return found;
+    }
+    return {};
 }
 
 } // namespace modem

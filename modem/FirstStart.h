@@ -27,8 +27,8 @@ struct StartNotice
     QStringList logLines; // after the date and the tip, as a report of the modem link gives them
 };
 
-inline const QString NoModemFound =
-    QStringLiteral("No caller-ID modem found: see Help, or run ringvane-find-modems in a terminal");
+// The tip when no modem is there, in the user's language.
+QString noModemFound();
 
 std::optional<StartNotice> startNotice(const StartFacts &facts);
 
@@ -41,7 +41,8 @@ QString finderReportPath();
 inline constexpr qint64 ReportReadLimit = 64 * 1024;
 QString readFinderReport(const QString &path);
 
-// The first device the report says its user may not open, empty when none.
+// The first device the report says its user may not open, empty when none. The report
+// may be in English or in the language the program speaks.
 QString refusedDeviceIn(const QString &report);
 
 } // namespace modem

@@ -76,7 +76,7 @@ void LineGuard::takeLine(const QString &line)
         } else if (error) {
             // Still on hook: there is nothing to put back.
             m_timer.stop();
-            refuse(QStringLiteral("it answered ERROR to ATH1"));
+            refuse(tr("it answered ERROR to ATH1"));
             finish();
         }
     } else if (m_step == Step::OnHook && (ok || error || line == u"NO CARRIER")) {
@@ -87,7 +87,7 @@ void LineGuard::takeLine(const QString &line)
 void LineGuard::putBack()
 {
     if (!m_answered)
-        refuse(QStringLiteral("it did not answer ATH1"));
+        refuse(tr("it did not answer ATH1"));
     // Sent even so: a modem that went off hook without a word must not keep the line.
     m_send(m_hangUp);
     m_step = Step::OnHook;

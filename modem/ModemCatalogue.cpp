@@ -2,6 +2,8 @@
 
 #include "modem/RegistryAccess.h"
 
+#include <QCoreApplication>
+
 namespace modem {
 
 namespace {
@@ -13,16 +15,19 @@ const QChar CR(13);
 
 ModemReport badConfigurationReport()
 {
-    return {QStringLiteral("The configuration of modem is not correct\uFF01"),
-            QStringLiteral("Please firstly check your modem configuration."),
+    return {QCoreApplication::translate("ModemCatalogue",
+                                        "The configuration of modem is not correct！"),
+            QCoreApplication::translate("ModemCatalogue",
+                                        "Please firstly check your modem configuration."),
             {}};
 }
 
 ModemReport callerIdUnsupportedReport()
 {
-    return {QStringLiteral("your modem don't support ringvane\uFF01"),
-            QStringLiteral("Sorry,your modem don't support ringvane!"),
-            {}};
+    return {
+        QCoreApplication::translate("ModemCatalogue", "your modem don't support ringvane！"),
+        QCoreApplication::translate("ModemCatalogue", "Sorry,your modem don't support ringvane!"),
+        {}};
 }
 
 ModemCatalogue listModems()

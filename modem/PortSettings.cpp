@@ -5,6 +5,7 @@
 #include "failure/Failure.h"
 #include "locale/LocaleDates.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QtEndian>
 
@@ -109,14 +110,18 @@ std::optional<ModemReport> openFailureReport(int errorStatus, bool permissionDen
                                              const QString &devicePath)
 {
     if (errorStatus == ErrorNumber::InvalidPortNumber)
-        return ModemReport{QStringLiteral("Modem haven't been installed properly"),
-                           QStringLiteral("Please firstly make sure your modem is installed correctly."),
-                           {}};
+        return ModemReport{
+            QCoreApplication::translate("PortSettings", "Modem haven't been installed properly"),
+            QCoreApplication::translate(
+                "PortSettings", "Please firstly make sure your modem is installed correctly."),
+            {}};
     if (errorStatus != ErrorNumber::PortAlreadyOpen)
         return std::nullopt;
-    ModemReport report{QStringLiteral("Sorry , I couldn't use the modem"),
-                       QStringLiteral("Maybe other applications are using the modem now."),
-                       {}};
+    ModemReport report{
+        QCoreApplication::translate("PortSettings", "Sorry , I couldn't use the modem"),
+        QCoreApplication::translate("PortSettings",
+                                    "Maybe other applications are using the modem now."),
+        {}};
     if (permissionDenied)
         report.extraLines.append(permissionAdvice(systemReason, devicePath));
     return report;
@@ -126,22 +131,31 @@ QString permissionAdvice(const QString &systemReason, const QString &devicePath)
 {
     QString reason = plainLine(systemReason);
     if (reason.isEmpty())
-        reason = QStringLiteral("Permission denied");
-    const QString device = devicePath.isEmpty() ? QStringLiteral("the modem") : plainLine(devicePath);
+        reason = QCoreApplication::translate("PortSettings", "Permission denied");
+    if (devicePath.isEmpty())
+        return QCoreApplication::translate("PortSettings",
+                                           "The system refused access to the modem (%1): join the "
+                                           "group the device belongs to (usually dialout), then "
+                                           "log in again.")
+            .arg(reason);
+    const QString device = plainLine(devicePath);
     const QString group = deviceGroup(devicePath);
     if (group.isEmpty())
-        return QStringLiteral("The system refused access to %1 (%2): join the group the device "
-                              "belongs to (usually dialout), then log in again.")
+        return QCoreApplication::translate("PortSettings",
+                                           "The system refused access to %1 (%2): join the group "
+                                           "the device belongs to (usually dialout), then log in "
+                                           "again.")
             .arg(device, reason);
-    return QStringLiteral("The system refused access to %1 (%2). %3")
+    return QCoreApplication::translate("PortSettings", "The system refused access to %1 (%2). %3")
         .arg(device, reason, groupAdvice(devicePath, group));
 }
 
 ModemReport deviceLostReport()
 {
-    return {QStringLiteral("The modem has gone away"),
-            QStringLiteral(
-                "Monitoring is off until the modem is connected again; then it resumes by itself."),
+    return {QCoreApplication::translate("PortSettings", "The modem has gone away"),
+            QCoreApplication::translate("PortSettings",
+                                        "Monitoring is off until the modem is connected again; "
+                                        "then it resumes by itself."),
             {}};
 }
 

@@ -1,5 +1,6 @@
 #include "platform/linux/FreedesktopNotifications.h"
 
+#include <QCoreApplication>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
 #include <QDBusPendingCallWatcher>
@@ -29,16 +30,21 @@ QString reasonFor(const QDBusError &error, qint64 elapsedMs)
 {
     switch (error.type()) {
     case QDBusError::ServiceUnknown:
-        return QStringLiteral("no notification service on the session bus");
+        return QCoreApplication::translate("FreedesktopNotifications",
+                                           "no notification service on the session bus");
     case QDBusError::NoReply:
     case QDBusError::Timeout:
     case QDBusError::TimedOut:
-        if (elapsedMs >= FreedesktopNotifications::kCallTimeoutMs - 500)
-            return QStringLiteral("the notification service did not answer within %1 seconds")
-                .arg(FreedesktopNotifications::kCallTimeoutMs / 1000);
-        return QStringLiteral("the notification service did not answer");
+        if (elapsedMs >= FreedesktopNotifications::kCallTimeoutMs - 500) {
+            const int seconds = FreedesktopNotifications::kCallTimeoutMs / 1000;
+            return QCoreApplication::translate(
+                "FreedesktopNotifications",
+                "the notification service did not answer within %n seconds", nullptr, seconds);
+        }
+        return QCoreApplication::translate("FreedesktopNotifications",
+                                           "the notification service did not answer");
     case QDBusError::Disconnected:
-        return QStringLiteral("the session bus went away");
+        return QCoreApplication::translate("FreedesktopNotifications", "the session bus went away");
     default:
         return error.message().isEmpty() ? error.name() : error.message();
     }
@@ -56,8 +62,7 @@ FreedesktopNotifications::FreedesktopNotifications(const QDBusConnection &bus, Q
 {
     if (!m_bus.isConnected()) {
         const QString detail = m_bus.lastError().message();
-        giveUp(detail.isEmpty() ? QStringLiteral("no session bus")
-                                : QStringLiteral("no session bus (%1)").arg(detail));
+        giveUp(detail.isEmpty() ? tr("no session bus") : tr("no session bus (%1)").arg(detail));
         return;
     }
     // Any sender: naming the service here would make QtDBus look up its owner, a call
@@ -206,7 +211,7 @@ void FreedesktopNotifications::giveUp(const QString &reason)
     m_entries.clear();
     m_order.clear();
     m_handleOfId.clear();
-    const QString text = QStringLiteral("Desktop notifications are not available: %1").arg(reason);
+    const QString text = tr("Desktop notifications are not available: %1").arg(reason);
     QMetaObject::invokeMethod(
         this, [this, text] { Q_EMIT unavailable(text); }, Qt::QueuedConnection);
 }

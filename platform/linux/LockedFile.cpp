@@ -1,5 +1,6 @@
 #include "platform/LockedFile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -69,13 +70,13 @@ LockedFile::~LockedFile()
 QString LockedFile::unsafeBecause(bool folder, quint32 mode, quint32 owner, quint32 user)
 {
     if (folder && !S_ISDIR(mode))
-        return QStringLiteral("it is not a folder");
+        return QCoreApplication::translate("LockedFile", "it is not a folder");
     if (!folder && !S_ISREG(mode))
-        return QStringLiteral("it is not a regular file");
+        return QCoreApplication::translate("LockedFile", "it is not a regular file");
     if (owner != user)
-        return QStringLiteral("it belongs to another user");
+        return QCoreApplication::translate("LockedFile", "it belongs to another user");
     if (mode & (S_IWGRP | S_IWOTH))
-        return QStringLiteral("other users may write to it");
+        return QCoreApplication::translate("LockedFile", "other users may write to it");
     return {};
 }
 
@@ -98,11 +99,13 @@ Result<LockedFile::Opening> LockedFile::open(const QString &path, bool create)
             if (error == ENOENT && !create)
                 return std::move(result);
             if (error == ELOOP)
-                return unsafe(QStringLiteral("it is a symbolic link"));
+                return unsafe(QCoreApplication::translate("LockedFile", "it is a symbolic link"));
             if (error == EISDIR || error == ENXIO || error == ENODEV)
-                return unsafe(QStringLiteral("it is not a regular file"));
+                return unsafe(
+                    QCoreApplication::translate("LockedFile", "it is not a regular file"));
             if (error == EACCES || error == EPERM)
-                return unsafe(QStringLiteral("it may not be opened (%1)").arg(systemText(error)));
+                return unsafe(QCoreApplication::translate("LockedFile", "it may not be opened (%1)")
+                                  .arg(systemText(error)));
             return systemFailure(error);
         }
         struct stat held = {};
@@ -145,7 +148,8 @@ Result<LockedFile::Opening> LockedFile::open(const QString &path, bool create)
         result.kind = Opening::Kind::Opened;
         return std::move(result);
     }
-    return Failure(0, QStringLiteral("the file kept changing while it was being opened"));
+    return Failure(0, QCoreApplication::translate(
+                          "LockedFile", "the file kept changing while it was being opened"));
 }
 
 Result<void> LockedFile::makeOwnFolder(const QString &path)
@@ -175,7 +179,7 @@ Result<void> LockedFile::makeOwnFolder(const QString &path)
         if ((error != ELOOP && error != ENOTDIR) || ::lstat(name.constData(), &st) != 0 ||
             !S_ISLNK(st.st_mode))
             return systemFailure(error);
-        why = QStringLiteral("it is a symbolic link");
+        why = QCoreApplication::translate("LockedFile", "it is a symbolic link");
     } else {
         const bool read = ::fstat(fd, &st) == 0;
         const int error = errno;
@@ -186,10 +190,12 @@ Result<void> LockedFile::makeOwnFolder(const QString &path)
         if (why.isEmpty())
             return {};
     }
-    const QString remedy = st.st_uid == ::geteuid() && S_ISDIR(st.st_mode)
-                               ? QStringLiteral("\"chmod go-w %1\" makes it safe").arg(absolute)
-                               : QStringLiteral("remove or rename it, and a folder of your own "
-                                                "will take its place");
+    const QString remedy =
+        st.st_uid == ::geteuid() && S_ISDIR(st.st_mode)
+            ? QCoreApplication::translate("LockedFile", "\"%1\" makes it safe")
+                  .arg(QStringLiteral("chmod go-w ") + absolute)
+            : QCoreApplication::translate("LockedFile", "remove or rename it, and a folder of "
+                                                        "your own will take its place");
     return Failure(0, why + QStringLiteral("; ") + remedy);
 }
 

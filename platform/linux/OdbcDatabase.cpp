@@ -8,6 +8,7 @@
 #include "platform/linux/OdbcApi.h"
 #include "platform/linux/OdbcConfig.h"
 
+#include <QCoreApplication>
 #include <QHash>
 
 #include <algorithm>
@@ -407,8 +408,8 @@ public:
         }
         if (!SQL_SUCCEEDED(rc)) {
             atEnd = true;
-            throw connection->statementFailure(statement,
-                                               QStringLiteral("Could not read the next row."));
+            throw connection->statementFailure(
+                statement, QCoreApplication::translate("Database", "Could not read the next row."));
         }
         ++rowsRead;
         atEnd = false;
@@ -472,7 +473,8 @@ public:
         case ReadAs::Binary:
             return readLong(number, readAs);
         }
-        throw connection->statementFailure(statement, QStringLiteral("Could not read a value."));
+        throw connection->statementFailure(
+            statement, QCoreApplication::translate("Database", "Could not read a value."));
     }
 
     // Text and binary values in pieces: most fit the first one.
@@ -490,8 +492,8 @@ public:
             if (rc == SQL_NO_DATA)
                 break;
             if (!SQL_SUCCEEDED(rc))
-                throw connection->statementFailure(statement,
-                                                   QStringLiteral("Could not read a value."));
+                throw connection->statementFailure(
+                    statement, QCoreApplication::translate("Database", "Could not read a value."));
             if (indicator == SQL_NULL_DATA)
                 return QVariant(metaTypeFor(readAs));
             const SQLLEN room = SQLLEN(sizeof piece) - terminator;
@@ -578,7 +580,8 @@ SQLHSTMT Connection::Impl::takeStatement(SQLULEN maxRows)
         spares.pop_back();
     } else {
         if (!SQL_SUCCEEDED(api->AllocHandle(SQL_HANDLE_STMT, dbc, &statement)))
-            throw failureOn(SQL_HANDLE_DBC, dbc, QStringLiteral("Could not make a statement."));
+            throw failureOn(SQL_HANDLE_DBC, dbc,
+                            QCoreApplication::translate("Database", "Could not make a statement."));
         if (driverTimesQueries && queryTimeout > 0)
             api->SetStmtAttr(statement, SQL_ATTR_QUERY_TIMEOUT,
                              reinterpret_cast<SQLPOINTER>(SQLULEN(queryTimeout)), 0);
@@ -625,7 +628,8 @@ std::vector<Column> Connection::Impl::describe(SQLHSTMT statement) const
 {
     SQLSMALLINT count = 0;
     if (!SQL_SUCCEEDED(api->NumResultCols(statement, &count)))
-        throw statementFailure(statement, QStringLiteral("Could not read the columns."));
+        throw statementFailure(
+            statement, QCoreApplication::translate("Database", "Could not read the columns."));
     std::vector<Column> columns(size_t(std::max<SQLSMALLINT>(count, 0)));
     for (SQLSMALLINT i = 0; i < count; ++i) {
         SQLCHAR name[256] = {};
@@ -636,7 +640,8 @@ std::vector<Column> Connection::Impl::describe(SQLHSTMT statement) const
         SQLSMALLINT nullable = 0;
         if (!SQL_SUCCEEDED(api->DescribeCol(statement, SQLUSMALLINT(i + 1), name, sizeof name,
                                             &nameLength, &sqlType, &size, &digits, &nullable)))
-            throw statementFailure(statement, QStringLiteral("Could not read the columns."));
+            throw statementFailure(
+                statement, QCoreApplication::translate("Database", "Could not read the columns."));
         const auto *text = reinterpret_cast<const char *>(name);
         columns[size_t(i)] = {QString::fromUtf8(text, qstrnlen(text, sizeof name)),
                               readAsFor(sqlType)};
@@ -652,7 +657,9 @@ void Connection::Impl::endTransaction(SQLSMALLINT completion)
     std::optional<Failure> failure;
     SQLRETURN rc = api->EndTran(SQL_HANDLE_DBC, dbc, completion);
     if (!SQL_SUCCEEDED(rc)) {
-        failure = failureOn(SQL_HANDLE_DBC, dbc, QStringLiteral("The transaction could not end."));
+        failure =
+            failureOn(SQL_HANDLE_DBC, dbc,
+                      QCoreApplication::translate("Database", "The transaction could not end."));
         // A commit that failed leaves nothing half-stored.
         if (completion == SQL_COMMIT)
             api->EndTran(SQL_HANDLE_DBC, dbc, SQL_ROLLBACK);
@@ -661,7 +668,9 @@ void Connection::Impl::endTransaction(SQLSMALLINT completion)
     rc = api->SetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT,
                              reinterpret_cast<SQLPOINTER>(SQLULEN(SQL_AUTOCOMMIT_ON)), 0);
     if (!failure && !SQL_SUCCEEDED(rc))
-        failure = failureOn(SQL_HANDLE_DBC, dbc, QStringLiteral("The transaction could not end."));
+        failure =
+            failureOn(SQL_HANDLE_DBC, dbc,
+                      QCoreApplication::translate("Database", "The transaction could not end."));
     if (failure)
         throw *failure;
 }
@@ -689,7 +698,7 @@ SQLHSTMT Connection::Impl::columnProbe(const QString &table)
         return *it;
     SQLHSTMT probe =
         prepared(QStringLiteral("SELECT * FROM ") + table + QStringLiteral(" WHERE 1=0"),
-                 QStringLiteral("The source could not be opened."));
+                 QCoreApplication::translate("Database", "The source could not be opened."));
     columnProbes.insert(table, probe);
     return probe;
 }
@@ -715,7 +724,8 @@ SQLHSTMT Connection::Impl::insertFor(const QString &table, const QStringList &co
         sql += QStringLiteral(" (%1) VALUES (%2)")
                    .arg(names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
     }
-    SQLHSTMT insert = prepared(sql, QStringLiteral("Could not prepare the new row."));
+    SQLHSTMT insert =
+        prepared(sql, QCoreApplication::translate("Database", "Could not prepare the new row."));
     inserts.insert(key, insert);
     return insert;
 }
@@ -772,9 +782,11 @@ void Connection::Open(const QString &connectionString, const QString &user, cons
 
     c.api = odbc::load(c.driverManager);
     if (!c.api)
-        throw Failure(ErrorNumber::ProviderNotFound,
-                      QStringLiteral("Provider cannot be found. It may not be properly installed."),
-                      kLayer);
+        throw Failure(
+            ErrorNumber::ProviderNotFound,
+            QCoreApplication::translate(
+                "Database", "Provider cannot be found. It may not be properly installed."),
+            kLayer);
     const Api &api = *c.api;
 
     // The SQLite driver ignores the query timeout. Its own busy timeout (Timeout, in
@@ -788,17 +800,18 @@ void Connection::Open(const QString &connectionString, const QString &user, cons
     const QByteArray text =
         connectionStringFor(connectionString, user, password, additions).toUtf8();
     if (text.size() > SHRT_MAX)
-        fail(QStringLiteral("The connection string is too long."));
+        fail(QCoreApplication::translate("Database", "The connection string is too long."));
 
     SQLHENV env = SQL_NULL_HENV;
     if (!SQL_SUCCEEDED(api.AllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env)))
-        fail(QStringLiteral("The ODBC driver manager could not start."));
+        fail(QCoreApplication::translate("Database", "The ODBC driver manager could not start."));
     api.SetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQLULEN(SQL_OV_ODBC3)),
                    0);
     SQLHDBC dbc = SQL_NULL_HDBC;
     if (!SQL_SUCCEEDED(api.AllocHandle(SQL_HANDLE_DBC, env, &dbc))) {
         const Failure failure = diagnosticFailure(
-            api, SQL_HANDLE_ENV, env, QStringLiteral("Could not make a connection."), {});
+            api, SQL_HANDLE_ENV, env,
+            QCoreApplication::translate("Database", "Could not make a connection."), {});
         api.FreeHandle(SQL_HANDLE_ENV, env);
         throw failure;
     }
@@ -811,7 +824,8 @@ void Connection::Open(const QString &connectionString, const QString &user, cons
         SQLSMALLINT(text.size()), nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
     if (!SQL_SUCCEEDED(rc)) {
         const Failure failure = diagnosticFailure(
-            api, SQL_HANDLE_DBC, dbc, QStringLiteral("Could not open the data source."), {});
+            api, SQL_HANDLE_DBC, dbc,
+            QCoreApplication::translate("Database", "Could not open the data source."), {});
         api.FreeHandle(SQL_HANDLE_DBC, dbc);
         api.FreeHandle(SQL_HANDLE_ENV, env);
         throw failure;
@@ -853,7 +867,8 @@ qint64 Connection::Execute(const QString &statement, const QVariantList &paramet
     SQLHSTMT handle = c.takeStatement();
     BoundParameters bound;
     if (!c.run(handle, statement, parameters, bound)) {
-        const Failure failure = c.statementFailure(handle, QStringLiteral("The statement failed."));
+        const Failure failure = c.statementFailure(
+            handle, QCoreApplication::translate("Database", "The statement failed."));
         c.giveBack(handle, 0, !bound.empty());
         throw failure;
     }
@@ -873,8 +888,9 @@ int Connection::BeginTrans()
     if (!SQL_SUCCEEDED(
             c.api->SetConnectAttr(c.dbc, SQL_ATTR_AUTOCOMMIT,
                                   reinterpret_cast<SQLPOINTER>(SQLULEN(SQL_AUTOCOMMIT_OFF)), 0)))
-        throw c.failureOn(SQL_HANDLE_DBC, c.dbc,
-                          QStringLiteral("The transaction could not begin."));
+        throw c.failureOn(
+            SQL_HANDLE_DBC, c.dbc,
+            QCoreApplication::translate("Database", "The transaction could not begin."));
     c.inTransaction = true;
     return 1;
 }
@@ -963,7 +979,8 @@ void Recordset::Open(const QString &source, Connection &connection, CursorType /
             c.freeStatement(probe);
             probe = c.columnProbe(source);
             if (!SQL_SUCCEEDED(c.api->Execute(probe)))
-                throw c.statementFailure(probe, QStringLiteral("The source could not be opened."));
+                throw c.statementFailure(probe, QCoreApplication::translate(
+                                                    "Database", "The source could not be opened."));
         }
         try {
             columns = c.describe(probe);
@@ -977,8 +994,9 @@ void Recordset::Open(const QString &source, Connection &connection, CursorType /
         const QString text = isTable ? QStringLiteral("SELECT * FROM ") + source : source;
         try {
             if (!c.run(statement, text, parameters, d.parameters))
-                throw c.statementFailure(statement,
-                                         QStringLiteral("The source could not be opened."));
+                throw c.statementFailure(
+                    statement,
+                    QCoreApplication::translate("Database", "The source could not be opened."));
             columns = c.describe(statement);
         } catch (...) {
             c.giveBack(statement, SQLULEN(d.maxRecords), !d.parameters.empty());
@@ -1003,7 +1021,8 @@ void Recordset::Open(const QString &source, Connection &connection, CursorType /
         return;
     try {
         if (!d.bindColumns())
-            throw c.statementFailure(d.statement, QStringLiteral("Could not read the columns."));
+            throw c.statementFailure(d.statement, QCoreApplication::translate(
+                                                      "Database", "Could not read the columns."));
         d.advance();
     } catch (...) {
         d.detach();
@@ -1062,7 +1081,8 @@ void Recordset::Update()
     if (SQL_SUCCEEDED(rc))
         rc = c.api->Execute(insert);
     if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA)
-        throw c.statementFailure(insert, QStringLiteral("The row could not be stored."));
+        throw c.statementFailure(
+            insert, QCoreApplication::translate("Database", "The row could not be stored."));
 }
 
 void Recordset::CancelUpdate()

@@ -3,6 +3,7 @@
 #include "platform/Registry.h"
 #include "platform/XdgFolders.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -551,7 +552,8 @@ Result<void> writeRegistryFile(const QString &path, const Hive &hive)
 {
     const QFileInfo info(path);
     if (!QDir().mkpath(info.absolutePath()))
-        return Failure(0, QStringLiteral("cannot create the folder %1").arg(info.absolutePath()));
+        return Failure(0, QCoreApplication::translate("RegistryFile", "cannot create the folder %1")
+                              .arg(info.absolutePath()));
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(toRegistryText(hive)) < 0 || !file.commit())
         return Failure(0, file.errorString());

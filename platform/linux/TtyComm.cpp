@@ -112,8 +112,8 @@ void TtyComm::failOpen(int number, const QString &reason, bool permission)
     m_lastReason = reason;
     m_lastWasPermission = permission;
     if (number == ErrorNumber::InvalidPortNumber)
-        throw Failure(number, QStringLiteral("Invalid port number"));
-    throw Failure(number, QStringLiteral("Port already open"));
+        throw Failure(number, tr("Invalid port number"));
+    throw Failure(number, tr("Port already open"));
 }
 
 QString TtyComm::devicePath() const
@@ -132,11 +132,11 @@ void TtyComm::openPort()
     m_lastReason.clear();
     m_lastWasPermission = false;
     if (m_commPort < 1)
-        failOpen(ErrorNumber::InvalidPortNumber, QStringLiteral("Invalid port number"));
+        failOpen(ErrorNumber::InvalidPortNumber, tr("Invalid port number"));
 
     const QString device = devicePath();
     if (device.isEmpty())
-        failOpen(ErrorNumber::InvalidPortNumber, QStringLiteral("No device for this port"));
+        failOpen(ErrorNumber::InvalidPortNumber, tr("No device for this port"));
     const QByteArray native = QFile::encodeName(device);
 
     struct stat st {};
@@ -147,7 +147,7 @@ void TtyComm::openPort()
         failOpen(ErrorNumber::PortAlreadyOpen, systemText(error), error == EACCES || error == EPERM);
     }
     if (!S_ISCHR(st.st_mode))
-        failOpen(ErrorNumber::InvalidPortNumber, QStringLiteral("Not a serial device"));
+        failOpen(ErrorNumber::InvalidPortNumber, tr("Not a serial device"));
 
     m_port.setPortName(device);
     m_port.setBaudRate(m_line.baud);
@@ -169,12 +169,12 @@ void TtyComm::openPort()
             failOpen(ErrorNumber::PortAlreadyOpen, reason, denied);
         }
         if (!isTerminal(native))
-            failOpen(ErrorNumber::InvalidPortNumber, QStringLiteral("Not a serial device (%1)").arg(reason));
+            failOpen(ErrorNumber::InvalidPortNumber, tr("Not a serial device (%1)").arg(reason));
         failOpen(ErrorNumber::PortAlreadyOpen, reason);
     }
     if (::isatty(m_port.handle()) != 1) {
         m_port.close();
-        failOpen(ErrorNumber::InvalidPortNumber, QStringLiteral("Not a serial device"));
+        failOpen(ErrorNumber::InvalidPortNumber, tr("Not a serial device"));
     }
 
     // Whatever a previous session left in the device is not for us.

@@ -1,7 +1,10 @@
 #include "modem/FirstStart.h"
+#include "modem/PortSettings.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTranslator>
 
 #include <gtest/gtest.h>
 
@@ -94,4 +97,34 @@ TEST(FinderReport, TheFirstRefusedDeviceIsFound)
     EXPECT_EQ(modem::refusedDeviceIn(kReport), QStringLiteral("/dev/ttyUSB0"));
     EXPECT_EQ(modem::refusedDeviceIn(QStringLiteral("/dev/ttyS1: you may not open it. x")), QStringLiteral("/dev/ttyS1"));
     EXPECT_TRUE(modem::refusedDeviceIn(QStringLiteral("/dev/ttyS0: cannot open it (you may not open it.); skipped.")).isEmpty());
+}
+
+TEST(FirstStart, TheReceiveLogInGerman)
+{
+    QTranslator german;
+    ASSERT_TRUE(german.load(QStringLiteral(":/i18n/ringvane_de.qm")));
+    QCoreApplication::installTranslator(&german);
+    const auto notice = modem::startNotice({false, false, true, {}, {}, {}});
+    // The German finder's line, as the launcher keeps it.
+    const QString refused =
+        QCoreApplication::translate("ringvane-find-modems", "%1: you may not open it. %2")
+            .arg(QStringLiteral("/dev/ttyUSB1 (/dev/serial/by-id/usb-y)"), QStringLiteral("..."));
+    const struct
+    {
+        QString said;
+        const char *german;
+    } cases[] = {
+        {notice->tip, "Kein Modem mit Rufnummernanzeige gefunden: siehe Hilfe, oder führen Sie "
+                      "ringvane-find-modems in einem Terminal aus"},
+        {notice->logLines.value(0), "ringvane-find-modems hat keinen Bericht hinterlassen: Führen "
+                                    "Sie es in einem Terminal aus, um nach Modems zu suchen und "
+                                    "zu sehen, warum keines gefunden wurde."},
+        {modem::deviceLostReport().message, "Das Modem ist nicht mehr da"},
+        {refused, "/dev/ttyUSB1 (/dev/serial/by-id/usb-y): Sie dürfen es nicht öffnen. ..."},
+        {modem::refusedDeviceIn(kReport.section(u'\n', 0, 0) + u'\n' + refused), "/dev/ttyUSB1"},
+        {modem::refusedDeviceIn(kReport), "/dev/ttyUSB0"}, // and the English one still
+    };
+    QCoreApplication::removeTranslator(&german);
+    for (const auto &c : cases)
+        EXPECT_EQ(c.said, QString::fromUtf8(c.german));
 }

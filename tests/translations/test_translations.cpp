@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTranslator>
 
 #include <gtest/gtest.h>
 
@@ -52,6 +53,50 @@ TEST(Translations, CommandErrorsFollowTheLanguage)
         const QString said = callsErrorUnder(c);
         EXPECT_TRUE(said.startsWith(QString::fromUtf8(c.said)))
             << c.locale << " " << (c.setting ? c.setting : "-") << ": " << said.toStdString();
+    }
+}
+
+struct SetupCase
+{
+    const char *command;
+    const char *argument;
+    const char *locale;
+    int exitCode;
+    bool onStandardError;
+    const char *said; // part of what the command prints
+};
+
+TEST(Translations, SetupCommandsSpeakTheLanguage)
+{
+    const SetupCase cases[] = {
+        {RINGVANE_SETUP_CALLLOG_COMMAND, "--bogus", "C.UTF-8", 1, true, "Unknown argument: --bogus\n"},
+        {RINGVANE_SETUP_CALLLOG_COMMAND, "--bogus", "de_DE.UTF-8", 1, true, "Unbekanntes Argument: --bogus\n"},
+        {RINGVANE_SETUP_CALLLOG_COMMAND, "--bogus", "zh_CN.UTF-8", 1, true, "未知参数：--bogus\n"},
+        {RINGVANE_SETUP_CALLLOG_COMMAND, "--help", "C.UTF-8", 0, false, "Prepares Ringvane's call log:"},
+        {RINGVANE_SETUP_CALLLOG_COMMAND, "--help", "de_DE.UTF-8", 0, false, "Richtet die Anrufliste von Ringvane ein:"},
+        {RINGVANE_SETUP_CALLLOG_COMMAND, "--help", "zh_CN.UTF-8", 0, false, "准备 Ringvane 的通话记录："},
+        {RINGVANE_FIND_MODEMS_COMMAND, "x", "C.UTF-8", 2, true, "ringvane-find-modems: unexpected argument x\n"},
+        {RINGVANE_FIND_MODEMS_COMMAND, "x", "de_DE.UTF-8", 2, true, "ringvane-find-modems: unerwartetes Argument x\n"},
+        {RINGVANE_FIND_MODEMS_COMMAND, "x", "zh_CN.UTF-8", 2, true, "ringvane-find-modems: 多余的参数 x\n"},
+        {RINGVANE_FIND_MODEMS_COMMAND, "--help", "C.UTF-8", 0, false, "Probe only this device (repeatable)."},
+        {RINGVANE_FIND_MODEMS_COMMAND, "--help", "de_DE.UTF-8", 0, false, "Nur dieses Gerät prüfen (mehrfach möglich)."},
+        {RINGVANE_FIND_MODEMS_COMMAND, "--help", "zh_CN.UTF-8", 0, false, "只探测此设备（可多次指定）。"},
+    };
+    for (const SetupCase &c : cases) {
+        QTemporaryDir config;
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(u"LANGUAGE"_qs);
+        env.insert(u"LC_ALL"_qs, QString::fromLatin1(c.locale));
+        env.insert(u"XDG_CONFIG_HOME"_qs, config.path());
+        process.setProcessEnvironment(env);
+        process.start(QString::fromLatin1(c.command), {QString::fromLatin1(c.argument)});
+        process.waitForFinished(30000);
+        const QString said = QString::fromUtf8(c.onStandardError ? process.readAllStandardError()
+                                                                 : process.readAllStandardOutput());
+        EXPECT_EQ(process.exitCode(), c.exitCode) << c.command << " " << c.argument;
+        EXPECT_TRUE(said.contains(QString::fromUtf8(c.said)))
+            << c.locale << " " << c.argument << ": " << said.toStdString();
     }
 }
 
@@ -111,6 +156,30 @@ TEST(Translations, PluralsInEachLanguage)
                 .arg(0)
                 .arg(0);
         EXPECT_TRUE(said.startsWith(QString::fromUtf8(c.said))) << said.toStdString();
+    }
+}
+
+TEST(Translations, NotificationTimeLimitInEachLanguage)
+{
+    const struct
+    {
+        const char *language;
+        int seconds;
+        const char *said;
+    } cases[] = {
+        {"de", 1, "innerhalb von 1 Sekunde nicht"},   {"de", 2, "innerhalb von 2 Sekunden nicht"},
+        {"de", 5, "innerhalb von 5 Sekunden nicht"},  {"zh_CN", 1, "在 1 秒内没有应答"},
+        {"zh_CN", 2, "在 2 秒内没有应答"},           {"zh_CN", 5, "在 5 秒内没有应答"},
+    };
+    for (const auto &c : cases) {
+        QTranslator translator;
+        ASSERT_TRUE(translator.load(QStringLiteral(":/i18n/ringvane_") + QLatin1String(c.language)));
+        QCoreApplication::installTranslator(&translator);
+        const QString said = QCoreApplication::translate(
+            "FreedesktopNotifications", "the notification service did not answer within %n seconds",
+            nullptr, c.seconds);
+        QCoreApplication::removeTranslator(&translator);
+        EXPECT_TRUE(said.contains(QString::fromUtf8(c.said))) << said.toStdString();
     }
 }
 

@@ -29,7 +29,9 @@ enum ExitCode {
     ExitNoOdbc = 4,
 };
 
-const char *const kUsage = R"(Usage: ringvane-setup-calllog [--add-columns] [--add-name-column] [--help]
+const char *const kUsage =
+    QT_TRANSLATE_NOOP("ringvane-setup-calllog",
+                      R"(Usage: ringvane-setup-calllog [--add-columns] [--add-name-column] [--help]
 
 Prepares Ringvane's call log: the table IDList (with an index on its datetime column)
 in the ODBC data source "CallerID". A new table has four columns: datetime, number,
@@ -71,7 +73,7 @@ not hang at start-up waiting for it.
 
 Exit status: 0 done, 1 wrong arguments, 2 a file could not be written, 3 the data source
 could not be opened or the table not created, 4 the ODBC support is not installed.
-)";
+)");
 
 const QString kAddColumns = QStringLiteral("--add-columns");
 const QString kAddNameColumn = QStringLiteral("--add-name-column");
@@ -114,8 +116,10 @@ bool createCallLogFile(const QString &dbPath)
         return true;
     QFile db(dbPath);
     if (!db.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-        err() << "Could not create the call log file " << dbPath << ": " << db.errorString()
-              << ".\n";
+        err() << QCoreApplication::translate("ringvane-setup-calllog",
+                                             "Could not create the call log file %1: %2.")
+                     .arg(dbPath, db.errorString())
+              << '\n';
         return false;
     }
     db.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
@@ -127,7 +131,10 @@ bool addDataSource(const QString &iniPath, const QString &iniText)
 {
     const QString dir = dataDirectory();
     if (!QDir().mkpath(dir)) {
-        err() << "Could not create the folder " << dir << ".\n";
+        err() << QCoreApplication::translate("ringvane-setup-calllog",
+                                             "Could not create the folder %1.")
+                     .arg(dir)
+              << '\n';
         return false;
     }
     const QString dbPath = dir + QStringLiteral("/calllog.db");
@@ -154,12 +161,17 @@ bool addDataSource(const QString &iniPath, const QString &iniText)
         : QFileDevice::ReadOwner | QFileDevice::WriteOwner;
     QSaveFile file(iniPath);
     if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0 || !file.commit()) {
-        err() << "Could not write " << iniPath << ": " << file.errorString() << ".\n";
+        err() << QCoreApplication::translate("ringvane-setup-calllog", "Could not write %1: %2.")
+                     .arg(iniPath, file.errorString())
+              << '\n';
         return false;
     }
     QFile::setPermissions(iniPath, permissions);
-    out() << "Added the data source CallerID to " << iniPath << "; the call log is kept in "
-          << dbPath << ".\n";
+    out() << QCoreApplication::translate("ringvane-setup-calllog",
+                                         "Added the data source CallerID to %1; the call log is "
+                                         "kept in %2.")
+                 .arg(iniPath, dbPath)
+          << '\n';
     return true;
 }
 
@@ -171,13 +183,16 @@ int main(int argc, char **argv)
     translations::installTranslations();
     QStringList args = app.arguments().mid(1);
     if (args == QStringList{QStringLiteral("--help")} || args == QStringList{QStringLiteral("-h")}) {
-        out() << kUsage;
+        out() << QCoreApplication::translate("ringvane-setup-calllog", kUsage);
         return ExitOk;
     }
     const bool addColumns = args.removeAll(kAddColumns) > 0;
     const bool addNameColumn = args.removeAll(kAddNameColumn) > 0;
     if (!args.isEmpty()) {
-        err() << "Unknown argument: " << args.first() << "\n\n" << kUsage;
+        err() << QCoreApplication::translate("ringvane-setup-calllog", "Unknown argument: %1")
+                     .arg(args.first())
+              << "\n\n"
+              << QCoreApplication::translate("ringvane-setup-calllog", kUsage);
         return ExitUsage;
     }
 
@@ -185,20 +200,29 @@ int main(int argc, char **argv)
     QString userText;
     QString systemText;
     if (!readText(userIni, userText)) {
-        err() << "Could not read " << userIni << ".\n";
+        err() << QCoreApplication::translate("ringvane-setup-calllog", "Could not read %1.")
+                     .arg(userIni)
+              << '\n';
         return ExitFiles;
     }
     readText(db::systemDataSourceFile(), systemText); // unreadable: treated as not defining it
 
     if (odbcini::hasSection(userText, kDataSource) || odbcini::hasSection(systemText, kDataSource)) {
-        out() << "The data source CallerID already exists; it is left as it is.\n";
+        out() << QCoreApplication::translate(
+                     "ringvane-setup-calllog",
+                     "The data source CallerID already exists; it is left as it is.")
+              << '\n';
         // A SQLite file deleted under it is made anew, empty, where the entry says; the
         // entry itself, and a file that is there, stay as they are.
         const QString dbPath = db::sqliteDatabaseFile(TAPI::callLogSource());
         if (!dbPath.isEmpty() && !QFileInfo::exists(dbPath)) {
             if (!createCallLogFile(dbPath))
                 return ExitFiles;
-            out() << "The call log file " << dbPath << " was missing; it was made anew.\n";
+            out() << QCoreApplication::translate("ringvane-setup-calllog",
+                                                 "The call log file %1 was missing; it was made "
+                                                 "anew.")
+                         .arg(dbPath)
+                  << '\n';
         }
     } else if (!addDataSource(userIni, userText)) {
         return ExitFiles;
@@ -239,25 +263,45 @@ int main(int argc, char **argv)
     if (!prepared) {
         const Failure &failure = prepared.failure();
         if (failure.number() == ErrorNumber::ProviderNotFound) {
-            err() << "The ODBC support is not installed (package unixodbc).\n";
+            err() << QCoreApplication::translate(
+                         "ringvane-setup-calllog",
+                         "The ODBC support is not installed (package unixodbc).")
+                  << '\n';
             return ExitNoOdbc;
         }
-        err() << "Could not prepare the call log in the data source CallerID: "
-              << failure.description() << "\n";
+        err() << QCoreApplication::translate(
+                     "ringvane-setup-calllog",
+                     "Could not prepare the call log in the data source CallerID: %1")
+                     .arg(failure.description())
+              << '\n';
         return ExitDatabase;
     }
     for (const QString &column : std::as_const(added))
-        out() << "Added the column " << column << " to the call log table IDList.\n";
-    out() << "The call log table IDList and the table Phonebook are ready.\n";
-    QStringList missing;
-    if (!columns.withName)
-        missing << QStringLiteral("callers' names");
-    if (!columns.withAction)
-        missing << QStringLiteral("hung-up calls");
+        out() << QCoreApplication::translate("ringvane-setup-calllog",
+                                             "Added the column %1 to the call log table IDList.")
+                     .arg(column)
+              << '\n';
+    out() << QCoreApplication::translate(
+                 "ringvane-setup-calllog",
+                 "The call log table IDList and the table Phonebook are ready.")
+          << '\n';
+    QString missing;
+    if (!columns.withName && !columns.withAction)
+        missing = QCoreApplication::translate(
+            "ringvane-setup-calllog",
+            "It has no column for callers' names or for hung-up calls; %1 adds what is missing "
+            "(programs that insert into it by position must then name their columns).");
+    else if (!columns.withName)
+        missing = QCoreApplication::translate(
+            "ringvane-setup-calllog",
+            "It has no column for callers' names; %1 adds what is missing (programs that insert "
+            "into it by position must then name their columns).");
+    else if (!columns.withAction)
+        missing = QCoreApplication::translate(
+            "ringvane-setup-calllog",
+            "It has no column for hung-up calls; %1 adds what is missing (programs that insert "
+            "into it by position must then name their columns).");
     if (!missing.isEmpty())
-        out() << "It has no column for " << missing.join(QStringLiteral(" or for ")) << "; "
-              << kAddColumns
-              << " adds what is missing (programs that insert into it by position must then "
-                 "name their columns).\n";
+        out() << missing.arg(kAddColumns) << '\n';
     return ExitOk;
 }

@@ -3,6 +3,7 @@
 #include "tools/findmodems/ModemManager.h"
 #include "tools/findmodems/ModemRegistry.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -29,36 +30,62 @@ void describe(QTextStream &out, const SerialDevice &d, const ProbeResult &r, boo
     const QString who = label(d);
     switch (r.outcome) {
     case O::CallerIdModem:
-        out << QStringLiteral("%1: \"%2\" answers at %3 bit/s and reports caller ID (%4).\n")
-                   .arg(who, r.model).arg(r.baud).arg(r.callerIdCommand);
+        out << QCoreApplication::translate("ringvane-find-modems",
+                                           "%1: \"%2\" answers at %3 bit/s and reports caller ID "
+                                           "(%4).")
+                   .arg(who, r.model, QString::number(r.baud), r.callerIdCommand)
+            << '\n';
         break;
     case O::NoCallerId:
-        out << QStringLiteral("%1: \"%2\" is a modem that cannot report caller ID (it refused %3); "
-                              "not registered.\n")
-                   .arg(who, r.model, r.refused.join(QStringLiteral(", ")));
+        out << QCoreApplication::translate("ringvane-find-modems",
+                                           "%1: \"%2\" is a modem that cannot report caller ID (it "
+                                           "refused %3); not registered.")
+                   .arg(who, r.model, r.refused.join(QStringLiteral(", ")))
+            << '\n';
         break;
     case O::NotAModem:
-        out << QStringLiteral("%1: nothing answered like a modem; left alone.\n").arg(who);
+        out << QCoreApplication::translate("ringvane-find-modems",
+                                           "%1: nothing answered like a modem; left alone.")
+                   .arg(who)
+            << '\n';
         break;
     case O::StoppedAnswering:
-        out << QStringLiteral("%1: answered at first but not after a reset (ATZ); left alone.\n").arg(who);
+        out << QCoreApplication::translate("ringvane-find-modems",
+                                           "%1: answered at first but not after a reset (ATZ); "
+                                           "left alone.")
+                   .arg(who)
+            << '\n';
         break;
     case O::CommandsLost:
-        out << QStringLiteral("%1: \"%2\" did not answer OK to all of \"%3\", \"ats0=0\" and \"%4\" "
-                              "sent 50 ms apart, as Ringvane sends them; not registered.\n")
-                   .arg(who, r.model, r.initCommand, r.callerIdCommand);
+        out << QCoreApplication::translate("ringvane-find-modems",
+                                           "%1: \"%2\" did not answer OK to all of \"%3\", "
+                                           "\"ats0=0\" and \"%4\" sent 50 ms apart, as Ringvane "
+                                           "sends them; not registered.")
+                   .arg(who, r.model, r.initCommand, r.callerIdCommand)
+            << '\n';
         break;
     case O::NoPermission:
-        out << QStringLiteral("%1: you may not open it. %2\n").arg(who, modem::groupAdvice(d.path, r.group));
+        // The window finds the device in this line of the report the launcher keeps.
+        out << QCoreApplication::translate("ringvane-find-modems", "%1: you may not open it. %2")
+                   .arg(who, modem::groupAdvice(d.path, r.group))
+            << '\n';
         break;
     case O::Busy:
-        out << QStringLiteral("%1: in use by another program; not probed.%2\n")
-                   .arg(who, modemManager ? QStringLiteral(" ModemManager is running and may be the "
-                                                           "one holding it (see below).")
-                                          : QString());
+        out << (modemManager
+                    ? QCoreApplication::translate(
+                          "ringvane-find-modems",
+                          "%1: in use by another program; not probed. ModemManager is "
+                          "running and may be the one holding it (see below).")
+                    : QCoreApplication::translate("ringvane-find-modems",
+                                                  "%1: in use by another program; not probed."))
+                   .arg(who)
+            << '\n';
         break;
     case O::CannotOpen:
-        out << QStringLiteral("%1: cannot open it (%2); skipped.\n").arg(who, r.reason);
+        out << QCoreApplication::translate("ringvane-find-modems",
+                                           "%1: cannot open it (%2); skipped.")
+                   .arg(who, r.reason)
+            << '\n';
         break;
     }
 }
@@ -71,7 +98,9 @@ Result<void> keepBackup(const QString &path)
     QSaveFile backup(path + QStringLiteral(".bak"));
     if (!old.open(QIODevice::ReadOnly) || !backup.open(QIODevice::WriteOnly)
         || backup.write(old.readAll()) < 0 || !backup.commit())
-        return Failure(0, QStringLiteral("cannot keep a copy of the previous file: %1").arg(backup.errorString()));
+        return Failure(0, QCoreApplication::translate("ringvane-find-modems",
+                                                      "cannot keep a copy of the previous file: %1")
+                              .arg(backup.errorString()));
     return {};
 }
 
@@ -83,12 +112,18 @@ bool registerAll(const FinderOptions &options, QList<Found> &found, QTextStream 
     QDir().mkpath(QFileInfo(path).absolutePath());
     QLockFile lock(path + QStringLiteral(".lock"));
     if (!lock.tryLock(5000)) {
-        out << QStringLiteral("Cannot register: %1 is being changed by another program.\n").arg(path);
+        out << QCoreApplication::translate("ringvane-find-modems",
+                                           "Cannot register: %1 is being changed by another "
+                                           "program.")
+                   .arg(path)
+            << '\n';
         return false;
     }
     Result<modemreg::LoadedHive> loaded = modemreg::loadForUpdate(path, options.systemRegistryPath);
     if (!loaded) {
-        out << QStringLiteral("Cannot register: %1.\n").arg(loaded.errorString());
+        out << QCoreApplication::translate("ringvane-find-modems", "Cannot register: %1.")
+                   .arg(loaded.errorString())
+            << '\n';
         return false;
     }
     registry::Hive &hive = loaded->hive;
@@ -96,21 +131,30 @@ bool registerAll(const FinderOptions &options, QList<Found> &found, QTextStream 
     QStringList lines;
     for (const Found &f : found) {
         const modemreg::Registration reg = modemreg::registerModem(hive, f.modem);
-        lines << QStringLiteral("Registered \"%1\" on %2 as %3 (modem %4).\n")
-                     .arg(reg.model, f.modem.stablePath, reg.port, reg.modemKey);
+        lines << QCoreApplication::translate("ringvane-find-modems",
+                                             "Registered \"%1\" on %2 as %3 (modem %4).")
+                         .arg(reg.model, f.modem.stablePath, reg.port, reg.modemKey) +
+                     QLatin1Char('\n');
     }
     Result<void> written = keepBackup(path);
     if (written)
         written = registry::writeRegistryFile(path, hive);
     if (!written) {
-        out << QStringLiteral("Cannot write %1: %2. Nothing was registered.\n").arg(path, written.errorString());
+        out << QCoreApplication::translate("ringvane-find-modems",
+                                           "Cannot write %1: %2. Nothing was registered.")
+                   .arg(path, written.errorString())
+            << '\n';
         return false;
     }
     if (!copiedFrom.isEmpty())
-        out << QStringLiteral("Started %1 as a copy of %2.\n").arg(path, copiedFrom);
+        out << QCoreApplication::translate("ringvane-find-modems", "Started %1 as a copy of %2.")
+                   .arg(path, copiedFrom)
+            << '\n';
     for (const QString &line : lines)
         out << line;
-    out << QStringLiteral("Ringvane reads its modems from %1.\n").arg(path);
+    out << QCoreApplication::translate("ringvane-find-modems", "Ringvane reads its modems from %1.")
+               .arg(path)
+        << '\n';
     return true;
 }
 
@@ -127,14 +171,18 @@ int findModems(const FinderOptions &options, QTextStream &out)
     }
     if (devices.isEmpty()) {
         if (options.verbose)
-            out << "No serial or USB ports to look at.\n";
+            out << QCoreApplication::translate("ringvane-find-modems",
+                                               "No serial or USB ports to look at.")
+                << '\n';
         return 0;
     }
 
     const Result<modemreg::LoadedHive> current =
         modemreg::loadForUpdate(options.registryPath, options.systemRegistryPath);
     if (!current) {
-        out << QStringLiteral("Cannot look for modems: %1.\n").arg(current.errorString());
+        out << QCoreApplication::translate("ringvane-find-modems", "Cannot look for modems: %1.")
+                   .arg(current.errorString())
+            << '\n';
         return 1;
     }
 
@@ -143,8 +191,11 @@ int findModems(const FinderOptions &options, QTextStream &out)
     QList<Found> found;
     for (const SerialDevice &device : devices) {
         if (const auto reg = modemreg::findRegistration(current->hive, device.stablePath)) {
-            out << QStringLiteral("%1: already registered as %2 (\"%3\"); not probed again.\n")
-                       .arg(label(device), reg->port, reg->model);
+            out << QCoreApplication::translate("ringvane-find-modems",
+                                               "%1: already registered as %2 (\"%3\"); not probed "
+                                               "again.")
+                       .arg(label(device), reg->port, reg->model)
+                << '\n';
             forModemManager.append(device);
             continue;
         }
@@ -174,14 +225,22 @@ int findModems(const FinderOptions &options, QTextStream &out)
         }
         rules.removeDuplicates();
         if (!rules.isEmpty()) {
-            out << QStringLiteral(
-                       "\nModemManager is running: it probes modem ports and may hold the modem "
-                       "so Ringvane cannot open it. To keep it away, put these lines in %1:\n\n")
-                       .arg(QLatin1String(kUdevRuleFile));
+            out << '\n'
+                << QCoreApplication::translate("ringvane-find-modems",
+                                               "ModemManager is running: it probes modem ports and "
+                                               "may hold the modem so Ringvane cannot open it. To "
+                                               "keep it away, put these lines in %1:")
+                       .arg(QLatin1String(kUdevRuleFile))
+                << "\n\n";
+            // The rules and the command are copied as they are: never translated.
             for (const QString &rule : rules)
                 out << "    " << rule << '\n';
-            out << "\nthen run \"sudo udevadm control --reload-rules && sudo udevadm trigger\" and "
-                   "plug the modem in again.\n";
+            out << '\n'
+                << QCoreApplication::translate("ringvane-find-modems",
+                                               "then run \"%1\" and plug the modem in again.")
+                       .arg(QStringLiteral(
+                           "sudo udevadm control --reload-rules && sudo udevadm trigger"))
+                << '\n';
         }
     }
     out.flush();

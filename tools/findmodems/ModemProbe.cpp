@@ -1,6 +1,7 @@
 #include "tools/findmodems/ModemProbe.h"
 #include "text/ControlChars.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -229,7 +230,7 @@ ProbeResult probeModem(const QString &device, const ProbeTimings &timings)
         return result;
     }
     if (::isatty(port.handle()) != 1) {
-        result.reason = QStringLiteral("not a serial device");
+        result.reason = QCoreApplication::translate("ringvane-find-modems", "not a serial device");
         closePort(port);
         return result;
     }

@@ -2,6 +2,7 @@
 
 #include "platform/Registry.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -93,14 +94,19 @@ Result<registry::Hive> readFile(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return Failure(0, QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
+        return Failure(0, QCoreApplication::translate("ringvane-find-modems", "cannot read %1: %2")
+                              .arg(path, file.errorString()));
     const QByteArray bytes = file.read(kMaxFileSize + 1);
     if (bytes.size() > kMaxFileSize)
-        return Failure(0, QStringLiteral("%1 is too large to be a registry file").arg(path));
+        return Failure(0, QCoreApplication::translate("ringvane-find-modems",
+                                                      "%1 is too large to be a registry file")
+                              .arg(path));
     registry::Hive hive = registry::parseRegistryText(bytes);
     if (hive.isEmpty() && !bytes.trimmed().isEmpty() && !bytes.contains("REGEDIT4")
         && !bytes.contains("Registry Editor"))
-        return Failure(0, QStringLiteral("%1 does not look like a registry file").arg(path));
+        return Failure(0, QCoreApplication::translate("ringvane-find-modems",
+                                                      "%1 does not look like a registry file")
+                              .arg(path));
     return hive;
 }
 

@@ -17,28 +17,38 @@ int main(int argc, char **argv)
     QCoreApplication::setApplicationName(QStringLiteral("ringvane-find-modems"));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
+    parser.setApplicationDescription(QCoreApplication::translate(
+        "ringvane-find-modems",
         "Looks for caller-ID modems on the serial and USB ports and registers the ones it finds "
         "for Ringvane."));
     parser.addHelpOption();
-    const QCommandLineOption device(QStringLiteral("device"),
-                                    QStringLiteral("Probe only this device (repeatable)."),
-                                    QStringLiteral("PATH"));
+    const QCommandLineOption device(
+        QStringLiteral("device"),
+        QCoreApplication::translate("ringvane-find-modems", "Probe only this device (repeatable)."),
+        QStringLiteral("PATH"));
     const QCommandLineOption registryFile(
         QStringLiteral("registry"),
-        QStringLiteral("The registry file to update (default: $RINGVANE_REGISTRY, else %1).")
+        QCoreApplication::translate("ringvane-find-modems",
+                                    "The registry file to update (default: $RINGVANE_REGISTRY, "
+                                    "else %1).")
             .arg(registry::userRegistryFilePath()),
         QStringLiteral("FILE"));
     const QCommandLineOption systemFile(
         QStringLiteral("system-registry"),
-        QStringLiteral("The file a new registry file starts as a copy of (default: %1).")
+        QCoreApplication::translate(
+            "ringvane-find-modems",
+            "The file a new registry file starts as a copy of (default: %1).")
             .arg(registry::systemRegistryFilePath()),
         QStringLiteral("FILE"));
     const QCommandLineOption timeout(QStringLiteral("answer-timeout"),
-                                     QStringLiteral("How long to wait for each answer (default 600)."),
+                                     QCoreApplication::translate("ringvane-find-modems",
+                                                                 "How long to wait for each answer "
+                                                                 "(default 600)."),
                                      QStringLiteral("MS"));
     const QCommandLineOption verbose(QStringLiteral("verbose"),
-                                     QStringLiteral("Say so when there is nothing to look at."));
+                                     QCoreApplication::translate("ringvane-find-modems",
+                                                                 "Say so when there is nothing to "
+                                                                 "look at."));
     parser.addOptions({device, registryFile, systemFile, timeout, verbose});
 
     if (!parser.parse(app.arguments())) {
@@ -48,8 +58,10 @@ int main(int argc, char **argv)
     if (parser.isSet(QStringLiteral("help")))
         parser.showHelp(0);
     if (!parser.positionalArguments().isEmpty()) {
-        std::fprintf(stderr, "ringvane-find-modems: unexpected argument %s\n",
-                     qPrintable(parser.positionalArguments().first()));
+        const QString said =
+            QCoreApplication::translate("ringvane-find-modems", "unexpected argument %1")
+                .arg(parser.positionalArguments().first());
+        std::fprintf(stderr, "ringvane-find-modems: %s\n", qPrintable(said));
         return 2;
     }
 
@@ -66,7 +78,10 @@ int main(int argc, char **argv)
         bool ok = false;
         const int ms = parser.value(timeout).toInt(&ok);
         if (!ok || ms < 50 || ms > 60000) {
-            std::fprintf(stderr, "ringvane-find-modems: --answer-timeout wants 50 to 60000 ms\n");
+            const QString said =
+                QCoreApplication::translate("ringvane-find-modems", "%1 wants 50 to 60000 ms")
+                    .arg(QStringLiteral("--answer-timeout"));
+            std::fprintf(stderr, "ringvane-find-modems: %s\n", qPrintable(said));
             return 2;
         }
         options.timings.answerMs = ms;
