@@ -1,5 +1,7 @@
 #include "callers/CallScreen.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <functional>
 
@@ -98,7 +100,8 @@ Verdict screenCall(const ScreenRules &rules, const ScreenFacts &facts)
         return {};
     QString reason;
     if (facts.mark == u"block") {
-        reason = QStringLiteral("on the block list (%1)").arg(facts.entry);
+        reason =
+            QCoreApplication::translate("CallScreen", "on the block list (%1)").arg(facts.entry);
     } else if (facts.nameRulesExist && !facts.lineName) {
         // The name decides, unless the call is to be hung up whatever it is: then at once,
         // for the reason that comes later in the order.
@@ -108,16 +111,17 @@ Verdict screenCall(const ScreenRules &rules, const ScreenFacts &facts)
         if (!hangsUpAnyway)
             return {false, true, {}};
     } else if (!facts.nameRule.isEmpty()) {
-        reason = QStringLiteral("the name matches a rule (%1)").arg(facts.nameRule);
+        reason = QCoreApplication::translate("CallScreen", "the name matches a rule (%1)")
+                     .arg(facts.nameRule);
     }
     if (reason.isEmpty() && facts.withheld && rules.blockWithheld)
-        reason = QStringLiteral("the number is withheld");
+        reason = QCoreApplication::translate("CallScreen", "the number is withheld");
     if (reason.isEmpty() && facts.invalid && rules.blockInvalid)
-        reason = QStringLiteral("the number cannot exist");
+        reason = QCoreApplication::translate("CallScreen", "the number cannot exist");
     if (reason.isEmpty() && rules.mode == ScreenRules::Mode::KnownOnly) {
         if (facts.undecidable && !facts.withheld)
             return {false, false, {}, true};
-        reason = QStringLiteral("not in the phonebook");
+        reason = QCoreApplication::translate("CallScreen", "not in the phonebook");
     }
     return {rules.hangsUp() && !reason.isEmpty(), false, reason};
 }

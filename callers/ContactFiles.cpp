@@ -1,5 +1,6 @@
 #include "callers/ContactFiles.h"
 
+#include <QCoreApplication>
 #include <QSet>
 #include <QStringDecoder>
 
@@ -9,9 +10,21 @@ namespace contactfiles {
 
 namespace {
 
-const QString kNoName = QStringLiteral("no name");
-const QString kNoNumber = QStringLiteral("no telephone number");
-const QString kLineTooLong = QStringLiteral("a line longer than 64 KiB");
+// Why a card or row gave no entry, in the user's language as it is when the file is read.
+QString noName()
+{
+    return QCoreApplication::translate("ContactFiles", "no name");
+}
+
+QString noNumber()
+{
+    return QCoreApplication::translate("ContactFiles", "no telephone number");
+}
+
+QString lineTooLong()
+{
+    return QCoreApplication::translate("ContactFiles", "a line longer than 64 KiB");
+}
 
 bool startsWithNoCase(QByteArrayView text, QByteArrayView start)
 {
@@ -247,11 +260,11 @@ void finishCard(Card &card, Contents &contents)
     if (name.isEmpty())
         name = card.organisation;
     if (card.numbers.isEmpty()) {
-        contents.skipped.append({card.line, card.overlongNumber ? kLineTooLong : kNoNumber});
+        contents.skipped.append({card.line, card.overlongNumber ? lineTooLong() : noNumber()});
         return;
     }
     if (name.isEmpty()) {
-        contents.skipped.append({card.line, kNoName});
+        contents.skipped.append({card.line, noName()});
         return;
     }
     for (const QString &number : std::as_const(card.numbers))
@@ -457,7 +470,9 @@ Contents readGoogleCsv(const QByteArray &bytes)
     }
     if (phones.isEmpty()) {
         contents.skipped.append(
-            {1, QStringLiteral("not a Google Contacts export (no \"Phone 1 - Value\" column)")});
+            {1,
+             QCoreApplication::translate(
+                 "ContactFiles", "not a Google Contacts export (no \"Phone 1 - Value\" column)")});
         return contents;
     }
 
@@ -496,11 +511,11 @@ Contents readGoogleCsv(const QByteArray &bytes)
             }
         }
         if (numbers.isEmpty()) {
-            contents.skipped.append({line, overlong ? kLineTooLong : kNoNumber});
+            contents.skipped.append({line, overlong ? lineTooLong() : noNumber()});
             continue;
         }
         if (name.isEmpty()) {
-            contents.skipped.append({line, kNoName});
+            contents.skipped.append({line, noName()});
             continue;
         }
         for (const QString &number : std::as_const(numbers))

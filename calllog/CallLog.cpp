@@ -6,6 +6,7 @@
 #include "locale/Nls.h"
 #include "text/ControlChars.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 #include <algorithm>
@@ -692,9 +693,12 @@ Result<qint64> CallLog::removeContact(const QString &number)
 Result<void> CallLog::markNumber(const QString &number, const QString &mark)
 {
     if (number.isEmpty())
-        return Failure(0, QStringLiteral("An entry to mark needs a number."));
+        return Failure(0,
+                       QCoreApplication::translate("CallLog", "An entry to mark needs a number."));
     if (!mark.isEmpty() && mark != u"allow" && mark != u"block")
-        return Failure(0, QStringLiteral("\"%1\" is not a mark: give allow or block.").arg(mark));
+        return Failure(
+            0, QCoreApplication::translate("CallLog", "\"%1\" is not a mark: give allow or block.")
+                   .arg(mark));
     return editPhonebook(
         m_connection,
         [&] {
@@ -745,7 +749,7 @@ QList<QString> CallLog::nameRulesLike(const QString &rule)
 Result<void> CallLog::addNameRule(const QString &rule)
 {
     if (rule.isEmpty())
-        return Failure(0, QStringLiteral("A name rule needs a text."));
+        return Failure(0, QCoreApplication::translate("CallLog", "A name rule needs a text."));
     return editPhonebook(
         m_connection,
         [&] {

@@ -6,12 +6,24 @@
 #include "locale/Nls.h"
 #include "calllog/OneLine.h"
 
+#include <QCoreApplication>
 #include <QStringList>
+
+#include <algorithm>
+#include <limits>
 
 namespace {
 
-const QString kPrivate = QStringLiteral("Private number");
-const QString kUnavailable = QStringLiteral("Number unavailable");
+// Asked for each time: a translation installed after start-up must still reach them.
+QString privateNumber()
+{
+    return QCoreApplication::translate("CallNotice", "Private number");
+}
+
+QString numberUnavailable()
+{
+    return QCoreApplication::translate("CallNotice", "Number unavailable");
+}
 
 QString dateAndTime(const QDateTime &when)
 {
@@ -33,9 +45,9 @@ QString markerInWords(const QString &field)
 {
     const QString marker = field.trimmed().toUpper();
     if (marker == u"P" || marker == u"PRIVATE")
-        return kPrivate;
+        return privateNumber();
     if (marker == u"O" || marker == u"OUT-OF-AREA" || marker == u"UNAVAILABLE")
-        return kUnavailable;
+        return numberUnavailable();
     return {};
 }
 
@@ -54,9 +66,9 @@ CallNoticeText callNoticeText(const Call &call, qint64 callsInFlood, const Calle
     if (call.blocked) {
         // The caller was hung up on: the number, and why, is all there is to know.
         const QString who = !numberWords.isEmpty() ? numberWords
-                            : number.isEmpty()     ? kUnavailable
+                            : number.isEmpty()     ? numberUnavailable()
                                                    : shownNumber;
-        text.summary = QStringLiteral("Blocked: %1").arg(who);
+        text.summary = QCoreApplication::translate("CallNotice", "Blocked: %1").arg(who);
         if (!contact.isEmpty())
             lines << contact;
         const QString why = oneLine(shown.unwanted).trimmed();
@@ -70,7 +82,7 @@ CallNoticeText callNoticeText(const Call &call, qint64 callsInFlood, const Calle
     } else if (!number.isEmpty()) {
         text.summary = shownNumber;
     } else {
-        text.summary = nameWords.isEmpty() ? kUnavailable : nameWords;
+        text.summary = nameWords.isEmpty() ? numberUnavailable() : nameWords;
     }
 
     // A name of "P" or "O" says no more than the summary does; beside a real number it
@@ -83,8 +95,10 @@ CallNoticeText callNoticeText(const Call &call, qint64 callsInFlood, const Calle
     const QString when = dateAndTime(call.when);
     if (!when.isEmpty())
         lines << when;
-    if (callsInFlood > 1)
-        lines << QStringLiteral("Latest of %1 calls").arg(callsInFlood);
+    if (callsInFlood > 1) {
+        const int calls = int(std::min<qint64>(callsInFlood, std::numeric_limits<int>::max()));
+        lines << QCoreApplication::translate("CallNotice", "Latest of %n calls", nullptr, calls);
+    }
     text.body = lines.join(u'\n');
     return text;
 }

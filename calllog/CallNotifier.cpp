@@ -75,7 +75,7 @@ void CallNotifier::show(const NoticePacer::Step &step)
     notice.desktopEntry = kDesktopEntry;
     notice.summary = text.summary;
     notice.body = text.body;
-    notice.defaultActionLabel = QStringLiteral("Show Ringvane");
+    notice.defaultActionLabel = tr("Show Ringvane");
     notice.lowUrgency = m_latest.blocked;
     m_handle = m_service->show(notice, step.replaces ? m_handle : 0);
 }

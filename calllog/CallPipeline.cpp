@@ -14,11 +14,6 @@
 
 namespace {
 
-QString callsText(qsizetype count, const char *one, const char *many)
-{
-    return count == 1 ? QString::fromLatin1(one) : QString::fromLatin1(many).arg(count);
-}
-
 // Today's calls for the feed's clients. Runs on the feed's own worker thread, so it has a
 // connection of its own there: opened on first use, and anew after any failure.
 // Today's calls for the feed's start-up lines, each named by the user's phonebook where it
@@ -90,9 +85,9 @@ void CallPipeline::startCallers(const QString &region, const CallerBook::Source 
     const QString country = region.isEmpty() ? PhoneNumbers::regionOf(QLocale()) : region.toUpper();
     m_callers = new CallerBook(source ? source : phonebookFromLog(), country, QLocale(), this);
     connect(m_callers, &CallerBook::unreadable, this, [this](const QString &why) {
-        Q_EMIT outletRemark(QStringLiteral("The phonebook cannot be read, callers are shown as "
-                                           "the line gives them: ") +
-                            oneLine(why.section(QLatin1Char('\n'), 0, 0)));
+        Q_EMIT outletRemark(
+            tr("The phonebook cannot be read, callers are shown as the line gives them: %1")
+                .arg(oneLine(why.section(QLatin1Char('\n'), 0, 0))));
     });
     m_callers->start();
 }
@@ -102,9 +97,11 @@ CallPipeline::CallPipeline(const dates::Clock &clock, QObject *parent)
 {
     connect(m_recorder, &CallRecorder::callsWaiting, this, &CallPipeline::reportWaiting);
     connect(m_recorder, &CallRecorder::waitingCallsSaved, this, [this](qsizetype count) {
+        // English has a text of its own for one call; the other is a plural text, so that a
+        // language with more than two forms still finds its own.
         Q_EMIT waitingCallsSaved(
-            count == 1 ? QStringLiteral("The call log is back: 1 waiting call saved")
-                       : QStringLiteral("The call log is back: %1 waiting calls saved").arg(count));
+            count == 1 ? tr("The call log is back: 1 waiting call saved")
+                       : tr("The call log is back: %n waiting calls saved", nullptr, int(count)));
     });
     connect(m_recorder, &CallRecorder::roomAgain, this, [this] {
         if (std::exchange(m_readWaiting, false))
@@ -184,8 +181,7 @@ void CallPipeline::startScreening(const ScreenRules &rules, const LineGuard::Sen
         m_line = new LineGuard(send, this);
         connect(m_line, &LineGuard::cannotHangUp, this, [this](const QString &why) {
             Q_EMIT screeningRemark(
-                QStringLiteral("The modem cannot hang up on calls (%1): calls to block are "
-                               "only marked")
+                tr("The modem cannot hang up on calls (%1): calls to block are only marked")
                     .arg(why));
         });
     }
@@ -208,8 +204,9 @@ void CallPipeline::screen(ReceivedCall &call, bool reportClosed)
         // Only what the phonebook says may hang up a call (a known-only rule would hang up
         // everyone while it cannot be read).
         if (m_rules.hangsUp() && !std::exchange(m_saidUnscreened, true)) {
-            Q_EMIT screeningRemark(QStringLiteral("The phonebook is not read yet or cannot be "
-                                                  "read: calls ring and none is hung up"));
+            Q_EMIT screeningRemark(
+                tr("The phonebook is not read yet or cannot be read: calls ring and none is "
+                   "hung up"));
         }
         return;
     }
@@ -223,10 +220,10 @@ void CallPipeline::screen(ReceivedCall &call, bool reportClosed)
         return;
     }
     if (verdict.undecided && !std::exchange(m_saidUndecided, true)) {
-        Q_EMIT screeningRemark(
-            QStringLiteral("Ringvane cannot read the number %1, so the call rings: numbers "
-                           "without a country code need [numbers] region= in the settings")
-                .arg(oneLine(call.call.number).left(40)));
+        Q_EMIT screeningRemark(tr("Ringvane cannot read the number %1, so the call rings: "
+                                  "numbers without a country code need [numbers] region= in "
+                                  "the settings")
+                                   .arg(oneLine(call.call.number).left(40)));
     }
     call.unwanted = verdict.reason;
     if (verdict.hangUp)
@@ -256,22 +253,28 @@ void CallPipeline::passOn(const QList<ReceivedCall> &calls)
 void CallPipeline::reportWaiting(const QList<SpooledCall> &calls, bool kept,
                                  const QString &reason)
 {
-    const qsizetype n = calls.size();
-    const QString message =
-        kept ? callsText(n, "The call is kept and will be saved when the call log is back",
-                         "%1 calls are kept and will be saved when the call log is back")
-             : callsText(n, "The call is not yet safe: it could not be kept on disk",
-                         "%1 calls are not yet safe: they could not be kept on disk");
+    // One call has a text of its own, as in the constructor.
+    const int n = int(calls.size());
+    QString message;
+    if (kept) {
+        message = n == 1 ? tr("The call is kept and will be saved when the call log is back")
+                         : tr("%n calls are kept and will be saved when the call log is back",
+                              nullptr, n);
+    } else {
+        message = n == 1
+                      ? tr("The call is not yet safe: it could not be kept on disk")
+                      : tr("%n calls are not yet safe: they could not be kept on disk", nullptr, n);
+    }
     QStringList lines{dates::formatGeneralDate(m_clock.now()), message};
     if (!reason.isEmpty())
         lines << reason;
-    const QString prefix =
-        kept ? QStringLiteral("Waiting: [") : QStringLiteral("Held in memory: [");
     for (const SpooledCall &call : calls) {
-        lines << prefix + dates::formatCallStamp(call.call.when, m_dateSep, m_timeSep) +
-                     QStringLiteral("] ") + call.call.number;
+        const QString stamp = dates::formatCallStamp(call.call.when, m_dateSep, m_timeSep);
+        lines << (kept ? tr("Waiting: [%1] %2") : tr("Held in memory: [%1] %2"))
+                     .arg(stamp, call.call.number);
     }
-    lines << callsText(m_recorder->waitingCount(), "1 call waiting for the call log",
-                       "%1 calls waiting for the call log");
+    const int waiting = int(m_recorder->waitingCount());
+    lines << (waiting == 1 ? tr("1 call waiting for the call log")
+                           : tr("%n calls waiting for the call log", nullptr, waiting));
     Q_EMIT callsWaiting(calls, message, lines);
 }

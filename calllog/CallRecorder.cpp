@@ -250,7 +250,7 @@ void CallRecorder::handOn(const QList<SpooledCall> &calls)
         QList<quint64> ids;
         for (const SpooledCall &call : calls)
             ids << call.id;
-        keep(ids, QStringLiteral("no database support"));
+        keep(ids, tr("no database support"));
         return;
     }
     QMetaObject::invokeMethod(
@@ -285,8 +285,8 @@ void CallRecorder::onDeadline()
         m_fresh.pop_front();
     }
     if (!late.isEmpty()) {
-        keep(late, m_down ? m_downReason
-                          : QStringLiteral("not stored within %1 s").arg(m_options.waitMs / 1000));
+        keep(late,
+             m_down ? m_downReason : tr("not stored within %1 s").arg(m_options.waitMs / 1000));
     }
     armDeadline();
 }

@@ -4,11 +4,13 @@
 #include "platform/LockedFile.h"
 #include "platform/XdgFolders.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 
 #include <algorithm>
+#include <climits>
 #include <vector>
 
 namespace {
@@ -19,6 +21,12 @@ constexpr int MaxSlots = 64;
 constexpr qsizetype MaxDamageNotes = 10;
 // Below this size a file full of stored marks is not worth a rewrite.
 constexpr qint64 CompactFrom = 64 * 1024;
+
+// A file of waiting calls this instance does not read, and why.
+QString leftAloneNote(const QString &name, const QString &why)
+{
+    return QCoreApplication::translate("CallSpool", "%1 is left alone, since %2").arg(name, why);
+}
 
 QString slotName(const QString &key, int slot)
 {
@@ -93,10 +101,12 @@ Result<std::unique_ptr<CallSpool>> CallSpool::open(const QString &folder,
                                                    const QString &dataSourceKey)
 {
     if (!usableKey(dataSourceKey))
-        return Failure(
-            0, QStringLiteral("\"%1\" cannot name a file of waiting calls").arg(dataSourceKey));
+        return Failure(0, QCoreApplication::translate("CallSpool",
+                                                      "\"%1\" cannot name a file of waiting calls")
+                              .arg(dataSourceKey));
     if (const Result<void> made = LockedFile::makeOwnFolder(folder); !made)
-        return Failure(0, QStringLiteral("Waiting calls cannot be kept in the folder %1: %2")
+        return Failure(0, QCoreApplication::translate(
+                              "CallSpool", "Waiting calls cannot be kept in the folder %1: %2")
                               .arg(folder, made.errorString()));
 
     std::unique_ptr<LockedFile> own;
@@ -106,19 +116,20 @@ Result<std::unique_ptr<CallSpool>> CallSpool::open(const QString &folder,
         const QString path = QDir(folder).filePath(name);
         Result<LockedFile::Opening> opening = LockedFile::open(path, true);
         if (!opening)
-            return Failure(0,
-                           QStringLiteral("Cannot open %1: %2").arg(path, opening.errorString()));
+            return Failure(0, QCoreApplication::translate("CallSpool", "Cannot open %1: %2")
+                                  .arg(path, opening.errorString()));
         if (opening->kind == LockedFile::Opening::Kind::Unsafe)
-            leftAlone << name + QStringLiteral(" is left alone, since ") + opening->why;
+            leftAlone << leftAloneNote(name, opening->why);
         own = std::move(opening->file);
     }
     if (!own)
         return Failure(
-            0, QStringLiteral("Every file of waiting calls for this data source is in use"));
+            0, QCoreApplication::translate(
+                   "CallSpool", "Every file of waiting calls for this data source is in use"));
     const Result<QByteArray> bytes = own->readAll();
     if (!bytes)
-        return Failure(0,
-                       QStringLiteral("Cannot read %1: %2").arg(own->path(), bytes.errorString()));
+        return Failure(0, QCoreApplication::translate("CallSpool", "Cannot read %1: %2")
+                              .arg(own->path(), bytes.errorString()));
 
     const spoolrecord::Contents contents = spoolrecord::decode(*bytes);
     std::unique_ptr<CallSpool> spool(new CallSpool(std::move(own)));
@@ -156,7 +167,7 @@ void CallSpool::takeOverSiblings(const QString &folder, const QString &key, bool
             continue;
         Result<LockedFile::Opening> opening = LockedFile::open(QDir(folder).filePath(name), false);
         if (opening && opening->kind == LockedFile::Opening::Kind::Unsafe) {
-            const QString entry = name + QStringLiteral(" is left alone, since ") + opening->why;
+            const QString entry = leftAloneNote(name, opening->why);
             if (!refused.contains(entry))
                 refused << entry;
         }
@@ -176,9 +187,10 @@ void CallSpool::takeOverSiblings(const QString &folder, const QString &key, bool
         taken.push_back(std::move(opening->file));
     }
     for (const QString &entry : std::as_const(refused)) {
-        m_notes.append(QStringLiteral("Waiting calls: %1 (no call is read from it); calls are "
-                                      "kept in %2")
-                           .arg(entry, ownName));
+        m_notes.append(
+            QCoreApplication::translate(
+                "CallSpool", "Waiting calls: %1 (no call is read from it); calls are kept in %2")
+                .arg(entry, ownName));
     }
 
     QList<spoolrecord::Waiting> merged;
@@ -224,10 +236,13 @@ Result<void> CallSpool::append(const QList<SpooledCall> &calls)
     QSet<quint64> ids;
     for (const SpooledCall &call : calls) {
         if (m_waitingIds.contains(call.id) || ids.contains(call.id))
-            return Failure(0, QStringLiteral("Call %1 is already waiting").arg(call.id));
+            return Failure(0, QCoreApplication::translate("CallSpool", "Call %1 is already waiting")
+                                  .arg(call.id));
         const QByteArray record = spoolrecord::encodeCall(call);
         if (record.isEmpty())
-            return Failure(0, QStringLiteral("Call %1 has no date and time to keep").arg(call.id));
+            return Failure(
+                0, QCoreApplication::translate("CallSpool", "Call %1 has no date and time to keep")
+                       .arg(call.id));
         ids.insert(call.id);
         added.append({call, record.size()});
         bytes += record;
@@ -289,8 +304,8 @@ QByteArray CallSpool::encodeWaiting(const QList<spoolrecord::Waiting> &waiting)
 
 Failure CallSpool::fileFailure(const Failure &reason) const
 {
-    return Failure(reason.number(),
-                   QStringLiteral("Cannot write %1: %2").arg(path(), reason.description()));
+    return Failure(reason.number(), QCoreApplication::translate("CallSpool", "Cannot write %1: %2")
+                                        .arg(path(), reason.description()));
 }
 
 void CallSpool::noteDamage(const QString &fileName, const QList<spoolrecord::Damage> &damage)
@@ -300,7 +315,8 @@ void CallSpool::noteDamage(const QString &fileName, const QList<spoolrecord::Dam
     const qsizetype shown = qMin(damage.size(), MaxDamageNotes);
     for (qsizetype i = 0; i < shown; ++i)
         m_notes.append(
-            QStringLiteral("Waiting calls: skipped a damaged entry of %1 bytes at byte %2 of %3")
+            QCoreApplication::translate(
+                "CallSpool", "Waiting calls: skipped a damaged entry of %1 bytes at byte %2 of %3")
                 .arg(damage[i].length)
                 .arg(damage[i].offset)
                 .arg(fileName));
@@ -308,10 +324,12 @@ void CallSpool::noteDamage(const QString &fileName, const QList<spoolrecord::Dam
         qint64 bytes = 0;
         for (qsizetype i = shown; i < damage.size(); ++i)
             bytes += damage[i].length;
-        m_notes.append(
-            QStringLiteral("Waiting calls: skipped %1 more damaged entries (%2 bytes) of %3")
-                .arg(damage.size() - shown)
-                .arg(bytes)
-                .arg(fileName));
+        const int more = int(qMin<qsizetype>(damage.size() - shown, INT_MAX));
+        m_notes.append(QCoreApplication::translate(
+                           "CallSpool",
+                           "Waiting calls: skipped %n more damaged entries (%1 bytes) of %2",
+                           nullptr, more)
+                           .arg(bytes)
+                           .arg(fileName));
     }
 }

@@ -3,13 +3,18 @@
 #include "platform/Database.h"
 #include "failure/Failure.h"
 
+#include <QCoreApplication>
 #include <QSet>
 #include <QThread>
 #include <QTimer>
 
 namespace {
 
-const QString kLogFileGone = QStringLiteral("The call log file was deleted or replaced");
+QString logFileGone()
+{
+    return QCoreApplication::translate("CallWriter", "The call log file was deleted or replaced");
+}
+
 QList<quint64> idsOf(const QList<SpooledCall> &calls)
 {
     QList<quint64> ids;
@@ -101,7 +106,7 @@ void CallWriter::drain()
     // A call stored into a file nobody can open again is lost: a deleted or replaced
     // file counts as a connection that is gone.
     if (!logFileStillThere()) {
-        lose(kLogFileGone, true);
+        lose(logFileGone(), true);
         return;
     }
     const int limit = m_logFile.isEmpty() ? m_settings.serverBatchLimit : m_settings.batchLimit;
@@ -276,7 +281,7 @@ CallWriter::Attempt CallWriter::attempt(const QList<SpooledCall> &calls)
     }
     // Committed into a file that was deleted or replaced meanwhile: nobody will see them.
     if (!logFileStillThere())
-        return {Outcome::Gone, -1, kLogFileGone};
+        return {Outcome::Gone, -1, logFileGone()};
     return {};
 }
 

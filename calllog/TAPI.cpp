@@ -126,7 +126,8 @@ Result<Store> AddCallRecord(const QString &dateTime, const QString &number)
         return opened.failure();
     const std::optional<QDateTime> when = dates::parseCallStamp(dateTime);
     if (!when)
-        return Failure(0, QStringLiteral("Could not convert the text to a date and time."));
+        return Failure(0, QCoreApplication::translate(
+                              "TAPI", "Could not convert the text to a date and time."));
     const Result<void> appended = ::CallLog(connection()).append({Call{*when, number, {}}});
     if (!appended)
         return appended.failure();

@@ -6,6 +6,7 @@
 #include "calllog/OneLine.h"
 #include "platform/ClientSocket.h"
 
+#include <QCoreApplication>
 #include <QTcpServer>
 
 #include <algorithm>
@@ -39,15 +40,21 @@ QString listenError(const QString &where, const QTcpServer &server)
 {
     switch (server.serverError()) {
     case QAbstractSocket::AddressInUseError:
-        return QStringLiteral("Network feed off: %1 is already in use, perhaps by another "
-                              "caller-ID server")
+        return QCoreApplication::translate("FeedServer",
+                                           "Network feed off: %1 is already in use, perhaps by "
+                                           "another caller-ID server")
             .arg(where);
     case QAbstractSocket::SocketAddressNotAvailableError:
-        return QStringLiteral("Network feed off: %1 is not an address of this computer").arg(where);
+        return QCoreApplication::translate(
+                   "FeedServer", "Network feed off: %1 is not an address of this computer")
+            .arg(where);
     case QAbstractSocket::SocketAccessError:
-        return QStringLiteral("Network feed off: no permission to listen on %1").arg(where);
+        return QCoreApplication::translate("FeedServer",
+                                           "Network feed off: no permission to listen on %1")
+            .arg(where);
     default:
-        return QStringLiteral("Network feed off: cannot listen on %1 (%2)")
+        return QCoreApplication::translate("FeedServer",
+                                           "Network feed off: cannot listen on %1 (%2)")
             .arg(where, server.errorString());
     }
 }
@@ -76,8 +83,8 @@ Result<void> FeedServer::start(const QString &listenAddress)
     stop();
     const std::optional<ListenAddress> where = ListenAddress::parse(listenAddress);
     if (!where) {
-        return Failure(0, QStringLiteral("Network feed off: \"%1\" is not an address and port "
-                                         "such as 127.0.0.1:3333")
+        return Failure(0, tr("Network feed off: \"%1\" is not an address and port such as "
+                             "127.0.0.1:3333")
                               .arg(oneLine(listenAddress.left(80))));
     }
 
