@@ -113,7 +113,8 @@ void applyCommon(QWidget *widget, const layoutdata::ControlLayout &control)
         widget->setPalette(palette);
     }
     if (!control.tip.isEmpty())
-        widget->setToolTip(QCoreApplication::translate("Layout", control.tip.toUtf8().constData()));
+        widget->setToolTip(
+            QCoreApplication::translate("Layout", control.tip.toUtf8().constData()));
     widget->setVisible(control.visible);
 }
 

@@ -51,7 +51,8 @@ const OptionEntry kOptions[] = {
      QT_TRANSLATE_NOOP("ringvane", "Whether calls with the number withheld count as blocked."),
      "blocking/withheld", &ProgramOptions::blockingWithheld},
     {"blocking-invalid", "block|allow",
-     QT_TRANSLATE_NOOP("ringvane", "Whether calls from numbers that cannot exist count as blocked."),
+     QT_TRANSLATE_NOOP("ringvane",
+                       "Whether calls from numbers that cannot exist count as blocked."),
      "blocking/invalid", &ProgramOptions::blockingInvalid},
     {"blocking-hold", QT_TRANSLATE_NOOP("ringvane", "SECONDS"),
      QT_TRANSLATE_NOOP("ringvane", "How long the line is held off hook before hanging up (1.5)."),
@@ -78,7 +79,8 @@ void readBlocking(ParsedProgramOptions &result, const QStringList &fromCommandLi
     const auto wrong = [&](const char *name, const QString &value, const char *expected) {
         if (fromCommandLine.contains(QString::fromLatin1(name))) {
             result.outcome = ParsedProgramOptions::Outcome::Error;
-            const QString message = QCoreApplication::translate("ringvane", "--%1 takes %2, not '%3'.");
+            const QString message =
+                QCoreApplication::translate("ringvane", "--%1 takes %2, not '%3'.");
             result.message = message.arg(QString::fromLatin1(name), translated(expected), value);
         } else {
             const QString warning = QCoreApplication::translate(
@@ -207,7 +209,8 @@ ParsedProgramOptions parseProgramOptions(const QStringList &arguments, const QSt
     }
     if (!parser.positionalArguments().isEmpty()) {
         result.outcome = Outcome::Error;
-        const QString message = QCoreApplication::translate("ringvane", "Unexpected argument '%1'.");
+        const QString message =
+            QCoreApplication::translate("ringvane", "Unexpected argument '%1'.");
         result.message = message.arg(parser.positionalArguments().first());
         return result;
     }
