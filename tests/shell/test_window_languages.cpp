@@ -25,13 +25,13 @@ TEST(WindowLanguages, CallsAndCallLogFailuresAreSaidInTheLanguage)
 {
     const struct
     {
-        const char *locale, *language, *powerTip, *nameEntry, *nameLabel, *save, *cancel,
+        const char *locale, *language, *powerTip, *nameEntry, *numberLabel, *save, *cancel,
             *dayUnreadable, *notYetSaved;
     } cases[] = {
-        {"de_DE.UTF-8", "de", "Ringvane starten", "Diesen Anrufer benennen…", "&Name:", "Speichern",
-         "Abbrechen", "Die Anrufliste konnte für diesen Tag nicht gelesen werden",
+        {"de_DE.UTF-8", "de", "Ringvane starten", "Diesen Anrufer benennen…", "&Rufnummer:",
+         "Speichern", "Abbrechen", "Die Anrufliste konnte für diesen Tag nicht gelesen werden",
          "Noch nicht in der Anrufliste gespeichert"},
-        {"zh_CN.UTF-8", "zh_CN", "启动 Ringvane", "为此来电者命名…", "名称(&A)：", "保存", "取消",
+        {"zh_CN.UTF-8", "zh_CN", "启动 Ringvane", "为此来电者命名…", "号码(&N)：", "保存", "取消",
          "无法读取这一天的通话记录", "尚未保存到通话记录"},
     };
     for (const auto &c : cases) {
@@ -64,11 +64,7 @@ TEST(WindowLanguages, CallsAndCallLogFailuresAreSaidInTheLanguage)
         menu->actions().value(0)->trigger();
         auto *dialog = window->findChild<ContactDialog *>();
         ASSERT_NE(dialog, nullptr);
-        QStringList labels;
-        for (const QLabel *label : dialog->findChildren<QLabel *>())
-            labels << label->text();
-        EXPECT_TRUE(labels.contains(QString::fromUtf8(c.nameLabel)))
-            << labels.join(u'|').toStdString();
+        EXPECT_EQ(dialog->findChild<QLabel *>()->text(), QString::fromUtf8(c.numberLabel));
         const auto *buttons = dialog->findChild<QDialogButtonBox *>();
         EXPECT_EQ(buttons->button(QDialogButtonBox::Save)->text(), QString::fromUtf8(c.save));
         EXPECT_EQ(buttons->button(QDialogButtonBox::Cancel)->text(), QString::fromUtf8(c.cancel));
