@@ -2,13 +2,8 @@
 
 #include "calllog/OneLine.h"
 
+#include <QCoreApplication>
 #include <QStringList>
-
-namespace {
-
-const QString kNotYetSaved = QStringLiteral("Not yet saved in the call log");
-
-} // namespace
 
 QString callToolTip(const QString &name, bool waiting, const CallerBook::Caller &caller)
 {
@@ -29,17 +24,21 @@ QString callToolTip(const QString &name, bool waiting, const CallerBook::Caller 
             lines << oneLine(caller.place);
     }
     const QString unwanted = oneLine(caller.unwanted);
-    if (caller.blocked)
-        lines << (unwanted.isEmpty() ? QStringLiteral("Hung up")
-                                     : QStringLiteral("Hung up: %1").arg(unwanted));
+    if (caller.blocked && unwanted.isEmpty())
+        lines << QCoreApplication::translate("CallToolTip", "Hung up");
+    else if (caller.blocked)
+        lines << QCoreApplication::translate("CallToolTip", "Hung up: %1").arg(unwanted);
     else if (!unwanted.isEmpty())
-        lines << QStringLiteral("Not hung up, but unwanted: %1").arg(unwanted);
+        lines << QCoreApplication::translate("CallToolTip", "Not hung up, but unwanted: %1")
+                     .arg(unwanted);
+    const QString notYetSaved =
+        QCoreApplication::translate("CallToolTip", "Not yet saved in the call log");
     if (lines.isEmpty())
-        return waiting ? kNotYetSaved : QString();
+        return waiting ? notYetSaved : QString();
     QString tip = QStringLiteral("<p style='white-space:pre'>");
     for (qsizetype i = 0; i < lines.size(); ++i)
         tip += (i == 0 ? QString() : QStringLiteral("<br>")) + lines.at(i).toHtmlEscaped();
     if (waiting)
-        tip += QStringLiteral("<br>") + kNotYetSaved;
+        tip += QStringLiteral("<br>") + notYetSaved.toHtmlEscaped();
     return tip + QStringLiteral("</p>");
 }

@@ -20,8 +20,8 @@ ContactDialog::ContactDialog(const QString &title, const QString &number, const 
     for (QLineEdit *field : {m_number, m_name})
         field->setMaxLength(int(CallLog::LongestContactText));
     auto *form = new QFormLayout(this);
-    form->addRow(QStringLiteral("&Number:"), m_number);
-    form->addRow(QStringLiteral("N&ame:"), m_name);
+    form->addRow(tr("&Number:"), m_number);
+    form->addRow(tr("N&ame:"), m_name);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Save | QDialogButtonBox::Cancel, this);
     m_save = buttons->button(QDialogButtonBox::Save);
     m_save->setDefault(true);

@@ -5,6 +5,7 @@
 #include "shell/TipLine.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QIcon>
 #include <QLabel>
@@ -39,6 +40,22 @@ QFont fontFrom(const layoutdata::FontSpec &face)
 }
 
 namespace {
+
+// The layout files are data that lupdate does not read: their tips are named here for it,
+// and translated as they are applied.
+[[maybe_unused]] const char *const kLayoutTips[] = {
+    QT_TRANSLATE_NOOP("Layout", "Help of Ringvane"),
+    QT_TRANSLATE_NOOP("Layout", " Search the history record by select a day"),
+    QT_TRANSLATE_NOOP("Layout", "Initiate Ringvane"),
+    QT_TRANSLATE_NOOP("Layout", "Select your modem"),
+    QT_TRANSLATE_NOOP("Layout", "history of the last day"),
+    QT_TRANSLATE_NOOP("Layout", "history of the next day"),
+    QT_TRANSLATE_NOOP("Layout", "Exit from Ringvane"),
+    QT_TRANSLATE_NOOP("Layout", "the record of today"),
+    QT_TRANSLATE_NOOP("Layout", "Minimize the Monitor"),
+    QT_TRANSLATE_NOOP("Layout", "Incoming call history record"),
+    QT_TRANSLATE_NOOP("Layout", "Solve problem"),
+};
 
 Qt::Alignment horizontal(layoutdata::Alignment alignment)
 {
@@ -96,7 +113,8 @@ void applyCommon(QWidget *widget, const layoutdata::ControlLayout &control)
         widget->setPalette(palette);
     }
     if (!control.tip.isEmpty())
-        widget->setToolTip(control.tip);
+        widget->setToolTip(
+            QCoreApplication::translate("Layout", control.tip.toUtf8().constData()));
     widget->setVisible(control.visible);
 }
 

@@ -5,6 +5,8 @@
 #include "calllog/TAPI.h"
 #include "failure/Failure.h"
 
+#include <QCoreApplication>
+
 #include <memory>
 
 namespace phonebookedit {
@@ -61,17 +63,17 @@ QString actionText(Action action)
 {
     switch (action) {
     case Action::Name:
-        return QStringLiteral("Name this caller…");
+        return QCoreApplication::translate("PhonebookEdit", "Name this caller…");
     case Action::Rename:
-        return QStringLiteral("Change name…");
+        return QCoreApplication::translate("PhonebookEdit", "Change name…");
     case Action::Remove:
-        return QStringLiteral("Remove from phonebook");
+        return QCoreApplication::translate("PhonebookEdit", "Remove from phonebook");
     case Action::Block:
-        return QStringLiteral("Block this number");
+        return QCoreApplication::translate("PhonebookEdit", "Block this number");
     case Action::Allow:
-        return QStringLiteral("Allow this number");
+        return QCoreApplication::translate("PhonebookEdit", "Allow this number");
     case Action::Unmark:
-        return QStringLiteral("Remove from the lists");
+        return QCoreApplication::translate("PhonebookEdit", "Remove from the lists");
     }
     return QString();
 }

@@ -1,6 +1,7 @@
 #include "shell/ProgramOptions.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -24,32 +25,47 @@ struct OptionEntry
     Member member;
 };
 
+// The descriptions and value names are shown in the help, translated there.
 const OptionEntry kOptions[] = {
-    {"no-notifications", nullptr, "Raise no desktop notifications for calls.",
+    {"no-notifications", nullptr,
+     QT_TRANSLATE_NOOP("ringvane", "Raise no desktop notifications for calls."),
      "notifications/enabled", &ProgramOptions::notifications},
-    {"feed", "ADDRESS:PORT",
-     "Send calls to caller-ID clients (NCID) listening here; a port alone means this computer "
-     "only.",
+    {"feed", QT_TRANSLATE_NOOP("ringvane", "ADDRESS:PORT"),
+     QT_TRANSLATE_NOOP("ringvane",
+                       "Send calls to caller-ID clients (NCID) listening here; a port alone "
+                       "means this computer only."),
      "feed/listen", &ProgramOptions::feed},
-    {"region", "CC",
-     "Read telephone numbers as the country with this two-letter code writes them (GB, US, "
-     "DE...); by default the country of your regional format.",
+    {"region", QT_TRANSLATE_NOOP("ringvane", "CC"),
+     QT_TRANSLATE_NOOP("ringvane",
+                       "Read telephone numbers as the country with this two-letter code writes "
+                       "them (GB, US, DE...); by default the country of your regional format."),
      "numbers/region", &ProgramOptions::region},
-    {"blocking-mode", "MODE",
-     "off: hang up on no call, only mark the listed ones (the default); list: hang up on the "
-     "calls the block list and rules name, unless allowed or in the phonebook; known-only: "
-     "hang up on every call not allowed and not in the phonebook.",
+    {"blocking-mode", QT_TRANSLATE_NOOP("ringvane", "MODE"),
+     QT_TRANSLATE_NOOP("ringvane",
+                       "off: hang up on no call, only mark the listed ones (the default); list: "
+                       "hang up on the calls the block list and rules name, unless allowed or in "
+                       "the phonebook; known-only: hang up on every call not allowed and not in "
+                       "the phonebook."),
      "blocking/mode", &ProgramOptions::blockingMode},
-    {"blocking-withheld", "block|allow", "Whether calls with the number withheld count as blocked.",
+    {"blocking-withheld", "block|allow",
+     QT_TRANSLATE_NOOP("ringvane", "Whether calls with the number withheld count as blocked."),
      "blocking/withheld", &ProgramOptions::blockingWithheld},
     {"blocking-invalid", "block|allow",
-     "Whether calls from numbers that cannot exist count as blocked.", "blocking/invalid",
-     &ProgramOptions::blockingInvalid},
-    {"blocking-hold", "SECONDS", "How long the line is held off hook before hanging up (1.5).",
+     QT_TRANSLATE_NOOP("ringvane",
+                       "Whether calls from numbers that cannot exist count as blocked."),
+     "blocking/invalid", &ProgramOptions::blockingInvalid},
+    {"blocking-hold", QT_TRANSLATE_NOOP("ringvane", "SECONDS"),
+     QT_TRANSLATE_NOOP("ringvane", "How long the line is held off hook before hanging up (1.5)."),
      "blocking/hold", &ProgramOptions::blockingHold},
-    {"no-blocked-notices", nullptr, "Raise no desktop notification for a call hung up on.",
+    {"no-blocked-notices", nullptr,
+     QT_TRANSLATE_NOOP("ringvane", "Raise no desktop notification for a call hung up on."),
      "blocking/notify", &ProgramOptions::blockingNotify},
 };
+
+QString translated(const char *text)
+{
+    return QCoreApplication::translate("ringvane", text);
+}
 
 // Reads the [blocking] texts into rules; what is not understood is said and left at its
 // default (from the command line, an error: the user is there to correct it).
@@ -59,22 +75,26 @@ void readBlocking(ParsedProgramOptions &result, const QStringList &fromCommandLi
     ProgramOptions &options = result.options;
     ScreenRules &rules = options.blocking;
     rules.notify = options.blockingNotify;
+    // expected: what the option takes, the values as they are written.
     const auto wrong = [&](const char *name, const QString &value, const char *expected) {
         if (fromCommandLine.contains(QString::fromLatin1(name))) {
             result.outcome = ParsedProgramOptions::Outcome::Error;
-            result.message = QStringLiteral("--%1 takes %2, not '%3'.")
-                                 .arg(QString::fromLatin1(name), QString::fromLatin1(expected), value);
+            const QString message =
+                QCoreApplication::translate("ringvane", "--%1 takes %2, not '%3'.");
+            result.message = message.arg(QString::fromLatin1(name), translated(expected), value);
         } else {
-            result.warnings << QStringLiteral("%1: %2 in [blocking] is \"%3\", not %4; ignored")
-                                   .arg(settingsPath, QString::fromLatin1(name).section(u'-', 1),
-                                        value, QString::fromLatin1(expected));
+            const QString warning = QCoreApplication::translate(
+                "ringvane", "%1: %2 in [blocking] is \"%3\", not %4; ignored");
+            result.warnings << warning.arg(settingsPath, QString::fromLatin1(name).section(u'-', 1),
+                                           value, translated(expected));
         }
     };
     if (!options.blockingMode.isEmpty()) {
         if (const std::optional<ScreenRules::Mode> mode = ScreenRules::modeNamed(options.blockingMode))
             rules.mode = *mode;
         else
-            wrong("blocking-mode", options.blockingMode, "off, list or known-only");
+            wrong("blocking-mode", options.blockingMode,
+                  QT_TRANSLATE_NOOP("ringvane", "off, list or known-only"));
     }
     const auto blockOrAllow = [&](const char *name, const QString &value, bool &block) {
         const QString word = value.trimmed().toLower();
@@ -83,7 +103,7 @@ void readBlocking(ParsedProgramOptions &result, const QStringList &fromCommandLi
         if (word == u"block" || word == u"allow")
             block = word == u"block";
         else
-            wrong(name, value, "block or allow");
+            wrong(name, value, QT_TRANSLATE_NOOP("ringvane", "block or allow"));
     };
     blockOrAllow("blocking-withheld", options.blockingWithheld, rules.blockWithheld);
     blockOrAllow("blocking-invalid", options.blockingInvalid, rules.blockInvalid);
@@ -94,7 +114,8 @@ void readBlocking(ParsedProgramOptions &result, const QStringList &fromCommandLi
         if (number && seconds >= 0.2 && seconds <= 30)
             rules.holdMs = int(seconds * 1000);
         else
-            wrong("blocking-hold", options.blockingHold, "seconds from 0.2 to 30");
+            wrong("blocking-hold", options.blockingHold,
+                  QT_TRANSLATE_NOOP("ringvane", "seconds from 0.2 to 30"));
     }
 }
 
@@ -108,14 +129,14 @@ std::optional<bool> settingsBool(const QVariant &value)
     return std::nullopt;
 }
 
-QString ignoredSetting(const QString &path, const QString &key, const QVariant &value,
-                       const char *why)
+// A switch's settings key that holds neither true nor false.
+QString ignoredSwitch(const QString &path, const QString &key, const QVariant &value)
 {
     const QString group = key.section(u'/', 0, 0);
     const QString name = key.section(u'/', 1);
-    return QStringLiteral("%1: %2 in [%3] is \"%4\", %5; ignored")
-        .arg(path, name, group, value.toStringList().join(QStringLiteral(", ")),
-             QString::fromLatin1(why));
+    const QString warning = QCoreApplication::translate(
+        "ringvane", "%1: %2 in [%3] is \"%4\", neither true nor false; ignored");
+    return warning.arg(path, name, group, value.toStringList().join(QStringLiteral(", ")));
 }
 
 } // namespace
@@ -131,18 +152,17 @@ namespace {
 // The parser with the help, the version and every option of the table, in table order.
 QList<QCommandLineOption> setUpParser(QCommandLineParser &parser, const QString &settingsPath)
 {
-    parser.setApplicationDescription(
-        QStringLiteral("Shows who is calling on your telephone line and keeps a log of the calls.\n"
-                       "Settings: %1")
-            .arg(settingsPath));
+    const QString description = QCoreApplication::translate(
+        "ringvane", "Shows who is calling on your telephone line and keeps a log of the calls.\n"
+                    "Settings: %1");
+    parser.setApplicationDescription(description.arg(settingsPath));
     parser.addHelpOption();
     parser.addVersionOption();
     QList<QCommandLineOption> lineOptions;
     for (const OptionEntry &entry : kOptions) {
-        QCommandLineOption option(QString::fromLatin1(entry.name),
-                                  QString::fromUtf8(entry.description));
+        QCommandLineOption option(QString::fromLatin1(entry.name), translated(entry.description));
         if (entry.valueName)
-            option.setValueName(QString::fromLatin1(entry.valueName));
+            option.setValueName(translated(entry.valueName));
         parser.addOption(option);
         lineOptions << option;
     }
@@ -189,15 +209,18 @@ ParsedProgramOptions parseProgramOptions(const QStringList &arguments, const QSt
     }
     if (!parser.positionalArguments().isEmpty()) {
         result.outcome = Outcome::Error;
-        result.message =
-            QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().first());
+        const QString message =
+            QCoreApplication::translate("ringvane", "Unexpected argument '%1'.");
+        result.message = message.arg(parser.positionalArguments().first());
         return result;
     }
 
     QSettings settings(settingsPath, QSettings::IniFormat);
-    if (settings.status() != QSettings::NoError)
-        result.warnings
-            << QStringLiteral("%1 cannot be read; its settings are ignored").arg(settingsPath);
+    if (settings.status() != QSettings::NoError) {
+        const QString warning =
+            QCoreApplication::translate("ringvane", "%1 cannot be read; its settings are ignored");
+        result.warnings << warning.arg(settingsPath);
+    }
 
     for (qsizetype i = 0; i < lineOptions.size(); ++i) {
         const OptionEntry &entry = kOptions[i];
@@ -212,8 +235,7 @@ ParsedProgramOptions parseProgramOptions(const QStringList &arguments, const QSt
                 if (const std::optional<bool> on = settingsBool(stored))
                     options.*(*flag) = *on;
                 else
-                    result.warnings
-                        << ignoredSetting(settingsPath, key, stored, "neither true nor false");
+                    result.warnings << ignoredSwitch(settingsPath, key, stored);
             }
         } else if (auto *text = std::get_if<QString ProgramOptions::*>(&entry.member)) {
             if (parser.isSet(option))
@@ -242,8 +264,10 @@ ProgramOptions programOptionsOrExit(const QStringList &arguments)
         std::fflush(stdout);
         std::exit(EXIT_SUCCESS);
     case Outcome::Error:
-        std::fprintf(stderr, "ringvane: %s\nTry 'ringvane --help'.\n",
-                     parsed.message.toLocal8Bit().constData());
+        std::fprintf(stderr, "ringvane: %s\n%s\n", parsed.message.toLocal8Bit().constData(),
+                     QCoreApplication::translate("ringvane", "Try 'ringvane --help'.")
+                         .toLocal8Bit()
+                         .constData());
         std::exit(2);
     case Outcome::Run:
         break;

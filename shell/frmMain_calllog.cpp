@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <QThread>
 
+#include <limits>
 #include <memory>
 #include <utility>
 
@@ -28,11 +29,6 @@ const QIcon &blockedIcon()
     static const QIcon icon(
         QPixmap::fromImage(picturestore::image(QStringLiteral(":/skin/blocked.png"))));
     return icon;
-}
-
-QString callsText(qsizetype count, const char *one, const char *many)
-{
-    return count == 1 ? QString::fromLatin1(one) : QString::fromLatin1(many).arg(count);
 }
 
 } // namespace
@@ -197,10 +193,13 @@ void frmMain::reportWaitingCallsSaved(const QString &message)
 void frmMain::reportEarlierCalls(qsizetype count, const QStringList &notes)
 {
     QStringList lines = notes;
-    if (count > 0) {
-        lines << callsText(count, "1 call from an earlier run is waiting for the call log",
-                           "%1 calls from an earlier run are waiting for the call log");
-    }
+    // The English singular is a text of its own: there is no English translation to give
+    // the plural text's singular form.
+    const int calls = int(qMin<qsizetype>(count, std::numeric_limits<int>::max()));
+    if (calls == 1)
+        lines << tr("1 call from an earlier run is waiting for the call log");
+    else if (calls > 1)
+        lines << tr("%n calls from an earlier run are waiting for the call log", nullptr, calls);
     appendReceiveLogLines(lines);
 }
 
@@ -212,7 +211,7 @@ void frmMain::reportCallLogGone(const QString &reason)
     m_callLogReportedDown = true;
     appendReceiveLogLines(
         {dates::formatGeneralDate(m_clock.now()),
-         QStringLiteral("The call log is unavailable: calls are kept until it is back"), reason});
+         tr("The call log is unavailable: calls are kept until it is back"), reason});
 }
 
 void frmMain::reportCallLogBack()
@@ -229,7 +228,7 @@ void frmMain::reportCallLogBack()
         reopenDayViewConnection();
     if (!wasDown)
         return;
-    const QString message = QStringLiteral("The call log is back");
+    const QString message = tr("The call log is back");
     AppendReceiveLog(message + QChar(ascii::CR));
     // A report about the log gives way; a call's tip stays.
     if (tipKind() == Tip::LogProblem && callRecorder().waitingCount() == 0)

@@ -12,12 +12,6 @@
 
 #include <QLineEdit>
 
-namespace {
-
-const QString kDayUnreadable = QStringLiteral("The call log could not be read for this day");
-
-} // namespace
-
 void frmMain::ShowDay(const QString &dayText)
 {
     const std::optional<QDate> day = dates::parseDayText(dayText);
@@ -31,9 +25,9 @@ void frmMain::ShowDay(const QString &dayText)
     }
     // The writer found the log unreachable: a query now would only wait for it.
     if (callRecorder().callLogDown()) {
-        ShowTip(QStringLiteral("The call log is unavailable: ") +
-                    callRecorder().callLogDownReason().section(QLatin1Char('\n'), 0, 0).trimmed(),
-                Tip::LogProblem, false);
+        const QString reason =
+            callRecorder().callLogDownReason().section(QLatin1Char('\n'), 0, 0).trimmed();
+        ShowTip(tr("The call log is unavailable: %1").arg(reason), Tip::LogProblem, false);
         return;
     }
 
@@ -66,7 +60,7 @@ void frmMain::ShowDay(const QString &dayText)
     }
     // A half-read day would pass for the whole of it: show nothing and say why.
     if (!opened) {
-        ReportCallLogProblem(kDayUnreadable, failure);
+        ReportCallLogProblem(tr("The call log could not be read for this day"), failure);
         return;
     }
     // One insertion for the whole day rather than a layout pass per row.

@@ -16,12 +16,6 @@
 #include <QComboBox>
 #include <QFileInfo>
 
-namespace {
-
-const QString kModemBack = QStringLiteral("The modem is back: monitoring again");
-
-} // namespace
-
 void frmMain::FillModemList()
 {
     const modem::ModemCatalogue catalogue = modem::listModems();
@@ -180,12 +174,13 @@ bool frmMain::reopenModemQuietly()
 
 void frmMain::modemBack()
 {
+    const QString back = tr("The modem is back: monitoring again");
     FailureTrap trap;
     trap.run([this] { Power->Value(1); });
     sendModemCommands(trap);
-    trap.run([this] { ShowTip(kModemBack, Tip::Good, false); });
+    trap.run([&] { ShowTip(back, Tip::Good, false); });
     trap.run([this] { AppendReceiveLog(dates::formatGeneralDate(m_clock.now()) + QChar(ascii::CR)); });
-    trap.run([this] { AppendReceiveLog(kModemBack + QChar(ascii::CR)); });
+    trap.run([&] { AppendReceiveLog(back + QChar(ascii::CR)); });
 }
 
 void frmMain::explainMissingModem()

@@ -14,12 +14,6 @@
 
 #include <memory>
 
-namespace {
-
-const QString kPhonebookUnchanged = QStringLiteral("The phonebook could not be changed");
-
-} // namespace
-
 void frmMain::watchCallMenu()
 {
     lstCID->installEventFilter(this);
@@ -94,7 +88,9 @@ void frmMain::openContactDialog(phonebookedit::Action action, const QString &num
                                 const QString &contact)
 {
     QString title = phonebookedit::actionText(action);
-    title.chop(1); // the ellipsis of the menu entry
+    // The menu entry without its ellipsis, which a translation may have left out.
+    if (title.endsWith(u'…'))
+        title.chop(1);
     auto *dialog = new ContactDialog(title, number, contact, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QDialog::accepted, this, [this, dialog] {
@@ -136,7 +132,7 @@ void frmMain::editPhonebook(const std::function<Result<void>()> &edit)
     connect(worker, &QThread::finished, worker, &QObject::deleteLater);
     connect(worker, &QThread::finished, this, [this, outcome] {
         if (!*outcome) {
-            ReportCallLogProblem(kPhonebookUnchanged, outcome->errorString());
+            ReportCallLogProblem(tr("The phonebook could not be changed"), outcome->errorString());
             return;
         }
         // Read now rather than at the book's next turn, so that the lines show it at once.

@@ -13,11 +13,6 @@
 
 namespace {
 
-const QString kNoDatabaseSupport =
-    QStringLiteral("Could not acquire the database support from your system");
-const QString kCallLogUnavailable =
-    QStringLiteral("The call log could not be opened: calls are kept until it is back");
-
 constexpr std::int32_t LOCALE_SDATE = 0x1D;
 constexpr std::int32_t LOCALE_STIME = 0x1E;
 
@@ -36,7 +31,7 @@ void frmMain::Form_Load()
     windowsystem::processPendingMessages();
     if (m_unloaded)
         return endLoadEarly();
-    ShowTip(QStringLiteral("System initialization..."), Tip::Good, false);
+    ShowTip(tr("System initialization..."), Tip::Good, false);
     windowsystem::processPendingMessages();
     if (m_unloaded)
         return endLoadEarly();
@@ -48,18 +43,19 @@ void frmMain::Form_Load()
 
     const int openFailure = trap.lastNumber();
     if (openFailure == ErrorNumber::ProviderNotFound) {
-        m_callLogReport = kNoDatabaseSupport;
+        const QString noSupport = tr("Could not acquire the database support from your system");
+        m_callLogReport = noSupport;
         m_callLogReportKind = Tip::LogProblem;
-        trap.run([this] { ShowTip(kNoDatabaseSupport, Tip::LogProblem, false); });
-        trap.run([this] { AppendReceiveLog(kNoDatabaseSupport + QChar(ascii::CR)); });
+        trap.run([&] { ShowTip(noSupport, Tip::LogProblem, false); });
+        trap.run([&] { AppendReceiveLog(noSupport + QChar(ascii::CR)); });
         trap.run([] { TAPI::releaseConnection(); });
     } else if (openFailure != 0) {
         // Any other failure used to clear the tip as if the log were open, so calls went
         // unsaved without a word; say so instead.
-        m_callLogReport = kCallLogUnavailable;
+        m_callLogReport = tr("The call log could not be opened: calls are kept until it is back");
         m_callLogReportKind = Tip::LogProblem;
         const QString driverWords = trap.lastDescription();
-        trap.run([&] { ReportCallLogProblem(kCallLogUnavailable, driverWords); });
+        trap.run([&] { ReportCallLogProblem(m_callLogReport, driverWords); });
         m_callLogReportedDown = true;
     } else {
         trap.run([this] { ShowTip(QString(), Tip::Good, false); });

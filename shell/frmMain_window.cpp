@@ -50,7 +50,7 @@ void frmMain::Form_Resize()
 {
     switch (WindowState()) {
     case vbNormal:
-        setWindowTitle(QStringLiteral("hi"));
+        setWindowTitle(tr("hi"));
         break;
     case vbMinimized:
         setWindowTitle(strTip);

@@ -98,8 +98,13 @@ QString installTranslations(const QString &settingsPath)
     const QString setting = settings.value(QStringLiteral("interface/language")).toString();
     const QString language = chooseLanguage(setting, QLocale::system().uiLanguages(),
                                             messagesLocale(), availableLanguages());
-    if (language.isEmpty())
-        return language;
+    if (!language.isEmpty())
+        installLanguage(language);
+    return language;
+}
+
+QList<QTranslator *> installLanguage(const QString &language)
+{
     // Owned by the application: a translator lives as long as the texts it gives.
     auto *ours = new QTranslator(QCoreApplication::instance());
     if (ours->load(QStringLiteral("ringvane_") + language, kResourceFolder))
@@ -109,7 +114,7 @@ QString installTranslations(const QString &settingsPath)
     if (qt->load(QLocale(language), QStringLiteral("qtbase"), QStringLiteral("_"),
                  QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(qt);
-    return language;
+    return {ours, qt};
 }
 
 } // namespace translations

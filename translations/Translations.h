@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+
+class QTranslator;
 #include <QStringList>
 
 // The language the program and the commands speak, chosen once at the start of main():
@@ -24,5 +27,9 @@ QString chooseLanguage(const QString &setting, const QStringList &desktopLanguag
 // translator and Qt's own for it. Call right after the application object is made,
 // before any text is. Returns the language chosen, empty for the source texts.
 QString installTranslations(const QString &settingsPath = userSettingsPath());
+
+// Installs the translators of one language ("de", "zh_CN"), ours and Qt's; deleting them
+// takes them out again.
+QList<QTranslator *> installLanguage(const QString &language);
 
 } // namespace translations
