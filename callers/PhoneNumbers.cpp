@@ -1,7 +1,8 @@
 #include "callers/PhoneNumbers.h"
 
+#include "platform/XdgFolders.h"
+
 #include <QSettings>
-#include <QStandardPaths>
 
 #include <phonenumbers/geocoding/phonenumber_offline_geocoder.h>
 #include <phonenumbers/phonenumber.pb.h>
@@ -72,9 +73,7 @@ QString PhoneNumbers::regionOf(const QLocale &locale)
 
 QString PhoneNumbers::userRegion()
 {
-    const QSettings settings(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-                                 QStringLiteral("/ringvane/ringvane.conf"),
-                             QSettings::IniFormat);
+    const QSettings settings(settingsFilePath(), QSettings::IniFormat);
     const QString chosen = settings.value(QStringLiteral("numbers/region")).toString().trimmed();
     return chosen.isEmpty() ? regionOf(QLocale::system()) : chosen.toUpper();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDir>
+#include <QStandardPaths>
 #include <QString>
 
 // A base folder of the XDG rules: the path in the variable (XDG_CONFIG_HOME, XDG_DATA_HOME,
@@ -12,4 +13,13 @@ inline QString xdgBaseFolder(const char *variable, const char *defaultBelowHome)
     return QDir::isAbsolutePath(base) ? base
                                       : QDir::homePath() + QLatin1Char('/') +
                                             QLatin1String(defaultBelowHome);
+}
+
+// The user's settings file, $XDG_CONFIG_HOME/ringvane/ringvane.conf (that is
+// ~/.config/ringvane/ringvane.conf): the program, the commands and the phonebook's region
+// all read this one file.
+inline QString settingsFilePath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/ringvane/ringvane.conf");
 }

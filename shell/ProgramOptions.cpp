@@ -3,7 +3,6 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QSettings>
-#include <QStandardPaths>
 
 #include <cstdio>
 #include <cstdlib>
@@ -140,12 +139,6 @@ QString ignoredSwitch(const QString &path, const QString &key, const QVariant &v
 }
 
 } // namespace
-
-QString programSettingsPath()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-           QStringLiteral("/ringvane/ringvane.conf");
-}
 
 namespace {
 

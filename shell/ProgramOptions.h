@@ -1,6 +1,7 @@
 #pragma once
 
 #include "callers/CallScreen.h"
+#include "platform/XdgFolders.h"
 
 #include <QString>
 #include <QStringList>
@@ -32,12 +33,9 @@ struct ParsedProgramOptions
     QStringList warnings; // settings that were ignored; the program runs on
 };
 
-// $XDG_CONFIG_HOME/ringvane/ringvane.conf, that is ~/.config/ringvane/ringvane.conf.
-QString programSettingsPath();
-
 // arguments as QCoreApplication::arguments() gives them, the program's name first.
 ParsedProgramOptions parseProgramOptions(const QStringList &arguments,
-                                         const QString &settingsPath = programSettingsPath());
+                                         const QString &settingsPath = settingsFilePath());
 
 // Whether the command line asks for the help or the version and nothing else to be done:
 // then the program needs no display. Qt's own options are not known here.

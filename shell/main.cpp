@@ -73,7 +73,7 @@ int main(int argc, char *argv[])
     }
 
     QApplication app(argc, argv);
-    translations::installTranslations(programSettingsPath());
+    translations::installTranslations(settingsFilePath());
     QApplication::setApplicationName(QStringLiteral("ringvane"));
     QApplication::setDesktopFileName(QStringLiteral("ringvane"));
     // After QApplication, which takes its own options (-platform, ...) off the line first.

@@ -5,7 +5,6 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QTranslator>
 
 namespace translations {
@@ -60,12 +59,6 @@ QString messagesLocale()
 }
 
 } // namespace
-
-QString userSettingsPath()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-           QStringLiteral("/ringvane/ringvane.conf");
-}
 
 QString chooseLanguage(const QString &setting, const QStringList &desktopLanguages,
                        const QString &messagesLocale, const QStringList &available)

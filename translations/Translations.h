@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QList>
+#include "platform/XdgFolders.h"
+
 #include <QString>
 
 class QTranslator;
@@ -10,9 +12,6 @@ class QTranslator;
 // the settings file's [interface] language= if given, else the desktop's. The English the
 // sources are written in needs no translator.
 namespace translations {
-
-// $XDG_CONFIG_HOME/ringvane/ringvane.conf, that is ~/.config/ringvane/ringvane.conf.
-QString userSettingsPath();
 
 // The language to load, as its .qm file is named ("de", "zh_CN"), or empty for the source
 // texts. setting: [interface] language=, empty when not given. desktopLanguages: in order
@@ -26,7 +25,7 @@ QString chooseLanguage(const QString &setting, const QStringList &desktopLanguag
 // Chooses the language from the settings file and the environment, and installs its
 // translator and Qt's own for it. Call right after the application object is made,
 // before any text is. Returns the language chosen, empty for the source texts.
-QString installTranslations(const QString &settingsPath = userSettingsPath());
+QString installTranslations(const QString &settingsPath = settingsFilePath());
 
 // Installs the translators of one language ("de", "zh_CN"), ours and Qt's; deleting them
 // takes them out again.

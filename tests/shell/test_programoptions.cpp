@@ -137,7 +137,7 @@ TEST(ProgramOptions, SettingsLiveInTheUsersConfigFolder)
 {
     const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
     qputenv("XDG_CONFIG_HOME", "/tmp/ringvane-config-test");
-    EXPECT_EQ(programSettingsPath(),
+    EXPECT_EQ(settingsFilePath(),
               QStringLiteral("/tmp/ringvane-config-test/ringvane/ringvane.conf"));
     qputenv("XDG_CONFIG_HOME", saved);
 }
