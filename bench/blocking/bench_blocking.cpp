@@ -192,12 +192,7 @@ int main(int argc, char **argv)
     QTemporaryDir dir;
     if (!dir.isValid())
         return 1;
-    // The ODBC and registry files are read once per process: set before the first use.
-    qputenv("ODBCINI", QFile::encodeName(dir.filePath(QStringLiteral("odbc.ini"))));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath(QStringLiteral("data"))));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.filePath(QStringLiteral("config"))));
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir.path()));
-    qputenv("RINGVANE_REGISTRY", QFile::encodeName(dir.filePath(QStringLiteral("registry.reg"))));
+    bench::usePrivateFolders(dir.path());
 
     QRandomGenerator random(20261210);
     const CallerBook::Entries entries = somePhonebook(random);

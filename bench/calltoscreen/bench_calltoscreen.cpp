@@ -134,12 +134,7 @@ int main(int argc, char **argv)
     QTemporaryDir dir;
     if (!dir.isValid())
         return 1;
-    // The ODBC and registry files are read once per process: set before the first use.
-    qputenv("ODBCINI", QFile::encodeName(dir.filePath(QStringLiteral("odbc.ini"))));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath(QStringLiteral("data"))));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.filePath(QStringLiteral("config"))));
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir.path()));
-    qputenv("RINGVANE_REGISTRY", QFile::encodeName(dir.filePath(QStringLiteral("registry.reg"))));
+    bench::usePrivateFolders(dir.path());
     // No desktop reached: the notices are said unavailable, the calls still described for them.
     qputenv("DBUS_SESSION_BUS_ADDRESS",
             "unix:path=" + QFile::encodeName(dir.filePath(QStringLiteral("no-session-bus"))));

@@ -75,12 +75,7 @@ private:
 void setPrivateEnvironment(const QTemporaryDir &dir)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    qputenv("ODBCINI", QFile::encodeName(dir.filePath(QStringLiteral("odbc.ini"))));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath(QStringLiteral("data"))));
-    qputenv("XDG_STATE_HOME", QFile::encodeName(dir.filePath(QStringLiteral("state"))));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.filePath(QStringLiteral("config"))));
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir.path()));
-    qputenv("RINGVANE_REGISTRY", QFile::encodeName(dir.filePath(QStringLiteral("registry.reg"))));
+    bench::usePrivateFolders(dir.path());
 }
 
 bool started(frmMain &window, Modem &modem)

@@ -25,6 +25,19 @@ inline QString sqliteDriverPath()
     throw std::runtime_error("the SQLite ODBC driver (libsqliteodbc) is not installed");
 }
 
+// Points the ODBC configuration, the XDG folders and the registry file into dir, as a user
+// of their own: before their first use, since each is read once per process.
+inline void usePrivateFolders(const QString &dir)
+{
+    const auto inDir = [&dir](const char *name) { return QFile::encodeName(dir + u'/' + QLatin1String(name)); };
+    qputenv("ODBCINI", inDir("odbc.ini"));
+    qputenv("XDG_DATA_HOME", inDir("data"));
+    qputenv("XDG_STATE_HOME", inDir("state"));
+    qputenv("XDG_CONFIG_HOME", inDir("config"));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir));
+    qputenv("RINGVANE_REGISTRY", inDir("registry.reg"));
+}
+
 inline void writeFile(const QString &path, const QByteArray &text)
 {
     QFile file(path);
