@@ -120,29 +120,33 @@ void CallerBook::read()
     }
     m_reading = true;
     m_reader.start([this, source = m_source, numbers = m_numbers, known = m_digest] {
-        const Result<Entries> entries = source();
-        std::shared_ptr<const Built> built;
+        Result<void> read;
         QByteArray digest;
-        // Reducing 100,000 numbers to their keys is the costly part: done here, and only
-        // when the phonebook changed.
-        if (entries)
-            digest = digestOf(*entries);
-        if (entries && digest != known) {
-            auto book = std::make_shared<Built>(*numbers);
-            Entries numbered;
-            numbered.reserve(entries->size());
-            QStringList rules;
-            for (const NumberDirectory::Entry &entry : std::as_const(*entries)) {
-                if (entry.mark == u"block-name")
-                    rules << entry.name;
-                else if (!entry.number.trimmed().isEmpty())
-                    numbered << entry;
+        std::shared_ptr<const Built> built;
+        {
+            const Result<Entries> entries = source();
+            // Reducing 100,000 numbers to their keys is the costly part: done here, and only
+            // when the phonebook changed.
+            if (entries)
+                digest = digestOf(*entries);
+            if (entries && digest != known) {
+                auto book = std::make_shared<Built>(*numbers);
+                Entries numbered;
+                numbered.reserve(entries->size());
+                QStringList rules;
+                for (const NumberDirectory::Entry &entry : std::as_const(*entries)) {
+                    if (entry.mark == u"block-name")
+                        rules << entry.name;
+                    else if (!entry.number.trimmed().isEmpty())
+                        numbered << entry;
+                }
+                book->directory.addAll(numbered);
+                book->nameRules = NameRules(rules);
+                built = std::move(book);
             }
-            book->directory.addAll(numbered);
-            book->nameRules = NameRules(rules);
-            built = std::move(book);
-        }
-        const Result<void> read = entries ? Result<void>() : Result<void>(entries.failure());
+            if (!entries)
+                read = Result<void>(entries.failure());
+        } // the list read is gone before the book says it has read
         QMetaObject::invokeMethod(
             this, [this, read, digest, built] { readDone(read, digest, built); },
             Qt::QueuedConnection);
