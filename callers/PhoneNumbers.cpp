@@ -1,68 +1,117 @@
 #include "callers/PhoneNumbers.h"
 
+#include "callers/NumberEngine.h"
 #include "platform/XdgFolders.h"
 
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 
-#include <phonenumbers/geocoding/phonenumber_offline_geocoder.h>
-#include <phonenumbers/phonenumber.pb.h>
-#include <phonenumbers/phonenumberutil.h>
-#include <unicode/locid.h>
-
-#include <algorithm>
-#include <optional>
-
-using i18n::phonenumbers::PhoneNumber;
-using i18n::phonenumbers::PhoneNumberOfflineGeocoder;
-using i18n::phonenumbers::PhoneNumberUtil;
+#include <dlfcn.h>
 
 namespace {
-
-// libphonenumber refuses longer input itself; stopping here keeps a line's garbage cheap.
-constexpr qsizetype kLongestNumberText = 250;
-// The longest national number libphonenumber accepts: a range is padded up to it, so that
-// the padded number is too long for every country and its trunk prefix is always taken off.
-constexpr int kLongestNationalNumber = 17;
-
-const PhoneNumberUtil &util()
-{
-    return *PhoneNumberUtil::GetInstance();
-}
 
 std::string textKey(const QString &text)
 {
     return '=' + text.trimmed().toStdString();
 }
 
-std::string digitsKey(const PhoneNumber &number)
+// When the module cannot be loaded: every number is compared, stored and shown as the text
+// it is, as before there was a phonebook.
+class TextOnlyEngine final : public NumberEngine
 {
-    std::string nsn;
-    util().GetNationalSignificantNumber(number, &nsn);
-    return '+' + std::to_string(number.country_code()) + nsn;
+public:
+    bool matches(const QString &a, const QString &b) const override
+    {
+        return a.trimmed() == b.trimmed();
+    }
+    PhoneNumbers::Keys keysOf(const QString &number) const override
+    {
+        return {textKey(number), textKey(number)};
+    }
+    std::string exactKey(const QString &number) const override { return textKey(number); }
+    std::string rangeKey(const QString &writtenPrefix) const override
+    {
+        return textKey(writtenPrefix);
+    }
+    PhoneNumbers::Validity validity(const QString &) const override
+    {
+        return PhoneNumbers::Validity::Undecidable;
+    }
+    QString formatted(const QString &number) const override { return number; }
+    QString place(const QString &) const override { return {}; }
+};
+
+// Installed, the module is in ../lib/ringvane/modules beside the program's folder; in the
+// build tree it is where the build put it.
+QString modulePath()
+{
+    if (const QString chosen = qEnvironmentVariable("RINGVANE_NUMBERS_MODULE"); !chosen.isEmpty())
+        return chosen;
+    const QString installed = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath()
+                                  .section(QLatin1Char('/'), 0, -2) +
+                              QStringLiteral("/../lib/ringvane/modules/" RINGVANE_NUMBERS_MODULE_NAME);
+    return QFileInfo::exists(installed) ? installed : QStringLiteral(RINGVANE_NUMBERS_MODULE_BUILT);
 }
 
-std::string wholeKey(const PhoneNumber &number)
+std::unique_ptr<NumberEngine> loadEngine(const QString &region, const QString &language,
+                                         QString *why)
 {
-    std::string key = digitsKey(number);
-    if (number.has_extension())
-        key += 'x' + number.extension();
-    return key;
+    // Loaded once for the process and never unloaded: every PhoneNumbers has its engine there.
+    struct Module
+    {
+        NumberEngineFactory *factory = nullptr;
+        QString why;
+    };
+    static const Module module = [] {
+        const QString path = modulePath();
+        void *handle = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
+        if (!handle)
+            return Module{nullptr, QString::fromLocal8Bit(dlerror())};
+        const auto factory = reinterpret_cast<NumberEngineFactory *>(dlsym(handle, kNumberEngineEntry));
+        if (!factory)
+            return Module{nullptr, path + QStringLiteral(": no ") + QLatin1String(kNumberEngineEntry)};
+        return Module{factory, {}};
+    }();
+    if (!module.factory) {
+        *why = module.why;
+        return std::make_unique<TextOnlyEngine>();
+    }
+    return std::unique_ptr<NumberEngine>(module.factory(region, language));
 }
 
 } // namespace
 
-struct PhoneNumbers::Geocoder
-{
-    PhoneNumberOfflineGeocoder geocoder;
-    icu::Locale locale;
-};
-
 PhoneNumbers::PhoneNumbers(const QString &region, const QLocale &language)
-    : m_region(region.trimmed().toUpper()), m_regionCode(m_region.toStdString()),
-      m_language(language)
+    : m_region(region.trimmed().toUpper()), m_language(language)
 {}
 
 PhoneNumbers::~PhoneNumbers() = default;
+
+const NumberEngine &PhoneNumbers::engine() const
+{
+    std::call_once(m_engineLoaded, [this] {
+        QString why;
+        m_engine = loadEngine(m_region, m_language.name(), &why);
+        if (!why.isEmpty()) {
+            m_textOnly = true;
+            static std::once_flag said;
+            std::call_once(said, [&why] {
+                qWarning("ringvane: telephone numbers are compared as text, without "
+                         "libphonenumber: %s",
+                         qPrintable(why));
+            });
+        }
+    });
+    return *m_engine;
+}
+
+bool PhoneNumbers::readsNumbers() const
+{
+    (void)engine();
+    return !m_textOnly;
+}
 
 QString PhoneNumbers::regionOf(const QLocale &locale)
 {
@@ -78,169 +127,37 @@ QString PhoneNumbers::userRegion()
     return chosen.isEmpty() ? regionOf(QLocale::system()) : chosen.toUpper();
 }
 
-namespace {
-
-// libphonenumber's parsing is regular expressions over the whole text; the usual writing
-// of a number ("+44 (0)20 7946-0958") gets the same result from its digits alone, which it
-// reads in about half the time. Anything else (letters, extensions) goes as written.
-std::string parseInput(const QString &text)
-{
-    std::string digits;
-    digits.reserve(size_t(text.size()));
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text.at(i).unicode();
-        if (c >= u'0' && c <= u'9')
-            digits += char(c);
-        else if (c == u'+' && digits.empty())
-            digits += '+';
-        else if (c != u' ' && c != u'-' && c != u'(' && c != u')' && c != u'.' && c != u'/')
-            return text.toStdString();
-    }
-    return digits;
-}
-
-std::optional<PhoneNumber> parseWholeNumber(const QString &written, const std::string &region)
-{
-    // Space around it is no part of it, whichever kind (text keys are trimmed too).
-    const QString text = written.trimmed();
-    if (text.size() > kLongestNumberText)
-        return std::nullopt;
-    PhoneNumber number;
-    if (util().Parse(parseInput(text), region, &number) != PhoneNumberUtil::NO_PARSING_ERROR)
-        return std::nullopt;
-    if (util().IsPossibleNumberWithReason(number) != PhoneNumberUtil::IS_POSSIBLE)
-        return std::nullopt;
-    return number;
-}
-
-// The number when the text is a whole number that can be dialled from somewhere; short
-// codes, local-only fragments and words are not. A call's number is asked about several
-// times in a row (screened, listed, its notice: its keys, its writing, its place), and a
-// parse with cold caches takes up to 100 us on the window's thread: each thread keeps its
-// last answer.
-std::optional<PhoneNumber> wholeNumber(const QString &written, const std::string &region)
-{
-    struct Last
-    {
-        QString written;
-        std::string region;
-        std::optional<PhoneNumber> number;
-        bool known = false;
-    };
-    thread_local Last last;
-    if (last.known && last.written == written && last.region == region)
-        return last.number;
-    last.known = false;
-    last.number = parseWholeNumber(written, region);
-    last.written = written;
-    last.region = region;
-    last.known = true;
-    return last.number;
-}
-
-} // namespace
-
 bool PhoneNumbers::matches(const QString &a, const QString &b) const
 {
-    const std::optional<PhoneNumber> first = wholeNumber(a, m_regionCode);
-    const std::optional<PhoneNumber> second = wholeNumber(b, m_regionCode);
-    if (first && second)
-        return util().IsNumberMatch(*first, *second) == PhoneNumberUtil::EXACT_MATCH;
-    if (first || second)
-        return false;
-    return a.trimmed() == b.trimmed();
+    return engine().matches(a, b);
 }
 
 PhoneNumbers::Keys PhoneNumbers::keysOf(const QString &number) const
 {
-    const std::optional<PhoneNumber> parsed = wholeNumber(number, m_regionCode);
-    if (!parsed) {
-        // Not a whole number, but "0800 12" may still fall in the range "0800*".
-        return {textKey(number), rangeKey(number)};
-    }
-    return {wholeKey(*parsed), digitsKey(*parsed)};
+    return engine().keysOf(number);
 }
 
 std::string PhoneNumbers::exactKey(const QString &number) const
 {
-    const std::optional<PhoneNumber> parsed = wholeNumber(number, m_regionCode);
-    return parsed ? wholeKey(*parsed) : textKey(number);
+    return engine().exactKey(number);
 }
 
 std::string PhoneNumbers::rangeKey(const QString &writtenPrefix) const
 {
-    const QString text = writtenPrefix.trimmed();
-    if (text.size() > kLongestNumberText)
-        return textKey(text);
-    std::string digits = text.toStdString();
-    util().NormalizeDigitsOnly(&digits);
-    if (digits.empty())
-        return textKey(text);
-    // Parse the written digits followed by zeros and keep the national digits that were
-    // written: libphonenumber then takes off the international or trunk prefix as it does
-    // for a whole number, which a range cannot be parsed as.
-    const int padding = std::max(3, kLongestNationalNumber - int(digits.size()));
-    PhoneNumber number;
-    const std::string padded = text.toStdString() + std::string(size_t(padding), '0');
-    if (util().Parse(padded, m_regionCode, &number) == PhoneNumberUtil::NO_PARSING_ERROR) {
-        std::string nsn;
-        util().GetNationalSignificantNumber(number, &nsn);
-        const int written = std::max(0, int(nsn.size()) - padding);
-        return '+' + std::to_string(number.country_code()) + nsn.substr(0, size_t(written));
-    }
-    if (text.startsWith(QLatin1Char('+')))
-        return '+' + digits;
-    return textKey(text);
+    return engine().rangeKey(writtenPrefix);
 }
 
-PhoneNumbers::Validity PhoneNumbers::validity(const QString &written) const
+PhoneNumbers::Validity PhoneNumbers::validity(const QString &number) const
 {
-    const QString text = written.trimmed();
-    const std::string input = parseInput(text);
-    const bool digitsOnly = !input.empty() && input.size() <= size_t(kLongestNumberText) &&
-                            input.find_first_not_of("+0123456789") == std::string::npos;
-    if (!digitsOnly)
-        return Validity::Undecidable;
-    PhoneNumber number;
-    const PhoneNumberUtil::ErrorType error = util().Parse(input, m_regionCode, &number);
-    if (error == PhoneNumberUtil::INVALID_COUNTRY_CODE_ERROR && input.front() != '+' &&
-        m_regionCode.empty())
-        return Validity::Undecidable;
-    if (error != PhoneNumberUtil::NO_PARSING_ERROR)
-        return Validity::Invalid;
-    if (util().IsValidNumber(number))
-        return Validity::Valid;
-    // US lines send seven digits for a local call: such a number is not a spoof.
-    if (util().IsPossibleNumberWithReason(number) == PhoneNumberUtil::IS_POSSIBLE_LOCAL_ONLY)
-        return Validity::LocalOnly;
-    return Validity::Invalid;
+    return engine().validity(number);
 }
 
 QString PhoneNumbers::formatted(const QString &number) const
 {
-    const std::optional<PhoneNumber> parsed = wholeNumber(number, m_regionCode);
-    if (!parsed)
-        return number;
-    const bool home = !m_regionCode.empty() &&
-                      parsed->country_code() == util().GetCountryCodeForRegion(m_regionCode);
-    std::string text;
-    util().Format(*parsed, home ? PhoneNumberUtil::NATIONAL : PhoneNumberUtil::INTERNATIONAL,
-                  &text);
-    return QString::fromStdString(text);
+    return engine().formatted(number);
 }
 
 QString PhoneNumbers::place(const QString &number) const
 {
-    const std::optional<PhoneNumber> parsed = wholeNumber(number, m_regionCode);
-    if (!parsed)
-        return {};
-    std::call_once(m_geocoderLoaded, [this] {
-        const QString name = m_language.name(); // "en_GB"
-        const std::string language = name.section(QLatin1Char('_'), 0, 0).toStdString();
-        const std::string country = name.section(QLatin1Char('_'), 1, 1).toStdString();
-        m_geocoder.reset(new Geocoder{PhoneNumberOfflineGeocoder(),
-                                      icu::Locale(language.c_str(), country.c_str())});
-    });
-    return QString::fromStdString(
-        m_geocoder->geocoder.GetDescriptionForNumber(*parsed, m_geocoder->locale));
+    return engine().place(number);
 }

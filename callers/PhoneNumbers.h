@@ -7,6 +7,8 @@
 #include <mutex>
 #include <string>
 
+class NumberEngine;
+
 // Telephone numbers read the way the user's country writes them. A line sends
 // "02079460958", a contact says "+44 20 7946 0958": both are the same number once parsed in
 // the user's region. Everything libphonenumber cannot take for a whole number (short codes,
@@ -14,7 +16,8 @@
 //
 // Keys are what NumberDirectory stores: "+" and the E.164 digits for a number (with "x" and
 // the extension when it has one), "=" and the trimmed text for anything else. Thread-safe
-// for const use; nothing heavy is loaded by the constructor.
+// for const use; nothing heavy is loaded by the constructor: libphonenumber, in a module of
+// its own, is loaded by the first question.
 class PhoneNumbers
 {
 public:
@@ -67,12 +70,16 @@ public:
     // data is loaded by the first call.
     QString place(const QString &number) const;
 
+    // Whether numbers are read as numbers: false when the telephone-number module could not
+    // be loaded, and every number is then compared and shown as its text.
+    bool readsNumbers() const;
+
 private:
-    struct Geocoder;
+    const NumberEngine &engine() const;
 
     QString m_region;
-    std::string m_regionCode;
     QLocale m_language;
-    mutable std::once_flag m_geocoderLoaded;
-    mutable std::unique_ptr<Geocoder> m_geocoder;
+    mutable std::once_flag m_engineLoaded;
+    mutable std::unique_ptr<NumberEngine> m_engine;
+    mutable bool m_textOnly = false;
 };
