@@ -69,7 +69,7 @@ for path in \
     usr/bin/ringvane usr/bin/ringvane-setup-calllog usr/bin/ringvane-find-modems \
     usr/bin/ringvane-calls usr/share/man/man1/ringvane-calls.1.gz \
     usr/bin/ringvane-contacts usr/share/man/man1/ringvane-contacts.1.gz \
-    usr/libexec/ringvane/launch \
+    usr/libexec/ringvane/launch usr/lib/ringvane/modules/libringvane_numbers.so \
     usr/share/applications/ringvane.desktop \
     usr/share/icons/hicolor/scalable/apps/ringvane.svg \
     usr/share/metainfo/ringvane.metainfo.xml \
@@ -83,6 +83,7 @@ done
 # What stays in the build tree: the line simulator, the skin generator, tests, libraries.
 while read -r path; do
     case $path in
+        usr/lib/ringvane/modules/libringvane_numbers.so) ;;
         *linesim* | *skingen* | *test_* | *bench_* | *fuzz_* | *.a | *.h | *.so | *.so.* | *.cmake)
             fail "should not be in the package: $path" ;;
         usr/ | usr/*) ;;
@@ -120,6 +121,15 @@ if command -v desktop-file-validate >/dev/null; then
     desktop-file-validate "$entry" || fail "desktop-file-validate refuses the menu entry"
 fi
 sh -n "$root/usr/libexec/ringvane/launch" || fail "the launcher is not a valid shell script"
+# libphonenumber and the libraries behind it are loaded with the telephone-number module when
+# the first number is read, not with the program: they would slow its start.
+for program in "$root"/usr/bin/*; do
+    if objdump -p "$program" | grep -q 'NEEDED.*libphonenumber'; then
+        fail "$(basename "$program") loads libphonenumber at its start"
+    fi
+done
+objdump -p "$root/usr/lib/ringvane/modules/libringvane_numbers.so" | grep -q 'NEEDED.*libphonenumber' ||
+    fail "the telephone-number module does not name libphonenumber"
 
 # The icon in every size a menu or an app grid asks for, each as large as its folder says
 # (a PNG's width and height are at bytes 16-23), and the scalable one renders.
