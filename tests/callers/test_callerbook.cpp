@@ -66,7 +66,8 @@ TEST(CallerBook, AContactShowsAsItsNumberIsWrittenAndEditsShowOnTheNextRead)
     const CallerBook::Caller unknown = book.describe(QStringLiteral("02079460000"), {});
     EXPECT_TRUE(unknown.contact.isEmpty());
     EXPECT_EQ(unknown.place, QStringLiteral("London"));
-    EXPECT_TRUE(book.describe(QStringLiteral("02079460000"), QStringLiteral("ACME")).place.isEmpty());
+    EXPECT_TRUE(
+        book.describe(QStringLiteral("02079460000"), QStringLiteral("ACME")).place.isEmpty());
 
     // Another program adds a range and renames the contact; reads that find nothing new
     // change nothing.
@@ -77,7 +78,8 @@ TEST(CallerBook, AContactShowsAsItsNumberIsWrittenAndEditsShowOnTheNextRead)
                 {QStringLiteral("0800*"), QStringLiteral("Freephone")}});
     ASSERT_TRUE(waitFor([&] { return changed.size() == 2; }));
     EXPECT_EQ(book.describe(QStringLiteral("02079460958"), {}).contact, QStringLiteral("Mother"));
-    EXPECT_EQ(book.describe(QStringLiteral("08001234567"), {}).contact, QStringLiteral("Freephone"));
+    EXPECT_EQ(book.describe(QStringLiteral("08001234567"), {}).contact,
+              QStringLiteral("Freephone"));
 }
 
 TEST(CallerBook, APhonebookThatCannotBeReadIsSaidOnceAndKeepsWhatWasKnown)
@@ -153,4 +155,39 @@ TEST(CallerBook, EachCallOfABurstIsScreenedAndShownByItsOwnEntryAndEditsCountAtT
     ASSERT_TRUE(waitFor([&] { return changed.size() == 2; }));
     EXPECT_TRUE(book.screen(u"02079460958"_qs, std::nullopt, rules).hangUp);
     EXPECT_EQ(book.describe(u"02079460958"_qs, {}).contact, u"Mum"_qs);
+}
+
+// The book notices a change by a digest of what it read: edits that leave the entries' texts
+// run together the same, or that touch only a mark, are still changes.
+TEST(CallerBook, EveryEditIsNoticedEvenWhereTheTextsRunTogetherAlike)
+{
+    LocaleScope locale("en_GB.UTF-8");
+    using E = NumberDirectory::Entry;
+    const struct
+    {
+        const char *what;
+        CallerBook::Entries before, after;
+    } edits[] = {
+        {"a digit moves from name to number",
+         {E{u"0800"_qs, u"1 Help"_qs}},
+         {E{u"08001"_qs, u" Help"_qs}}},
+        {"a name becomes a mark", {E{u"0800"_qs, u"block"_qs}}, {E{u"0800"_qs, {}, u"block"_qs}}},
+        {"only the mark",
+         {E{u"0800*"_qs, u"Sales"_qs}},
+         {E{u"0800*"_qs, u"Sales"_qs, u"block"_qs}}},
+        {"two entries become one",
+         {E{u"01"_qs, u"A"_qs}, E{u"02"_qs, u"B"_qs}},
+         {E{u"01"_qs, u"A02B"_qs}}},
+    };
+    for (const auto &edit : edits) {
+        SCOPED_TRACE(edit.what);
+        EditedSource edited;
+        edited.set(edit.before);
+        CallerBook book(edited.source(), u"GB"_qs, QLocale(u"en_GB"_qs));
+        QSignalSpy changed(&book, &CallerBook::changed);
+        book.start(20);
+        ASSERT_TRUE(waitFor([&] { return changed.size() == 1; }));
+        edited.set(edit.after);
+        EXPECT_TRUE(waitFor([&] { return changed.size() == 2; }));
+    }
 }
