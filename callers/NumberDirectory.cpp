@@ -75,7 +75,8 @@ void NumberDirectory::addAll(const QList<Entry> &entries)
     reserve(size() + count);
     for (qsizetype i = 0; i < count; ++i) {
         const Entry &entry = entries.at(i);
-        insert(std::move(keys[size_t(i)]), Listing{entry.name, sharedMark(entry.mark), entry.number});
+        insert(std::move(keys[size_t(i)]),
+               Listing{entry.name, sharedMark(entry.mark), entry.number});
     }
 }
 

@@ -49,9 +49,11 @@ QString modulePath()
 {
     if (const QString chosen = qEnvironmentVariable("RINGVANE_NUMBERS_MODULE"); !chosen.isEmpty())
         return chosen;
-    const QString installed = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath()
-                                  .section(QLatin1Char('/'), 0, -2) +
-                              QStringLiteral("/../lib/ringvane/modules/" RINGVANE_NUMBERS_MODULE_NAME);
+    const QString installed =
+        QFileInfo(QStringLiteral("/proc/self/exe"))
+            .canonicalFilePath()
+            .section(QLatin1Char('/'), 0, -2) +
+        QStringLiteral("/../lib/ringvane/modules/" RINGVANE_NUMBERS_MODULE_NAME);
     return QFileInfo::exists(installed) ? installed : QStringLiteral(RINGVANE_NUMBERS_MODULE_BUILT);
 }
 
@@ -69,9 +71,11 @@ std::unique_ptr<NumberEngine> loadEngine(const QString &region, const QString &l
         void *handle = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
         if (!handle)
             return Module{nullptr, QString::fromLocal8Bit(dlerror())};
-        const auto factory = reinterpret_cast<NumberEngineFactory *>(dlsym(handle, kNumberEngineEntry));
+        const auto factory =
+            reinterpret_cast<NumberEngineFactory *>(dlsym(handle, kNumberEngineEntry));
         if (!factory)
-            return Module{nullptr, path + QStringLiteral(": no ") + QLatin1String(kNumberEngineEntry)};
+            return Module{nullptr,
+                          path + QStringLiteral(": no ") + QLatin1String(kNumberEngineEntry)};
         return Module{factory, {}};
     }();
     if (!module.factory) {

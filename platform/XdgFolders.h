@@ -10,9 +10,9 @@
 inline QString xdgBaseFolder(const char *variable, const char *defaultBelowHome)
 {
     const QString base = qEnvironmentVariable(variable);
-    return QDir::isAbsolutePath(base) ? base
-                                      : QDir::homePath() + QLatin1Char('/') +
-                                            QLatin1String(defaultBelowHome);
+    return QDir::isAbsolutePath(base)
+               ? base
+               : QDir::homePath() + QLatin1Char('/') + QLatin1String(defaultBelowHome);
 }
 
 // The user's settings file, $XDG_CONFIG_HOME/ringvane/ringvane.conf (that is

@@ -17,8 +17,8 @@
 #include <QStringList>
 
 #include <algorithm>
-#include <malloc.h>
 #include <cstdio>
+#include <malloc.h>
 #include <thread>
 
 namespace {
@@ -141,7 +141,8 @@ int main(int argc, char **argv)
     QList<NumberDirectory::Entry> loaded;
     loaded.reserve(entries.size());
     for (qsizetype i = 0; i < entries.size(); ++i)
-        loaded.append({QString(entries.at(i).constData(), entries.at(i).size()), QString::number(i)});
+        loaded.append(
+            {QString(entries.at(i).constData(), entries.at(i).size()), QString::number(i)});
     start = bench::monotonicNs();
     NumberDirectory directory(numbers);
     directory.addAll(loaded);

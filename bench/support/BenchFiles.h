@@ -29,7 +29,9 @@ inline QString sqliteDriverPath()
 // of their own: before their first use, since each is read once per process.
 inline void usePrivateFolders(const QString &dir)
 {
-    const auto inDir = [&dir](const char *name) { return QFile::encodeName(dir + u'/' + QLatin1String(name)); };
+    const auto inDir = [&dir](const char *name) {
+        return QFile::encodeName(dir + u'/' + QLatin1String(name));
+    };
     qputenv("ODBCINI", inDir("odbc.ini"));
     qputenv("XDG_DATA_HOME", inDir("data"));
     qputenv("XDG_STATE_HOME", inDir("state"));
