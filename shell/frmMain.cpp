@@ -2,6 +2,7 @@
 
 #include "platform/Comm.h"
 #include "failure/Failure.h"
+#include "shell/CallMarkDelegate.h"
 #include "shell/LayoutBuilder.h"
 #include "picturebutton/PictureStore.h"
 #include "shell/ReceiveLogView.h"
@@ -202,6 +203,7 @@ void frmMain::createControl(const ControlLayout &control)
         lstCID = new QListWidget(this);
         layoutbuilder::applyListBox(lstCID, control);
         lstCID->setUniformItemSizes(true);
+        lstCID->setItemDelegate(new CallMarkDelegate(lstCID));
         watchCallMenu();
         widget = lstCID;
         break;

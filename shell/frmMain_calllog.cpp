@@ -160,8 +160,7 @@ void frmMain::markCall(QListWidgetItem *item, const QString &unwanted, bool bloc
         return;
     item->setData(kUnwantedRole, unwanted);
     item->setData(kBlockedRole, blocked);
-    // Only calls hung up on carry the picture: an icon makes its line taller and indents
-    // it, and every other line stays as it always was.
+    // Only calls hung up on carry the picture, drawn at the line's end (CallMarkDelegate).
     item->setIcon(blocked ? blockedIcon() : QIcon());
 }
 

@@ -21,6 +21,7 @@
 #include <QMenu>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QStyleOptionViewItem>
 #include <QTest>
 #include <QTextDocumentFragment>
 
@@ -214,6 +215,21 @@ TEST_F(PhonebookWindow, ACallHungUpOnIsMarkedInTheListAndTheDayView)
     EXPECT_EQ(shownToolTip(0),
               u"0800 555 0000\nUnited Kingdom\nHung up: on the block list (0800*)"_qs);
     EXPECT_TRUE(window->lstCID->item(1)->icon().isNull());
+    // The mark neither makes its line taller than the others nor takes room before its text.
+    const auto lineSize = [&](int row) {
+        QStyleOptionViewItem option;
+        option.initFrom(window->lstCID);
+        option.decorationSize = QSize(16, 16);
+        option.features = QStyleOptionViewItem::HasDisplay;
+        return window->lstCID->itemDelegate()->sizeHint(option,
+                                                        window->lstCID->model()->index(row, 0));
+    };
+    const auto textRoom = [&](int row) {
+        return lineSize(row).width() -
+               window->lstCID->fontMetrics().horizontalAdvance(window->lstCID->item(row)->text());
+    };
+    EXPECT_EQ(lineSize(0).height(), lineSize(1).height());
+    EXPECT_EQ(textRoom(0), textRoom(1));
 
     ASSERT_TRUE(waitFor([&] { return !window->callRecorder().busy(); }));
     window->brToday_Click();
