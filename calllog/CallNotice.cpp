@@ -5,12 +5,10 @@
 #include "locale/LocaleSupport.h"
 #include "locale/Nls.h"
 #include "calllog/OneLine.h"
+#include "text/PluralCount.h"
 
 #include <QCoreApplication>
 #include <QStringList>
-
-#include <algorithm>
-#include <limits>
 
 namespace {
 
@@ -96,8 +94,8 @@ CallNoticeText callNoticeText(const Call &call, qint64 callsInFlood, const Calle
     if (!when.isEmpty())
         lines << when;
     if (callsInFlood > 1) {
-        const int calls = int(std::min<qint64>(callsInFlood, std::numeric_limits<int>::max()));
-        lines << QCoreApplication::translate("CallNotice", "Latest of %n calls", nullptr, calls);
+        lines << QCoreApplication::translate("CallNotice", "Latest of %n calls", nullptr,
+                                             pluralCount(callsInFlood));
     }
     text.body = lines.join(u'\n');
     return text;

@@ -9,6 +9,7 @@
 #include "feed/FeedServer.h"
 #include "feed/NcidLines.h"
 #include "locale/LocaleDates.h"
+#include "text/PluralCount.h"
 
 #include <utility>
 
@@ -101,7 +102,8 @@ CallPipeline::CallPipeline(const dates::Clock &clock, QObject *parent)
         // language with more than two forms still finds its own.
         Q_EMIT waitingCallsSaved(
             count == 1 ? tr("The call log is back: 1 waiting call saved")
-                       : tr("The call log is back: %n waiting calls saved", nullptr, int(count)));
+                       : tr("The call log is back: %n waiting calls saved", nullptr,
+                            pluralCount(count)));
     });
     connect(m_recorder, &CallRecorder::roomAgain, this, [this] {
         if (std::exchange(m_readWaiting, false))
@@ -254,7 +256,7 @@ void CallPipeline::reportWaiting(const QList<SpooledCall> &calls, bool kept,
                                  const QString &reason)
 {
     // One call has a text of its own, as in the constructor.
-    const int n = int(calls.size());
+    const int n = pluralCount(calls.size());
     QString message;
     if (kept) {
         message = n == 1 ? tr("The call is kept and will be saved when the call log is back")
@@ -273,7 +275,7 @@ void CallPipeline::reportWaiting(const QList<SpooledCall> &calls, bool kept,
         lines << (kept ? tr("Waiting: [%1] %2") : tr("Held in memory: [%1] %2"))
                      .arg(stamp, call.call.number);
     }
-    const int waiting = int(m_recorder->waitingCount());
+    const int waiting = pluralCount(m_recorder->waitingCount());
     lines << (waiting == 1 ? tr("1 call waiting for the call log")
                            : tr("%n calls waiting for the call log", nullptr, waiting));
     Q_EMIT callsWaiting(calls, message, lines);

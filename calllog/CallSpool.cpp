@@ -3,6 +3,7 @@
 
 #include "platform/LockedFile.h"
 #include "platform/XdgFolders.h"
+#include "text/PluralCount.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -10,7 +11,6 @@
 #include <QFileInfo>
 
 #include <algorithm>
-#include <climits>
 #include <vector>
 
 namespace {
@@ -324,11 +324,10 @@ void CallSpool::noteDamage(const QString &fileName, const QList<spoolrecord::Dam
         qint64 bytes = 0;
         for (qsizetype i = shown; i < damage.size(); ++i)
             bytes += damage[i].length;
-        const int more = int(qMin<qsizetype>(damage.size() - shown, INT_MAX));
         m_notes.append(QCoreApplication::translate(
                            "CallSpool",
                            "Waiting calls: skipped %n more damaged entries (%1 bytes) of %2",
-                           nullptr, more)
+                           nullptr, pluralCount(damage.size() - shown))
                            .arg(bytes)
                            .arg(fileName));
     }

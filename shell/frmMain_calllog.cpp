@@ -2,6 +2,7 @@
 // calls that wait for the call log and about the log itself.
 #include "shell/frmMain.h"
 #include "text/ControlChars.h"
+#include "text/PluralCount.h"
 
 #include "shell/CallToolTip.h"
 #include "failure/Failure.h"
@@ -17,7 +18,6 @@
 #include <QTimer>
 #include <QThread>
 
-#include <limits>
 #include <memory>
 #include <utility>
 
@@ -194,7 +194,7 @@ void frmMain::reportEarlierCalls(qsizetype count, const QStringList &notes)
     QStringList lines = notes;
     // The English singular is a text of its own: there is no English translation to give
     // the plural text's singular form.
-    const int calls = int(qMin<qsizetype>(count, std::numeric_limits<int>::max()));
+    const int calls = pluralCount(count);
     if (calls == 1)
         lines << tr("1 call from an earlier run is waiting for the call log");
     else if (calls > 1)
