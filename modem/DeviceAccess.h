@@ -18,4 +18,9 @@ bool isJoinableGroup(const QString &group);
 // the administrator's, one line to copy that gives the device to "dialout".
 QString groupAdvice(const QString &device, const QString &group);
 
+// ringvane-find-modems' line in its report for a device its user may not open: the device
+// and the advice. The window finds the device in that report, in English or translated.
+inline constexpr char MayNotOpenLine[] =
+    QT_TRANSLATE_NOOP("ringvane-find-modems", "%1: you may not open it. %2");
+
 } // namespace modem

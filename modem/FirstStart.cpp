@@ -110,11 +110,10 @@ QString refusedDeviceIn(const QString &report)
     // ringvane-find-modems: "<device>[ (<stable name>)]: you may not open it. <advice>", in
     // the language it was run in: the launcher runs it just before the program, so that is
     // the program's language, or English.
-    static const char *const refused =
-        QT_TRANSLATE_NOOP("ringvane-find-modems", "%1: you may not open it. %2");
     const QString device = QStringLiteral("(/\\S+)(?: \\([^)\\n]*\\))?");
-    for (const QString &sentence : {QString::fromUtf8(refused),
-                                    QCoreApplication::translate("ringvane-find-modems", refused)}) {
+    for (const QString &sentence :
+         {QString::fromUtf8(MayNotOpenLine),
+          QCoreApplication::translate("ringvane-find-modems", MayNotOpenLine)}) {
         const QString before = sentence.left(sentence.indexOf(QLatin1String("%2"))).trimmed();
         if (!before.startsWith(QLatin1String("%1")) || before.size() < 3)
             continue;

@@ -1,10 +1,11 @@
+#include "modem/DeviceAccess.h"
 #include "modem/FirstStart.h"
 #include "modem/PortSettings.h"
+#include "tests/support/LanguageScope.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QTranslator>
 
 #include <gtest/gtest.h>
 
@@ -101,13 +102,12 @@ TEST(FinderReport, TheFirstRefusedDeviceIsFound)
 
 TEST(FirstStart, TheReceiveLogInGerman)
 {
-    QTranslator german;
-    ASSERT_TRUE(german.load(QStringLiteral(":/i18n/ringvane_de.qm")));
-    QCoreApplication::installTranslator(&german);
+    const LanguageScope german(QStringLiteral("de"));
+    ASSERT_TRUE(german.loaded());
     const auto notice = modem::startNotice({false, false, true, {}, {}, {}});
     // The German finder's line, as the launcher keeps it.
     const QString refused =
-        QCoreApplication::translate("ringvane-find-modems", "%1: you may not open it. %2")
+        QCoreApplication::translate("ringvane-find-modems", modem::MayNotOpenLine)
             .arg(QStringLiteral("/dev/ttyUSB1 (/dev/serial/by-id/usb-y)"), QStringLiteral("..."));
     const struct
     {
@@ -124,7 +124,6 @@ TEST(FirstStart, TheReceiveLogInGerman)
         {modem::refusedDeviceIn(kReport.section(u'\n', 0, 0) + u'\n' + refused), "/dev/ttyUSB1"},
         {modem::refusedDeviceIn(kReport), "/dev/ttyUSB0"}, // and the English one still
     };
-    QCoreApplication::removeTranslator(&german);
     for (const auto &c : cases)
         EXPECT_EQ(c.said, QString::fromUtf8(c.german));
 }

@@ -66,7 +66,7 @@ void describe(QTextStream &out, const SerialDevice &d, const ProbeResult &r, boo
         break;
     case O::NoPermission:
         // The window finds the device in this line of the report the launcher keeps.
-        out << QCoreApplication::translate("ringvane-find-modems", "%1: you may not open it. %2")
+        out << QCoreApplication::translate("ringvane-find-modems", modem::MayNotOpenLine)
                    .arg(who, modem::groupAdvice(d.path, r.group))
             << '\n';
         break;
