@@ -1,12 +1,12 @@
 #pragma once
 
-#include <QList>
 #include "platform/XdgFolders.h"
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 class QTranslator;
-#include <QStringList>
 
 // The language the program and the commands speak, chosen once at the start of main():
 // the settings file's [interface] language= if given, else the desktop's. The English the

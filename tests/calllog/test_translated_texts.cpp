@@ -6,12 +6,12 @@
 #include "calllog/CallNotice.h"
 #include "calllog/CallSpool.h"
 #include "calllog/SpoolRecord.h"
+#include "tests/support/LanguageScope.h"
 #include "tests/support/LocaleScope.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QTranslator>
 
 #include <gtest/gtest.h>
 
@@ -55,10 +55,8 @@ TEST(TranslatedTexts, FailuresNoticesAndCountsSpeakTheLanguage)
     withheld.withheld = true;
     for (const auto &c : cases) {
         SCOPED_TRACE(c.language);
-        QTranslator translator; // leaves the application as it is destroyed
-        ASSERT_TRUE(
-            translator.load(u":/i18n/ringvane_"_qs + QLatin1String(c.language) + u".qm"_qs));
-        QCoreApplication::installTranslator(&translator);
+        const LanguageScope language(QString::fromLatin1(c.language));
+        ASSERT_TRUE(language.loaded());
 
         db::Connection connection;
         EXPECT_EQ(CallLog(connection).markNumber({}, u"allow"_qs).errorString(),

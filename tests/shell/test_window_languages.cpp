@@ -7,9 +7,9 @@
 #include "shell/frmMain.h"
 #include "tests/calllog/OdbcSandbox.h"
 #include "tests/support/FakeComm.h"
+#include "tests/support/LanguageScope.h"
 #include "tests/support/LocaleScope.h"
 #include "tests/support/TestHelpers.h"
-#include "translations/Translations.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -17,7 +17,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
-#include <QTranslator>
 
 #include <gtest/gtest.h>
 
@@ -38,8 +37,7 @@ TEST(WindowLanguages, CallsAndCallLogFailuresAreSaidInTheLanguage)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.language);
         LocaleScope locale(c.locale);
-        const QList<QTranslator *> language =
-            translations::installLanguage(QString::fromLatin1(c.language));
+        const LanguageScope language(QString::fromLatin1(c.language));
         OdbcSandbox::instance().resetCallLog();
         TAPI::releaseConnection();
         TAPI::connection().Open(TAPI::callLogSource(), QString(), QString(), -1);
@@ -90,6 +88,5 @@ TEST(WindowLanguages, CallsAndCallLogFailuresAreSaidInTheLanguage)
         window.reset();
         TAPI::recordsetVariable().reset();
         TAPI::releaseConnection();
-        qDeleteAll(language);
     }
 }

@@ -1,10 +1,10 @@
 #include "translations/Translations.h"
+#include "tests/support/LanguageScope.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QTranslator>
 
 #include <gtest/gtest.h>
 
@@ -172,13 +172,11 @@ TEST(Translations, NotificationTimeLimitInEachLanguage)
         {"zh_CN", 2, "在 2 秒内没有应答"},           {"zh_CN", 5, "在 5 秒内没有应答"},
     };
     for (const auto &c : cases) {
-        QTranslator translator;
-        ASSERT_TRUE(translator.load(QStringLiteral(":/i18n/ringvane_") + QLatin1String(c.language)));
-        QCoreApplication::installTranslator(&translator);
+        const LanguageScope language(QString::fromLatin1(c.language));
+        ASSERT_TRUE(language.loaded());
         const QString said = QCoreApplication::translate(
             "FreedesktopNotifications", "the notification service did not answer within %n seconds",
             nullptr, c.seconds);
-        QCoreApplication::removeTranslator(&translator);
         EXPECT_TRUE(said.contains(QString::fromUtf8(c.said))) << said.toStdString();
     }
 }
