@@ -6,6 +6,5 @@
 // largest one.
 inline int pluralCount(long long count)
 {
-    return count > std::numeric_limits<int>::max() ? std::numeric_limits<int>::max()
-                                                   : int(count);
+    return count > std::numeric_limits<int>::max() ? std::numeric_limits<int>::max() : int(count);
 }
